@@ -1,0 +1,64 @@
+#include "store/AtomicFile.h"
+#include "store/DataImage.h"
+#include "store/HexText.h"
+#include "store/PathNoCase.h"
+#include "support/TestFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace qdv {
+namespace {
+
+TEST(DataImage, byteAddressesMapToCharacterOffsets) {
+    EXPECT_EQ(image::CharOffsetOfByte(0), 0);
+    EXPECT_EQ(image::CharOffsetOfByte(127), 254);
+    EXPECT_EQ(image::CharOffsetOfByte(128), 258);
+    EXPECT_EQ(image::CharOffsetOfByte(8191), 63 * 258 + 254);
+    EXPECT_EQ(image::CharOffsetOfByte(8192 + 253), 65 * 258 + 250);
+}
+
+TEST(DataImage, hexReadingIsLenientAboutCase) {
+    EXPECT_EQ(hex::Byte("aF"), 0xAF);
+    EXPECT_EQ(hex::Byte("Af"), 0xAF);
+    EXPECT_EQ(hex::Field("0015C0", 6), 0x15C0u);
+    EXPECT_EQ(hex::Field("DEADBEEF", 8), 0xDEADBEEFu);
+}
+
+TEST(DataImage, encodeThenDecodeRoundTripsWithShortLastLine) {
+    QByteArray img(300, '\0');
+    for (int i = 0; i < img.size(); ++i)
+        img[i] = static_cast<char>(i * 7);
+    const QByteArray text = image::Encode(img);
+    // Two full lines and a line of 44 bytes.
+    EXPECT_EQ(text.size(), 2 * 258 + 88 + 2);
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    EXPECT_EQ(image::Decode(text, 300), img);
+}
+
+TEST(DataImage, decodingAShortTextLeavesTheRestZero) {
+    const QByteArray text = "0102";
+    const QByteArray img = image::Decode(text, 4);
+    EXPECT_EQ(img, QByteArray::fromHex("01020000"));
+}
+
+TEST(AtomicFile, replacesWholeFileAndLeavesNoTemporary) {
+    test::TestFolder dir;
+    dir.Write("a.txt", "old contents");
+    ASSERT_TRUE(WriteFileAtomically(dir.FilePath("a.txt"), "new"));
+    EXPECT_EQ(dir.Read("a.txt"), "new");
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST(PathNoCase, findsExistingEntryInAnyCaseElseKeepsSpelling) {
+    test::TestFolder dir;
+    dir.Write("NAME/zebu_nme.dau", "x");
+    EXPECT_EQ(JoinNoCase(dir.Path(), "Name"), dir.FilePath("NAME"));
+    EXPECT_EQ(JoinNoCase(dir.FilePath("NAME"), "ZEBU_NME.DAU"), dir.FilePath("NAME/zebu_nme.dau"));
+    EXPECT_EQ(JoinNoCase(dir.Path(), "XPoint"), dir.FilePath("XPoint"));
+}
+
+} // namespace
+} // namespace qdv
