@@ -1,0 +1,71 @@
+#include "store/DataFileSet.h"
+
+#include <array>
+
+namespace qdv {
+
+namespace {
+
+constexpr std::array<DataFileEntry, datafiles::kCodes> kTable = {{
+    {1, '1', "ZEBU_STD.DAU", 33024, 16384},
+    {2, '2', "ZEBU_XPT.DAU", 33024, 16384},
+    {3, '3', "ZEBU_TLN.DAU", 1032, 512},
+    {4, '4', "ZEBU_GPH.DAU", 90322, 44810},
+    {5, '5', "ZEBU_LVG.DAU", 66048, 32768},
+    {6, '6', "ZEBU_INH.DAU", 264192, 131072},
+    {7, '7', "ZEBU_NME.DAU", 71742, 35592},
+    {8, '8', "ZEBU_%03d.DAT", 5222, 2590},
+    {9, '9', "ZEBU_SGP.DAU", 33024, 16384},
+    {10, 'A', "NON", 0, 0},
+    {11, 'B', "ZEBU_422.DAU", 1046, 518},
+    {12, 'C', "NON", 0, 0},
+    {13, 'D', "NON", 0, 0},
+    {14, 'E', "NON", 0, 0},
+    {15, 'F', "ZEBU_IDX.DAU", 8256, 4096},
+    {16, '\0', "NON", 0, 0},
+}};
+
+constexpr DataFileEntry kNone{};
+
+} // namespace
+
+bool DataFileEntry::HasFile() const { return fileSize > 0; }
+
+namespace datafiles {
+
+const DataFileEntry& Entry(int code) {
+    if (code < 1 || code > kCodes)
+        return kNone;
+    return kTable[static_cast<std::size_t>(code - 1)];
+}
+
+int CodeOfCharacter(char c) {
+    if (c >= '1' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return 0;
+}
+
+std::uint8_t PrimaryDoneBit(int code) {
+    for (int i = 0; i < kPrimaryCount; ++i) {
+        if (CodeOfCharacter(kPrimaryTypes[i]) == code)
+            return static_cast<std::uint8_t>(1u << i);
+    }
+    return 0;
+}
+
+QString FileName(int code, int station) {
+    if (code == kStationDat)
+        return QStringLiteral("ZEBU_%1.DAT").arg(station, 3, 10, QLatin1Char('0'));
+    return QString::fromLatin1(Entry(code).name);
+}
+
+QString AliasFileName(int k) { return QStringLiteral("ZEBU_ALS%1.DAU").arg(k); }
+
+QString StationFolderName(int station) { return QStringLiteral("ZEBU_%1").arg(station, 3, 10, QLatin1Char('0')); }
+
+} // namespace datafiles
+} // namespace qdv
