@@ -1,0 +1,144 @@
+#include "link/Record.h"
+#include "store/HexText.h"
+
+#include <gtest/gtest.h>
+
+namespace qdv::record {
+namespace {
+
+struct FixedCase {
+    Fixed which;
+    const char* text;
+};
+
+TEST(Record, everyFixedRecordCarriesItsOwnChecksum) {
+    const FixedCase cases[] = {
+        {Fixed::Attention, ":0000000000000000\r\n"}, {Fixed::Ready, ":00000100000000FF\r\n"},
+        {Fixed::Unused3, ":000E0000000000F2\r\n"},   {Fixed::EndOfTransfer, ":000E0100000000F1\r\n"},
+        {Fixed::Abort, ":000F0000000000F1\r\n"},     {Fixed::Unused6, ":000F0100000000F0\r\n"},
+        {Fixed::Apply, ":000A0000000000F6\r\n"},
+    };
+    for (const auto& c : cases) {
+        const QByteArrayView rec = FixedRecord(c.which);
+        EXPECT_EQ(rec, QByteArrayView(c.text)) << c.text;
+        EXPECT_EQ(Checksum(rec.data(), 0), hex::Byte(rec.data() + 15)) << c.text;
+        Parser p;
+        Parser::Status st = Parser::Status::NotStart;
+        for (char ch : rec)
+            st = p.Feed(ch);
+        EXPECT_EQ(st, Parser::Status::Complete) << c.text;
+    }
+}
+
+TEST(Record, packetNumberAndCommandEnterAsSeparateNibbles) {
+    const QByteArray rec = Build(3, '2', 0, '0', 0, {});
+    EXPECT_EQ(rec, QByteArray(":00320000000000FB\r\n"));
+}
+
+TEST(Record, attentionSequenceIsSevenControlBytesAndTheAttentionRecord) {
+    const QByteArrayView seq = AttentionSequence();
+    ASSERT_EQ(seq.size(), 26);
+    EXPECT_EQ(seq.first(7), QByteArrayView("\x17\x04\x04\x05\x05\x02\x16"));
+    EXPECT_EQ(seq.sliced(7), FixedRecord(Fixed::Attention));
+}
+
+TEST(Record, requestRecords) {
+    EXPECT_EQ(BuildRequest('8', 0x01, '7'), QByteArray(":00080107000000") + "F0\r\n");
+    EXPECT_EQ(BuildRequest('9', 0x05, '8').size(), 19);
+    // The station menu asks for its data from offset 0x15C0.
+    const QByteArray menu = BuildRequest('8', 0x01, '1', true);
+    EXPECT_EQ(menu.mid(9, 6), "0015C0");
+    Parser p;
+    for (char c : menu)
+        p.Feed(c);
+    EXPECT_EQ(p.ErrorCode(), 0);
+}
+
+TEST(Record, fullDataRecordIs275BytesAndParsesBack) {
+    const QByteArray data(256, 'A');
+    const QByteArray rec = Build(0xF, '2', 0x01, '1', 0x3F80, data);
+    ASSERT_EQ(rec.size(), kMaxLength);
+    Parser p;
+    Parser::Status st = Parser::Status::NotStart;
+    for (char c : rec)
+        st = p.Feed(c);
+    ASSERT_EQ(st, Parser::Status::Complete);
+    const View v(p.Record());
+    EXPECT_EQ(v.Dlen(), 128);
+    EXPECT_EQ(v.Pn(), 15);
+    EXPECT_EQ(v.Cmd(), '2');
+    EXPECT_EQ(v.Id(), 1);
+    EXPECT_EQ(v.DataType(), '1');
+    EXPECT_EQ(v.Oset(), 0x3F80u);
+    EXPECT_EQ(v.HData(), QByteArrayView(data));
+}
+
+TEST(Record, lowerCaseDigitsParseLikeUpperCase) {
+    QByteArray rec = Build(1, '2', 0x01, '1', 0xAB, "ABCDEF");
+    const QByteArray lower = rec.toLower();
+    Parser p;
+    Parser::Status st = Parser::Status::NotStart;
+    for (char c : lower)
+        st = p.Feed(c);
+    ASSERT_EQ(st, Parser::Status::Complete);
+    EXPECT_EQ(View(p.Record()).Oset(), 0xABu);
+}
+
+struct Refusal {
+    const char* name;
+    QByteArray bytes;
+    int code;
+    int fedBeforeRefusal; // bytes taken up to and including the refusing one
+};
+
+TEST(Record, parserRefusesBadRecordsWithTheirCodes) {
+    QByteArray badCs = Build(0, '2', 1, '1', 0, "00");
+    badCs[17] = badCs[17] == '0' ? '1' : '0';
+    QByteArray badEnd = Build(0, '2', 1, '1', 0, "00");
+    badEnd[19] = 'X';
+    const Refusal cases[] = {
+        {"DLEN 0x81 refused before any data", ":81000000000000", kErrSize, 15},
+        {"line feed in the header", ":0000\n", kErrSize, 6},
+        {"checksum mismatch", badCs, kErrChecksum, 21},
+        {"record not ended by CR LF", badEnd, kErrCrLf, 21},
+    };
+    for (const auto& c : cases) {
+        Parser p;
+        int fed = 0;
+        Parser::Status st = Parser::Status::NotStart;
+        for (char ch : c.bytes) {
+            ++fed;
+            st = p.Feed(ch);
+            if (st == Parser::Status::Error)
+                break;
+        }
+        EXPECT_EQ(st, Parser::Status::Error) << c.name;
+        EXPECT_EQ(p.ErrorCode(), c.code) << c.name;
+        EXPECT_EQ(fed, c.fedBeforeRefusal) << c.name;
+        EXPECT_TRUE(p.Hunting()) << c.name;
+    }
+}
+
+TEST(Record, parserHuntsForTheStartCharacter) {
+    Parser p;
+    EXPECT_EQ(p.Feed('\x06'), Parser::Status::NotStart);
+    EXPECT_EQ(p.Feed('x'), Parser::Status::NotStart);
+    EXPECT_EQ(p.Feed(':'), Parser::Status::InProgress);
+    EXPECT_FALSE(p.Hunting());
+}
+
+TEST(Record, nameRecordHeaderAndBlocks) {
+    EXPECT_EQ(NameRecordHeader(255, false), QByteArray::fromHex("FFCC0131FFFF"));
+    EXPECT_EQ(NameRecordHeader(7, true), QByteArray::fromHex("078C01310700"));
+    const char name[16] = {'C', 'A', 'M', ' ', '1'};
+    const QByteArray block = NameBlock(true, 0x04, 0x0123, name);
+    ASSERT_EQ(block.size(), 22);
+    EXPECT_EQ(block.left(6), QByteArray::fromHex("000080040123"));
+    EXPECT_EQ(block.mid(6, 5), "CAM 1");
+    const QByteArray payload = NameRecordHeader(7, false) + block;
+    const QByteArray rec = Build(2, '7', 0, '0', 0, ToHex(payload));
+    EXPECT_EQ(View(rec).Dlen(), 6 + 22);
+}
+
+} // namespace
+} // namespace qdv::record
