@@ -1,0 +1,56 @@
+#pragma once
+
+#include "store/SetupRecord.h"
+
+#include <QString>
+
+namespace qdv {
+
+// Height and face name that a setup's font takes when QDV70LIST.INI names none. The desktop program
+// passes the system's menu font; without windows a plain default serves.
+struct MenuFont {
+    int height = -12;
+    QString name = QStringLiteral("Sans Serif");
+};
+
+// The file data module: the two settings files of the home folder and the small file services of the
+// backup store.
+class TmFile {
+public:
+    static constexpr const char* kListFileName = "QDV70LIST.INI";
+    static constexpr const char* kCommFileName = "QDV70COMM.INI";
+
+    explicit TmFile(QString homeFolder);
+
+    const QString& HomeFolder() const { return m_home; }
+    // Paths of the settings files; an existing file is found in any case of its name.
+    QString ListFilePath() const;
+    QString CommFilePath() const;
+
+    // Port numbers from QDV70COMM.INI (section "PORT") and the serial device of each port number
+    // (section "SERIAL", keys "COM1".."COM15"). A missing file or key gives the defaults.
+    void LoadPortSettings(PortSettings& ports) const;
+
+    // Replaces `table` with the setups of QDV70LIST.INI. False only when the file does not exist (or
+    // cannot be read); the table is then empty.
+    bool LoadSetupList(SetupTable& table, const MenuFont& defaults) const;
+    // Writes the setup table into QDV70LIST.INI, keeping whatever else the file holds, including the
+    // sections of setups beyond the count. The file is replaced only as a whole; on failure it is
+    // untouched and `error` says why.
+    bool SaveSetupList(const SetupTable& table, QString* error = nullptr) const;
+
+    // Creates a folder and its missing parents; on failure `error` is "Cannot create directory.(<path>)".
+    bool EnsureDirectory(const QString& path, QString* error) const;
+    // Size of an existing file, 0 when there is none.
+    static qint64 GetFileSize(const QString& path);
+    // Deletes the *.BAK working copies of received files in the setup's backup folder and in its
+    // Primary, Name and XPoint folders. Missing folders are skipped; nothing is reported.
+    void DeleteBackupTemporaries(const SetupRecord& setup) const;
+    // Creates HELP/ and XMLDoc/ in the home folder.
+    bool CreateProgramFolders(QString* error) const;
+
+private:
+    QString m_home;
+};
+
+} // namespace qdv
