@@ -175,7 +175,7 @@ bool TmFile::SaveSetupList(const SetupTable& table, QString* error) const {
     return ini.Save(path, error);
 }
 
-bool TmFile::EnsureDirectory(const QString& path, QString* error) const {
+bool TmFile::EnsureDirectory(const QString& path, QString* error) {
     if (!path.isEmpty() && QDir().mkpath(path) && QFileInfo(path).isDir())
         return true;
     if (error)

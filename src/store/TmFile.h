@@ -40,7 +40,7 @@ public:
     bool SaveSetupList(const SetupTable& table, QString* error = nullptr) const;
 
     // Creates a folder and its missing parents; on failure `error` is "Cannot create directory.(<path>)".
-    bool EnsureDirectory(const QString& path, QString* error) const;
+    static bool EnsureDirectory(const QString& path, QString* error);
     // Size of an existing file, 0 when there is none.
     static qint64 GetFileSize(const QString& path);
     // Deletes the *.BAK working copies of received files in the setup's backup folder and in its
