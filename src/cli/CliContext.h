@@ -1,0 +1,48 @@
+#pragma once
+
+#include "store/SetupRecord.h"
+#include "store/TmFile.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace qdv::cli {
+
+// Exit statuses of qdv70cli.
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitFailed = 1,   // the job failed, files are missing, or a conversion refused its input
+    kExitUsage = 2,    // usage error or unknown setup
+    kExitAborted = 130 // interrupted by Ctrl-C
+};
+
+// What every command works with: the home folder with its settings files, the setups and the setup
+// the command line chose.
+class CliContext {
+public:
+    // Parses the global options (--home DIR, --setup NAME|NUMBER) off the front of `args`, which keeps
+    // the command and its words. False on a malformed option, with `error` set.
+    bool ParseOptions(QStringList& args, QString* error);
+    // Loads the settings of the home folder.
+    void Load();
+
+    const QString& Home() const { return m_home; }
+    TmFile& File() { return *m_file; }
+    const SetupTable& Setups() const { return *m_setups; }
+    const PortSettings& Ports() const { return m_ports; }
+    // The setup --setup names (a name, or a 1-based number), else the selected one; null with `error`
+    // set when there is none.
+    const SetupRecord* ChosenSetup(QString* error) const;
+    int ChosenSetupIndex(QString* error) const;
+
+private:
+    QString m_homeOption;
+    QString m_setupOption;
+    QString m_home;
+    std::unique_ptr<TmFile> m_file;
+    std::unique_ptr<SetupTable> m_setups = std::make_unique<SetupTable>();
+    PortSettings m_ports;
+};
+
+} // namespace qdv::cli
