@@ -101,6 +101,18 @@ FileTarget TmTableRemote::PrepareSendFile(const SetupRecord& setup, int kind, in
         return {path, SizeOf(path)};
     }
     // Kinds 4 and 5 (names to a secondary station) are checked by loading the tables they send.
+    case 4:
+        return {ConversionTables::DescriptionFile(setup),
+                m_tables.LoadDescriptions(setup) ? DescriptionTable::kFileSize : 0};
+    case 5: {
+        bool any = false;
+        for (int k = 1; k <= AliasTables::kTables; ++k) {
+            // A table whose file does not load goes out empty, not with what an earlier edit left in it.
+            m_tables.Aliases().Table(k).Clear();
+            any = m_tables.LoadAliases(setup, k) || any;
+        }
+        return {ConversionTables::AliasFile(setup, 1), any ? AliasTables::kFileSize : 0};
+    }
     default:
         return {};
     }

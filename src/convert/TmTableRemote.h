@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/ConversionTables.h"
 #include "store/SetupRecord.h"
 
 #include <QString>
@@ -35,6 +36,38 @@ public:
     static QString PrimaryFolder(const SetupRecord& setup);
     static QString NameFolder(const SetupRecord& setup);
     static QString XPointFolder(const SetupRecord& setup);
+
+    // The tables of the editors and the name transfers (labels, descriptions, aliases, crosspoints) and
+    // their file operations on a setup's backup folder.
+    ConversionTables& Tables() { return m_tables; }
+    const ConversionTables& Tables() const { return m_tables; }
+    void BuildTerminalLabels(const SetupRecord& setup) { m_tables.BuildTerminalLabels(setup); }
+    bool LoadDescriptions(const SetupRecord& setup) { return m_tables.LoadDescriptions(setup); }
+    bool LoadAliases(const SetupRecord& setup, int k) { return m_tables.LoadAliases(setup, k); }
+    bool SaveAliases(const SetupRecord& setup, int k, QString* error = nullptr) const {
+        return m_tables.SaveAliases(setup, k, error);
+    }
+    bool ExportDescriptionText(const QString& path, QString* error = nullptr) const {
+        return m_tables.ExportDescriptionText(path, error);
+    }
+    bool WriteShortDescriptionText(const QString& path, QString* error = nullptr) const {
+        return m_tables.WriteShortDescriptionText(path, error);
+    }
+    bool ImportDescriptionText(const QString& path) { return m_tables.ImportDescriptionText(path); }
+    ConverterResult ConvertDescriptionsToDau(const SetupRecord& setup) {
+        return m_tables.ConvertDescriptionsToDau(setup);
+    }
+    bool LoadCrosspoints(const SetupRecord& setup) { return m_tables.LoadCrosspoints(setup); }
+    bool SaveCrosspoints(const SetupRecord& setup, QString* error = nullptr) const {
+        return m_tables.SaveCrosspoints(setup, error);
+    }
+    bool ExportCrosspointText(const QString& path, QString* error = nullptr) const {
+        return m_tables.ExportCrosspointText(path, error);
+    }
+    bool ImportCrosspointText(const QString& path) { return m_tables.ImportCrosspointText(path); }
+
+private:
+    ConversionTables m_tables;
 };
 
 } // namespace qdv

@@ -1,0 +1,57 @@
+#include "convert/CommaText.h"
+
+#include <algorithm>
+
+namespace qdv {
+
+namespace {
+
+CommaText::Fields SplitFields(const QByteArray& line) {
+    CommaText::Fields fields;
+    qsizetype start = 0;
+    while (fields.size() < CommaText::kMaxFields) {
+        const qsizetype comma = line.indexOf(',', start);
+        if (comma < 0) {
+            if (start < line.size() || fields.isEmpty())
+                fields.append(line.mid(start));
+            break;
+        }
+        fields.append(line.mid(start, comma - start));
+        start = comma + 1;
+    }
+    return fields;
+}
+
+} // namespace
+
+QList<CommaText::Fields> CommaText::Lines(const QByteArray& text) {
+    QList<Fields> lines;
+    QByteArray line;
+    for (const char c : text) {
+        if (c == '\n' || c == ' ')
+            continue;
+        if (c == '\r') {
+            lines.append(SplitFields(line));
+            line.clear();
+            continue;
+        }
+        line.append(c);
+    }
+    return lines;
+}
+
+int CommaText::NumberAt(const QByteArray& field, int from) {
+    constexpr long long kLimit = 1000000000;
+    qsizetype i = from;
+    while (i < field.size() && (field[i] == '\t' || field[i] == '\v' || field[i] == '\f'))
+        ++i;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '+' || field[i] == '-'))
+        negative = field[i++] == '-';
+    long long v = 0;
+    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i)
+        v = std::min(v * 10 + (field[i] - '0'), kLimit);
+    return static_cast<int>(negative ? -v : v);
+}
+
+} // namespace qdv

@@ -1,0 +1,127 @@
+#include "convert/ConversionTables.h"
+
+#include "convert/CrosspointText.h"
+#include "convert/DescriptionText.h"
+#include "convert/TmTableRemote.h"
+#include "store/AtomicFile.h"
+#include "store/DataFileSet.h"
+#include "store/PathNoCase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace qdv {
+
+namespace {
+
+QString FileIn(const QString& folder, int code) {
+    return JoinNoCase(folder, QString::fromLatin1(datafiles::Entry(code).name));
+}
+
+// Writes a whole file through a temporary one, creating its folder when it is missing.
+bool WriteFile(const QString& path, const QByteArray& data, QString* error) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        if (error)
+            *error = QStringLiteral("Cannot create directory.(%1)").arg(folder);
+        return false;
+    }
+    return WriteFileAtomically(path, data, error);
+}
+
+} // namespace
+
+QString ConversionTables::StandardSettingsFile(const SetupRecord& setup) {
+    return FileIn(TmTableRemote::PrimaryFolder(setup), datafiles::kStd);
+}
+
+QString ConversionTables::DescriptionFile(const SetupRecord& setup) {
+    return FileIn(TmTableRemote::NameFolder(setup), datafiles::kNme);
+}
+
+QString ConversionTables::AliasFile(const SetupRecord& setup, int k) {
+    return JoinNoCase(TmTableRemote::NameFolder(setup), datafiles::AliasFileName(k));
+}
+
+QString ConversionTables::CrosspointFile(const SetupRecord& setup) {
+    return FileIn(TmTableRemote::XPointFolder(setup), datafiles::kXpt);
+}
+
+void ConversionTables::BuildTerminalLabels(const SetupRecord& setup) {
+    QByteArray text;
+    if (ReadWholeFile(StandardSettingsFile(setup), &text))
+        m_labels.Build(text);
+    else
+        m_labels.Clear();
+}
+
+bool ConversionTables::LoadDescriptions(const SetupRecord& setup) {
+    QByteArray text;
+    return ReadWholeFile(DescriptionFile(setup), &text) && m_descriptions.LoadDau(text);
+}
+
+bool ConversionTables::LoadAliases(const SetupRecord& setup, int k) {
+    QByteArray text;
+    return ReadWholeFile(AliasFile(setup, k), &text) && m_aliases.LoadDau(k, text);
+}
+
+bool ConversionTables::SaveAliases(const SetupRecord& setup, int k, QString* error) const {
+    return WriteFile(AliasFile(setup, k), m_aliases.SaveDau(k), error);
+}
+
+bool ConversionTables::ExportDescriptionText(const QString& path, QString* error) const {
+    return WriteFile(path, DescriptionText::LongForm(m_labels, m_descriptions, m_aliases), error);
+}
+
+bool ConversionTables::WriteShortDescriptionText(const QString& path, QString* error) const {
+    return WriteFile(path, DescriptionText::ShortForm(m_labels, m_descriptions), error);
+}
+
+bool ConversionTables::ImportDescriptionText(const QString& path) {
+    QByteArray text;
+    if (!ReadWholeFile(path, &text))
+        return false;
+    DescriptionText::Import(text, &m_descriptions, &m_aliases);
+    return true;
+}
+
+ConverterResult ConversionTables::ConvertDescriptionsToDau(const SetupRecord& setup) {
+    const QString output = DescriptionFile(setup);
+    const QString work =
+        QFileInfo(output).dir().filePath(QFileInfo(output).completeBaseName() + QStringLiteral(".OLD"));
+    QFile::remove(work);
+    QString error;
+    if (!WriteShortDescriptionText(work, &error))
+        return DescriptionConverter::Failure(DescriptionConverter::kCannotWrite, QFile::encodeName(work));
+    const ConverterResult result =
+        m_converter.ConvertDescriptionText(work, StandardSettingsFile(setup), output);
+    QFile::remove(work);
+    return result;
+}
+
+bool ConversionTables::LoadCrosspoints(const SetupRecord& setup) {
+    QByteArray text;
+    if (!ReadWholeFile(CrosspointFile(setup), &text))
+        return false;
+    m_crosspoints.LoadDau(text);
+    return true;
+}
+
+bool ConversionTables::SaveCrosspoints(const SetupRecord& setup, QString* error) const {
+    return WriteFile(CrosspointFile(setup), m_crosspoints.SaveDau(), error);
+}
+
+bool ConversionTables::ExportCrosspointText(const QString& path, QString* error) const {
+    return WriteFile(path, CrosspointText::Export(m_crosspoints), error);
+}
+
+bool ConversionTables::ImportCrosspointText(const QString& path) {
+    QByteArray text;
+    if (!ReadWholeFile(path, &text))
+        return false;
+    CrosspointText::Import(text, &m_crosspoints);
+    return true;
+}
+
+} // namespace qdv
