@@ -1,0 +1,68 @@
+#include "app/SingleInstance.h"
+#include "support/TestFolder.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qdv {
+namespace {
+
+TEST(SingleInstance, secondStartOfTheSameNameIsRefused) {
+    test::TestFolder locks;
+    SingleInstance first(locks.Path());
+    ASSERT_TRUE(first.TryAcquire("/usr/bin/qdv70"));
+    SingleInstance second(locks.Path());
+    // The folder is not part of the name: a copy elsewhere under the same name is the same program.
+    EXPECT_FALSE(second.TryAcquire("/opt/other/qdv70"));
+    EXPECT_FALSE(second.IsHeld());
+    EXPECT_TRUE(first.IsHeld());
+}
+
+TEST(SingleInstance, aDifferentlyNamedCopyRunsBeside) {
+    test::TestFolder locks;
+    SingleInstance first(locks.Path());
+    ASSERT_TRUE(first.TryAcquire("qdv70"));
+    SingleInstance other(locks.Path());
+    EXPECT_TRUE(other.TryAcquire("qdv70-test"));
+}
+
+TEST(SingleInstance, lockEndsWithItsHolder) {
+    test::TestFolder locks;
+    {
+        SingleInstance first(locks.Path());
+        ASSERT_TRUE(first.TryAcquire("qdv70"));
+        SingleInstance again(locks.Path());
+        ASSERT_FALSE(again.TryAcquire("qdv70"));
+        // Acquiring another name gives up the one held before.
+        ASSERT_TRUE(first.TryAcquire("renamed"));
+        EXPECT_TRUE(again.TryAcquire("qdv70"));
+    }
+    SingleInstance later(locks.Path());
+    EXPECT_TRUE(later.TryAcquire("qdv70"));
+    EXPECT_TRUE(later.TryAcquire("renamed"));
+}
+
+TEST(SingleInstance, lockLeftByADeadProcessIsTakenOver) {
+    // A child that has ended gives a process id that no running process has.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+
+    test::TestFolder locks;
+    // The lock names this very program, so only the process id tells that its holder is gone.
+    const QByteArray program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().toLocal8Bit();
+    locks.Write("qdv70.lock", QByteArray::number(child) + "\n" + program + "\n\n");
+    SingleInstance instance(locks.Path());
+    EXPECT_TRUE(instance.TryAcquire("qdv70"));
+    EXPECT_EQ(instance.LockFilePath(), locks.FilePath("qdv70.lock"));
+}
+
+} // namespace
+} // namespace qdv

@@ -1,0 +1,193 @@
+#include "store/IniFile.h"
+#include "support/TestFolder.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+
+namespace qdv {
+namespace {
+
+// A file as people and the Windows program leave them: comments, odd spacing and case, quotes, a
+// repeated key and a repeated section.
+const QByteArray kSample = "; comment=not a key\r\n"
+                           "[Setup]\r\n"
+                           "Reg = 3 \r\n"
+                           "[ SELECT LIST ]\r\n"
+                           "  setup=2\r\n"
+                           "[setup_1]\r\n"
+                           "NAME=  Studio A  \r\n"
+                           "name=second\r\n"
+                           "DIR=\"/srv/with space\"\r\n"
+                           "EMPTY=\r\n"
+                           "PADDED=\" padded \"\r\n"
+                           "LATIN=Caf\xE9\r\n"
+                           "[SETUP_1]\r\n"
+                           "OTHER=shadowed\r\n";
+
+TEST(IniFile, looksUpNamesWithoutRegardToCaseAndFirstMatchWins) {
+    IniFile ini;
+    ini.LoadBytes(kSample);
+    struct Case {
+        const char* section;
+        const char* key;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"SETUP", "REG", "3"},
+        {"select list", "SETUP", "2"},
+        {"SETUP_1", "name", "Studio A"},
+        {"SETUP_1", "DIR", "/srv/with space"},
+        {"SETUP_1", "EMPTY", ""},
+        {"SETUP_1", "PADDED", " padded "},
+        {"SETUP_1", "LATIN", QStringLiteral("Caf\u00E9")},
+        {"SETUP_1", "MISSING", "default"},
+        {"SETUP_1", "OTHER", "default"},
+        {"SETUP_2", "NAME", "default"},
+        {"", "; comment", "default"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "default"), c.expected) << c.section << "/" << c.key;
+    EXPECT_TRUE(ini.HasKey("setup_1", "empty"));
+    EXPECT_FALSE(ini.HasSection("SETUP_2"));
+}
+
+TEST(IniFile, integersThatDoNotParseGiveTheDefault) {
+    struct Case {
+        const char* text;
+        int expected;
+    };
+    const Case cases[] = {
+        {"12", 12},          {"-3", -3},
+        {"+7", 7},           {"", 42},
+        {"abc", 42},         {"12abc", 42},
+        {"1 2", 42},         {"0x1F", 31},
+        {"$10", 16},         {"0xFFFFFFFF", -1},
+        {"0x", 42},          {"0x-1", 42},
+        {"99999999999", 42}, {"-2147483648", INT_MIN},
+    };
+    for (const Case& c : cases) {
+        IniFile ini;
+        ini.LoadBytes(QByteArray("[S]\nK=") + c.text + "\n");
+        EXPECT_EQ(ini.ReadInteger("S", "K", 42), c.expected) << c.text;
+    }
+}
+
+TEST(IniFile, booleansAreIntegersAndAnyNonZeroIsTrue) {
+    struct Case {
+        const char* text;
+        bool defaultValue;
+        bool expected;
+    };
+    const Case cases[] = {{"0", true, false},  {"1", false, true},  {"5", false, true},
+                          {"-1", false, true}, {"yes", true, true}, {"yes", false, false}};
+    for (const Case& c : cases) {
+        IniFile ini;
+        ini.LoadBytes(QByteArray("[S]\nK=") + c.text + "\n");
+        EXPECT_EQ(ini.ReadBool("S", "K", c.defaultValue), c.expected) << c.text;
+    }
+    IniFile missing;
+    EXPECT_TRUE(missing.ReadBool("S", "K", true));
+}
+
+TEST(IniFile, writesChangeOnlyTheLinesConcerned) {
+    using Edit = std::function<void(IniFile&)>;
+    struct Case {
+        const char* what;
+        QByteArray before;
+        Edit edit;
+        QByteArray after;
+    };
+    const Case cases[] = {
+        {"new file", "", [](IniFile& i) { i.WriteInteger("SETUP", "REG", 0); }, "[SETUP]\nREG=0\n"},
+        {"update keeps spelling, spacing and other lines", "; c\n[a]\n  Key = old\nz=1\n",
+         [](IniFile& i) { i.WriteString("A", "KEY", "new"); }, "; c\n[a]\n  Key =new\nz=1\n"},
+        {"equal value keeps its bytes", "[A]\nK = \"v\"  \nL=Caf\xE9\n",
+         [](IniFile& i) {
+             i.WriteString("a", "k", "v");
+             i.WriteString("A", "L", QStringLiteral("Caf\u00E9"));
+         },
+         "[A]\nK = \"v\"  \nL=Caf\xE9\n"},
+        {"missing key goes after the section's last key", "[A]\r\nx=1\r\n\r\n; about B\r\n[B]\r\ny=2\r\n",
+         [](IniFile& i) { i.WriteString("A", "z", "3"); },
+         "[A]\r\nx=1\r\nz=3\r\n\r\n; about B\r\n[B]\r\ny=2\r\n"},
+        {"key into a section without keys", "[A]\n; only a comment\n[B]\n",
+         [](IniFile& i) { i.WriteString("A", "k", "v"); }, "[A]\nk=v\n; only a comment\n[B]\n"},
+        {"last line without line end", "[A]\nx=1", [](IniFile& i) { i.WriteString("A", "y", "2"); },
+         "[A]\nx=1\ny=2\n"},
+        {"header without line end", "[A]", [](IniFile& i) { i.WriteString("A", "y", "2"); }, "[A]\ny=2\n"},
+        {"new section after a blank line, CR LF kept", "[A]\r\nx=1\r\n",
+         [](IniFile& i) { i.WriteString("C", "k", "v"); }, "[A]\r\nx=1\r\n\r\n[C]\r\nk=v\r\n"},
+        {"new section into an unterminated file", "[A]\nx=1",
+         [](IniFile& i) { i.WriteString("C", "k", "v"); }, "[A]\nx=1\n\n[C]\nk=v\n"},
+        {"only the first of repeated sections and keys is written", "[A]\nk=1\nk=2\n[a]\nk=3\n",
+         [](IniFile& i) { i.WriteInteger("A", "K", 9); }, "[A]\nk=9\nk=2\n[a]\nk=3\n"},
+        {"keys before any section belong to none", "k=1\n[A]\n",
+         [](IniFile& i) { i.WriteInteger("A", "k", 2); }, "k=1\n[A]\nk=2\n"},
+        {"byte order mark kept", "\xEF\xBB\xBF[A]\nk=1\n", [](IniFile& i) { i.WriteInteger("A", "k", 2); },
+         "\xEF\xBB\xBF[A]\nk=2\n"},
+    };
+    for (const Case& c : cases) {
+        IniFile ini;
+        ini.LoadBytes(c.before);
+        c.edit(ini);
+        EXPECT_EQ(ini.ToBytes(), c.after) << c.what;
+    }
+}
+
+TEST(IniFile, writtenValuesReadBackUnchanged) {
+    const QString values[] = {"plain",
+                              "",
+                              " leading",
+                              "trailing ",
+                              "\"quoted\"",
+                              "'single'",
+                              "a\"b",
+                              "x=y;z",
+                              QStringLiteral("\u65E5\u672C\u8A9E"),
+                              QString(300, QLatin1Char('n'))};
+    IniFile ini;
+    int n = 0;
+    for (const QString& v : values)
+        ini.WriteString("S", QStringLiteral("K%1").arg(n++), v);
+    IniFile reread;
+    reread.LoadBytes(ini.ToBytes());
+    n = 0;
+    for (const QString& v : values)
+        EXPECT_EQ(reread.ReadString("S", QStringLiteral("K%1").arg(n++), "?"), v) << v.toStdString();
+}
+
+TEST(IniFile, lineBreaksInAValueCannotSplitTheEntry) {
+    IniFile ini;
+    ini.WriteString("S", "K", "one\r\n[Evil]\nK=two");
+    ini.WriteString("S", "After", "1");
+    IniFile reread;
+    reread.LoadBytes(ini.ToBytes());
+    EXPECT_EQ(reread.ReadString("S", "K", {}), "one  [Evil] K=two");
+    EXPECT_FALSE(reread.HasSection("Evil"));
+    EXPECT_EQ(reread.ReadInteger("S", "After", 0), 1);
+}
+
+TEST(IniFile, saveReplacesTheFileAndFailsCleanlyWithoutItsFolder) {
+    test::TestFolder dir;
+    dir.Write("a.ini", "[A]\r\nk=1\r\n");
+    IniFile ini;
+    ASSERT_TRUE(ini.Load(dir.FilePath("a.ini")));
+    ini.WriteInteger("A", "k", 2);
+    ASSERT_TRUE(ini.Save(dir.FilePath("a.ini")));
+    EXPECT_EQ(dir.Read("a.ini"), "[A]\r\nk=2\r\n");
+
+    QString error;
+    EXPECT_FALSE(ini.Save(dir.FilePath("missing/a.ini"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"a.ini"});
+
+    EXPECT_FALSE(ini.Load(dir.FilePath("none.ini")));
+    EXPECT_TRUE(ini.ToBytes().isEmpty());
+}
+
+} // namespace
+} // namespace qdv

@@ -1,0 +1,318 @@
+#include "store/IniFile.h"
+#include "store/TmFile.h"
+#include "support/TestFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace qdv {
+namespace {
+
+const MenuFont kMenuFont{-12, QStringLiteral("Sans Serif")};
+
+// SetupTable is large; tests keep theirs on the heap.
+std::unique_ptr<SetupTable> LoadList(const test::TestFolder& home, const QByteArray& ini,
+                                     bool* found = nullptr) {
+    home.Write("QDV70LIST.INI", ini);
+    auto table = std::make_unique<SetupTable>();
+    const bool ok = TmFile(home.Path()).LoadSetupList(*table, kMenuFont);
+    if (found)
+        *found = ok;
+    return table;
+}
+
+TEST(SetupList, windowsFileLoadsWithEveryField) {
+    test::TestFolder home;
+    bool found = false;
+    const auto t = LoadList(home, test::ReadTestData("store/QDV70LIST_windows.ini"), &found);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(t->count, 2);
+    EXPECT_EQ(t->selected, 1);
+
+    const SetupRecord& a = t->records[0];
+    EXPECT_EQ(a.name, QStringLiteral("Studio \u00E9"));
+    EXPECT_EQ(a.backupDataPath, "/srv/qdv70/studio");
+    EXPECT_EQ(a.primaryPath, "/srv/qdv70/studio/Primary/");
+    EXPECT_EQ(a.ipAddress, "192.168.0.10");
+    EXPECT_TRUE(a.selectLan);
+    EXPECT_EQ(a.comPort, 3);
+    EXPECT_EQ(a.primaryBackupFiles, 255);
+    EXPECT_FALSE(a.editAll);
+    EXPECT_EQ(a.sendButtons, 63);
+    const SetupFont& fa = t->fonts[0];
+    EXPECT_EQ(fa.color, 255);
+    EXPECT_EQ(fa.height, -13);
+    EXPECT_EQ(fa.name, "Courier New");
+    EXPECT_EQ(fa.pitch, 1);
+    EXPECT_EQ(fa.size, 10);
+    EXPECT_EQ(fa.charset, 128);
+    EXPECT_TRUE(fa.bold);
+    EXPECT_FALSE(fa.italic);
+
+    // Lower-case names; NAME present but empty; missing keys take their defaults.
+    const SetupRecord& b = t->records[1];
+    EXPECT_EQ(b.name, "");
+    EXPECT_EQ(b.backupDataPath, "/srv/qdv70/hall");
+    EXPECT_FALSE(b.selectLan);
+    EXPECT_EQ(b.comPort, 2);
+    EXPECT_EQ(b.remote3Port, 1001);
+    EXPECT_EQ(b.ipAddress, "");
+    EXPECT_TRUE(b.receiveAll && b.sendAll && b.editAll);
+    EXPECT_EQ(b.receiveButtons, 15);
+    EXPECT_EQ(b.editButtons, 3);
+    EXPECT_EQ(t->fonts[1].height, kMenuFont.height);
+    EXPECT_EQ(t->fonts[1].name, kMenuFont.name);
+    EXPECT_EQ(t->fonts[1].size, 8);
+}
+
+TEST(SetupList, savingAnUnchangedWindowsFileChangesOnlyWhatLoadingNormalised) {
+    test::TestFolder home;
+    const auto t = LoadList(home, test::ReadTestData("store/QDV70LIST_windows.ini"));
+    ASSERT_TRUE(TmFile(home.Path()).SaveSetupList(*t));
+    // SELECT_LAN=5 becomes 1, the missing keys of the second setup are added with their defaults; the
+    // comments, the unknown key and section, the third setup's section and every CR LF stay.
+    EXPECT_EQ(home.Read("QDV70LIST.INI"), test::ReadTestData("store/QDV70LIST_windows_saved.ini"));
+}
+
+TEST(SetupList, countAndSelectionAreKeptInsideTheTable) {
+    struct Case {
+        const char* ini;
+        int count;
+        int selected;
+    };
+    const Case cases[] = {
+        {"[SETUP]\nREG=0\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=a\n", 0, -1},
+        {"[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=a\n", 0, -1},
+        {"[SETUP]\nREG=-4\n", 0, -1},
+        {"[SETUP]\nREG=300\n[SELECT LIST]\nSETUP=254\n", 255, 254},
+        {"[SETUP]\nREG=300\n[SELECT LIST]\nSETUP=255\n", 255, 0},
+        {"[SETUP]\nREG=2\n", 2, 0},
+        {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=1\n", 2, 1},
+        {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=2\n", 2, 0},
+        {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=7\n", 2, 0},
+        {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=-1\n", 2, -1},
+        {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=-5\n", 2, -1},
+        {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=x\n", 2, 0},
+    };
+    for (const Case& c : cases) {
+        test::TestFolder home;
+        const auto t = LoadList(home, c.ini);
+        EXPECT_EQ(t->count, c.count) << c.ini;
+        EXPECT_EQ(t->selected, c.selected) << c.ini;
+    }
+}
+
+TEST(SetupList, fieldRulesOfOneSetup) {
+    const QString longText(300, QLatin1Char('x'));
+    struct Case {
+        QByteArray keys; // lines of [SETUP_1]
+        std::function<bool(const SetupRecord&, const SetupFont&)> check;
+    };
+    const Case cases[] = {
+        {"", [](const SetupRecord& r, const SetupFont&) { return r.name == "Default"; }},
+        {"NAME=\n", [](const SetupRecord& r, const SetupFont&) { return r.name.isEmpty(); }},
+        {"DIR=/data/a\n",
+         [](const SetupRecord& r, const SetupFont&) {
+             return r.backupDataPath == "/data/a" && r.primaryPath == "/data/a/Primary/";
+         }},
+        {"DIR=\n", [](const SetupRecord& r,
+                      const SetupFont&) { return r.backupDataPath.isEmpty() && r.primaryPath.isEmpty(); }},
+        {"SELECT_LAN=5\n", [](const SetupRecord& r, const SetupFont&) { return r.selectLan; }},
+        {"SELECT_LAN=0\n", [](const SetupRecord& r, const SetupFont&) { return !r.selectLan; }},
+        {"", [](const SetupRecord& r, const SetupFont&) { return r.selectLan && r.remote3Port == 1001; }},
+        {"COM=junk\n", [](const SetupRecord& r, const SetupFont&) { return r.comPort == 1; }},
+        {"FONT_IsBold=0\n", [](const SetupRecord&, const SetupFont& f) { return !f.bold; }},
+        {"FONT_IsBold=1\nFONT_IsStrikeOut=2\n",
+         [](const SetupRecord&, const SetupFont& f) { return f.bold && f.strikeOut && !f.underline; }},
+        {"FONT_Charset=384\nFONT_Pitch=255\n",
+         [](const SetupRecord&, const SetupFont& f) { return f.charset == 128 && f.pitch == -1; }},
+        {"FONT_Name=\n", [](const SetupRecord&, const SetupFont& f) { return f.name.isEmpty(); }},
+        {"NAME=" + longText.toUtf8() + "\nDIR=/" + longText.toUtf8() + "\nIP=192.168.100.200.7\n",
+         [](const SetupRecord& r, const SetupFont&) {
+             return r.name.size() == 259 && r.backupDataPath.size() == 259 && r.primaryPath.size() <= 259 &&
+                    r.ipAddress == "192.168.100.200";
+         }},
+    };
+    for (const Case& c : cases) {
+        test::TestFolder home;
+        const auto t = LoadList(home, "[SETUP]\nREG=1\n[SETUP_1]\n" + c.keys);
+        ASSERT_EQ(t->count, 1);
+        EXPECT_TRUE(c.check(t->records[0], t->fonts[0])) << c.keys.toStdString();
+    }
+}
+
+TEST(SetupList, missingFileLeavesTheTableEmpty) {
+    test::TestFolder home;
+    auto t = std::make_unique<SetupTable>();
+    t->count = 3;
+    EXPECT_FALSE(TmFile(home.Path()).LoadSetupList(*t, kMenuFont));
+    EXPECT_EQ(t->count, 0);
+    EXPECT_EQ(t->selected, -1);
+}
+
+TEST(SetupList, savedTableLoadsBackUnchanged) {
+    test::TestFolder home;
+    auto t = std::make_unique<SetupTable>();
+    t->count = 3;
+    t->selected = -1;
+    SetupRecord& a = t->records[0];
+    a.name = QStringLiteral("\u30B9\u30BF\u30B8\u30AA 1");
+    a.SetBackupDataPath("/srv/with space");
+    a.selectLan = true;
+    a.ipAddress = "10.0.0.1";
+    a.comPort = 15;
+    a.remote3Port = 1002;
+    a.primaryBackupFiles = 0x81;
+    a.receiveAll = true;
+    a.receiveButtons = 5;
+    a.sendButtons = 0x30;
+    a.editAll = true;
+    a.editButtons = 2;
+    t->fonts[0] = SetupFont{0x00FF00, -16, "DejaVu Sans Mono", 2, 12, 128, true, true, false, true};
+    t->records[1].name = " padded ";
+    t->records[1].comPort = 1;
+    t->fonts[1].name = "";
+    t->records[2].name = "third";
+    const TmFile file(home.Path());
+    ASSERT_TRUE(file.SaveSetupList(*t));
+    const QByteArray first = home.Read("QDV70LIST.INI");
+
+    auto back = std::make_unique<SetupTable>();
+    ASSERT_TRUE(file.LoadSetupList(*back, kMenuFont));
+    EXPECT_EQ(back->count, 3);
+    EXPECT_EQ(back->selected, -1);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(back->records[i], t->records[i]) << i;
+        EXPECT_EQ(back->fonts[i], t->fonts[i]) << i;
+    }
+    ASSERT_TRUE(file.SaveSetupList(*back));
+    EXPECT_EQ(home.Read("QDV70LIST.INI"), first);
+}
+
+TEST(SetupList, deletedSetupSectionStaysButIsNotLoaded) {
+    test::TestFolder home;
+    auto t = std::make_unique<SetupTable>();
+    t->count = 3;
+    t->selected = 2;
+    for (int i = 0; i < 3; ++i)
+        t->records[i].name = QStringLiteral("setup %1").arg(i + 1);
+    const TmFile file(home.Path());
+    ASSERT_TRUE(file.SaveSetupList(*t));
+    t->count = 2;
+    t->selected = 1;
+    ASSERT_TRUE(file.SaveSetupList(*t));
+
+    IniFile ini;
+    ASSERT_TRUE(ini.Load(home.FilePath("QDV70LIST.INI")));
+    EXPECT_EQ(ini.ReadInteger("SETUP", "REG", -1), 2);
+    EXPECT_EQ(ini.ReadString("SETUP_3", "NAME", {}), "setup 3");
+    auto back = std::make_unique<SetupTable>();
+    ASSERT_TRUE(file.LoadSetupList(*back, kMenuFont));
+    EXPECT_EQ(back->count, 2);
+    EXPECT_EQ(back->records[2].name, "");
+}
+
+TEST(SetupList, fileNameInAnyCaseIsFoundAndKept) {
+    test::TestFolder home;
+    home.Write("qdv70list.ini", "[setup]\r\nreg=1\r\n[setup_1]\r\nname=lower\r\n");
+    const TmFile file(home.Path());
+    auto t = std::make_unique<SetupTable>();
+    ASSERT_TRUE(file.LoadSetupList(*t, kMenuFont));
+    EXPECT_EQ(t->records[0].name, "lower");
+    t->records[0].name = "changed";
+    ASSERT_TRUE(file.SaveSetupList(*t));
+    EXPECT_EQ(QDir(home.Path()).entryList(QDir::Files), QStringList{"qdv70list.ini"});
+    EXPECT_TRUE(home.Read("qdv70list.ini").startsWith("[setup]\r\nreg=1\r\n[setup_1]\r\nname=changed\r\n"));
+}
+
+TEST(PortSettings, defaultsAndSerialDevices) {
+    test::TestFolder home;
+    PortSettings ports;
+    TmFile(home.Path()).LoadPortSettings(ports);
+    EXPECT_EQ(ports.remotePort, 1001);
+    EXPECT_EQ(ports.getInfoPort, 8081);
+    EXPECT_EQ(ports.busPort, 8020);
+    EXPECT_EQ(ports.SerialDevicePath(1), "/dev/ttyS0");
+
+    home.Write(
+        "QDV70COMM.INI",
+        "[port]\r\nzebu=9000\r\nGETINFO=bad\r\n[SERIAL]\r\nCOM1=/dev/ttyUSB0\r\ncom15 = /dev/ttyACM1 \r\n");
+    TmFile(home.Path()).LoadPortSettings(ports);
+    EXPECT_EQ(ports.busPort, 9000);
+    EXPECT_EQ(ports.getInfoPort, 8081);
+    EXPECT_EQ(ports.remotePort, 1001);
+    EXPECT_EQ(ports.SerialDevicePath(1), "/dev/ttyUSB0");
+    EXPECT_EQ(ports.SerialDevicePath(2), "/dev/ttyS1");
+    EXPECT_EQ(ports.SerialDevicePath(15), "/dev/ttyACM1");
+}
+
+TEST(TmFile, ensureDirectoryCreatesParentsOrSaysWhichFolderFailed) {
+    test::TestFolder root;
+    const TmFile file(root.Path());
+    QString error;
+    EXPECT_TRUE(file.EnsureDirectory(root.FilePath("a/b/c"), &error));
+    EXPECT_TRUE(QFileInfo(root.FilePath("a/b/c")).isDir());
+    EXPECT_TRUE(file.EnsureDirectory(root.FilePath("a/b/c"), &error));
+
+    root.Write("blocker", "file");
+    const QString blocked = root.FilePath("blocker/sub");
+    EXPECT_FALSE(file.EnsureDirectory(blocked, &error));
+    EXPECT_EQ(error, "Cannot create directory.(" + blocked + ")");
+    EXPECT_FALSE(file.EnsureDirectory(root.FilePath("blocker"), &error));
+}
+
+TEST(TmFile, programFoldersAreCreatedInTheHomeFolder) {
+    test::TestFolder home;
+    QString error;
+    ASSERT_TRUE(TmFile(home.Path()).CreateProgramFolders(&error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(home.FilePath("HELP")).isDir());
+    EXPECT_TRUE(QFileInfo(home.FilePath("XMLDoc")).isDir());
+
+    test::TestFolder blocked;
+    blocked.Write("XMLDoc", "not a folder");
+    EXPECT_FALSE(TmFile(blocked.Path()).CreateProgramFolders(&error));
+    EXPECT_EQ(error, "Cannot create directory.(" + blocked.FilePath("XMLDoc") + ")");
+}
+
+TEST(TmFile, fileSizeIsZeroForAnythingButAFile) {
+    test::TestFolder dir;
+    dir.Write("f.DAU", QByteArray(1032, '0'));
+    EXPECT_EQ(TmFile::GetFileSize(dir.FilePath("f.DAU")), 1032);
+    EXPECT_EQ(TmFile::GetFileSize(dir.FilePath("none.DAU")), 0);
+    EXPECT_EQ(TmFile::GetFileSize(dir.Path()), 0);
+}
+
+TEST(TmFile, backupTemporariesGoOnlyFromTheFourFolders) {
+    test::TestFolder d;
+    const QStringList removed = {"a.BAK", "b.bak", "PRIMARY/x.Bak", "name/y.BAK", "Xpoint/z.BAK"};
+    const QStringList kept = {"keep.DAU", "a.BAK.txt", "ZEBU_002/s.BAK", "Other/o.BAK", "dir.BAK/inner.DAU"};
+    for (const QString& f : removed + kept)
+        d.Write(f, "x");
+    SetupRecord setup;
+    setup.SetBackupDataPath(d.Path());
+    const TmFile file(d.Path());
+    file.DeleteBackupTemporaries(setup);
+    for (const QString& f : removed)
+        EXPECT_FALSE(d.Exists(f)) << f.toStdString();
+    for (const QString& f : kept)
+        EXPECT_TRUE(d.Exists(f)) << f.toStdString();
+
+    // Folders that do not exist, or no folder at all, are no error and touch nothing.
+    setup.SetBackupDataPath(d.FilePath("gone"));
+    file.DeleteBackupTemporaries(setup);
+    EXPECT_FALSE(d.Exists("gone"));
+    d.Write("cwd.BAK", "x");
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(d.Path()));
+    file.DeleteBackupTemporaries(SetupRecord{});
+    QDir::setCurrent(cwd);
+    EXPECT_TRUE(d.Exists("cwd.BAK"));
+}
+
+} // namespace
+} // namespace qdv
