@@ -26,48 +26,30 @@ std::unique_ptr<SetupTable> LoadList(const test::TestFolder& home, const QByteAr
     return table;
 }
 
-TEST(SetupList, windowsFileLoadsWithEveryField) {
+TEST(SetupList, windowsFileLoads) {
     test::TestFolder home;
     bool found = false;
     const auto t = LoadList(home, test::ReadTestData("store/QDV70LIST_windows.ini"), &found);
     ASSERT_TRUE(found);
     ASSERT_EQ(t->count, 2);
     EXPECT_EQ(t->selected, 1);
-
     const SetupRecord& a = t->records[0];
-    EXPECT_EQ(a.name, QStringLiteral("Studio \u00E9"));
-    EXPECT_EQ(a.backupDataPath, "/srv/qdv70/studio");
+    EXPECT_EQ(a.name, QStringLiteral("Studio \u00E9")); // a Windows code page byte
     EXPECT_EQ(a.primaryPath, "/srv/qdv70/studio/Primary/");
     EXPECT_EQ(a.ipAddress, "192.168.0.10");
-    EXPECT_TRUE(a.selectLan);
-    EXPECT_EQ(a.comPort, 3);
-    EXPECT_EQ(a.primaryBackupFiles, 255);
+    EXPECT_TRUE(a.selectLan); // stored as 5
     EXPECT_FALSE(a.editAll);
-    EXPECT_EQ(a.sendButtons, 63);
-    const SetupFont& fa = t->fonts[0];
-    EXPECT_EQ(fa.color, 255);
-    EXPECT_EQ(fa.height, -13);
-    EXPECT_EQ(fa.name, "Courier New");
-    EXPECT_EQ(fa.pitch, 1);
-    EXPECT_EQ(fa.size, 10);
-    EXPECT_EQ(fa.charset, 128);
-    EXPECT_TRUE(fa.bold);
-    EXPECT_FALSE(fa.italic);
-
-    // Lower-case names; NAME present but empty; missing keys take their defaults.
+    EXPECT_EQ(t->fonts[0], (SetupFont{255, -13, "Courier New", 1, 10, 128, true, false, false, false}));
+    // Lower-case names, NAME present but empty, missing keys at their defaults.
     const SetupRecord& b = t->records[1];
     EXPECT_EQ(b.name, "");
     EXPECT_EQ(b.backupDataPath, "/srv/qdv70/hall");
     EXPECT_FALSE(b.selectLan);
     EXPECT_EQ(b.comPort, 2);
     EXPECT_EQ(b.remote3Port, 1001);
-    EXPECT_EQ(b.ipAddress, "");
     EXPECT_TRUE(b.receiveAll && b.sendAll && b.editAll);
-    EXPECT_EQ(b.receiveButtons, 15);
-    EXPECT_EQ(b.editButtons, 3);
-    EXPECT_EQ(t->fonts[1].height, kMenuFont.height);
-    EXPECT_EQ(t->fonts[1].name, kMenuFont.name);
-    EXPECT_EQ(t->fonts[1].size, 8);
+    EXPECT_EQ(t->fonts[1],
+              (SetupFont{0, kMenuFont.height, kMenuFont.name, 0, 8, 0, false, false, false, false}));
 }
 
 TEST(SetupList, savingAnUnchangedWindowsFileChangesOnlyWhatLoadingNormalised) {
@@ -94,7 +76,6 @@ TEST(SetupList, countAndSelectionAreKeptInsideTheTable) {
         {"[SETUP]\nREG=2\n", 2, 0},
         {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=1\n", 2, 1},
         {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=2\n", 2, 0},
-        {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=7\n", 2, 0},
         {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=-1\n", 2, -1},
         {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=-5\n", 2, -1},
         {"[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=x\n", 2, 0},
@@ -115,18 +96,13 @@ TEST(SetupList, fieldRulesOfOneSetup) {
     };
     const Case cases[] = {
         {"", [](const SetupRecord& r, const SetupFont&) { return r.name == "Default"; }},
-        {"NAME=\n", [](const SetupRecord& r, const SetupFont&) { return r.name.isEmpty(); }},
         {"DIR=/data/a\n",
          [](const SetupRecord& r, const SetupFont&) {
              return r.backupDataPath == "/data/a" && r.primaryPath == "/data/a/Primary/";
          }},
         {"DIR=\n", [](const SetupRecord& r,
                       const SetupFont&) { return r.backupDataPath.isEmpty() && r.primaryPath.isEmpty(); }},
-        {"SELECT_LAN=5\n", [](const SetupRecord& r, const SetupFont&) { return r.selectLan; }},
-        {"SELECT_LAN=0\n", [](const SetupRecord& r, const SetupFont&) { return !r.selectLan; }},
-        {"", [](const SetupRecord& r, const SetupFont&) { return r.selectLan && r.remote3Port == 1001; }},
         {"COM=junk\n", [](const SetupRecord& r, const SetupFont&) { return r.comPort == 1; }},
-        {"FONT_IsBold=0\n", [](const SetupRecord&, const SetupFont& f) { return !f.bold; }},
         {"FONT_IsBold=1\nFONT_IsStrikeOut=2\n",
          [](const SetupRecord&, const SetupFont& f) { return f.bold && f.strikeOut && !f.underline; }},
         {"FONT_Charset=384\nFONT_Pitch=255\n",
@@ -163,21 +139,14 @@ TEST(SetupList, savedTableLoadsBackUnchanged) {
     SetupRecord& a = t->records[0];
     a.name = QStringLiteral("\u30B9\u30BF\u30B8\u30AA 1");
     a.SetBackupDataPath("/srv/with space");
-    a.selectLan = true;
     a.ipAddress = "10.0.0.1";
+    a.selectLan = a.receiveAll = true;
     a.comPort = 15;
-    a.remote3Port = 1002;
     a.primaryBackupFiles = 0x81;
-    a.receiveAll = true;
-    a.receiveButtons = 5;
     a.sendButtons = 0x30;
-    a.editAll = true;
-    a.editButtons = 2;
     t->fonts[0] = SetupFont{0x00FF00, -16, "DejaVu Sans Mono", 2, 12, 128, true, true, false, true};
     t->records[1].name = " padded ";
-    t->records[1].comPort = 1;
-    t->fonts[1].name = "";
-    t->records[2].name = "third";
+    t->records[2].name = "\"quoted\"";
     const TmFile file(home.Path());
     ASSERT_TRUE(file.SaveSetupList(*t));
     const QByteArray first = home.Read("QDV70LIST.INI");
@@ -251,32 +220,21 @@ TEST(PortSettings, defaultsAndSerialDevices) {
     EXPECT_EQ(ports.SerialDevicePath(15), "/dev/ttyACM1");
 }
 
-TEST(TmFile, ensureDirectoryCreatesParentsOrSaysWhichFolderFailed) {
-    test::TestFolder root;
-    const TmFile file(root.Path());
+TEST(TmFile, foldersAreCreatedWithParentsOrTheFailureNamesTheFolder) {
+    test::TestFolder home;
+    const TmFile file(home.Path());
     QString error;
-    EXPECT_TRUE(file.EnsureDirectory(root.FilePath("a/b/c"), &error));
-    EXPECT_TRUE(QFileInfo(root.FilePath("a/b/c")).isDir());
-    EXPECT_TRUE(file.EnsureDirectory(root.FilePath("a/b/c"), &error));
+    ASSERT_TRUE(file.CreateProgramFolders(&error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(home.FilePath("HELP")).isDir() && QFileInfo(home.FilePath("XMLDoc")).isDir());
+    EXPECT_TRUE(file.EnsureDirectory(home.FilePath("a/b/c"), &error));
+    EXPECT_TRUE(QFileInfo(home.FilePath("a/b/c")).isDir());
 
-    root.Write("blocker", "file");
-    const QString blocked = root.FilePath("blocker/sub");
+    home.Write("blocker", "file");
+    const QString blocked = home.FilePath("blocker/sub");
     EXPECT_FALSE(file.EnsureDirectory(blocked, &error));
     EXPECT_EQ(error, "Cannot create directory.(" + blocked + ")");
-    EXPECT_FALSE(file.EnsureDirectory(root.FilePath("blocker"), &error));
-}
-
-TEST(TmFile, programFoldersAreCreatedInTheHomeFolder) {
-    test::TestFolder home;
-    QString error;
-    ASSERT_TRUE(TmFile(home.Path()).CreateProgramFolders(&error)) << error.toStdString();
-    EXPECT_TRUE(QFileInfo(home.FilePath("HELP")).isDir());
-    EXPECT_TRUE(QFileInfo(home.FilePath("XMLDoc")).isDir());
-
-    test::TestFolder blocked;
-    blocked.Write("XMLDoc", "not a folder");
-    EXPECT_FALSE(TmFile(blocked.Path()).CreateProgramFolders(&error));
-    EXPECT_EQ(error, "Cannot create directory.(" + blocked.FilePath("XMLDoc") + ")");
+    EXPECT_FALSE(TmFile(home.FilePath("blocker")).CreateProgramFolders(&error));
+    EXPECT_EQ(error, "Cannot create directory.(" + home.FilePath("blocker/HELP") + ")");
 }
 
 TEST(TmFile, fileSizeIsZeroForAnythingButAFile) {
