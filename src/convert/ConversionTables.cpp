@@ -19,6 +19,12 @@ QString FileIn(const QString& folder, int code) {
     return JoinNoCase(folder, QString::fromLatin1(datafiles::Entry(code).name));
 }
 
+// The same file name with another extension, in the same folder.
+QString WithExtension(const QString& path, const QString& extension) {
+    const QFileInfo info(path);
+    return JoinNoCase(info.path(), info.completeBaseName() + extension);
+}
+
 // Writes a whole file through a temporary one, creating its folder when it is missing.
 bool WriteFile(const QString& path, const QByteArray& data, QString* error) {
     const QString folder = QFileInfo(path).absolutePath();
@@ -46,6 +52,14 @@ QString ConversionTables::AliasFile(const SetupRecord& setup, int k) {
 
 QString ConversionTables::CrosspointFile(const SetupRecord& setup) {
     return FileIn(TmTableRemote::XPointFolder(setup), datafiles::kXpt);
+}
+
+QString ConversionTables::DescriptionCsvFile(const SetupRecord& setup) {
+    return WithExtension(DescriptionFile(setup), QStringLiteral(".CSV"));
+}
+
+QString ConversionTables::CrosspointCsvFile(const SetupRecord& setup) {
+    return WithExtension(CrosspointFile(setup), QStringLiteral(".CSV"));
 }
 
 void ConversionTables::BuildTerminalLabels(const SetupRecord& setup) {
@@ -88,8 +102,7 @@ bool ConversionTables::ImportDescriptionText(const QString& path) {
 
 ConverterResult ConversionTables::ConvertDescriptionsToDau(const SetupRecord& setup) {
     const QString output = DescriptionFile(setup);
-    const QString work =
-        QFileInfo(output).dir().filePath(QFileInfo(output).completeBaseName() + QStringLiteral(".OLD"));
+    const QString work = WithExtension(output, QStringLiteral(".OLD"));
     QFile::remove(work);
     QString error;
     if (!WriteShortDescriptionText(work, &error))

@@ -55,6 +55,9 @@ public:
     static QString DescriptionFile(const SetupRecord& setup);
     static QString AliasFile(const SetupRecord& setup, int k);
     static QString CrosspointFile(const SetupRecord& setup);
+    // The text the editors write on OK beside the data file: ZEBU_NME.CSV and ZEBU_XPT.CSV.
+    static QString DescriptionCsvFile(const SetupRecord& setup);
+    static QString CrosspointCsvFile(const SetupRecord& setup);
 
 private:
     TerminalLabels m_labels;

@@ -1,0 +1,146 @@
+#include "cli/ConvertCommands.h"
+
+#include "cli/CliContext.h"
+#include "convert/ConversionTables.h"
+
+#include <QFileInfo>
+#include <memory>
+
+namespace qdv::cli {
+
+namespace {
+
+enum class Subject { Description, Crosspoint };
+
+const char kUsage[] =
+    "usage: qdv70cli [--home DIR] [--setup NAME|NUMBER] export|import description|crosspoint FILE\n";
+
+bool ParseWords(const QStringList& words, Subject* subject, QString* file) {
+    if (words.size() != 2 || words[1].isEmpty())
+        return false;
+    if (words[0] == QLatin1String("description"))
+        *subject = Subject::Description;
+    else if (words[0] == QLatin1String("crosspoint"))
+        *subject = Subject::Crosspoint;
+    else
+        return false;
+    *file = words[1];
+    return true;
+}
+
+void NoteNotLoaded(QTextStream& err, const QString& path, const char* what) {
+    err << "qdv70cli: note: " << path << " not loaded (" << what << "); its table is empty\n";
+}
+
+// The tables as the editors see them when they open: labels, descriptions and aliases; files missing or
+// of the wrong size leave their tables empty.
+void LoadNames(ConversionTables& t, const SetupRecord& setup, bool withNames, QTextStream& err) {
+    if (!QFileInfo::exists(ConversionTables::StandardSettingsFile(setup)))
+        NoteNotLoaded(err, ConversionTables::StandardSettingsFile(setup), "missing");
+    t.BuildTerminalLabels(setup);
+    if (!withNames)
+        return;
+    if (!t.LoadDescriptions(setup))
+        NoteNotLoaded(err, ConversionTables::DescriptionFile(setup), "missing or not 71742 bytes");
+    for (int k = 1; k <= AliasTables::kTables; ++k) {
+        if (!t.LoadAliases(setup, k))
+            NoteNotLoaded(err, ConversionTables::AliasFile(setup, k), "missing or not 66048 bytes");
+    }
+}
+
+void LoadCrosspoints(ConversionTables& t, const SetupRecord& setup, QTextStream& err) {
+    if (!t.LoadCrosspoints(setup))
+        NoteNotLoaded(err, ConversionTables::CrosspointFile(setup), "missing");
+}
+
+int CannotWrite(QTextStream& err, const QString& path, const QString& why) {
+    err << "qdv70cli: cannot write " << path << ": " << why << '\n';
+    return kExitFailed;
+}
+
+int CannotRead(QTextStream& err, const QString& path) {
+    err << "qdv70cli: cannot read " << path << '\n';
+    return kExitFailed;
+}
+
+int ImportDescriptions(ConversionTables& t, const SetupRecord& setup, const QString& file, QTextStream& out,
+                       QTextStream& err) {
+    LoadNames(t, setup, false, err);
+    if (!t.ImportDescriptionText(file))
+        return CannotRead(err, file);
+    QString why;
+    const QString csv = ConversionTables::DescriptionCsvFile(setup);
+    if (!t.ExportDescriptionText(csv, &why))
+        return CannotWrite(err, csv, why);
+    const ConverterResult converted = t.ConvertDescriptionsToDau(setup);
+    // The alias files are written whatever the conversion gave, as the editor does.
+    int status = kExitOk;
+    for (int k = 1; k <= AliasTables::kTables; ++k) {
+        if (!t.SaveAliases(setup, k, &why))
+            status = CannotWrite(err, ConversionTables::AliasFile(setup, k), why);
+    }
+    if (converted.code != DescriptionConverter::kOk) {
+        err << "qdv70cli: " << QString::fromLocal8Bit(converted.message) << '\n'
+            << "qdv70cli: " << ConversionTables::DescriptionFile(setup) << " was left as it was\n";
+        return kExitFailed;
+    }
+    if (status == kExitOk)
+        out << "imported " << file << " into " << ConversionTables::DescriptionFile(setup) << " and "
+            << AliasTables::kTables << " alias files\n";
+    return status;
+}
+
+int ImportCrosspoints(ConversionTables& t, const SetupRecord& setup, const QString& file, QTextStream& out,
+                      QTextStream& err) {
+    LoadCrosspoints(t, setup, err);
+    if (!t.ImportCrosspointText(file))
+        return CannotRead(err, file);
+    QString why;
+    const QString csv = ConversionTables::CrosspointCsvFile(setup);
+    if (!t.ExportCrosspointText(csv, &why))
+        return CannotWrite(err, csv, why);
+    if (!t.SaveCrosspoints(setup, &why))
+        return CannotWrite(err, ConversionTables::CrosspointFile(setup), why);
+    out << "imported " << file << " into " << ConversionTables::CrosspointFile(setup) << '\n';
+    return kExitOk;
+}
+
+} // namespace
+
+int RunExport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
+    Subject subject;
+    QString file;
+    if (!ParseWords(words, &subject, &file)) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    const auto t = std::make_unique<ConversionTables>();
+    QString why;
+    bool written;
+    if (subject == Subject::Description) {
+        LoadNames(*t, setup, true, err);
+        written = t->ExportDescriptionText(file, &why);
+    } else {
+        LoadCrosspoints(*t, setup, err);
+        written = t->ExportCrosspointText(file, &why);
+    }
+    if (!written)
+        return CannotWrite(err, file, why);
+    out << "exported " << (subject == Subject::Description ? "description" : "crosspoint") << " text to "
+        << file << '\n';
+    return kExitOk;
+}
+
+int RunImport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
+    Subject subject;
+    QString file;
+    if (!ParseWords(words, &subject, &file)) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    const auto t = std::make_unique<ConversionTables>();
+    return subject == Subject::Description ? ImportDescriptions(*t, setup, file, out, err)
+                                           : ImportCrosspoints(*t, setup, file, out, err);
+}
+
+} // namespace qdv::cli

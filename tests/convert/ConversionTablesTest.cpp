@@ -1,0 +1,141 @@
+#include "convert/ConversionTables.h"
+#include "ConvertFixture.h"
+#include "convert/DescriptionText.h"
+#include "convert/TmTableRemote.h"
+#include "support/TestFolder.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace qdv {
+namespace {
+
+SetupRecord SetupAt(const QString& path) {
+    SetupRecord s;
+    s.SetBackupDataPath(path);
+    return s;
+}
+
+TEST(ConversionTables, loadsOnlyFilesOfTheirExactSizeAndFindsThemInAnyCase) {
+    test::TestFolder dir;
+    const SetupRecord s = SetupAt(dir.Path());
+    const QByteArray nme = test::ReadTestData("convert/ZEBU_NME.DAU");
+    dir.Write("NAME/zebu_nme.dau", nme);
+    dir.Write("NAME/ZEBU_ALS2.DAU", QByteArray(66047, '0'));
+    dir.Write("Primary/Zebu_Std.Dau", test::FixtureStdText());
+
+    ConversionTables t;
+    t.Aliases().Table(2).At(Side::Source, 1).SetText("KEEP");
+    EXPECT_TRUE(t.LoadDescriptions(s));
+    EXPECT_EQ(t.Descriptions().At(Side::Source, 1).Text(), "VTR-A");
+    EXPECT_FALSE(t.LoadAliases(s, 1)) << "missing";
+    EXPECT_FALSE(t.LoadAliases(s, 2)) << "one byte short";
+    EXPECT_EQ(t.Aliases().Table(2).At(Side::Source, 1).Text(), "KEEP");
+    t.BuildTerminalLabels(s);
+    EXPECT_EQ(t.Labels().Label(Side::Source, 300).typeName, "CAM ");
+
+    dir.Write("NAME/zebu_nme.dau", nme + "\r\n");
+    t.Descriptions().Clear();
+    EXPECT_FALSE(t.LoadDescriptions(s));
+    EXPECT_TRUE(t.Descriptions().At(Side::Source, 1).IsEmpty());
+}
+
+TEST(ConversionTables, aliasesAndCrosspointsSaveAndLoadByteForByte) {
+    test::TestFolder dir;
+    const SetupRecord s = SetupAt(dir.Path());
+    ConversionTables t;
+    test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
+    t.Crosspoints() = test::FixtureCrosspoints();
+    for (int k = 1; k <= AliasTables::kTables; ++k)
+        ASSERT_TRUE(t.SaveAliases(s, k));
+    ASSERT_TRUE(t.SaveCrosspoints(s));
+    EXPECT_EQ(dir.Read("XPoint/ZEBU_XPT.DAU"), test::ReadTestData("convert/ZEBU_XPT.DAU"));
+
+    ConversionTables back;
+    for (int k = 1; k <= AliasTables::kTables; ++k) {
+        ASSERT_TRUE(back.LoadAliases(s, k));
+        EXPECT_EQ(back.Aliases().Table(k), t.Aliases().Table(k)) << k;
+        EXPECT_EQ(back.Aliases().SaveDau(k), dir.Read(QStringLiteral("Name/ZEBU_ALS%1.DAU").arg(k)));
+    }
+    ASSERT_TRUE(back.LoadCrosspoints(s));
+    EXPECT_EQ(back.Crosspoints(), t.Crosspoints());
+    EXPECT_EQ(QDir(dir.FilePath("Name")).entryList(QDir::Files).size(), AliasTables::kTables);
+}
+
+TEST(ConversionTables, convertingDescriptionsWritesTheDescriptionFileOrLeavesItAsItWas) {
+    test::TestFolder dir;
+    const SetupRecord s = SetupAt(dir.Path());
+    dir.Write("Name/ZEBU_NME.DAU", "previous");
+    ConversionTables t;
+    test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
+
+    // Without ZEBU_STD.DAU nothing can be converted.
+    const ConverterResult missing = t.ConvertDescriptionsToDau(s);
+    EXPECT_EQ(missing.code, DescriptionConverter::kCannotOpen);
+    EXPECT_TRUE(missing.message.contains("ZEBU_STD.DAU"));
+    EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), "previous");
+
+    dir.Write("Primary/ZEBU_STD.DAU", test::FixtureStdText());
+    t.BuildTerminalLabels(s);
+    t.Descriptions().At(Side::Destination, 9).SetText("BAD\x7F");
+    const ConverterResult refused = t.ConvertDescriptionsToDau(s);
+    EXPECT_EQ(refused.code, DescriptionConverter::kBadLine);
+    EXPECT_EQ(refused.message, "'D9,,,BAD\x7F'error(L1033): Declaration syntax error.");
+    EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), "previous");
+
+    t.Descriptions().At(Side::Destination, 9).Clear();
+    EXPECT_EQ(t.ConvertDescriptionsToDau(s), ConverterResult{});
+    EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), test::ReadTestData("convert/ZEBU_NME.DAU"));
+    EXPECT_FALSE(dir.Exists("Name/ZEBU_NME.OLD"));
+}
+
+TEST(ConversionTables, textFilesAreWrittenWholeAndImportedFromDisk) {
+    test::TestFolder dir;
+    ConversionTables t;
+    t.Labels().Build(test::FixtureStdText());
+    test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
+    ASSERT_TRUE(t.ExportDescriptionText(dir.FilePath("d.csv")));
+    EXPECT_EQ(dir.Read("d.csv"), test::ReadTestData("convert/description_long.csv"));
+    ASSERT_TRUE(t.WriteShortDescriptionText(dir.FilePath("d.txt")));
+    EXPECT_EQ(dir.Read("d.txt"), test::ReadTestData("convert/description_short.txt"));
+
+    ConversionTables back;
+    EXPECT_FALSE(back.ImportDescriptionText(dir.FilePath("none.csv")));
+    ASSERT_TRUE(back.ImportDescriptionText(dir.FilePath("d.csv")));
+    EXPECT_EQ(back.Descriptions().At(Side::Source, 2).Text(), "CAMERA-1/STUDIO2");
+
+    t.Crosspoints() = test::FixtureCrosspoints();
+    ASSERT_TRUE(t.ExportCrosspointText(dir.FilePath("x.csv")));
+    EXPECT_FALSE(back.ImportCrosspointText(dir.FilePath("none.csv")));
+    ASSERT_TRUE(back.ImportCrosspointText(dir.FilePath("x.csv")));
+    EXPECT_EQ(back.Crosspoints(), t.Crosspoints());
+}
+
+TEST(TmTableRemote, namesToSecondaryStationsAreSentOnlyWhenTheirFilesLoad) {
+    test::TestFolder dir;
+    const SetupRecord s = SetupAt(dir.Path());
+    TmTableRemote remote;
+    EXPECT_EQ(remote.PrepareSendFile(s, 4, 2, 7).size, 0);
+    EXPECT_EQ(remote.PrepareSendFile(s, 5, 2, 0).size, 0);
+
+    dir.Write("Name/ZEBU_NME.DAU", test::ReadTestData("convert/ZEBU_NME.DAU"));
+    const FileTarget names = remote.PrepareSendFile(s, 4, 2, 7);
+    EXPECT_EQ(names.path, dir.FilePath("Name/ZEBU_NME.DAU"));
+    EXPECT_EQ(names.size, 71742);
+    EXPECT_EQ(remote.Tables().Descriptions().At(Side::Source, 1).Text(), "VTR-A");
+
+    // Only alias file 3 is there: it is sent, and the other tables go out empty.
+    remote.Tables().Aliases().Table(1).At(Side::Source, 1).SetText("STALE");
+    AliasTables aliases;
+    aliases.Table(3).At(Side::Destination, 5).SetText("THREE");
+    dir.Write("Name/ZEBU_ALS3.DAU", aliases.SaveDau(3));
+    const FileTarget alias = remote.PrepareSendFile(s, 5, 2, 0);
+    EXPECT_EQ(alias.path, dir.FilePath("Name/ZEBU_ALS1.DAU"));
+    EXPECT_EQ(alias.size, 66048);
+    EXPECT_TRUE(remote.Tables().Aliases().Table(1).At(Side::Source, 1).IsEmpty());
+    EXPECT_EQ(remote.Tables().Aliases().Table(3).At(Side::Destination, 5).Text(), "THREE");
+}
+
+} // namespace
+} // namespace qdv

@@ -1,0 +1,107 @@
+#include "convert/CrosspointText.h"
+#include "ConvertFixture.h"
+#include "convert/CrosspointList.h"
+#include "convert/CrosspointTable.h"
+#include "store/DataImage.h"
+#include "support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace qdv {
+namespace {
+
+TEST(CrosspointTable, cellsLieWhereTheFileKeepsThem) {
+    struct Case {
+        int level, dest, address;
+    } cases[] = {
+        {1, 1, 0},      {1, 512, 1022},   {2, 1, 1024},  {8, 512, 8190},
+        {1, 513, 8192}, {8, 1024, 16382}, {3, 65, 2176},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CrosspointTable::ByteAddress(c.level, c.dest), c.address) << c.level << "/" << c.dest;
+}
+
+TEST(CrosspointTable, savesTheGoldenFileAndLoadsItBackByteForByte) {
+    const QByteArray saved = test::FixtureCrosspoints().SaveDau();
+    EXPECT_EQ(saved.size(), 33024);
+    EXPECT_TRUE(test::MatchesGolden("ZEBU_XPT.DAU", saved));
+
+    QByteArray golden = test::ReadTestData("convert/ZEBU_XPT.DAU");
+    // A damaged cell is carried as it stands.
+    golden.replace(image::CharOffsetOfByte(CrosspointTable::ByteAddress(6, 64)), 4, "FFFF");
+    CrosspointTable t;
+    t.LoadDau(golden);
+    EXPECT_EQ(t.Source(1, 300), 5);
+    EXPECT_EQ(t.Source(8, 513), 1);
+    EXPECT_EQ(t.Source(6, 64), 0xFFFF);
+    EXPECT_EQ(t.SaveDau(), golden);
+}
+
+TEST(CrosspointTable, shortFileLoadsWhatItHoldsAndClearsTheRest) {
+    CrosspointTable t = test::FixtureCrosspoints();
+    t.SetSource(1, 2, 9);
+    const QByteArray text = t.SaveDau();
+    CrosspointTable loaded;
+    loaded.SetSource(5, 1024, 77);
+    // The text ends in the middle of destination 2's cell on level 1.
+    loaded.LoadDau(text.left(image::CharOffsetOfByte(3) + 1));
+    EXPECT_EQ(loaded.Source(1, 1), 5);
+    EXPECT_EQ(loaded.Source(1, 2), 0);
+    EXPECT_EQ(loaded.Source(5, 1024), 0);
+
+    loaded.LoadDau(QByteArray());
+    EXPECT_EQ(loaded, CrosspointTable());
+}
+
+TEST(CrosspointText, exportMatchesTheGoldenFileAndRoundTrips) {
+    const CrosspointTable t = test::FixtureCrosspoints();
+    const QByteArray text = CrosspointText::Export(t);
+    EXPECT_TRUE(test::MatchesGolden("crosspoint.csv", text));
+    EXPECT_TRUE(text.startsWith("L1,0001,S5\r\nL1,0002,\r\n"));
+
+    CrosspointTable back;
+    CrosspointText::Import(text, &back);
+    EXPECT_EQ(back, t);
+    EXPECT_EQ(CrosspointText::Export(back), text);
+}
+
+TEST(CrosspointText, importSetsOnlyValidCellsAndNeverClears) {
+    struct Case {
+        const char* name;
+        QByteArray text;
+        int level, dest, source; // expected cell after import over source 3
+    } cases[] = {
+        {"spaces are dropped", "L 1, 0002, S 7\r\n", 1, 2, 7},
+        {"destination without leading zeros", "L8,1024,S1024\r\n", 8, 1024, 1024},
+        {"level 9", "L9,0002,S7\r\n", 1, 2, 3},
+        {"level 0", "L0,0002,S7\r\n", 1, 2, 3},
+        {"destination 1025", "L1,1025,S7\r\n", 1, 2, 3},
+        {"source 0", "L1,0002,S0\r\n", 1, 2, 3},
+        {"source 1025", "L1,0002,S1025\r\n", 1, 2, 3},
+        {"empty source", "L1,0002,\r\n", 1, 2, 3},
+        {"source without S", "L1,0002,7\r\n", 1, 2, 3},
+        {"line feeds alone", "L1,0002,S7\nL1,0002,S8\n", 1, 2, 3},
+        {"last line without CR", "L1,0001,S1\r\nL1,0002,S7", 1, 2, 3},
+        {"lower-case l", "l1,0002,S7\r\n", 1, 2, 3},
+        {"last valid line wins", "L1,0002,S7\r\nL1,2,S9\r\n", 1, 2, 9},
+    };
+    for (const Case& c : cases) {
+        CrosspointTable t;
+        t.SetSource(c.level, c.dest, 3);
+        CrosspointText::Import(c.text, &t);
+        EXPECT_EQ(t.Source(c.level, c.dest), c.source) << c.name;
+    }
+}
+
+TEST(CrosspointList, compactListOfTheGoldenTableMatchesItsGoldenFile) {
+    test::TestFolder dir;
+    dir.Write("ZEBU_XPT.DAU", test::FixtureCrosspoints().SaveDau());
+    ASSERT_EQ(MakeCrosspointList(dir.FilePath("ZEBU_XPT.DAU"), dir.FilePath("ZEBU_XPT.MKE")), kListOk);
+    const QByteArray list = dir.Read("ZEBU_XPT.MKE");
+    EXPECT_TRUE(test::MatchesGolden("ZEBU_XPT.MKE", list));
+    EXPECT_TRUE(list.contains("0B2C1005"));
+    EXPECT_TRUE(list.contains("80012001"));
+}
+
+} // namespace
+} // namespace qdv
