@@ -12,7 +12,9 @@ TestFolder::TestFolder() {
         throw std::runtime_error("cannot create a temporary folder");
 }
 
-QString TestFolder::FilePath(const QString& relative) const { return QDir(m_dir.path()).filePath(relative); }
+QString TestFolder::FilePath(const QString& relative) const {
+    return QDir(m_dir.path()).filePath(relative);
+}
 
 void TestFolder::Write(const QString& relative, const QByteArray& data) const {
     const QString path = FilePath(relative);
@@ -29,7 +31,9 @@ QByteArray TestFolder::Read(const QString& relative) const {
     return f.readAll();
 }
 
-bool TestFolder::Exists(const QString& relative) const { return QFileInfo::exists(FilePath(relative)); }
+bool TestFolder::Exists(const QString& relative) const {
+    return QFileInfo::exists(FilePath(relative));
+}
 
 QByteArray ReadTestData(const QString& relative) {
     QFile f(QDir(QStringLiteral(QDV70_TEST_DATA)).filePath(relative));

@@ -1,0 +1,752 @@
+#include "link/LinkEngine.h"
+
+#include "convert/TmTableRemote.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "link/Transport.h"
+#include "store/DataFileSet.h"
+#include "store/TmFile.h"
+
+#include <QFileInfo>
+
+namespace qdv {
+
+namespace {
+
+// Stands in for a serial port when the program has no serial worker: it opens, but never has a line.
+class NoSerialWorker final : public Transport {
+public:
+    bool Open(const LinkTarget&) override { return true; }
+    void Close() override {}
+    bool Send(QByteArrayView) override { return false; }
+    qint64 Read(char*, qint64) override { return 0; }
+    bool HasWorker() const override { return false; }
+    bool IsSerial() const override { return true; }
+};
+
+// Catalogue codes the engine reports.
+constexpr int kAborted = 102;
+constexpr int kPortNotOpened = 300;
+constexpr int kNoConnect = 301;
+constexpr int kNoReady = 302;
+constexpr int kNoAck = 303;
+constexpr int kNoPacket = 304;
+constexpr int kBadPn = 306;
+constexpr int kBadCmd = 313;
+constexpr int kBadId = 314;
+constexpr int kBadType = 315;
+constexpr int kFileSize = 317;
+constexpr int kAbortRecord = 318;
+constexpr int kLineFailure = 319;
+constexpr int kNak = 320;
+constexpr int kTcpConnecting = 400;
+
+// Countdown slots and their lengths in 10 ms units.
+constexpr int kSlotConnect = 0, kConnectUnits = 1000;
+constexpr int kSlotEndPause = 1, kEndPauseUnits = 4;
+constexpr int kSlotReady = 2, kReadyUnits = 1000;
+constexpr int kSlotAck = 3, kAckUnits = 500;
+constexpr int kSlotRecord = 4, kRecordUnits = 200;
+
+// Exchange states.
+enum Exchange {
+    kOpen = 0,
+    kConnectWait = 1,
+    kReadyWait = 2,
+    kNextFile = 3,
+    kStationMenu = 6,
+    kSecondaryFile = 7,
+    kPrimaryFile = 8,
+    kEnd = 9,
+};
+
+// File states of a receive.
+enum ReceiveState { kRequest = 0, kFirstRecord = 2, kData = 3, kAfterEnd = 4 };
+// File states of a send; the "Ack" states wait for the answer to the record just sent.
+enum SendState {
+    kLoad = 0,
+    kStartRecord = 1,
+    kDataRecord = 2,
+    kEndRecord = 3,
+    kListRecord = 4,
+    kApplyRecord = 5,
+    kStartAck = 11,
+    kDataAck = 12,
+    kEndAck = 13,
+    kListAck = 14,
+    kApplyAck = 15,
+};
+
+constexpr int kRunning = -1;
+
+// The station menu answer lies in this byte range of the standard settings image.
+constexpr std::uint32_t kMenuFirst = 5568;
+constexpr std::uint32_t kMenuLast = 6079;
+constexpr int kMenuBuffer = 2048;
+constexpr std::uint32_t kMenuTotal = 16384;
+
+} // namespace
+
+LinkEngine::LinkEngine(const Services& services)
+    : m_s(services), m_jobs(services.status, services.stations, services.resolver), m_slots(services.clock),
+      m_noSerial(std::make_unique<NoSerialWorker>()) {}
+
+LinkEngine::~LinkEngine() {
+    Shutdown();
+}
+
+void LinkEngine::AcceptJob(const SetupRecord& setup, const PortSettings& ports) {
+    m_setup = setup;
+    m_ports = ports;
+    m_receive = m_s.status.direction == 0;
+    m_kind = static_cast<int>(m_s.status.jobKind.load());
+    m_jobPending = true;
+    m_s.status.busy = true;
+}
+
+void LinkEngine::Shutdown() {
+    m_writer.Abort();
+    if (m_lineOpen)
+        CloseLine();
+}
+
+Transport& LinkEngine::Line() {
+    if (m_setup.selectLan)
+        return m_s.tcp;
+    return m_s.serial != nullptr ? *m_s.serial : *m_noSerial;
+}
+
+bool LinkEngine::SendBytes(QByteArrayView bytes) {
+    return Line().Send(bytes);
+}
+
+bool LinkEngine::ReadByte(char* c) {
+    return Line().Read(c, 1) == 1;
+}
+
+void LinkEngine::CloseLine() {
+    Line().Close();
+    m_lineOpen = false;
+}
+
+void LinkEngine::Finish(int code, bool final) {
+    if (m_receive && m_kind <= kJobSecondary) {
+        // A file whose transfer did not complete never replaces the stored one.
+        m_writer.Abort();
+        m_s.files.DeleteBackupTemporaries(m_setup);
+    }
+    if (final)
+        m_jobPending = false;
+    m_jobs.Finish(m_kind, code, final, m_entry.typeCode);
+}
+
+void LinkEngine::Tick() {
+    StatusBlock& st = m_s.status;
+    if (st.abortRequest) {
+        if (m_tick == kExchange || m_tick == kNetwork) {
+            if (m_lineOpen && Line().LineUp())
+                SendBytes(QByteArrayView(&record::kEtb, 1));
+            if (m_lineOpen)
+                CloseLine();
+            m_exchange = kOpen;
+            Line().ClearLineFlags();
+        }
+        if (m_jobPending || st.busy)
+            Finish(kAborted, true);
+        m_tick = kIdle;
+        st.abortRequest = false;
+        return;
+    }
+    switch (m_tick.load()) {
+    case kStart:
+        m_s.tcp.ClearLineFlags();
+        m_jobPending = false;
+        m_jobs.Queue().Clear();
+        st.busy = false;
+        m_tick = kIdle;
+        return;
+    case kIdle: {
+        if (!m_jobPending)
+            return;
+        QString error;
+        if (!m_s.resolver.EnsureSetupFolders(m_setup, &error)) {
+            st.SetStatusLines(1, error, 0);
+            Finish(kFileSize, true);
+            return;
+        }
+        m_jobs.BuildQueue(m_receive, m_kind, m_setup);
+        if (m_jobs.Queue().Empty()) {
+            m_jobPending = false;
+            st.busy = false;
+            return;
+        }
+        m_tick = kDispatch;
+        [[fallthrough]];
+    }
+    case kDispatch:
+        if (m_jobs.Queue().Empty()) {
+            Finish(0, true);
+            m_tick = kIdle;
+            return;
+        }
+        Line().ClearLineFlags();
+        if (m_setup.selectLan && m_kind <= kJobSecondary) {
+            // Without a network controller to talk to, a LAN job goes straight to the packet protocol
+            // over TCP, as after a failed network-controller attempt.
+            st.SetStatusLines(1, QString(), 0);
+            st.SetStatusLines(2, QString(), kTcpConnecting);
+        }
+        m_exchange = kOpen;
+        m_tick = kExchange;
+        [[fallthrough]];
+    case kExchange:
+        if (!StepExchange())
+            m_tick = m_jobs.Queue().Empty() ? kIdle : kDispatch;
+        return;
+    default:
+        return;
+    }
+}
+
+bool LinkEngine::StepExchange() {
+    StatusBlock& st = m_s.status;
+    for (;;) {
+        if (st.abortRequest)
+            return true;
+        Transport& line = Line();
+        // Line supervision: while a handshake or a file is under way the line must stay up; before
+        // that a reported failure counts. The closed line of state 9 is not watched.
+        if (m_exchange != kEnd) {
+            const bool supervised = m_exchange >= kReadyWait;
+            if (supervised ? !line.LineUp() : line.LineError()) {
+                line.ClearLineError();
+                if (m_exchange <= kReadyWait)
+                    return FailBeforeFile(kLineFailure);
+                if (m_exchange == kNextFile)
+                    EndExchange(kLineFailure);
+                else
+                    FileEnded(kLineFailure);
+                continue;
+            }
+        }
+        switch (m_exchange) {
+        case kOpen: {
+            line.ClearLineFlags();
+            LinkTarget target;
+            if (m_setup.selectLan) {
+                target.host = m_jobs.Queue().Front().deviceAddress;
+                target.port = static_cast<quint16>(m_setup.remote3Port);
+            } else {
+                target.comPort = m_setup.comPort;
+                target.serialDevice = m_ports.SerialDevicePath(m_setup.comPort);
+            }
+            if (!line.Open(target)) {
+                if (!line.LastErrorText().isEmpty())
+                    st.SetStatusLines(1, line.LastErrorText(), 0);
+                return FailBeforeFile(kPortNotOpened);
+            }
+            m_lineOpen = true;
+            st.ShowGauge(true, st.progressTotal);
+            m_slots.Set(kSlotConnect, kConnectUnits);
+            m_exchange = kConnectWait;
+            continue;
+        }
+        case kConnectWait:
+            if (!line.HasWorker() || (!line.LineUp() && m_slots.Expired(kSlotConnect))) {
+                st.SetStatusLines(1, QString(), 0);
+                return FailBeforeFile(kNoConnect);
+            }
+            if (!line.LineUp())
+                return true;
+            st.SetStatusLines(1, QString(), 0);
+            line.SetAccept(true);
+            if (!SendBytes(record::AttentionSequence()))
+                return FailBeforeFile(kLineFailure);
+            BeginReadyWait();
+            m_exchange = kReadyWait;
+            continue;
+        case kReadyWait:
+            switch (ReadyWait()) {
+            case Wait::kWaiting:
+                return true;
+            case Wait::kFailed:
+                return FailBeforeFile(kNoReady);
+            case Wait::kOk:
+                m_exchange = kNextFile;
+                continue;
+            }
+            continue;
+        case kNextFile:
+            EnterNextFile();
+            if (m_exchange == kEnd)
+                return true;
+            continue;
+        case kStationMenu:
+        case kSecondaryFile:
+        case kPrimaryFile: {
+            const int code = m_receive ? StepReceive() : StepSend();
+            if (code == kRunning)
+                return true;
+            if (m_exchange == kStationMenu) {
+                if (code == 0) {
+                    m_s.stations.ParsePresence(
+                        QByteArrayView(m_menu).first(std::min<qsizetype>(512, m_menu.size())));
+                    m_s.stations.ParseDeviceTypes(
+                        QByteArrayView(m_menu).sliced(std::min<qsizetype>(512, m_menu.size())));
+                }
+                EndExchange(code);
+            } else {
+                FileEnded(code);
+            }
+            continue;
+        }
+        case kEnd:
+            if (!m_slots.Expired(kSlotEndPause))
+                return true;
+            return ReportEnd();
+        default:
+            return false;
+        }
+    }
+}
+
+void LinkEngine::EnterNextFile() {
+    StatusBlock& st = m_s.status;
+    m_entry = m_jobs.Queue().Pop();
+    m_fileState = 0;
+    const QString display = QFileInfo(m_entry.filePath).fileName();
+    st.progressTotal =
+        static_cast<std::uint32_t>(m_kind == kJobStationMenu ? kMenuTotal : m_entry.expectedSize);
+    st.SetProgress(0);
+    const bool exists = QFileInfo::exists(m_entry.filePath);
+    switch (m_kind) {
+    case kJobPrimary:
+    case kJobDescription:
+    case kJobCrosspoint:
+        if (!m_receive && !exists) {
+            // A queued file that vanished since the queue was built is skipped.
+            if (!m_jobs.Queue().Empty()) {
+                Finish(0, false);
+                m_exchange = kNextFile;
+            } else {
+                EndExchange(0);
+            }
+            return;
+        }
+        st.SetStatusLines(1, display, 0);
+        st.ShowGauge(true, st.progressTotal);
+        m_exchange = kPrimaryFile;
+        return;
+    case kJobSecondary:
+        m_s.stations.currentStation = m_entry.station;
+        if (m_receive || exists) {
+            m_s.stations.state[static_cast<std::size_t>(m_entry.station)] = StationTables::kInProgress;
+            st.SetStatusLines(1, display, 0);
+            st.ShowGauge(true, st.progressTotal);
+            m_exchange = kSecondaryFile;
+            return;
+        }
+        if (m_setup.selectLan || m_jobs.Queue().Empty()) {
+            EndExchange(kFileSize);
+        } else {
+            Finish(kFileSize, false);
+            m_exchange = kNextFile;
+        }
+        return;
+    case kJobStationMenu:
+        st.ShowGauge(true, kMenuTotal);
+        m_menu.clear();
+        m_exchange = kStationMenu;
+        return;
+    default:
+        EndExchange(kFileSize);
+        return;
+    }
+}
+
+void LinkEngine::FileEnded(int code) {
+    const bool lan = m_setup.selectLan;
+    if (m_exchange == kSecondaryFile) {
+        if (lan) {
+            EndExchange(code);
+            return;
+        }
+        if (code == kLineFailure) {
+            m_s.stations.MarkRemainingFailed();
+            EndExchange(code);
+            return;
+        }
+    } else if ((code != 0 && (m_kind == kJobDescription || m_kind == kJobCrosspoint)) ||
+               code == kLineFailure) {
+        EndExchange(code);
+        return;
+    }
+    if (m_jobs.Queue().Empty()) {
+        EndExchange(code);
+        return;
+    }
+    // More files: end this one, and begin the next with a fresh handshake on the open line.
+    SendBytes(QByteArrayView(&record::kEtb, 1));
+    Finish(code, false);
+    m_slots.Set(kSlotConnect, kConnectUnits);
+    m_exchange = kConnectWait;
+}
+
+void LinkEngine::EndExchange(int code) {
+    m_result = code;
+    if (m_lineOpen) {
+        if (Line().LineUp())
+            SendBytes(QByteArrayView(&record::kEtb, 1));
+        CloseLine();
+    }
+    m_slots.Set(kSlotEndPause, kEndPauseUnits);
+    m_exchange = kEnd;
+}
+
+bool LinkEngine::FailBeforeFile(int code) {
+    if (m_lineOpen) {
+        if (Line().LineUp())
+            SendBytes(QByteArrayView(&record::kEtb, 1));
+        CloseLine();
+    }
+    if (!m_jobs.Queue().Empty()) {
+        m_entry = m_jobs.Queue().Pop();
+        if (m_kind == kJobSecondary)
+            m_s.stations.currentStation = m_entry.station;
+    }
+    m_result = code;
+    return ReportEnd();
+}
+
+bool LinkEngine::ReportEnd() {
+    m_exchange = kOpen;
+    const int code = m_result;
+    if (m_kind != kJobSecondary || m_jobs.Queue().Empty()) {
+        Finish(code, true);
+    } else if (m_setup.selectLan || code == 0) {
+        Finish(code, false);
+    } else {
+        m_s.stations.MarkRemainingFailed();
+        Finish(code, true);
+    }
+    return false;
+}
+
+// --- waits -------------------------------------------------------------------------------------------
+
+void LinkEngine::BeginReadyWait() {
+    m_retry = 0;
+    m_readyBuffer.clear();
+    m_slots.Set(kSlotReady, kReadyUnits);
+}
+
+LinkEngine::Wait LinkEngine::ReadyWait() {
+    for (;;) {
+        char c;
+        if (ReadByte(&c)) {
+            if (m_readyBuffer.isEmpty() && c != ':')
+                continue;
+            m_readyBuffer.append(c);
+            if (m_readyBuffer.size() < record::kMinLength)
+                continue;
+            if (m_readyBuffer == record::FixedRecord(record::Fixed::Ready))
+                return Wait::kOk;
+            // Anything else of a record's length is a mismatch; it uses the retry like a time-out.
+        } else if (!m_slots.Expired(kSlotReady)) {
+            return Wait::kWaiting;
+        }
+        if (m_retry > 0)
+            return Wait::kFailed;
+        m_retry = 1;
+        m_readyBuffer.clear();
+        if (!SendBytes(record::AttentionSequence()))
+            return Wait::kFailed;
+        m_slots.Set(kSlotReady, kReadyUnits);
+    }
+}
+
+void LinkEngine::BeginAckWait(const QByteArray& record) {
+    m_lastSent = record;
+    m_retry = 0;
+    m_slots.Set(kSlotAck, kAckUnits);
+}
+
+LinkEngine::Wait LinkEngine::AckWait() {
+    for (;;) {
+        char c;
+        if (ReadByte(&c)) {
+            if (c == record::kAck)
+                return Wait::kOk;
+            if (c != record::kNak)
+                continue;
+        } else if (!m_slots.Expired(kSlotAck)) {
+            return Wait::kWaiting;
+        }
+        // A NAK or a time-out: the same record once more, then give up.
+        if (m_retry > 0)
+            return Wait::kFailed;
+        m_retry = 1;
+        if (!SendBytes(m_lastSent))
+            return Wait::kFailed;
+        m_slots.Set(kSlotAck, kAckUnits);
+    }
+}
+
+void LinkEngine::BeginRecordReceive() {
+    m_retry = 0;
+    m_parser.Reset();
+    m_slots.Set(kSlotRecord, kRecordUnits);
+}
+
+LinkEngine::Wait LinkEngine::ReceiveRecord() {
+    for (;;) {
+        int failure = 0;
+        char c;
+        if (!ReadByte(&c)) {
+            if (!m_slots.Expired(kSlotRecord))
+                return Wait::kWaiting;
+            failure = kNoPacket;
+        } else {
+            m_slots.Set(kSlotRecord, kRecordUnits);
+            if (m_parser.Hunting() && c != ':') {
+                if (c == record::kNak)
+                    failure = kNak;
+                else if (c == record::kAck)
+                    continue;
+                else
+                    return Wait::kWaiting; // a stray byte: dropped, the next is read on the next step
+            } else {
+                switch (m_parser.Feed(c)) {
+                case record::Parser::Status::Complete:
+                    m_record = m_parser.Record().toByteArray();
+                    return Wait::kOk;
+                case record::Parser::Status::Error:
+                    failure = m_parser.ErrorCode();
+                    break;
+                default:
+                    continue;
+                }
+            }
+        }
+        if (m_retry > 0) {
+            m_waitCode = failure;
+            return Wait::kFailed;
+        }
+        m_retry = 1;
+        Line().ClearErrors();
+        if (!SendBytes(QByteArrayView(&record::kNak, 1))) {
+            m_waitCode = kLineFailure;
+            return Wait::kFailed;
+        }
+        m_parser.Reset();
+        m_slots.Set(kSlotRecord, kRecordUnits);
+    }
+}
+
+// --- receiving a file --------------------------------------------------------------------------------
+
+int LinkEngine::StepReceive() {
+    StatusBlock& st = m_s.status;
+    for (;;) {
+        if (m_fileState == kRequest) {
+            const bool menu = m_kind == kJobStationMenu;
+            if (!SendBytes(record::BuildRequest(m_entry.command, m_entry.id, m_entry.typeChar, menu)))
+                return kLineFailure;
+            m_expectedPn = 0;
+            m_workFile = ReceivedFileWriter::WorkFileOf(m_entry.filePath);
+            m_firstWrite = true;
+            m_crosspoint = m_entry.typeChar == '2';
+            if (m_kind == kJobSecondary)
+                m_s.stations.state[static_cast<std::size_t>(m_entry.id)] = StationTables::kInProgress;
+            if (!menu)
+                st.SetStatusLines(1, QFileInfo(m_entry.filePath).fileName(), 0);
+            st.ShowGauge(true, st.progressTotal);
+            m_fileState = kFirstRecord;
+            BeginRecordReceive();
+        }
+        switch (ReceiveRecord()) {
+        case Wait::kWaiting:
+            return kRunning;
+        case Wait::kFailed:
+            return m_waitCode;
+        case Wait::kOk:
+            break;
+        }
+        const int code = HandleReceivedRecord();
+        if (code != kRunning)
+            return code;
+        BeginRecordReceive();
+    }
+}
+
+int LinkEngine::HandleReceivedRecord() {
+    StatusBlock& st = m_s.status;
+    const record::View rec(m_record);
+    const bool endOfTransfer = rec.Is(record::Fixed::EndOfTransfer);
+    // A late READY (the answer to a repeated attention) may still arrive while the file's first records
+    // are awaited; it belongs to the handshake, not to the file, and is skipped.
+    if (rec.Is(record::Fixed::Ready) &&
+        (m_fileState == kFirstRecord || (m_fileState == kData && m_firstData)))
+        return kRunning;
+    if (!endOfTransfer) {
+        if (rec.Pn() != m_expectedPn)
+            return kBadPn;
+        if (rec.DataType() != m_entry.typeChar)
+            return kBadType;
+        if (m_kind != kJobSecondary && rec.Id() != 0x01)
+            return kBadId;
+        if (rec.Is(record::Fixed::Abort))
+            return kAbortRecord;
+        const char cmd = rec.Cmd();
+        const bool cmdOk = m_fileState == kFirstRecord ? (cmd == '1' || cmd == 'E')
+                           : m_fileState == kData      ? (cmd == '2' || cmd == '3' || cmd == 'E')
+                                                       : cmd == 'E';
+        if (!cmdOk)
+            return kBadCmd;
+    }
+    const char ack = record::kAck;
+    if (m_fileState == kFirstRecord && rec.Cmd() == 'E') {
+        SendBytes(QByteArrayView(&ack, 1));
+        return kAbortRecord;
+    }
+    if (m_fileState == kAfterEnd) {
+        if (endOfTransfer) {
+            SendBytes(QByteArrayView(&ack, 1));
+            return 0;
+        }
+        const char nak = record::kNak;
+        SendBytes(QByteArrayView(&nak, 1));
+        return kRunning;
+    }
+    const char cmd = rec.Cmd();
+    const bool last = cmd == '3' || cmd == 'E';
+    if (m_kind == kJobStationMenu) {
+        const std::uint32_t oset = rec.Oset();
+        if (oset >= kMenuFirst && oset <= kMenuLast && m_menu.size() < kMenuBuffer)
+            m_menu.append(
+                rec.HData().first(std::min<qsizetype>(rec.HData().size(), kMenuBuffer - m_menu.size())));
+        st.SetProgress(std::min<std::uint32_t>(oset + static_cast<std::uint32_t>(rec.Dlen()), kMenuTotal));
+    } else {
+        if (!m_writer.WriteReceivedData(m_firstWrite, m_crosspoint, rec.Dlen(), rec.HData().data(),
+                                        rec.Oset(), m_workFile, m_entry.filePath, last)) {
+            st.SetStatusLines(1, m_writer.ErrorString(), 0);
+            return kFileSize;
+        }
+        m_firstWrite = false;
+        st.SetProgress(static_cast<std::uint32_t>(m_writer.FileSize()));
+    }
+    if (rec.Dlen() > 0)
+        st.SetLine2(QString::fromLatin1(rec.HData()));
+    if (cmd != '1')
+        m_firstData = false;
+    m_expectedPn = (m_expectedPn + 1) & 0x0F;
+    if (cmd == '1') {
+        m_fileState = kData;
+        m_firstData = true;
+    } else if (cmd == '3') {
+        m_fileState = kAfterEnd;
+    } else if (cmd == 'E') {
+        SendBytes(QByteArrayView(&ack, 1));
+        return 0;
+    }
+    if (!SendBytes(QByteArrayView(&ack, 1)))
+        return kLineFailure;
+    return kRunning;
+}
+
+// --- sending a file ----------------------------------------------------------------------------------
+
+bool LinkEngine::SendRecord(const QByteArray& rec) {
+    BeginAckWait(rec);
+    return SendBytes(rec);
+}
+
+int LinkEngine::StepSend() {
+    StatusBlock& st = m_s.status;
+    for (;;) {
+        switch (m_fileState) {
+        case kLoad:
+            if (!m_reader.LoadSendFile(m_entry.filePath)) {
+                st.SetStatusLines(1, QFileInfo(m_entry.filePath).fileName(), 0);
+                return kFileSize;
+            }
+            m_sendPn = 0;
+            m_oset = 0;
+            m_charsSent = 0;
+            st.SetStatusLines(1, QFileInfo(m_entry.filePath).fileName(), 0);
+            st.ShowGauge(true, static_cast<std::uint32_t>(m_reader.DataChars()));
+            m_fileState = m_kind == kJobCrosspoint ? kListRecord : kStartRecord;
+            continue;
+        case kStartRecord:
+            if (!SendRecord(record::Build(m_sendPn, '1', m_entry.id, m_entry.typeChar, 0, {})))
+                return kLineFailure;
+            m_sendPn = (m_sendPn + 1) & 0x0F;
+            m_fileState = kStartAck;
+            continue;
+        case kDataRecord:
+        case kListRecord: {
+            if (!m_reader.HasMore())
+                return kFileSize;
+            const QByteArrayView chunk = m_reader.NextChunk();
+            const bool list = m_fileState == kListRecord;
+            const QByteArray rec =
+                list ? record::Build(m_sendPn, 'B', 0x00, '0', 0, chunk)
+                     : record::Build(m_sendPn, '2', m_entry.id, m_entry.typeChar, m_oset, chunk);
+            if (!SendRecord(rec))
+                return kLineFailure;
+            m_sendPn = (m_sendPn + 1) & 0x0F;
+            m_oset += static_cast<std::uint32_t>(chunk.size() / 2);
+            m_charsSent += static_cast<std::uint32_t>(chunk.size());
+            st.SetProgress(m_charsSent);
+            st.SetLine2(QString::fromLatin1(chunk));
+            m_fileState = list ? kListAck : kDataAck;
+            continue;
+        }
+        case kEndRecord:
+            if (!SendRecord(record::Build(m_sendPn, '3', m_entry.id, m_entry.typeChar, 0, {})))
+                return kLineFailure;
+            m_sendPn = (m_sendPn + 1) & 0x0F;
+            m_fileState = kEndAck;
+            continue;
+        case kApplyRecord:
+            if (!SendRecord(record::FixedRecord(record::Fixed::Apply).toByteArray()))
+                return kLineFailure;
+            m_fileState = kApplyAck;
+            continue;
+        default:
+            break;
+        }
+        switch (AckWait()) {
+        case Wait::kWaiting:
+            return kRunning;
+        case Wait::kFailed:
+            return kNoAck;
+        case Wait::kOk:
+            break;
+        }
+        switch (m_fileState) {
+        case kStartAck:
+            m_fileState = kDataRecord;
+            break;
+        case kDataAck:
+            m_fileState = m_reader.HasMore() ? kDataRecord : kEndRecord;
+            break;
+        case kEndAck:
+            if (m_kind != kJobDescription)
+                return 0;
+            m_fileState = kApplyRecord;
+            break;
+        case kListAck:
+            if (!m_reader.HasMore())
+                return 0;
+            m_fileState = kListRecord;
+            break;
+        case kApplyAck:
+            return 0;
+        default:
+            return kFileSize;
+        }
+    }
+}
+
+} // namespace qdv

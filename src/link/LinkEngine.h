@@ -1,0 +1,132 @@
+#pragma once
+
+#include "link/Clock.h"
+#include "link/Record.h"
+#include "link/TransferJobs.h"
+#include "store/ReceivedFileWriter.h"
+#include "store/SendFileReader.h"
+#include "store/SetupRecord.h"
+
+#include <QByteArray>
+#include <atomic>
+#include <memory>
+
+namespace qdv {
+
+class StatusBlock;
+class StationTables;
+class TmFile;
+class TmTableRemote;
+class Transport;
+
+// The link engine: carries out one transfer job at a time with the primary controller. It expands the
+// job into per-file entries, opens the setup's transport, runs the attention/READY handshake and moves
+// each file record by record with ACK/NAK, retries and time limits, writing received files through the
+// backup store and reporting in the status block.
+//
+// It is stepped by Tick(): every 10 ms and whenever bytes arrive. A tick never blocks; it takes what the
+// transport has and loops as long as the protocol can go on, so a transfer runs as fast as the line.
+//
+// Outer (tick) states:          Exchange states:
+//   0 Start                       0 Open          5 (names, later)
+//   1 Idle                        1 Connect wait  6 Station menu receive
+//   2 Dispatch                    2 READY wait    7 Secondary station file
+//   3 Exchange                    3 Next file     8 Primary controller file
+//   5 Network (LAN fallback)      4 (names, later) 9 End: pause, then report
+class LinkEngine {
+public:
+    struct Services {
+        const Clock& clock;
+        Transport& tcp;
+        Transport* serial; // null: no serial worker
+        StatusBlock& status;
+        StationTables& stations;
+        TmTableRemote& resolver;
+        const TmFile& files;
+    };
+
+    enum TickState { kStart = 0, kIdle = 1, kDispatch = 2, kExchange = 3, kNetwork = 5 };
+
+    explicit LinkEngine(const Services& services);
+    ~LinkEngine();
+    LinkEngine(const LinkEngine&) = delete;
+    LinkEngine& operator=(const LinkEngine&) = delete;
+
+    // The start message: takes direction and kind from the status block and the setup to work on.
+    void AcceptJob(const SetupRecord& setup, const PortSettings& ports);
+    void Tick();
+    // Closes the line of a job that is still running (the program is ending).
+    void Shutdown();
+
+    int TickStateNow() const { return m_tick.load(); }
+    bool JobPending() const { return m_jobPending.load(); }
+    // The station menu text received by the last station menu job.
+    QByteArray MenuBuffer() const { return m_menu; }
+
+private:
+    enum class Wait { kWaiting, kOk, kFailed };
+
+    bool StepExchange();
+    void EnterNextFile();
+    Transport& Line();
+    bool SendBytes(QByteArrayView bytes);
+    bool ReadByte(char* c);
+    void EndExchange(int code);
+    bool FailBeforeFile(int code);
+    bool ReportEnd();
+    void FileEnded(int code);
+    void Finish(int code, bool final);
+    void CloseLine();
+
+    void BeginReadyWait();
+    Wait ReadyWait();
+    void BeginAckWait(const QByteArray& record);
+    Wait AckWait();
+    void BeginRecordReceive();
+    Wait ReceiveRecord();
+
+    int StepReceive();
+    int StepSend();
+    int HandleReceivedRecord();
+    bool SendRecord(const QByteArray& record);
+
+    Services m_s;
+    TransferJobs m_jobs;
+    Countdowns m_slots;
+    ReceivedFileWriter m_writer;
+    SendFileReader m_reader;
+    record::Parser m_parser;
+    std::unique_ptr<Transport> m_noSerial;
+
+    SetupRecord m_setup;
+    PortSettings m_ports;
+    std::atomic<int> m_tick{kStart};
+    std::atomic<bool> m_jobPending{false};
+    bool m_receive = true;
+    int m_kind = 0;
+    int m_exchange = 0;
+    int m_fileState = 0;
+    int m_retry = 0;
+    int m_result = 0;
+    int m_waitCode = 0;
+    bool m_lineOpen = false;
+    JobEntry m_entry;
+    QString m_workFile;
+
+    // Receive bookkeeping.
+    int m_expectedPn = 0;
+    bool m_firstWrite = true;
+    bool m_firstData = false; // the start record came, no data record yet
+    bool m_crosspoint = false;
+    QByteArray m_record;
+    QByteArray m_readyBuffer;
+    QByteArray m_menu;
+
+    // Send bookkeeping.
+    int m_sendPn = 0;
+    std::uint32_t m_oset = 0;
+    std::uint32_t m_charsSent = 0;
+    QByteArray m_lastSent;
+};
+
+} // namespace qdv

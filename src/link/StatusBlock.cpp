@@ -1,0 +1,84 @@
+#include "link/StatusBlock.h"
+
+#include "app/MessageCatalogue.h"
+
+namespace qdv {
+
+void StatusBlock::Clear() {
+    busy = false;
+    error = false;
+    abortRequest = false;
+    progressPosition = 0;
+    progressTotal = 0;
+    lastError = 0;
+    direction = 0;
+    jobKind = 0;
+    gaugeShown = false;
+    gaugeChanged = false;
+    progressChanged = false;
+    primaryDoneMask = 0;
+    std::lock_guard lock(m_mutex);
+    m_line1.clear();
+    m_line2.clear();
+    m_line1Changed = false;
+    m_line2Changed = false;
+}
+
+void StatusBlock::SetStatusLines(int mode, const QString& text, int code) {
+    std::lock_guard lock(m_mutex);
+    if (mode == 0) {
+        m_line1.clear();
+        m_line2.clear();
+        m_line1Changed = m_line2Changed = true;
+        return;
+    }
+    if (mode & 1) {
+        m_line1 = text.left(kLineLength);
+        m_line1Changed = true;
+    }
+    if (mode & 2) {
+        m_line2 = code == 0 ? QString() : CatalogueText(code);
+        m_line2Changed = true;
+    }
+}
+
+void StatusBlock::SetLine2(const QString& text) {
+    std::lock_guard lock(m_mutex);
+    m_line2 = text.left(kLineLength);
+    m_line2Changed = true;
+}
+
+void StatusBlock::SetProgress(std::uint32_t position) {
+    progressPosition = position;
+    progressChanged = true;
+}
+
+void StatusBlock::ShowGauge(bool shown, std::uint32_t total) {
+    progressTotal = total;
+    gaugeShown = shown;
+    gaugeChanged = true;
+}
+
+bool StatusBlock::TakeLine1(QString* text) {
+    std::lock_guard lock(m_mutex);
+    *text = m_line1;
+    return std::exchange(m_line1Changed, false);
+}
+
+bool StatusBlock::TakeLine2(QString* text) {
+    std::lock_guard lock(m_mutex);
+    *text = m_line2;
+    return std::exchange(m_line2Changed, false);
+}
+
+QString StatusBlock::Line1() const {
+    std::lock_guard lock(m_mutex);
+    return m_line1;
+}
+
+QString StatusBlock::Line2() const {
+    std::lock_guard lock(m_mutex);
+    return m_line2;
+}
+
+} // namespace qdv

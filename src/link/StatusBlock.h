@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+namespace qdv {
+
+// The one place where a running job reports to whoever watches it: busy, progress, two status lines, the
+// last catalogue code and the Primary done mask. The link engine writes it, the windows and the
+// command-line tool poll it. Numbers and flags are atomics; the status lines are guarded by a mutex.
+// A reader looks at a finished job's results only after busy has fallen, which the engine clears last.
+class StatusBlock {
+public:
+    static constexpr int kLineLength = 512;
+
+    std::atomic<bool> busy{false};
+    std::atomic<bool> error{false};
+    std::atomic<bool> abortRequest{false};
+    std::atomic<std::uint32_t> progressPosition{0};
+    std::atomic<std::uint32_t> progressTotal{0};
+    std::atomic<std::uint32_t> lastError{0};
+    std::atomic<std::uint32_t> direction{0}; // 0 receive, 1 send
+    std::atomic<std::uint32_t> jobKind{0};
+    std::atomic<bool> gaugeShown{false};
+    std::atomic<bool> gaugeChanged{false};
+    std::atomic<bool> progressChanged{false};
+    std::atomic<std::uint32_t> primaryDoneMask{0};
+
+    // Clears every field, as at the start of a job.
+    void Clear();
+
+    // Mode 0 clears both lines; bit 0 sets line 1 to `text`; bit 1 sets line 2 to the catalogue text
+    // of `code` in the user's language (code 0 leaves it empty).
+    void SetStatusLines(int mode, const QString& text, int code);
+    // Line 2 with a text of its own (the data of the record in flight).
+    void SetLine2(const QString& text);
+    void SetProgress(std::uint32_t position);
+    void ShowGauge(bool shown, std::uint32_t total);
+
+    // Readers: the line and whether it changed since the last take; the changed flag is cleared.
+    bool TakeLine1(QString* text);
+    bool TakeLine2(QString* text);
+    QString Line1() const;
+    QString Line2() const;
+
+private:
+    mutable std::mutex m_mutex;
+    QString m_line1;
+    QString m_line2;
+    bool m_line1Changed = false;
+    bool m_line2Changed = false;
+};
+
+} // namespace qdv

@@ -1,0 +1,152 @@
+#include "link/TransferJobs.h"
+
+#include "convert/TmTableRemote.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "store/DataFileSet.h"
+
+namespace qdv {
+
+namespace {
+
+JobEntry BaseEntry(int kind, const SetupRecord& setup) {
+    JobEntry e;
+    e.kind = kind;
+    e.deviceAddress = setup.ipAddress;
+    e.lanPort = setup.remote3Port;
+    return e;
+}
+
+} // namespace
+
+TransferJobs::TransferJobs(StatusBlock& status, StationTables& stations, TmTableRemote& resolver)
+    : m_status(status), m_stations(stations), m_resolver(resolver) {}
+
+void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) {
+    m_queue.Clear();
+    auto add = [&](JobEntry e, bool sendable) {
+        const FileTarget t = receive ? m_resolver.ReceiveTarget(setup, e.kind, e.station, e.typeCode)
+                                     : m_resolver.PrepareSendFile(setup, e.kind, e.station, e.typeCode);
+        e.filePath = t.path;
+        e.expectedSize = t.size;
+        if (receive || !sendable || t.size > 0)
+            m_queue.Push(e);
+    };
+    switch (kind) {
+    case kJobPrimary:
+        if (!receive)
+            m_status.primaryDoneMask = 0;
+        for (int i = 0; i < datafiles::kPrimaryCount; ++i) {
+            if (!(setup.primaryBackupFiles & (1 << i)))
+                continue;
+            JobEntry e = BaseEntry(kind, setup);
+            e.station = receive ? 0 : 1;
+            e.id = receive ? 0x00 : 0x01;
+            e.command = '8';
+            e.typeChar = datafiles::kPrimaryTypes[i];
+            e.typeCode = datafiles::CodeOfCharacter(e.typeChar);
+            add(e, true);
+        }
+        break;
+    case kJobDescription:
+    case kJobCrosspoint:
+    case kJobStationMenu: {
+        JobEntry e = BaseEntry(kind, setup);
+        e.station = receive ? 0 : 1;
+        e.id = receive ? 0x00 : 0x01;
+        if (kind == kJobDescription) {
+            e.command = '8';
+            e.typeChar = '7';
+        } else if (kind == kJobCrosspoint) {
+            e.command = receive ? 'C' : 'B';
+            e.typeChar = receive ? '2' : '0';
+        } else {
+            e.command = '8';
+            e.typeChar = '1';
+        }
+        e.typeCode = kind == kJobCrosspoint ? datafiles::kXpt : datafiles::CodeOfCharacter(e.typeChar);
+        if (kind == kJobStationMenu && !receive)
+            break;
+        add(e, true);
+        break;
+    }
+    case kJobSecondary:
+        for (int s = StationTables::kFirst; s <= StationTables::kLast; ++s) {
+            if (m_stations.state[static_cast<std::size_t>(s)] != StationTables::kChosen)
+                continue;
+            JobEntry e = BaseEntry(kind, setup);
+            e.station = s;
+            e.id = static_cast<std::uint8_t>(s);
+            e.command = '9';
+            e.typeChar = '8';
+            e.typeCode = datafiles::kStationDat;
+            e.stationAddress = m_stations.Address(s);
+            e.stationAddressPresent = !e.stationAddress.isEmpty();
+            if (!receive) {
+                m_stations.currentStation = s;
+                m_stations.result[static_cast<std::size_t>(s)] = StationTables::kSuccess;
+            }
+            // Secondary sends are queued even when the file is missing; the engine reports it per station.
+            add(e, false);
+        }
+        break;
+    default:
+        // Names to a secondary station are built by the dialogs that send them.
+        break;
+    }
+}
+
+void TransferJobs::Finish(int kind, int code, bool final, int typeCode) {
+    if (code != 0) {
+        m_status.lastError = static_cast<std::uint32_t>(code);
+        m_status.error = code != 102;
+        m_status.SetLine2(QString());
+    } else {
+        m_status.error = false;
+    }
+    switch (kind) {
+    case kJobPrimary:
+        if (code == 0)
+            m_status.primaryDoneMask |= datafiles::PrimaryDoneBit(typeCode);
+        // A failed Primary file is reported by the list of files not moved, not as an error, unless
+        // the line itself failed.
+        if (code != 300 && code != 301 && code != 302 && code != 319)
+            m_status.error = false;
+        m_status.ShowGauge(false, m_status.progressTotal);
+        break;
+    case kJobDescription:
+    case kJobCrosspoint:
+    case kJobStationMenu:
+        m_status.ShowGauge(false, m_status.progressTotal);
+        break;
+    case kJobSecondary: {
+        const int s = m_stations.currentStation;
+        if (s >= StationTables::kFirst && s <= StationTables::kLast) {
+            const auto i = static_cast<std::size_t>(s);
+            if (!m_status.error)
+                m_stations.result[i] = StationTables::kSuccess;
+            else
+                m_stations.result[i] = code == 304   ? StationTables::kNoAnswer
+                                       : code == 318 ? StationTables::kAbortedByStation
+                                                     : StationTables::kFailed;
+            if (m_status.lastError != 102)
+                m_stations.state[i] = StationTables::kDone;
+        }
+        break;
+    }
+    case kJobDescriptionToSecondary:
+    case kJobAliasToSecondary:
+        m_stations.dialogError = m_status.error.load();
+        if (m_status.lastError != 102)
+            m_stations.dialogState = 3;
+        break;
+    default:
+        break;
+    }
+    if (final) {
+        m_queue.Clear();
+        m_status.busy = false;
+    }
+}
+
+} // namespace qdv

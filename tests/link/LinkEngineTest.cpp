@@ -1,0 +1,362 @@
+#include "link/LinkEngine.h"
+#include "convert/TmTableRemote.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "sim/SampleDataSet.h"
+#include "sim/SimulatedController.h"
+#include "store/TmFile.h"
+#include "support/LoopbackTransport.h"
+#include "support/TestFolder.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace qdv {
+namespace {
+
+constexpr int kReceive = 0;
+constexpr int kSend = 1;
+
+// The engine, the files of a PC and a device, and a peer on the far side of an in-memory line, all in
+// virtual time: a tick is 10 ms of a manual clock.
+struct Rig {
+    test::TestFolder pc;
+    test::TestFolder device;
+    ManualClock clock;
+    test::LoopbackTransport line;
+    StatusBlock status;
+    StationTables stations;
+    TmTableRemote resolver;
+    TmFile files{pc.Path()};
+    LinkEngine engine{LinkEngine::Services{clock, line, nullptr, status, stations, resolver, files}};
+    SetupRecord setup;
+    PortSettings ports;
+    int ticks = 0;
+
+    Rig() {
+        setup.SetBackupDataPath(pc.FilePath("backup"));
+        setup.selectLan = true;
+        setup.ipAddress = "127.0.0.1";
+        setup.remote3Port = 1001;
+        setup.primaryBackupFiles = 0xFF;
+        engine.Tick(); // leaves the start state
+    }
+
+    // Runs a job to its end (or gives up after `maxTicks`); returns the job's last error.
+    int Run(int direction, int kind, int maxTicks = 20000, const std::function<void(int)>& each = {}) {
+        status.Clear();
+        status.direction = static_cast<std::uint32_t>(direction);
+        status.jobKind = static_cast<std::uint32_t>(kind);
+        engine.AcceptJob(setup, ports);
+        for (ticks = 0; ticks < maxTicks && status.busy; ++ticks) {
+            engine.Tick();
+            if (each)
+                each(ticks);
+            clock.Advance(10);
+        }
+        EXPECT_FALSE(status.busy) << "job did not end";
+        return static_cast<int>(status.lastError);
+    }
+
+    QByteArray PcFile(const QString& rel) const { return pc.Read("backup/" + rel); }
+    QByteArray DeviceFile(const QString& rel) const { return device.Read(rel); }
+    bool PcHasWorkFiles() const {
+        QDirIterator it(pc.FilePath("backup"), {"*.BAK"}, QDir::Files, QDirIterator::Subdirectories);
+        return it.hasNext();
+    }
+};
+
+// A rig whose far end is the simulated controller serving the sample data set.
+struct SimRig : Rig {
+    sim::FaultPlan faults;
+    std::unique_ptr<sim::SimulatedController> sim;
+
+    explicit SimRig(std::initializer_list<sim::Fault> with = {}) {
+        QString error;
+        EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
+        for (sim::Fault f : with)
+            faults.Add(f);
+        sim = std::make_unique<sim::SimulatedController>(device.Path(), &faults);
+        sim->SetOutput([this](QByteArray b) { line.Deliver(b); });
+        sim->SetDropLine([this] { line.Drop(); });
+        line.SetPeer([this](QByteArrayView b) { sim->Receive(b); });
+    }
+    // Gives the PC the device's files, as after a complete receive.
+    void CopyDeviceToPc() {
+        QDirIterator it(device.Path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            pc.Write("backup/" + QDir(device.Path()).relativeFilePath(path),
+                     device.Read(QDir(device.Path()).relativeFilePath(path)));
+        }
+    }
+};
+
+const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
+                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
+
+int Count(const QByteArray& haystack, QByteArrayView needle) {
+    int n = 0;
+    for (qsizetype at = haystack.indexOf(needle); at >= 0; at = haystack.indexOf(needle, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(LinkEngine, receivesEveryKindByteForByte) {
+    SimRig rig;
+    EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
+    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), rig.DeviceFile("Name/ZEBU_NME.DAU"));
+    EXPECT_EQ(rig.Run(kReceive, kJobCrosspoint), 0);
+    EXPECT_EQ(rig.PcFile("XPoint/ZEBU_XPT.DAU"), rig.DeviceFile("XPoint/ZEBU_XPT.DAU"));
+    EXPECT_EQ(rig.Run(kReceive, kJobPrimary), 0);
+    EXPECT_FALSE(rig.status.error);
+    EXPECT_EQ(rig.status.primaryDoneMask, 0xFFu);
+    for (const QString& f : kPrimaryFiles)
+        EXPECT_EQ(rig.PcFile("Primary/" + f), rig.DeviceFile("Primary/" + f)) << f.toStdString();
+    // Every file of the Primary job begins with its own handshake.
+    EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), 1 + 1 + 8);
+    EXPECT_FALSE(rig.PcHasWorkFiles());
+    // A LAN job without a network controller says it goes over TCP.
+    EXPECT_EQ(rig.line.lastTarget.host, "127.0.0.1");
+    EXPECT_EQ(rig.line.lastTarget.port, 1001);
+}
+
+TEST(LinkEngine, sendsEveryKindSoThatTheDeviceHoldsThePcsFiles) {
+    SimRig rig;
+    rig.CopyDeviceToPc();
+    // Change the PC's copies so that a send is visible on the device.
+    QByteArray nme = rig.PcFile("Name/ZEBU_NME.DAU");
+    nme.replace(0, 8, "41424344");
+    rig.pc.Write("backup/Name/ZEBU_NME.DAU", nme);
+    QByteArray std1 = rig.PcFile("Primary/ZEBU_STD.DAU");
+    std1.replace(258 * 5, 4, "ABCD");
+    rig.pc.Write("backup/Primary/ZEBU_STD.DAU", std1);
+
+    EXPECT_EQ(rig.Run(kSend, kJobDescription), 0);
+    EXPECT_EQ(rig.DeviceFile("Name/ZEBU_NME.DAU"), nme);
+    EXPECT_EQ(rig.sim->ApplyRecordCount(), 1);
+    EXPECT_EQ(rig.Run(kSend, kJobPrimary), 0);
+    EXPECT_EQ(rig.status.primaryDoneMask, 0xFFu);
+    for (const QString& f : kPrimaryFiles)
+        EXPECT_EQ(rig.DeviceFile("Primary/" + f), rig.PcFile("Primary/" + f)) << f.toStdString();
+    const QByteArray xpt = rig.PcFile("XPoint/ZEBU_XPT.DAU");
+    rig.device.Write("XPoint/ZEBU_XPT.DAU", QByteArray());
+    EXPECT_EQ(rig.Run(kSend, kJobCrosspoint), 0);
+    EXPECT_EQ(rig.DeviceFile("XPoint/ZEBU_XPT.DAU"), xpt);
+}
+
+struct FaultCase {
+    sim::Fault fault;
+    int direction;
+    int kind;
+    int code; // the job's last error; 0 when the fault is survived
+};
+
+TEST(LinkEngine, simulatorFaultsEndWithTheirCodes) {
+    const FaultCase cases[] = {
+        {sim::Fault::NoReady, kReceive, kJobDescription, 302},
+        {sim::Fault::NakOnce, kSend, kJobDescription, 0},
+        {sim::Fault::NakTwice, kSend, kJobDescription, 303},
+        {sim::Fault::NoAck, kSend, kJobCrosspoint, 303},
+        {sim::Fault::BadChecksumOnce, kReceive, kJobDescription, 0},
+        {sim::Fault::BadChecksumTwice, kReceive, kJobDescription, 310},
+        {sim::Fault::Stall, kReceive, kJobDescription, 304},
+        {sim::Fault::UnexpectedPn, kReceive, kJobDescription, 306},
+        {sim::Fault::WrongId, kReceive, kJobDescription, 314},
+        {sim::Fault::WrongType, kReceive, kJobDescription, 315},
+        {sim::Fault::ReadyBeforeData, kReceive, kJobDescription, 0},
+        {sim::Fault::DropLine, kReceive, kJobDescription, 319},
+        {sim::Fault::DropLine, kSend, kJobDescription, 319},
+    };
+    for (const auto& c : cases) {
+        const char* name = sim::InfoOf(c.fault).name;
+        SimRig rig({c.fault});
+        rig.CopyDeviceToPc();
+        const QByteArray before = rig.PcFile("Name/ZEBU_NME.DAU");
+        if (c.direction == kReceive)
+            rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old contents\r\n");
+        EXPECT_EQ(rig.Run(c.direction, c.kind), c.code) << name;
+        EXPECT_EQ(rig.status.error.load(), c.code != 0) << name;
+        if (c.direction == kReceive) {
+            EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), c.code == 0 ? before : QByteArray("old contents\r\n"))
+                << name;
+        }
+        EXPECT_FALSE(rig.PcHasWorkFiles()) << name;
+    }
+}
+
+TEST(LinkEngine, skippedOffsetIsFilledWithZeroLines) {
+    SimRig rig({sim::Fault::SkipOffset});
+    EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
+    const QByteArray got = rig.PcFile("Name/ZEBU_NME.DAU");
+    const QByteArray want = rig.DeviceFile("Name/ZEBU_NME.DAU");
+    ASSERT_EQ(got.size(), want.size());
+    EXPECT_EQ(got.mid(258, 258), QByteArray(256, '0') + "\r\n");
+    EXPECT_EQ(got.left(258), want.left(258));
+    EXPECT_EQ(got.mid(516), want.mid(516));
+}
+
+TEST(LinkEngine, primaryJobGoesOnAfterAFailedFile) {
+    SimRig rig({sim::Fault::Stall});
+    rig.pc.Write("backup/Primary/ZEBU_STD.DAU", "kept\r\n");
+    EXPECT_EQ(rig.Run(kReceive, kJobPrimary), 304);
+    // A failed Primary file is listed, not reported as an error of the job.
+    EXPECT_FALSE(rig.status.error);
+    EXPECT_EQ(rig.status.primaryDoneMask, 0xFEu);
+    EXPECT_EQ(rig.PcFile("Primary/ZEBU_STD.DAU"), "kept\r\n");
+    for (const QString& f : kPrimaryFiles.mid(1))
+        EXPECT_EQ(rig.PcFile("Primary/" + f), rig.DeviceFile("Primary/" + f)) << f.toStdString();
+    EXPECT_FALSE(rig.PcHasWorkFiles());
+}
+
+TEST(LinkEngine, abortSendsEtbAndEndsWith102WithoutError) {
+    // Mid-file: the device stalls, the operator cancels before the time-out.
+    SimRig rig({sim::Fault::Stall});
+    rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
+    int code = rig.Run(kReceive, kJobDescription, 20000, [&](int tick) {
+        if (tick == 50)
+            rig.status.abortRequest = true;
+    });
+    EXPECT_EQ(code, 102);
+    EXPECT_LT(rig.ticks, 60);
+    EXPECT_FALSE(rig.status.error);
+    EXPECT_TRUE(rig.line.sent.endsWith(QByteArray(1, record::kEtb)));
+    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "old\r\n");
+    EXPECT_FALSE(rig.PcHasWorkFiles());
+
+    // During the READY wait: ETB goes out only because the line is up.
+    Rig quiet;
+    EXPECT_EQ(quiet.Run(kReceive, kJobDescription, 20000,
+                        [&](int tick) {
+                            if (tick == 5)
+                                quiet.status.abortRequest = true;
+                        }),
+              102);
+    EXPECT_TRUE(quiet.line.sent.endsWith(QByteArray(1, record::kEtb)));
+    EXPECT_EQ(quiet.line.closes, 1);
+}
+
+// A device that answers the attention with READY and every other thing the PC sends with the next of a
+// list of replies.
+struct ScriptedRig : Rig {
+    std::deque<QByteArray> replies;
+    explicit ScriptedRig(std::initializer_list<QByteArray> r) : replies(r) {
+        line.SetPeer([this](QByteArrayView b) {
+            if (b.endsWith(record::FixedRecord(record::Fixed::Attention))) {
+                line.Deliver(record::FixedRecord(record::Fixed::Ready));
+                return;
+            }
+            if (b.size() == 1 && b[0] == record::kEtb)
+                return;
+            if (!replies.empty()) {
+                line.Deliver(replies.front());
+                replies.pop_front();
+            }
+        });
+    }
+};
+
+QByteArray Rec(int pn, char cmd, char type, QByteArrayView data = {}, std::uint8_t id = 1,
+               std::uint32_t oset = 0) {
+    return record::Build(pn, cmd, id, type, oset, data);
+}
+
+TEST(LinkEngine, recordReceiverRefusalsUseOneRetryThenFail) {
+    QByteArray badEnd = Rec(1, '2', '7', "00");
+    badEnd[19] = 'X';
+    QByteArray badCs = Rec(1, '2', '7', "00");
+    badCs[17] = badCs[17] == '0' ? '1' : '0';
+    const QByteArray nak(1, record::kNak);
+    struct Case {
+        const char* name;
+        std::initializer_list<QByteArray> replies;
+        int code;
+    } cases[] = {
+        {"size over twice", {":81000000000000", ":81000000000000"}, 305},
+        {"CR LF missing twice", {Rec(0, '1', '7'), badEnd, badEnd}, 312},
+        {"checksum twice", {Rec(0, '1', '7'), badCs, badCs}, 310},
+        {"NAK instead of a record twice", {nak, nak}, 320},
+        {"unexpected command", {Rec(0, '1', '7'), Rec(1, '5', '7')}, 313},
+        {"end at the start", {Rec(0, 'E', '7')}, 318},
+        {"nothing after the request", {}, 304},
+    };
+    for (const auto& c : cases) {
+        ScriptedRig rig(c.replies);
+        rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), c.code) << c.name;
+        EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "old\r\n") << c.name;
+    }
+}
+
+TEST(LinkEngine, recoversWhenTheRetryOfAWaitSucceeds) {
+    QByteArray badCs = Rec(1, '2', '7', "0102");
+    badCs[19] = badCs[19] == '0' ? '1' : '0';
+    ScriptedRig rig({Rec(0, '1', '7'), badCs, Rec(1, '2', '7', "0102"), Rec(2, '3', '7', "03", 1, 2),
+                     QByteArray(record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray())});
+    EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
+    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "0102\r\n03\r\n");
+}
+
+TEST(LinkEngine, lineAndHandshakeFailures) {
+    {
+        Rig rig;
+        rig.line.refuseOpen = true;
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 300);
+    }
+    {
+        Rig rig;
+        rig.line.neverUp = true;
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 301);
+        // Ten seconds of virtual time, not more.
+        EXPECT_NEAR(rig.ticks, 1000, 10);
+    }
+    {
+        Rig rig; // nobody answers: READY is asked for twice
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 302);
+        EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), 2);
+    }
+    {
+        Rig rig;
+        rig.setup.selectLan = false; // a serial setup in a program without a serial worker
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 301);
+    }
+}
+
+TEST(LinkEngine, sendOfMissingOrWrongFilesQueuesNothingOrFailsWith317) {
+    SimRig rig;
+    // Nothing to send: the job ends at once without an error.
+    EXPECT_EQ(rig.Run(kSend, kJobDescription), 0);
+    EXPECT_EQ(rig.line.opens, 0);
+    // A secondary station whose file is missing is queued anyway and fails on its own.
+    rig.stations.state[7] = StationTables::kChosen;
+    EXPECT_EQ(rig.Run(kSend, kJobSecondary), 317);
+    EXPECT_EQ(rig.stations.result[7], StationTables::kFailed);
+    EXPECT_EQ(rig.stations.state[7], StationTables::kDone);
+}
+
+TEST(LinkEngine, secondaryStationFilesTravelBothWays) {
+    SimRig rig;
+    rig.stations.state[2] = StationTables::kChosen;
+    rig.stations.state[3] = StationTables::kChosen;
+    EXPECT_EQ(rig.Run(kReceive, kJobSecondary), 0);
+    EXPECT_EQ(rig.PcFile("ZEBU_002.DAT"), rig.DeviceFile("ZEBU_002.DAT"));
+    EXPECT_EQ(rig.PcFile("ZEBU_003.DAT"), rig.DeviceFile("ZEBU_003.DAT"));
+    EXPECT_EQ(rig.stations.state[2], StationTables::kDone);
+    EXPECT_EQ(rig.stations.result[3], StationTables::kSuccess);
+}
+
+TEST(LinkEngine, stationMenuFillsThePresenceAndTypeTables) {
+    SimRig rig;
+    EXPECT_EQ(rig.Run(kReceive, kJobStationMenu), 0);
+    EXPECT_EQ(rig.engine.MenuBuffer().size(), 1024);
+    int present = 0;
+    for (const auto& p : rig.stations.present)
+        present += p ? 1 : 0;
+    EXPECT_GT(present, 0);
+}
+
+} // namespace
+} // namespace qdv
