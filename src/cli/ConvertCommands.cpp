@@ -68,26 +68,26 @@ int ImportDescriptions(ConversionTables& t, const SetupRecord& setup, const QStr
     LoadNames(t, setup, false, err);
     if (!t.ImportDescriptionText(file))
         return CannotRead(err, file);
+    // The conversion goes first: when it refuses a line nothing at all is written, so a script never
+    // leaves the description file and the alias files from different imports.
+    const ConverterResult converted = t.ConvertDescriptionsToDau(setup);
+    if (converted.code != DescriptionConverter::kOk) {
+        err << "qdv70cli: " << QString::fromLocal8Bit(converted.message) << '\n'
+            << "qdv70cli: nothing was written; " << ConversionTables::DescriptionFile(setup)
+            << " and the alias files are as they were\n";
+        return kExitFailed;
+    }
     QString why;
+    for (int k = 1; k <= AliasTables::kTables; ++k) {
+        if (!t.SaveAliases(setup, k, &why))
+            return CannotWrite(err, ConversionTables::AliasFile(setup, k), why);
+    }
     const QString csv = ConversionTables::DescriptionCsvFile(setup);
     if (!t.ExportDescriptionText(csv, &why))
         return CannotWrite(err, csv, why);
-    const ConverterResult converted = t.ConvertDescriptionsToDau(setup);
-    // The alias files are written whatever the conversion gave, as the editor does.
-    int status = kExitOk;
-    for (int k = 1; k <= AliasTables::kTables; ++k) {
-        if (!t.SaveAliases(setup, k, &why))
-            status = CannotWrite(err, ConversionTables::AliasFile(setup, k), why);
-    }
-    if (converted.code != DescriptionConverter::kOk) {
-        err << "qdv70cli: " << QString::fromLocal8Bit(converted.message) << '\n'
-            << "qdv70cli: " << ConversionTables::DescriptionFile(setup) << " was left as it was\n";
-        return kExitFailed;
-    }
-    if (status == kExitOk)
-        out << "imported " << file << " into " << ConversionTables::DescriptionFile(setup) << " and "
-            << AliasTables::kTables << " alias files\n";
-    return status;
+    out << "imported " << file << " into " << ConversionTables::DescriptionFile(setup) << " and "
+        << AliasTables::kTables << " alias files\n";
+    return kExitOk;
 }
 
 int ImportCrosspoints(ConversionTables& t, const SetupRecord& setup, const QString& file, QTextStream& out,

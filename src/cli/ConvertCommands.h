@@ -13,10 +13,10 @@ namespace qdv::cli {
 int RunExport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err);
 
 // `import description|crosspoint FILE`: what the editors do on Import followed by OK and Yes.
-// Descriptions: the tables are cleared, FILE is imported, ZEBU_NME.CSV written, the descriptions
-// converted into ZEBU_NME.DAU and ZEBU_ALS1..7.DAU written. Crosspoints: ZEBU_XPT.DAU is loaded, FILE
-// imported over it, ZEBU_XPT.CSV and ZEBU_XPT.DAU written. Returns 0, 1 on a failure (a refused
-// conversion reports the converter's message and leaves ZEBU_NME.DAU as it was), 2 on a usage error.
+// Descriptions: the tables are cleared, FILE is imported, the descriptions converted into
+// ZEBU_NME.DAU, then ZEBU_ALS1..7.DAU and ZEBU_NME.CSV written. Crosspoints: ZEBU_XPT.DAU is loaded,
+// FILE imported over it, ZEBU_XPT.CSV and ZEBU_XPT.DAU written. Returns 0, 1 on a failure, 2 on a usage
+// error. A conversion that refuses a line reports the converter's message and writes no file at all.
 int RunImport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err);
 
 } // namespace qdv::cli

@@ -1,0 +1,42 @@
+#include "app/JobReport.h"
+
+#include "link/StatusBlock.h"
+#include "link/TransferJobs.h"
+#include "store/DataFileSet.h"
+
+namespace qdv {
+
+QString JobReport::ListText() const {
+    QString text = listTitle;
+    for (const QString& f : missing)
+        text += QStringLiteral("\n       ") + f;
+    return text;
+}
+
+JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& setup, bool cancelled) {
+    JobReport r;
+    const bool receive = status.direction == 0;
+    const int kind = static_cast<int>(status.jobKind.load());
+    r.listTitle = receive ? QStringLiteral("The following files were not able to be acquired.")
+                          : QStringLiteral("The following files were not able to be transmitted.");
+    if (cancelled) {
+        if (kind == kJobDescription)
+            r.missing << QStringLiteral("ZEBU_NME.DAU");
+        else if (kind == kJobCrosspoint)
+            r.missing << QStringLiteral("ZEBU_XPT.DAU");
+    }
+    if (status.error) {
+        r.errorCode = static_cast<int>(status.lastError.load());
+        return r;
+    }
+    if (kind == kJobPrimary) {
+        const std::uint32_t done = status.primaryDoneMask;
+        for (int i = 0; i < datafiles::kPrimaryCount; ++i) {
+            if ((setup.primaryBackupFiles & (1 << i)) && !(done & (1u << i)))
+                r.missing << datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]));
+        }
+    }
+    return r;
+}
+
+} // namespace qdv

@@ -1,0 +1,105 @@
+#include "app/TtskCtrl.h"
+
+#include "link/StatusBlock.h"
+#include "link/TRst16.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QNetworkInterface>
+
+namespace qdv {
+
+namespace {
+constexpr int kFirstStepMs = 0;
+constexpr int kStepMs = 50;
+constexpr int kBusPort = 8020;
+constexpr int kMaxAddresses = 10;
+constexpr int kMaxAddressText = 16;
+} // namespace
+
+TtskCtrl::TtskCtrl(unsigned services, StatusBlock& status, StationTables& stations, TmTableRemote& resolver,
+                   const TmFile& files, PortSettings& ports, SetupSource setup, QObject* parent)
+    : QObject(parent), m_services(services), m_status(status), m_stations(stations), m_resolver(resolver),
+      m_files(files), m_ports(ports), m_setup(std::move(setup)) {
+    m_timCtrl.setSingleShot(true);
+    connect(&m_timCtrl, &QTimer::timeout, this, &TtskCtrl::timCtrlTimer);
+    m_timCtrl.start(kFirstStepMs);
+}
+
+TtskCtrl::~TtskCtrl() {
+    m_timCtrl.stop();
+    if (m_rst16)
+        m_rst16->Stop();
+}
+
+bool TtskCtrl::LearnOwnAddresses() {
+    // The host name's addresses first, as the network sees this PC; a host whose name does not resolve
+    // still has its interfaces' addresses, and without either the loopback address serves, so that a
+    // badly named host can still transfer.
+    QList<QHostAddress> candidates = QHostInfo::fromName(QHostInfo::localHostName()).addresses();
+    candidates += QNetworkInterface::allAddresses();
+    candidates += QHostAddress(QHostAddress::LocalHost);
+    m_ownAddresses.clear();
+    for (const QHostAddress& a : candidates) {
+        if (a.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        const QString text = a.toString();
+        if (text.size() > kMaxAddressText)
+            break;
+        if (!m_ownAddresses.contains(text))
+            m_ownAddresses.append(text);
+        if (m_ownAddresses.size() == kMaxAddresses)
+            break;
+    }
+    return !m_ownAddresses.isEmpty();
+}
+
+void TtskCtrl::timCtrlTimer() {
+    switch (m_state) {
+    case kStateStart:
+        if (!LearnOwnAddresses()) {
+            m_state = kStateFailed;
+            return; // the timer stays off
+        }
+        m_ports.busPort = kBusPort;
+        m_state = kStateThreads;
+        break;
+    case kStateThreads:
+        // The hosted services and the UDP thread join here when the program has them.
+        if (m_services & kLinkEngine)
+            m_rst16 = std::make_unique<TRst16>(m_status, m_stations, m_resolver, m_files);
+        m_state = kStateUdp;
+        break;
+    case kStateUdp:
+        m_state = kStateEngine;
+        break;
+    case kStateEngine:
+        if (m_rst16)
+            m_rst16->Start();
+        m_state = kStateWait;
+        break;
+    case kStateWait:
+        if (!m_rst16 || m_rst16->Started()) {
+            m_state = kStateReady;
+            Q_EMIT ReadyReached();
+            return;
+        }
+        break;
+    default:
+        return;
+    }
+    m_timCtrl.start(kStepMs);
+}
+
+bool TtskCtrl::StartJob(int direction, int kind) {
+    if (m_state != kStateReady || !m_rst16 || !m_rst16->Running() || kind < 0 || kind > 6)
+        return false;
+    m_status.Clear();
+    m_status.direction = static_cast<std::uint32_t>(direction);
+    m_status.jobKind = static_cast<std::uint32_t>(kind);
+    m_status.busy = true;
+    m_rst16->PostStart(m_setup(), m_ports);
+    return true;
+}
+
+} // namespace qdv

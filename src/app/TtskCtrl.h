@@ -1,0 +1,85 @@
+#pragma once
+
+#include "store/SetupRecord.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace qdv {
+
+class StationTables;
+class StatusBlock;
+class TRst16;
+class TmFile;
+class TmTableRemote;
+
+// The task controller: starts the background machinery in a fixed order, one step per timer event,
+// says when everything is ready, is the one entry through which a transfer job starts, and stops it all
+// when it is destroyed.
+//
+//   state  action                                                   next
+//   0      learn the PC's own addresses, bus port 8020               1 (255 on failure)
+//   1      create the services the caller asked for                  4
+//   4      resume the UDP thread                                     5
+//   5      resume the link engine thread                             9
+//   9      wait until the threads report themselves started          10
+//   10     ready                                                     -
+//   255    failed: nothing runs, every job is refused                -
+class TtskCtrl final : public QObject {
+    Q_OBJECT
+
+public:
+    // What a caller wants started: the desktop program asks for all, the command-line tool only for the
+    // link engine.
+    enum Service : unsigned { kLinkEngine = 1, kUdp = 2, kHostedServices = 4, kAll = 7 };
+    enum State {
+        kStateStart = 0,
+        kStateThreads = 1,
+        kStateUdp = 4,
+        kStateEngine = 5,
+        kStateWait = 9,
+        kStateReady = 10,
+        kStateFailed = 255
+    };
+
+    // The setup a job works on, asked at each start.
+    using SetupSource = std::function<SetupRecord()>;
+
+    TtskCtrl(unsigned services, StatusBlock& status, StationTables& stations, TmTableRemote& resolver,
+             const TmFile& files, PortSettings& ports, SetupSource setup, QObject* parent = nullptr);
+    ~TtskCtrl() override;
+
+    // Clears the status block, stores direction (0 receive, 1 send) and kind, sets busy and posts the
+    // job to the link engine. Refused unless ready, the engine thread runs and the kind is 0..6.
+    bool StartJob(int direction, int kind);
+    bool Ready() const { return m_state == kStateReady; }
+    int State() const { return m_state; }
+
+    // The PC's own IPv4 addresses (at most 10) and the first of them.
+    QStringList OwnAddresses() const { return m_ownAddresses; }
+    QString OwnAddress() const { return m_ownAddresses.value(0); }
+
+Q_SIGNALS:
+    void ReadyReached();
+
+private:
+    void timCtrlTimer();
+    bool LearnOwnAddresses();
+
+    unsigned m_services;
+    StatusBlock& m_status;
+    StationTables& m_stations;
+    TmTableRemote& m_resolver;
+    const TmFile& m_files;
+    PortSettings& m_ports;
+    SetupSource m_setup;
+    QTimer m_timCtrl;
+    int m_state = kStateStart;
+    QStringList m_ownAddresses;
+    std::unique_ptr<TRst16> m_rst16;
+};
+
+} // namespace qdv

@@ -1,0 +1,91 @@
+#include "link/TRst16.h"
+
+#include "link/Clock.h"
+#include "link/LinkEngine.h"
+#include "link/TcpTransport.h"
+
+#include <QMetaObject>
+#include <QTimer>
+
+namespace qdv {
+
+namespace {
+constexpr int kTickMs = 10;
+}
+
+TRst16::TRst16(StatusBlock& status, StationTables& stations, TmTableRemote& resolver, const TmFile& files)
+    : m_status(status), m_stations(stations), m_resolver(resolver), m_files(files) {
+    m_thread.setObjectName(QStringLiteral("RST16"));
+}
+
+TRst16::~TRst16() {
+    Stop();
+}
+
+void TRst16::Start() {
+    if (m_thread.isRunning())
+        return;
+    m_context = new QObject;
+    m_context->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::started, m_context, [this] { Setup(); });
+    // finished is emitted from the engine thread itself, so the engine is torn down where it lives.
+    connect(
+        &m_thread, &QThread::finished, this, [this] { Teardown(); }, Qt::DirectConnection);
+    m_thread.start();
+}
+
+void TRst16::Setup() {
+    m_clock = std::make_unique<SteadyClock>();
+    m_tcp = new TcpTransport(m_context);
+    m_engine = std::make_unique<LinkEngine>(
+        LinkEngine::Services{*m_clock, *m_tcp, nullptr, m_status, m_stations, m_resolver, m_files});
+    m_tcp->SetNotify([this] { Step(); });
+    auto* timer = new QTimer(m_context);
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(kTickMs);
+    connect(timer, &QTimer::timeout, m_context, [this] { Step(); });
+    timer->start();
+    Step();
+}
+
+void TRst16::Step() {
+    // A transport event raised while the engine itself is sending must not step it again inside that
+    // step; the running step already loops until nothing more can be done.
+    if (m_stepping)
+        return;
+    m_stepping = true;
+    m_engine->Tick();
+    m_stepping = false;
+    if (m_engine->TickStateNow() != LinkEngine::kStart)
+        m_started = true;
+}
+
+void TRst16::Teardown() {
+    if (m_engine)
+        m_engine->Shutdown();
+    m_engine.reset();
+    delete m_context; // the timer and the transport with it
+    m_context = nullptr;
+    m_tcp = nullptr;
+}
+
+void TRst16::Stop() {
+    if (!m_thread.isRunning())
+        return;
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void TRst16::PostStart(const SetupRecord& setup, const PortSettings& ports) {
+    if (!m_context)
+        return;
+    QMetaObject::invokeMethod(
+        m_context,
+        [this, setup, ports] {
+            m_engine->AcceptJob(setup, ports);
+            Step();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace qdv

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "store/SetupRecord.h"
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+namespace qdv {
+
+class LinkEngine;
+class SteadyClock;
+class StationTables;
+class StatusBlock;
+class TcpTransport;
+class TmFile;
+class TmTableRemote;
+class Transport;
+
+// The link engine's thread. The engine, its TCP transport and its 10 ms timer live in this thread;
+// the engine is also stepped at once whenever the transport has news, so a transfer is not held to
+// one record per tick. Other threads talk to it only through the status block and PostStart.
+class TRst16 final : public QObject {
+    Q_OBJECT
+
+public:
+    TRst16(StatusBlock& status, StationTables& stations, TmTableRemote& resolver, const TmFile& files);
+    ~TRst16() override;
+
+    // Starts the thread; the engine reports itself through Started() once it has left its start state.
+    void Start();
+    // Ends the thread after the tick it is in; a job still running is not finished, its line is closed.
+    void Stop();
+    bool Started() const { return m_started.load(); }
+    bool Running() const { return m_thread.isRunning(); }
+
+    // The start message: the status block already holds direction and kind.
+    void PostStart(const SetupRecord& setup, const PortSettings& ports);
+
+private:
+    void Setup();
+    void Teardown();
+    void Step();
+
+    StatusBlock& m_status;
+    StationTables& m_stations;
+    TmTableRemote& m_resolver;
+    const TmFile& m_files;
+    QThread m_thread;
+    QObject* m_context = nullptr; // lives in the engine thread; queued calls go through it
+    std::unique_ptr<SteadyClock> m_clock;
+    TcpTransport* m_tcp = nullptr;
+    std::unique_ptr<LinkEngine> m_engine;
+    std::atomic<bool> m_started{false};
+    bool m_stepping = false;
+};
+
+} // namespace qdv

@@ -1,0 +1,151 @@
+#include "SimProcess.h"
+#include "sim/SampleDataSet.h"
+#include "support/TestFolder.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace qdv::test {
+namespace {
+
+const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
+                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
+
+// A device folder with the sample data set, a PC home with a LAN setup, and a running simulator.
+struct EndToEnd {
+    TestFolder device;
+    TestFolder pc;
+    std::unique_ptr<SimProcess> sim;
+
+    explicit EndToEnd(const QStringList& faults = {}) {
+        QString error;
+        EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
+        sim = std::make_unique<SimProcess>(device.Path(), faults);
+        EXPECT_TRUE(sim->Ok()) << "simulator did not start";
+        WriteLanHome(pc.FilePath("home"), pc.FilePath("backup"), sim->Port());
+    }
+    CliRun Cli(const QStringList& args) const {
+        return RunCli(QStringList{"--home", pc.FilePath("home")} + args);
+    }
+    QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
+    QByteArray Device(const QString& rel) const { return device.Read(rel); }
+    int WorkFiles() const {
+        int n = 0;
+        QDirIterator it(pc.FilePath("backup"), {"*.BAK"}, QDir::Files, QDirIterator::Subdirectories);
+        for (; it.hasNext(); it.next())
+            ++n;
+        return n;
+    }
+};
+
+TEST(CliAgainstSimulator, receivesAndSendsEveryKindByteForByte) {
+    EndToEnd e;
+    for (const char* what : {"description", "crosspoint", "primary"}) {
+        const CliRun r = e.Cli({"receive", what});
+        EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
+    }
+    EXPECT_EQ(e.Pc("Name/ZEBU_NME.DAU"), e.Device("Name/ZEBU_NME.DAU"));
+    EXPECT_EQ(e.Pc("XPoint/ZEBU_XPT.DAU"), e.Device("XPoint/ZEBU_XPT.DAU"));
+    for (const QString& f : kPrimaryFiles)
+        EXPECT_EQ(e.Pc("Primary/" + f), e.Device("Primary/" + f)) << f.toStdString();
+    EXPECT_EQ(e.WorkFiles(), 0);
+
+    // Change the PC's copies, send them, and find them on the device.
+    QByteArray nme = e.Pc("Name/ZEBU_NME.DAU");
+    nme.replace(0, 8, "41424344");
+    e.pc.Write("backup/Name/ZEBU_NME.DAU", nme);
+    QByteArray idx = e.Pc("Primary/ZEBU_IDX.DAU");
+    idx.replace(258, 4, "BEEF");
+    e.pc.Write("backup/Primary/ZEBU_IDX.DAU", idx);
+    const QByteArray xpt = e.Pc("XPoint/ZEBU_XPT.DAU");
+    e.device.Write("XPoint/ZEBU_XPT.DAU", "");
+    for (const char* what : {"description", "crosspoint", "primary"}) {
+        const CliRun r = e.Cli({"send", what});
+        EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
+    }
+    EXPECT_EQ(e.Device("Name/ZEBU_NME.DAU"), nme);
+    EXPECT_EQ(e.Device("Primary/ZEBU_IDX.DAU"), idx);
+    EXPECT_EQ(e.Device("XPoint/ZEBU_XPT.DAU"), xpt);
+}
+
+struct FaultCase {
+    const char* fault;
+    QStringList job;
+    int exitCode;
+    const char* message; // expected on stderr; empty for none
+};
+
+TEST(CliAgainstSimulator, faultsEndWithTheCatalogueTextAndExitStatus) {
+    const FaultCase cases[] = {
+        {"nak-twice", {"send", "description"}, 1, "Time-out(Cannot receive ACK.)"},
+        {"wrong-type", {"receive", "crosspoint"}, 1, "Error(INDEX.)"},
+        {"drop-line", {"receive", "description"}, 1, "Error(Communication line.)"},
+        {"bad-checksum-once", {"receive", "description"}, 0, ""},
+        {"unexpected-pn",
+         {"receive", "primary"},
+         1,
+         "The following files were not able to be acquired.\n       ZEBU_STD.DAU"},
+    };
+    for (const auto& c : cases) {
+        EndToEnd e({c.fault});
+        e.pc.Write("backup/Name/ZEBU_NME.DAU", e.Device("Name/ZEBU_NME.DAU"));
+        const CliRun r = e.Cli(c.job);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.fault << " " << r.err.toStdString();
+        if (*c.message) {
+            EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.message)))
+                << c.fault << " " << r.err.toStdString();
+        }
+        EXPECT_EQ(e.WorkFiles(), 0) << c.fault;
+    }
+}
+
+TEST(CliAgainstSimulator, usageErrorsAndUnknownSetupsExit2) {
+    EndToEnd e;
+    EXPECT_EQ(e.Cli({"--setup", "Nope", "receive", "primary"}).exitCode, 2);
+    EXPECT_EQ(e.Cli({"receive", "everything"}).exitCode, 2);
+    const CliRun list = e.Cli({"setups"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(list.out.startsWith(QStringLiteral("1\tSim\tLAN,%1\t").arg(e.sim->Port())))
+        << list.out.toStdString();
+}
+
+TEST(CliAgainstSimulator, killedMidFileLeavesEveryReceivedFileIntact) {
+    // The device stalls in the middle of the first file; the tool is killed while it waits.
+    EndToEnd e({"stall"});
+    QHash<QString, QByteArray> before;
+    for (const QString& f : kPrimaryFiles) {
+        QByteArray old = e.Device("Primary/" + f);
+        old.replace(0, 2, "EE");
+        e.pc.Write("backup/Primary/" + f, old);
+        before[f] = old;
+    }
+    QProcess cli;
+    cli.setProgram(QStringLiteral(QDV70CLI_PATH));
+    cli.setArguments({"--home", e.pc.FilePath("home"), "receive", "primary"});
+    cli.start();
+    ASSERT_TRUE(cli.waitForStarted());
+    QByteArray out;
+    QElapsedTimer t;
+    t.start();
+    while (!out.contains("ZEBU_STD.DAU") && t.elapsed() < 10000 && cli.waitForReadyRead(10000))
+        out += cli.readAllStandardOutput();
+    ASSERT_TRUE(out.contains("ZEBU_STD.DAU")) << out.toStdString();
+    QThread::msleep(200);
+    ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
+    cli.waitForFinished();
+    for (const QString& f : kPrimaryFiles)
+        EXPECT_EQ(e.Pc("Primary/" + f), before[f]) << f.toStdString();
+
+    // The next job cleans up whatever work file the killed one left.
+    const CliRun r = e.Cli({"receive", "description"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(e.WorkFiles(), 0);
+}
+
+} // namespace
+} // namespace qdv::test
