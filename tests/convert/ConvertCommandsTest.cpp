@@ -86,13 +86,16 @@ TEST(ConvertCommands, importReplacesNamesAndAddsCrosspoints) {
     EXPECT_EQ(t.Crosspoints().Source(3, 5), 5);
 }
 
-TEST(ConvertCommands, refusedConversionReportsTheLineAndKeepsTheDescriptionFile) {
+TEST(ConvertCommands, refusedConversionReportsTheLineAndWritesNothing) {
     Cli c;
     const QByteArray nme = c.dir.Read("Name/ZEBU_NME.DAU");
-    c.dir.Write("d.csv", "S1,,,OK\r\nD2,,,TAB\tX\r\n");
+    const QByteArray alias = c.dir.Read("Name/ZEBU_ALS1.DAU");
+    c.dir.Write("d.csv", "S1,,,OK,NEW\r\nD2,,,TAB\tX\r\n");
     EXPECT_EQ(c.Import({"description", c.dir.FilePath("d.csv")}), 1);
     EXPECT_TRUE(c.err.contains("error(L1026): Declaration syntax error.")) << c.err.toStdString();
     EXPECT_EQ(c.dir.Read("Name/ZEBU_NME.DAU"), nme);
+    EXPECT_EQ(c.dir.Read("Name/ZEBU_ALS1.DAU"), alias);
+    EXPECT_FALSE(c.dir.Exists("Name/ZEBU_NME.CSV"));
 }
 
 TEST(ConvertCommands, usageErrorsAndUnreadableFiles) {
