@@ -1,0 +1,34 @@
+#include "sim/FaultPlan.h"
+
+namespace qdv::sim {
+
+void FaultPlan::Add(Fault fault) {
+    Slot(fault).given = true;
+}
+
+bool FaultPlan::Fire(Fault fault, QByteArrayView record) {
+    State& s = Slot(fault);
+    if (!s.given || s.spent)
+        return false;
+    const FaultRepeat repeat = InfoOf(fault).repeat;
+    if (repeat == FaultRepeat::Always)
+        return true;
+    if (s.fired > 0 && record != QByteArrayView(s.record)) {
+        s.spent = true;
+        return false;
+    }
+    ++s.fired;
+    s.record = record.toByteArray();
+    if (repeat == FaultRepeat::Once || (repeat == FaultRepeat::Twice && s.fired == 2))
+        s.spent = true;
+    return true;
+}
+
+void FaultPlan::EndTransfer() {
+    for (State& s : m_states) {
+        if (s.fired > 0)
+            s.spent = true;
+    }
+}
+
+} // namespace qdv::sim

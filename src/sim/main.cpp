@@ -1,0 +1,134 @@
+// qdv70sim: a simulated primary controller that serves and stores the files of a backup folder over
+// the packet protocol, for the demo, the integration tests and users without hardware.
+
+#include "sim/Fault.h"
+#include "sim/FaultPlan.h"
+#include "sim/SampleDataSet.h"
+#include "sim/SimServer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char b = 1;
+    // Nothing else is safe in a signal handler; the event loop reads the byte and quits.
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &b, 1);
+}
+
+// SIGTERM and SIGINT end the event loop normally, so the process exits with 0 and no file is left
+// half written.
+bool QuitOnSignals(QCoreApplication* app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return false;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, app);
+    QObject::connect(notifier, &QSocketNotifier::activated, app, [] { QCoreApplication::quit(); });
+    struct sigaction sa = {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    return ::sigaction(SIGTERM, &sa, nullptr) == 0 && ::sigaction(SIGINT, &sa, nullptr) == 0;
+}
+
+int Fail(const QString& text, int code = kUsageError) {
+    QTextStream(stderr) << "qdv70sim: " << text << Qt::endl;
+    return code;
+}
+
+QString FaultHelp() {
+    QString text = QStringLiteral("\nFaults (--fault NAME, repeatable):\n");
+    for (const qdv::sim::FaultInfo& f : qdv::sim::FaultTable())
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QString::fromLatin1(f.name), -20)
+                    .arg(QString::fromLatin1(f.fires));
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qdv70sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated primary controller: serves the backup folder DIR (Primary/, Name/, XPoint/, "
+        "ZEBU_nnn.DAT) over the packet protocol and stores what it receives into it."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("The backup folder to serve."),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption tcp(QStringLiteral("tcp"),
+                                 QStringLiteral("Listen on this TCP port (0: any free port)."),
+                                 QStringLiteral("PORT"));
+    const QCommandLineOption bind(QStringLiteral("bind"),
+                                  QStringLiteral("Listen on this address (default 127.0.0.1)."),
+                                  QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption fault(QStringLiteral("fault"), QStringLiteral("Inject the named fault (below)."),
+                                   QStringLiteral("NAME"));
+    const QCommandLineOption makeSample(QStringLiteral("make-sample"),
+                                        QStringLiteral("Write a complete sample data set into DIR and exit."),
+                                        QStringLiteral("DIR"));
+    parser.addOptions({help, data, tcp, bind, fault, makeSample});
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return Fail(parser.errorText());
+    if (parser.isSet(help)) {
+        QTextStream(stdout) << parser.helpText() << FaultHelp();
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return Fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+
+    if (parser.isSet(makeSample)) {
+        QString error;
+        if (!qdv::WriteSampleDataSet(parser.value(makeSample), &error))
+            return Fail(error, 1);
+        return 0;
+    }
+
+    qdv::sim::FaultPlan faults;
+    for (const QString& name : parser.values(fault)) {
+        const auto f = qdv::sim::FaultFromName(name);
+        if (!f)
+            return Fail(
+                QStringLiteral("unknown fault \"%1\"; faults are: %2").arg(name, qdv::sim::FaultNameList()));
+        faults.Add(*f);
+    }
+
+    if (!parser.isSet(tcp) || !parser.isSet(data))
+        return Fail(QStringLiteral("give --data DIR and --tcp PORT, or --make-sample DIR (see --help)"));
+    const QString dir = parser.value(data);
+    if (!QDir(dir).exists())
+        return Fail(QStringLiteral("no such folder: %1").arg(dir));
+    bool ok = false;
+    const uint port = parser.value(tcp).toUInt(&ok);
+    if (!ok || port > 65535)
+        return Fail(QStringLiteral("not a TCP port: %1").arg(parser.value(tcp)));
+    const QHostAddress address(parser.value(bind));
+    if (address.isNull())
+        return Fail(QStringLiteral("not an IP address: %1").arg(parser.value(bind)));
+
+    if (!QuitOnSignals(&app))
+        return Fail(QStringLiteral("cannot catch SIGTERM and SIGINT"), 1);
+    qdv::sim::SimServer server(dir, &faults);
+    QString error;
+    if (!server.Listen(address, static_cast<quint16>(port), &error))
+        return Fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(error),
+                    1);
+    QTextStream(stdout) << "qdv70sim listening on " << server.Address().toString() << ':' << server.Port()
+                        << Qt::endl;
+    return QCoreApplication::exec();
+}
