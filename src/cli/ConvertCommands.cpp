@@ -105,24 +105,16 @@ int ImportCrosspoints(ConversionTables& t, const SetupRecord& setup, const QStri
     return kExitOk;
 }
 
-} // namespace
-
-int RunExport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
-    Subject subject;
-    QString file;
-    if (!ParseWords(words, &subject, &file)) {
-        err << kUsage;
-        return kExitUsage;
-    }
-    const auto t = std::make_unique<ConversionTables>();
+int ExportText(ConversionTables& t, const SetupRecord& setup, Subject subject, const QString& file,
+               QTextStream& out, QTextStream& err) {
     QString why;
     bool written;
     if (subject == Subject::Description) {
-        LoadNames(*t, setup, true, err);
-        written = t->ExportDescriptionText(file, &why);
+        LoadNames(t, setup, true, err);
+        written = t.ExportDescriptionText(file, &why);
     } else {
-        LoadCrosspoints(*t, setup, err);
-        written = t->ExportCrosspointText(file, &why);
+        LoadCrosspoints(t, setup, err);
+        written = t.ExportCrosspointText(file, &why);
     }
     if (!written)
         return CannotWrite(err, file, why);
@@ -131,16 +123,29 @@ int RunExport(const SetupRecord& setup, const QStringList& words, QTextStream& o
     return kExitOk;
 }
 
-int RunImport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
+int Run(bool import, const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
     Subject subject;
     QString file;
     if (!ParseWords(words, &subject, &file)) {
         err << kUsage;
         return kExitUsage;
     }
+    // The tables of every subject at once are too large for a comfortable stack frame.
     const auto t = std::make_unique<ConversionTables>();
+    if (!import)
+        return ExportText(*t, setup, subject, file, out, err);
     return subject == Subject::Description ? ImportDescriptions(*t, setup, file, out, err)
                                            : ImportCrosspoints(*t, setup, file, out, err);
+}
+
+} // namespace
+
+int RunExport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
+    return Run(false, setup, words, out, err);
+}
+
+int RunImport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
+    return Run(true, setup, words, out, err);
 }
 
 } // namespace qdv::cli

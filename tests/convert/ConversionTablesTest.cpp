@@ -11,15 +11,9 @@
 namespace qdv {
 namespace {
 
-SetupRecord SetupAt(const QString& path) {
-    SetupRecord s;
-    s.SetBackupDataPath(path);
-    return s;
-}
-
 TEST(ConversionTables, loadsOnlyFilesOfTheirExactSizeAndFindsThemInAnyCase) {
     test::TestFolder dir;
-    const SetupRecord s = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     const QByteArray nme = test::ReadTestData("convert/ZEBU_NME.DAU");
     dir.Write("NAME/zebu_nme.dau", nme);
     dir.Write("NAME/ZEBU_ALS2.DAU", QByteArray(66047, '0'));
@@ -43,7 +37,7 @@ TEST(ConversionTables, loadsOnlyFilesOfTheirExactSizeAndFindsThemInAnyCase) {
 
 TEST(ConversionTables, aliasesAndCrosspointsSaveAndLoadByteForByte) {
     test::TestFolder dir;
-    const SetupRecord s = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     ConversionTables t;
     test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
     t.Crosspoints() = test::FixtureCrosspoints();
@@ -65,7 +59,7 @@ TEST(ConversionTables, aliasesAndCrosspointsSaveAndLoadByteForByte) {
 
 TEST(ConversionTables, convertingDescriptionsWritesTheDescriptionFileOrLeavesItAsItWas) {
     test::TestFolder dir;
-    const SetupRecord s = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     dir.Write("Name/ZEBU_NME.DAU", "previous");
     ConversionTables t;
     test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
@@ -114,7 +108,7 @@ TEST(ConversionTables, textFilesAreWrittenWholeAndImportedFromDisk) {
 
 TEST(TmTableRemote, namesToSecondaryStationsAreSentOnlyWhenTheirFilesLoad) {
     test::TestFolder dir;
-    const SetupRecord s = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     TmTableRemote remote;
     EXPECT_EQ(remote.PrepareSendFile(s, 4, 2, 7).size, 0);
     EXPECT_EQ(remote.PrepareSendFile(s, 5, 2, 0).size, 0);

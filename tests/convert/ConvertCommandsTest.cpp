@@ -1,4 +1,5 @@
 #include "cli/ConvertCommands.h"
+#include "ConvertFixture.h"
 #include "convert/ConversionTables.h"
 #include "sim/SampleDataSet.h"
 #include "support/TestFolder.h"
@@ -17,7 +18,7 @@ struct Cli {
 
     Cli() {
         EXPECT_TRUE(WriteSampleDataSet(dir.Path(), nullptr));
-        setup.SetBackupDataPath(dir.Path());
+        setup = test::SetupAt(dir.Path());
     }
     int Export(const QStringList& words) {
         return Flushed(cli::RunExport(setup, words, outStream, errStream));

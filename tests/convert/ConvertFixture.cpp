@@ -17,6 +17,12 @@ void Put(QByteArray& img, int at, std::initializer_list<int> bytes) {
 
 } // namespace
 
+SetupRecord SetupAt(const QString& path) {
+    SetupRecord s;
+    s.SetBackupDataPath(path);
+    return s;
+}
+
 QByteArray FixtureStdText() {
     QByteArray img(16384, '\0');
     const char* names[] = {"VTR ", "CAM ", "MIC ", "GFX"};

@@ -3,6 +3,7 @@
 #include "convert/AliasTables.h"
 #include "convert/CrosspointTable.h"
 #include "convert/DescriptionTable.h"
+#include "store/SetupRecord.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,6 +11,9 @@
 #include <gtest/gtest.h>
 
 namespace qdv::test {
+
+// A setup whose backup data path is `path`.
+SetupRecord SetupAt(const QString& path);
 
 // A small plant that the golden files of tests/data/convert were made from.
 

@@ -1,4 +1,5 @@
 #include "sim/SampleDataSet.h"
+#include "ConvertFixture.h"
 #include "convert/ConversionTables.h"
 #include "store/DataFileSet.h"
 #include "support/TestFolder.h"
@@ -48,8 +49,7 @@ TEST(SampleDataSet, everyFileHasItsExactSizeAndTheSameBytesEachTime) {
 TEST(SampleDataSet, loadsThroughTheConversions) {
     test::TestFolder dir;
     ASSERT_TRUE(WriteSampleDataSet(dir.Path(), nullptr));
-    SetupRecord s;
-    s.SetBackupDataPath(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     ConversionTables t;
     t.BuildTerminalLabels(s);
     ASSERT_TRUE(t.LoadDescriptions(s));
