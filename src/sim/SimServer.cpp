@@ -39,6 +39,9 @@ void SimServer::TakeNextConnection() {
     connect(socket, &QTcpSocket::disconnected, this, &SimServer::OnDisconnected);
     if (socket->bytesAvailable() > 0)
         OnReadyRead();
+    // A client that gave up while it waited in the queue has already sent its disconnected signal.
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        QMetaObject::invokeMethod(this, &SimServer::OnDisconnected, Qt::QueuedConnection);
 }
 
 void SimServer::OnReadyRead() {

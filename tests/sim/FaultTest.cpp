@@ -27,14 +27,6 @@ TEST(FaultTable, namesRoundTripAndUnknownNamesAreRefused) {
     EXPECT_FALSE(FaultFromName(u"").has_value());
 }
 
-bool ChecksumOk(const QByteArray& rec) {
-    record::Parser p;
-    record::Parser::Status st = record::Parser::Status::NotStart;
-    for (char c : rec)
-        st = p.Feed(c);
-    return st == record::Parser::Status::Complete;
-}
-
 // One PC session with a controller whose plan has one fault; the served file has three lines.
 struct Session {
     explicit Session(const qdv::test::TestFolder& dir, FaultPlan* plan) : sim(dir.Path(), plan), pc(&sim) {}
@@ -91,14 +83,14 @@ const std::map<Fault, Check>& Checks() {
         {Fault::BadChecksumOnce,
          [](Session& s, auto& dir) {
              const QByteArray bad = s.FirstData();
-             EXPECT_FALSE(ChecksumOk(bad));
+             EXPECT_FALSE(PcDriver::IsValidRecord(bad));
              EXPECT_EQ(bad.left(15), CorrectFirstData(dir).left(15));
              EXPECT_EQ(s.pc.Nak(), CorrectFirstData(dir));
          }},
         {Fault::BadChecksumTwice,
          [](Session& s, auto& dir) {
-             EXPECT_FALSE(ChecksumOk(s.FirstData()));
-             EXPECT_FALSE(ChecksumOk(s.pc.Nak()));
+             EXPECT_FALSE(PcDriver::IsValidRecord(s.FirstData()));
+             EXPECT_FALSE(PcDriver::IsValidRecord(s.pc.Nak()));
              EXPECT_EQ(s.pc.Nak(), CorrectFirstData(dir));
          }},
         {Fault::Stall,
@@ -117,20 +109,20 @@ const std::map<Fault, Check>& Checks() {
         {Fault::UnexpectedPn,
          [](Session& s, auto& dir) {
              const QByteArray wrong = s.FirstData();
-             EXPECT_TRUE(ChecksumOk(wrong));
+             EXPECT_TRUE(PcDriver::IsValidRecord(wrong));
              EXPECT_NE(record::View(wrong).Pn(), 1);
              EXPECT_EQ(s.pc.Nak(), CorrectFirstData(dir));
          }},
         {Fault::WrongId,
          [](Session& s, auto&) {
              const QByteArray wrong = s.FirstData();
-             EXPECT_TRUE(ChecksumOk(wrong));
+             EXPECT_TRUE(PcDriver::IsValidRecord(wrong));
              EXPECT_NE(record::View(wrong).Id(), 1);
          }},
         {Fault::WrongType,
          [](Session& s, auto&) {
              const QByteArray wrong = s.FirstData();
-             EXPECT_TRUE(ChecksumOk(wrong));
+             EXPECT_TRUE(PcDriver::IsValidRecord(wrong));
              EXPECT_NE(record::View(wrong).DataType(), '3');
          }},
         {Fault::ReadyBeforeData,

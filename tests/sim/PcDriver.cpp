@@ -52,6 +52,14 @@ bool PcDriver::Put(char type, std::uint8_t id, const QByteArray& fileText) {
     return Send(record::Build(pn & 0x0F, '3', id, type, 0, {})) == ack;
 }
 
+bool PcDriver::IsValidRecord(const QByteArray& rec) {
+    record::Parser p;
+    record::Parser::Status st = record::Parser::Status::NotStart;
+    for (char c : rec)
+        st = p.Feed(c);
+    return st == record::Parser::Status::Complete;
+}
+
 QList<QByteArray> PcDriver::Records(const QByteArray& out) {
     QList<QByteArray> recs;
     qsizetype at = out.indexOf(':');

@@ -27,6 +27,8 @@ public:
 
     bool Dropped() const { return m_dropped; }
 
+    // True when `rec` is one whole record that passes the codec's checks.
+    static bool IsValidRecord(const QByteArray& rec);
     // The records in controller output (from ':' to line feed); control bytes left out.
     static QList<QByteArray> Records(const QByteArray& out);
     // The file text a receiving PC makes from the data records: each HDATA and CR LF.
