@@ -98,7 +98,8 @@ public:
 
     Status Feed(char c);
     void Reset();
-    bool Hunting() const { return m_length == 0; }
+    // True between records, including right after a complete one.
+    bool Hunting() const { return m_length == 0 || m_done; }
     QByteArrayView Record() const { return QByteArrayView(m_buf, m_length); }
     int ErrorCode() const { return m_error; }
 
