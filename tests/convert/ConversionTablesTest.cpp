@@ -35,28 +35,6 @@ TEST(ConversionTables, loadsOnlyFilesOfTheirExactSizeAndFindsThemInAnyCase) {
     EXPECT_TRUE(t.Descriptions().At(Side::Source, 1).IsEmpty());
 }
 
-TEST(ConversionTables, aliasesAndCrosspointsSaveAndLoadByteForByte) {
-    test::TestFolder dir;
-    const SetupRecord s = test::SetupAt(dir.Path());
-    ConversionTables t;
-    test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
-    t.Crosspoints() = test::FixtureCrosspoints();
-    for (int k = 1; k <= AliasTables::kTables; ++k)
-        ASSERT_TRUE(t.SaveAliases(s, k));
-    ASSERT_TRUE(t.SaveCrosspoints(s));
-    EXPECT_EQ(dir.Read("XPoint/ZEBU_XPT.DAU"), test::ReadTestData("convert/ZEBU_XPT.DAU"));
-
-    ConversionTables back;
-    for (int k = 1; k <= AliasTables::kTables; ++k) {
-        ASSERT_TRUE(back.LoadAliases(s, k));
-        EXPECT_EQ(back.Aliases().Table(k), t.Aliases().Table(k)) << k;
-        EXPECT_EQ(back.Aliases().SaveDau(k), dir.Read(QStringLiteral("Name/ZEBU_ALS%1.DAU").arg(k)));
-    }
-    ASSERT_TRUE(back.LoadCrosspoints(s));
-    EXPECT_EQ(back.Crosspoints(), t.Crosspoints());
-    EXPECT_EQ(QDir(dir.FilePath("Name")).entryList(QDir::Files).size(), AliasTables::kTables);
-}
-
 TEST(ConversionTables, convertingDescriptionsWritesTheDescriptionFileOrLeavesItAsItWas) {
     test::TestFolder dir;
     const SetupRecord s = test::SetupAt(dir.Path());
@@ -82,28 +60,6 @@ TEST(ConversionTables, convertingDescriptionsWritesTheDescriptionFileOrLeavesItA
     EXPECT_EQ(t.ConvertDescriptionsToDau(s), ConverterResult{});
     EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), test::ReadTestData("convert/ZEBU_NME.DAU"));
     EXPECT_FALSE(dir.Exists("Name/ZEBU_NME.OLD"));
-}
-
-TEST(ConversionTables, textFilesAreWrittenWholeAndImportedFromDisk) {
-    test::TestFolder dir;
-    ConversionTables t;
-    t.Labels().Build(test::FixtureStdText());
-    test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
-    ASSERT_TRUE(t.ExportDescriptionText(dir.FilePath("d.csv")));
-    EXPECT_EQ(dir.Read("d.csv"), test::ReadTestData("convert/description_long.csv"));
-    ASSERT_TRUE(t.WriteShortDescriptionText(dir.FilePath("d.txt")));
-    EXPECT_EQ(dir.Read("d.txt"), test::ReadTestData("convert/description_short.txt"));
-
-    ConversionTables back;
-    EXPECT_FALSE(back.ImportDescriptionText(dir.FilePath("none.csv")));
-    ASSERT_TRUE(back.ImportDescriptionText(dir.FilePath("d.csv")));
-    EXPECT_EQ(back.Descriptions().At(Side::Source, 2).Text(), "CAMERA-1/STUDIO2");
-
-    t.Crosspoints() = test::FixtureCrosspoints();
-    ASSERT_TRUE(t.ExportCrosspointText(dir.FilePath("x.csv")));
-    EXPECT_FALSE(back.ImportCrosspointText(dir.FilePath("none.csv")));
-    ASSERT_TRUE(back.ImportCrosspointText(dir.FilePath("x.csv")));
-    EXPECT_EQ(back.Crosspoints(), t.Crosspoints());
 }
 
 TEST(TmTableRemote, namesToSecondaryStationsAreSentOnlyWhenTheirFilesLoad) {

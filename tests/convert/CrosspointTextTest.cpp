@@ -10,17 +10,6 @@
 namespace qdv {
 namespace {
 
-TEST(CrosspointTable, cellsLieWhereTheFileKeepsThem) {
-    struct Case {
-        int level, dest, address;
-    } cases[] = {
-        {1, 1, 0},      {1, 512, 1022},   {2, 1, 1024},  {8, 512, 8190},
-        {1, 513, 8192}, {8, 1024, 16382}, {3, 65, 2176},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(CrosspointTable::ByteAddress(c.level, c.dest), c.address) << c.level << "/" << c.dest;
-}
-
 TEST(CrosspointTable, savesTheGoldenFileAndLoadsItBackByteForByte) {
     const QByteArray saved = test::FixtureCrosspoints().SaveDau();
     EXPECT_EQ(saved.size(), 33024);

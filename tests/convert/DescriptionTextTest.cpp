@@ -80,14 +80,5 @@ TEST(DescriptionText, importTakesDescriptionAndAliasesFromSAndDLines) {
     }
 }
 
-TEST(DescriptionText, importFillsAllSevenAliasesAndKeepsBytesAsTheyStand) {
-    DescriptionTable d;
-    AliasTables a;
-    DescriptionText::Import("D3,X,Y,\xB6\xD2\xD7,1,2,3,4,5,6,7,8,9\r\n", &d, &a);
-    EXPECT_EQ(d.At(Side::Destination, 3).Text(), "\xB6\xD2\xD7");
-    for (int k = 1; k <= AliasTables::kTables; ++k)
-        EXPECT_EQ(a.Table(k).At(Side::Destination, 3).Text(), QByteArray::number(k));
-}
-
 } // namespace
 } // namespace qdv

@@ -30,43 +30,16 @@ TEST(TerminalLabels, entriesDecodeInBothNumberingForms) {
     }
 }
 
-TEST(TerminalLabels, buildsTypeNamesAndLabelsFromTheStandardSettings) {
-    TerminalLabels t;
-    t.Build(test::FixtureStdText());
-    EXPECT_EQ(t.TypeName(0), "VTR ");
-    EXPECT_EQ(t.TypeName(3), "GFX");
-    EXPECT_EQ(t.TypeName(17), "SAT2");
-    EXPECT_EQ(t.TypeName(31), "LAST");
-    EXPECT_FALSE(t.NumberingFlag());
-
-    struct Case {
-        Side side;
-        int n;
-        const char* type;
-        const char* number;
-    } cases[] = {
-        {Side::Source, 1, "VTR ", "001"},
-        {Side::Source, 300, "CAM ", "345"},
-        {Side::Source, 513, "SAT2", "261"},
-        {Side::Source, 1024, "LAST", "100"}, // 1000: first three digits
-        {Side::Source, 5, "", ""},
-        {Side::Source, 6, "", ""},
-        {Side::Destination, 1, "MIC ", "002"},
-        {Side::Destination, 2, "GFX", "100"},
-        {Side::Destination, 1024, "VTR ", "009"},
-    };
-    for (const Case& c : cases) {
-        const TerminalLabel& l = t.Label(c.side, c.n);
-        EXPECT_EQ(l.typeName, c.type) << c.n;
-        EXPECT_EQ(l.numberText, c.number) << c.n;
-    }
-    EXPECT_EQ(t.Label(Side::Source, 5).secondNumber, 42);
-}
-
 TEST(TerminalLabels, flagAtByte253OfTheSecondHalfSwitchesTheFirstHalfToBinary) {
     QByteArray img = image::Decode(test::FixtureStdText(), 16384);
     img[8192 + 253] = 1;
     TerminalLabels t;
+    t.Build(test::FixtureStdText());
+    EXPECT_FALSE(t.NumberingFlag());
+    EXPECT_EQ(t.Label(Side::Source, 300).numberText, "345");
+    EXPECT_EQ(t.Label(Side::Source, 300).secondNumber, 0x123);
+    EXPECT_EQ(t.Label(Side::Source, 5).secondNumber, 42)
+        << "a terminal without label keeps its second number";
     t.Build(image::Encode(img));
     EXPECT_TRUE(t.NumberingFlag());
     EXPECT_EQ(t.Label(Side::Source, 300).numberText, "837");
