@@ -114,6 +114,35 @@ TEST(CliAgainstSimulator, usageErrorsAndUnknownSetupsExit2) {
         << list.out.toStdString();
 }
 
+// Starts qdv70cli and waits until it shows `marker` on its output.
+bool StartCliUntil(QProcess& cli, const QStringList& args, const QByteArray& marker) {
+    cli.setProgram(QStringLiteral(QDV70CLI_PATH));
+    cli.setArguments(args);
+    cli.start();
+    if (!cli.waitForStarted())
+        return false;
+    QByteArray out;
+    QElapsedTimer t;
+    t.start();
+    while (!out.contains(marker) && t.elapsed() < 10000 && cli.waitForReadyRead(10000))
+        out += cli.readAllStandardOutput();
+    return out.contains(marker);
+}
+
+TEST(CliAgainstSimulator, interruptAbortsTheJobAndExits130) {
+    EndToEnd e({"stall"});
+    e.pc.Write("backup/Name/ZEBU_NME.DAU", "before\r\n");
+    QProcess cli;
+    ASSERT_TRUE(
+        StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "description"}, "ZEBU_NME.DAU"));
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(5000));
+    EXPECT_EQ(cli.exitCode(), 130);
+    EXPECT_TRUE(cli.readAllStandardError().contains("The following files were not able to be acquired."));
+    EXPECT_EQ(e.Pc("Name/ZEBU_NME.DAU"), "before\r\n");
+    EXPECT_EQ(e.WorkFiles(), 0);
+}
+
 TEST(CliAgainstSimulator, killedMidFileLeavesEveryReceivedFileIntact) {
     // The device stalls in the middle of the first file; the tool is killed while it waits.
     EndToEnd e({"stall"});
@@ -125,16 +154,7 @@ TEST(CliAgainstSimulator, killedMidFileLeavesEveryReceivedFileIntact) {
         before[f] = old;
     }
     QProcess cli;
-    cli.setProgram(QStringLiteral(QDV70CLI_PATH));
-    cli.setArguments({"--home", e.pc.FilePath("home"), "receive", "primary"});
-    cli.start();
-    ASSERT_TRUE(cli.waitForStarted());
-    QByteArray out;
-    QElapsedTimer t;
-    t.start();
-    while (!out.contains("ZEBU_STD.DAU") && t.elapsed() < 10000 && cli.waitForReadyRead(10000))
-        out += cli.readAllStandardOutput();
-    ASSERT_TRUE(out.contains("ZEBU_STD.DAU")) << out.toStdString();
+    ASSERT_TRUE(StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "primary"}, "ZEBU_STD.DAU"));
     QThread::msleep(200);
     ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
     cli.waitForFinished();

@@ -300,6 +300,22 @@ TEST(LinkEngine, recoversWhenTheRetryOfAWaitSucceeds) {
     EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "0102\r\n03\r\n");
 }
 
+TEST(LinkEngine, readyOnTheSecondAttentionIsEnough) {
+    SimRig rig;
+    int attentions = 0;
+    rig.line.SetPeer([&](QByteArrayView b) {
+        // The device misses the first attention entirely.
+        if (b.endsWith(record::FixedRecord(record::Fixed::Attention)) && ++attentions == 1)
+            return;
+        rig.sim->Receive(b);
+    });
+    EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
+    EXPECT_EQ(attentions, 2);
+    // The first READY wait ran its full ten seconds.
+    EXPECT_GE(rig.ticks, 1000);
+    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), rig.DeviceFile("Name/ZEBU_NME.DAU"));
+}
+
 TEST(LinkEngine, lineAndHandshakeFailures) {
     {
         Rig rig;
