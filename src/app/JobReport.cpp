@@ -1,5 +1,6 @@
 #include "app/JobReport.h"
 
+#include "convert/TmTableRemote.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
@@ -36,6 +37,17 @@ JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& se
                 r.missing << datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]));
         }
     }
+    return r;
+}
+
+JobReport JobReport::CheckSendFile(TmTableRemote& resolver, const SetupRecord& setup, int kind) {
+    JobReport r;
+    r.listTitle = QStringLiteral("The following files were not able to be transmitted.");
+    if (kind != kJobDescription && kind != kJobCrosspoint)
+        return r;
+    const int code = kind == kJobDescription ? datafiles::kNme : datafiles::kXpt;
+    if (resolver.PrepareSendFile(setup, kind, 1, code).size == 0)
+        r.missing << datafiles::FileName(code);
     return r;
 }
 

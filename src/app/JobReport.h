@@ -8,6 +8,7 @@
 namespace qdv {
 
 class StatusBlock;
+class TmTableRemote;
 
 // What the operator is told when a Receive or Send job of the main window (Primary, Description,
 // Crosspoint) has ended: either the catalogue text of its error, or the list of files that were not
@@ -23,6 +24,11 @@ struct JobReport {
 
     // Reads a finished job from the status block. `cancelled`: the operator pressed Cancel.
     static JobReport FromStatus(const StatusBlock& status, const SetupRecord& setup, bool cancelled);
+
+    // A Description or Crosspoint send whose file cannot be sent (missing, wrong size, no compact list)
+    // would queue nothing and end without a word, as if it had worked. Checked before such a job
+    // starts: the report names the file; Success() when it can be sent, and for every other job.
+    static JobReport CheckSendFile(TmTableRemote& resolver, const SetupRecord& setup, int kind);
 };
 
 } // namespace qdv

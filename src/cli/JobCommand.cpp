@@ -125,12 +125,10 @@ int RunJob(CliContext& ctx, bool send, const QStringList& words, QTextStream& ou
     StatusBlock status;
     StationTables stations;
     TmTableRemote resolver;
-    if (send && kind != kJobPrimary) {
-        // A Description or Crosspoint send without its file would queue nothing and end silently.
-        const FileTarget f = resolver.PrepareSendFile(setup, kind, 1, kind == kJobDescription ? 7 : 2);
-        if (f.size == 0) {
-            err << "The following files were not able to be transmitted.\n       "
-                << (kind == kJobDescription ? "ZEBU_NME.DAU" : "ZEBU_XPT.DAU") << '\n';
+    if (send) {
+        const JobReport unsendable = JobReport::CheckSendFile(resolver, setup, kind);
+        if (!unsendable.Success()) {
+            err << unsendable.ListText() << '\n';
             return kExitFailed;
         }
     }

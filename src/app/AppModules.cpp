@@ -1,0 +1,23 @@
+#include "app/AppModules.h"
+
+namespace qdv {
+
+AppModules::AppModules(const QString& homeFolder, const MenuFont& menuFont)
+    : m_files(homeFolder), m_table(m_files, menuFont) {
+    m_files.CreateProgramFolders(nullptr);
+}
+
+AppModules::~AppModules() {
+    m_control.reset();
+}
+
+TtskCtrl& AppModules::StartTaskController(unsigned services) {
+    m_control = std::make_unique<TtskCtrl>(services, m_status, m_stations, m_remote, m_files, m_table.Ports(),
+                                           [this] {
+                                               const SetupRecord* s = m_table.Current();
+                                               return s != nullptr ? *s : SetupRecord();
+                                           });
+    return *m_control;
+}
+
+} // namespace qdv

@@ -1,0 +1,134 @@
+#include "app/DemoSession.h"
+
+#include "store/PathNoCase.h"
+#include "store/TmFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace qdv {
+namespace {
+
+constexpr int kStartMs = 5000;
+constexpr int kSampleMs = 30000;
+constexpr int kStopMs = 3000;
+constexpr int kReceiveButtons = 15;
+constexpr int kSendButtons = 63;
+constexpr int kEditButtons = 3;
+constexpr int kAllPrimaryFiles = 255;
+
+} // namespace
+
+DemoSession::DemoSession(QString folder) : m_folder(std::move(folder)) {}
+
+DemoSession::~DemoSession() {
+    if (m_sim.state() == QProcess::NotRunning)
+        return;
+    m_sim.terminate();
+    if (!m_sim.waitForFinished(kStopMs)) {
+        m_sim.kill();
+        m_sim.waitForFinished(kStopMs);
+    }
+}
+
+QString DemoSession::DefaultFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(data.isEmpty() ? QDir::homePath() : data).filePath(QStringLiteral("qdv70/demo"));
+}
+
+QString DemoSession::FindSimulator() {
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qdv70sim"));
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QStandardPaths::findExecutable(QStringLiteral("qdv70sim"));
+}
+
+QString DemoSession::Home() const {
+    return QDir(m_folder).filePath(QStringLiteral("home"));
+}
+
+QString DemoSession::BackupFolder() const {
+    return QDir(m_folder).filePath(QStringLiteral("backup"));
+}
+
+QString DemoSession::DeviceFolder() const {
+    return QDir(m_folder).filePath(QStringLiteral("device"));
+}
+
+bool DemoSession::Start(const QString& simulator, QString* error) {
+    if (simulator.isEmpty()) {
+        *error = QStringLiteral("qdv70sim was found neither beside this program nor on the PATH");
+        return false;
+    }
+    for (const QString& dir : {Home(), BackupFolder(), DeviceFolder()}) {
+        if (!TmFile::EnsureDirectory(dir, error))
+            return false;
+    }
+    return MakeSample(simulator, DeviceFolder(), error) && MakeSample(simulator, BackupFolder(), error) &&
+           StartSimulator(simulator, error) && WriteSetup(error);
+}
+
+bool DemoSession::MakeSample(const QString& simulator, const QString& dir, QString* error) {
+    // A folder with its Primary data is one an earlier demo filled; what it received since is kept.
+    if (QFileInfo(JoinNoCase(dir, QStringLiteral("Primary"))).isDir())
+        return true;
+    QProcess make;
+    make.start(simulator, {QStringLiteral("--make-sample"), dir});
+    if (!make.waitForFinished(kSampleMs) || make.exitStatus() != QProcess::NormalExit ||
+        make.exitCode() != 0) {
+        *error = QStringLiteral("cannot write the sample data set into %1: %2")
+                     .arg(dir, QString::fromLocal8Bit(make.readAllStandardError()).trimmed());
+        if (make.state() != QProcess::NotRunning)
+            make.kill();
+        return false;
+    }
+    return true;
+}
+
+bool DemoSession::StartSimulator(const QString& simulator, QString* error) {
+    m_sim.setProcessChannelMode(QProcess::SeparateChannels);
+    m_sim.start(simulator,
+                {QStringLiteral("--data"), DeviceFolder(), QStringLiteral("--tcp"), QStringLiteral("0")});
+    // The simulator says where it listens on its first line.
+    QByteArray line;
+    while (!line.contains('\n') && m_sim.waitForReadyRead(kStartMs))
+        line += m_sim.readAllStandardOutput();
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("listening on [0-9.]+:(\\d+)")).match(QString::fromLatin1(line));
+    if (m.hasMatch())
+        m_port = static_cast<quint16>(m.captured(1).toUInt());
+    if (m_port == 0) {
+        *error = QStringLiteral("the simulator did not start: %1")
+                     .arg(QString::fromLocal8Bit(m_sim.readAllStandardError()).trimmed());
+        return false;
+    }
+    return true;
+}
+
+bool DemoSession::WriteSetup(QString* error) const {
+    auto table = std::make_unique<SetupTable>();
+    table->count = 1;
+    table->selected = 0;
+    SetupRecord& r = table->records[0];
+    r.name = QString::fromLatin1(kSetupName);
+    r.SetBackupDataPath(BackupFolder());
+    r.selectLan = true;
+    r.ipAddress = QStringLiteral("127.0.0.1");
+    r.comPort = 1;
+    r.remote3Port = m_port;
+    r.primaryBackupFiles = kAllPrimaryFiles;
+    r.receiveAll = r.sendAll = r.editAll = true;
+    r.receiveButtons = kReceiveButtons;
+    r.sendButtons = kSendButtons;
+    r.editButtons = kEditButtons;
+    table->fonts[0].name = MenuFont().name;
+    table->fonts[0].height = MenuFont().height;
+    return TmFile(Home()).SaveSetupList(*table, error);
+}
+
+} // namespace qdv

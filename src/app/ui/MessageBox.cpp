@@ -1,0 +1,84 @@
+#include "app/ui/MessageBox.h"
+
+#include "app/MessageCatalogue.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace qdv {
+namespace {
+
+MessageBoxHook& Hook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+
+struct ButtonInfo {
+    MessageButton button;
+    QMessageBox::StandardButton standard;
+    const char* text;
+};
+
+// Set explicitly, so that a translation of the toolkit's own texts never changes them.
+constexpr ButtonInfo kButtons[] = {
+    {kButtonOk, QMessageBox::Ok, "OK"},
+    {kButtonCancel, QMessageBox::Cancel, "Cancel"},
+    {kButtonYes, QMessageBox::Yes, "Yes"},
+    {kButtonNo, QMessageBox::No, "No"},
+};
+
+QMessageBox::Icon IconOf(DialogType type) {
+    switch (type) {
+    case DialogType::Warning:
+        return QMessageBox::Warning;
+    case DialogType::Error:
+        return QMessageBox::Critical;
+    case DialogType::Information:
+        return QMessageBox::Information;
+    case DialogType::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* owner, const QString& text, DialogType type,
+                                              int buttons) {
+    auto box = std::make_unique<QMessageBox>(owner);
+    box->setWindowTitle(QStringLiteral("QDV-70"));
+    box->setIcon(IconOf(type));
+    box->setText(text);
+    box->setTextFormat(Qt::PlainText);
+    for (const ButtonInfo& b : kButtons) {
+        if (buttons & b.button)
+            box->addButton(b.standard)->setText(QString::fromLatin1(b.text));
+    }
+    return box;
+}
+
+int ShowMessageText(QWidget* owner, const QString& text, DialogType type, int buttons) {
+    std::unique_ptr<QMessageBox> box = CreateMessageBox(owner, text, type, buttons);
+    if (Hook())
+        return Hook()(*box);
+    box->exec();
+    QAbstractButton* pressed = box->clickedButton();
+    for (const ButtonInfo& b : kButtons) {
+        if (pressed != nullptr && pressed == box->button(b.standard))
+            return b.button;
+    }
+    return 0;
+}
+
+int ShowMessage(QWidget* owner, int code, DialogType type, int buttons) {
+    return ShowMessageText(owner, CatalogueText(code), type, buttons);
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
+    MessageBoxHook previous = std::move(Hook());
+    Hook() = std::move(hook);
+    return previous;
+}
+
+} // namespace qdv

@@ -1,0 +1,549 @@
+#include "app/ui/TfrmMain.h"
+
+#include "app/JobReport.h"
+#include "app/MessageCatalogue.h"
+#include "app/ui/MessageBox.h"
+#include "app/ui/TAboutDlg.h"
+#include "app/ui/TPanelButton.h"
+#include "app/ui/TTabBar.h"
+#include "convert/TmTableRemote.h"
+#include "link/StatusBlock.h"
+#include "link/TransferJobs.h"
+#include "store/PathNoCase.h"
+#include "store/TmTable.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QUrl>
+
+namespace qdv {
+namespace {
+
+// Sizes and colours of the window, in pixels of its client area.
+constexpr int kClientWidth = 441;
+constexpr int kClientHeight = 333;
+constexpr int kMargin = 8;
+constexpr int kTabTop = 40;
+constexpr int kTabHeight = 24;
+constexpr int kPanelHeight = 182;
+constexpr int kButtonWidth = 194;
+constexpr int kButtonHeight = 34;
+constexpr int kButtonGap = 6;
+constexpr int kBottomButtonWidth = 84;
+constexpr int kBottomButtonHeight = 26;
+constexpr int kStatusHeight = 22;
+constexpr int kCommPanel0Width = 330;
+constexpr int kGaugePointSize = 9;
+
+const QColor kBackground(157, 176, 196);
+
+void Fill(QWidget* w, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QLabel* StatusPanel(QWidget* parent, const QString& name) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setIndent(3);
+    l->setTextFormat(Qt::PlainText);
+    Fill(l, TPanelButton::kFace);
+    return l;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(TmTable& table, TmTableRemote& remote, StatusBlock& status, QWidget* parent)
+    : QMainWindow(parent), m_table(table), m_remote(remote), m_status(status) {
+    FormCreate();
+    // Keyboard preview: the window sees the keys of all its controls first.
+    qApp->installEventFilter(this);
+}
+
+TfrmMain::~TfrmMain() {
+    qApp->removeEventFilter(this);
+}
+
+void TfrmMain::FormCreate() {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral(QDV70_PRODUCT_NAME));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    Fill(client, kBackground);
+    setCentralWidget(client);
+    BuildMenus();
+
+    m_cmbList = new QComboBox(client);
+    m_cmbList->setObjectName(QStringLiteral("cmbList"));
+    m_cmbList->setGeometry(kMargin, kMargin, kClientWidth - 2 * kMargin, 26);
+    connect(m_cmbList, &QComboBox::currentIndexChanged, this, &TfrmMain::cmbListChange);
+
+    m_pageQdv70 = new TTabBar(client);
+    m_pageQdv70->setObjectName(QStringLiteral("pageQdv70"));
+    m_pageQdv70->setGeometry(kMargin, kTabTop, kClientWidth - 2 * kMargin, kTabHeight);
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        m_pageQdv70->addTab(MainWindowModel::TabCaption(tab));
+        m_panels[tab] = BuildPanel(tab, client);
+    }
+    connect(m_pageQdv70, &QTabBar::currentChanged, this, &TfrmMain::pageQdv70Change);
+
+    const int bottomTop = kTabTop + kTabHeight + kPanelHeight + kMargin;
+    m_btnExit = new TPanelButton(QStringLiteral("Exit(&E)"), client);
+    m_btnExit->setObjectName(QStringLiteral("btnExit"));
+    m_btnExit->setGeometry(kClientWidth - kMargin - kBottomButtonWidth, bottomTop, kBottomButtonWidth,
+                           kBottomButtonHeight);
+    connect(m_btnExit, &QAbstractButton::clicked, this, &TfrmMain::btnExitClick);
+    m_btnCancel = new TPanelButton(QStringLiteral("Cancel(&C)"), client);
+    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    m_btnCancel->setGeometry(m_btnExit->x() - kButtonGap - kBottomButtonWidth, bottomTop, kBottomButtonWidth,
+                             kBottomButtonHeight);
+    connect(m_btnCancel, &QAbstractButton::clicked, this, &TfrmMain::btnCancelClick);
+
+    m_pnlGauge = new QFrame(client);
+    m_pnlGauge->setObjectName(QStringLiteral("pnlGauge"));
+    m_pnlGauge->setGeometry(kMargin, bottomTop, m_btnCancel->x() - kButtonGap - kMargin, kBottomButtonHeight);
+    Fill(m_pnlGauge, kBackground);
+    m_gauge = new QProgressBar(m_pnlGauge);
+    m_gauge->setObjectName(QStringLiteral("gauge"));
+    m_gauge->setGeometry(m_pnlGauge->rect().adjusted(2, 3, -2, -3));
+    m_gauge->setMinimum(0);
+    m_gauge->setAlignment(Qt::AlignCenter);
+    QFont gaugeFont = m_gauge->font();
+    gaugeFont.setPointSize(kGaugePointSize);
+    m_gauge->setFont(gaugeFont);
+    const QColor fore = palette().color(QPalette::Active, QPalette::Highlight);
+    m_gauge->setStyleSheet(QStringLiteral("QProgressBar { background: white; border: none; color: black; }"
+                                          "QProgressBar::chunk { background: %1; }")
+                               .arg(fore.name()));
+    m_pnlGauge->hide();
+
+    m_stbMsg = StatusPanel(client, QStringLiteral("stbMsg"));
+    m_stbMsg->setGeometry(0, kClientHeight - 2 * kStatusHeight, kClientWidth, kStatusHeight);
+    m_stbComm0 = StatusPanel(client, QStringLiteral("stbComm0"));
+    m_stbComm0->setGeometry(0, kClientHeight - kStatusHeight, kCommPanel0Width, kStatusHeight);
+    // The last panel reaches to the window's edge, so "COM15,38400" is never cut.
+    m_stbComm1 = StatusPanel(client, QStringLiteral("stbComm1"));
+    m_stbComm1->setGeometry(kCommPanel0Width, kClientHeight - kStatusHeight, kClientWidth - kCommPanel0Width,
+                            kStatusHeight);
+
+    m_timMain.setSingleShot(true);
+    m_timMain.setInterval(kPollMs);
+    connect(&m_timMain, &QTimer::timeout, this, &TfrmMain::timMainTimer);
+
+    m_model.SelectTab(kTabReceive, nullptr);
+    FillSetupList();
+    ArrangeTabs();
+    if (Current() != nullptr) {
+        UpdateConnectionText();
+        EnsureFolders();
+    }
+    EnableButtons(true);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget* TfrmMain::BuildPanel(int tab, QWidget* parent) {
+    static const char* const kNames[kTabCount] = {"pnlRcv", "pnlSnd", "pnlEdit1"};
+    static const char* const kButtonNames[kTabCount][MainWindowModel::kPlaces] = {
+        {"btn_RcvDescription", "btn_RcvCrosspoint", "btn_RcvPrimary", "btn_RcvSecondary", nullptr, nullptr},
+        {"btn_SndDescription", "btn_SndCrosspoint", "btn_SndPrimary", "btn_SndSecondary",
+         "btn_SndDesToSecondary", "btn_SndAliasToSecondary"},
+        {"btn_EditAliasToSecondary", "btn_EditCrosspoint", nullptr, nullptr, nullptr, nullptr},
+    };
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(kNames[tab]));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setGeometry(kMargin, kTabTop + kTabHeight - 1, kClientWidth - 2 * kMargin, kPanelHeight);
+    Fill(panel, TPanelButton::kFace);
+
+    auto* caption = new QLabel(MainWindowModel::PanelCaption(tab), panel);
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
+    caption->setGeometry(12, 8, panel->width() - 24, 20);
+
+    auto* inner = new QFrame(panel);
+    inner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    inner->setGeometry(10, 34, panel->width() - 20, panel->height() - 44);
+    Fill(inner, kBackground);
+
+    // Places 0..2 down the left column, 3..5 down the right one.
+    for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
+        if (!MainWindowModel::HasButton(tab, place))
+            continue;
+        auto* b = new TPanelButton(MainWindowModel::ButtonCaption(tab, place), inner);
+        b->setObjectName(QString::fromLatin1(kButtonNames[tab][place]));
+        const int column = place / 3;
+        const int row = place % 3;
+        b->setGeometry(kButtonGap + 2 + column * (kButtonWidth + kButtonGap),
+                       kButtonGap + 2 + row * (kButtonHeight + kButtonGap), kButtonWidth, kButtonHeight);
+        connect(b, &QAbstractButton::clicked, this, [this, tab, place] {
+            if (tab == kTabReceive)
+                btn_RcvClick(place);
+            else if (tab == kTabSend)
+                btn_SndClick(place);
+            else
+                btn_EditClick(place);
+        });
+        m_buttons[tab][place] = b;
+    }
+    panel->hide();
+    return panel;
+}
+
+void TfrmMain::BuildMenus() {
+    m_mnuSetup = menuBar()->addMenu(QStringLiteral("Setup(&S)"));
+    m_mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
+    m_mnuSetup->addAction(QStringLiteral("&Setup..."), this, &TfrmMain::mnu_Setup_SetupClick);
+    m_mnuSetup->addAction(QStringLiteral("&Exit"), this, &TfrmMain::close);
+    m_mnuHelp = menuBar()->addMenu(QStringLiteral("Help(&H)"));
+    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    m_mnuHelp->addAction(QStringLiteral("&Help..."), this, &TfrmMain::mnu_Help_HelpClick);
+    m_mnuHelp->addAction(QStringLiteral("&About..."), this, &TfrmMain::AboutClick);
+}
+
+TPanelButton* TfrmMain::Button(int tab, int place) const {
+    if (tab < 0 || tab >= kTabCount || place < 0 || place >= MainWindowModel::kPlaces)
+        return nullptr;
+    return m_buttons[tab][place];
+}
+
+QWidget* TfrmMain::Panel(int tab) const {
+    return tab >= 0 && tab < kTabCount ? m_panels[tab] : nullptr;
+}
+
+QString TfrmMain::StatusLine1() const {
+    return m_stbMsg->text();
+}
+
+QString TfrmMain::StatusLine2() const {
+    return m_stbComm0->text();
+}
+
+QString TfrmMain::ConnectionText() const {
+    return m_stbComm1->text();
+}
+
+const SetupRecord* TfrmMain::Current() const {
+    return m_table.Current();
+}
+
+void TfrmMain::FillSetupList() {
+    SetupTable& setups = m_table.Setups();
+    const QSignalBlocker block(m_cmbList);
+    m_cmbList->clear();
+    for (int i = 0; i < setups.count; ++i)
+        m_cmbList->addItem(setups.records[i].name);
+    if (setups.count > 0 && setups.Selected() == nullptr)
+        m_table.Select(0);
+    m_cmbList->setCurrentIndex(setups.selected);
+}
+
+void TfrmMain::ArrangeTabs() {
+    setUpdatesEnabled(false);
+    m_model.Arrange(Current());
+    {
+        const QSignalBlocker block(m_pageQdv70);
+        for (int tab = 0; tab < kTabCount; ++tab) {
+            m_pageQdv70->setTabVisible(tab, m_model.TabShown(tab));
+            for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
+                if (TPanelButton* b = m_buttons[tab][place])
+                    b->setVisible(m_model.PlaceVisible(tab, place));
+            }
+        }
+        if (m_model.CurrentTab() != kTabNone)
+            m_pageQdv70->setCurrentIndex(m_model.CurrentTab());
+    }
+    m_pageQdv70->setVisible(m_model.CurrentTab() != kTabNone);
+    for (int tab = 0; tab < kTabCount; ++tab)
+        m_panels[tab]->setVisible(tab == m_model.CurrentTab());
+    setUpdatesEnabled(true);
+}
+
+void TfrmMain::EnableButtons(bool enabled) {
+    m_model.SetButtonsEnabled(enabled, Current());
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
+            TPanelButton* b = m_buttons[tab][place];
+            if (b == nullptr)
+                continue;
+            b->setEnabled(m_model.PlaceEnabled(tab, place));
+            if (enabled)
+                b->SetLowered(false);
+        }
+    }
+    m_btnExit->setEnabled(m_model.ExitEnabled());
+    m_mnuSetup->menuAction()->setEnabled(m_model.ExitEnabled());
+    m_mnuHelp->menuAction()->setEnabled(m_model.ExitEnabled());
+    m_cmbList->setEnabled(m_model.ExitEnabled());
+    m_btnCancel->setEnabled(m_model.CancelEnabled());
+}
+
+void TfrmMain::UpdateConnectionText() {
+    const SetupRecord* s = Current();
+    m_stbComm1->setText(s != nullptr ? s->ConnectionText() : QString());
+}
+
+void TfrmMain::EnsureFolders() {
+    // A folder that cannot be made shows itself when a job or an editor uses it.
+    if (const SetupRecord* s = Current())
+        m_remote.EnsureSetupFolders(*s);
+}
+
+void TfrmMain::pageQdv70Change(int index) {
+    m_model.SelectTab(index, Current());
+    ArrangeTabs();
+    if (!Polling())
+        EnableButtons(true);
+}
+
+void TfrmMain::cmbListChange(int index) {
+    m_table.Select(index);
+    m_model.SelectTab(kTabReceive, Current());
+    SetupChanged();
+    m_table.Save();
+}
+
+void TfrmMain::SetupChanged() {
+    ArrangeTabs();
+    UpdateConnectionText();
+    EnsureFolders();
+    // The file rules are the new setup's.
+    if (!Polling())
+        EnableButtons(true);
+}
+
+void TfrmMain::Press(TPanelButton* button) {
+    button->SetLowered(true);
+    button->repaint();
+}
+
+void TfrmMain::StartJobButton(int direction, int place) {
+    const int tab = direction == 0 ? kTabReceive : kTabSend;
+    TPanelButton* button = Button(tab, place);
+    Press(button);
+    const SetupRecord* setup = Current();
+    const int kind = MainWindowModel::JobKindOfPlace(place);
+    if (kind < 0 || setup == nullptr || (kind == kJobPrimary && setup->primaryBackupFiles == 0)) {
+        button->SetLowered(false);
+        return;
+    }
+    m_cancelled = false;
+    m_status.Clear();
+    if (direction == 1) {
+        const JobReport unsendable = JobReport::CheckSendFile(m_remote, *setup, kind);
+        if (!unsendable.Success()) {
+            ShowMessageText(this, unsendable.ListText(), DialogType::Warning, kButtonOk);
+            button->SetLowered(false);
+            return;
+        }
+    }
+    if (!m_startJob || !m_startJob(direction, kind)) {
+        button->SetLowered(false);
+        return;
+    }
+    EnableButtons(false);
+    m_phase = 1;
+    m_timMain.start();
+}
+
+void TfrmMain::btn_RcvClick(int place) {
+    if (place <= MainWindowModel::kPlacePrimary) {
+        StartJobButton(0, place);
+        return;
+    }
+    TPanelButton* button = Button(kTabReceive, place);
+    Press(button);
+    // Secondary: the dialog that receives the secondary stations' data opens here, modally.
+    button->SetLowered(false);
+}
+
+void TfrmMain::btn_SndClick(int place) {
+    if (place <= MainWindowModel::kPlacePrimary) {
+        StartJobButton(1, place);
+        return;
+    }
+    TPanelButton* button = Button(kTabSend, place);
+    Press(button);
+    // Secondary, Description to Secondary and Alias to Secondary: their dialogs open here, modally.
+    button->SetLowered(false);
+}
+
+void TfrmMain::btn_EditClick(int place) {
+    TPanelButton* button = Button(kTabEdit, place);
+    Press(button);
+    if (const SetupRecord* setup = Current()) {
+        // The editors work on fresh tables loaded from the backup folder.
+        ConversionTables& t = m_remote.Tables();
+        if (place == MainWindowModel::kPlaceDescription) {
+            t.Descriptions().Clear();
+            t.Aliases().Clear();
+            m_remote.BuildTerminalLabels(*setup);
+            m_remote.LoadDescriptions(*setup);
+            for (int k = 1; k <= 7; ++k)
+                m_remote.LoadAliases(*setup, k);
+            // The description and alias editor opens here, modally.
+        } else if (place == MainWindowModel::kPlaceCrosspoint) {
+            t.Descriptions().Clear();
+            t.Crosspoints().Clear();
+            m_remote.BuildTerminalLabels(*setup);
+            m_remote.LoadDescriptions(*setup);
+            m_remote.LoadCrosspoints(*setup);
+            // The crosspoint editor opens here, modally.
+        }
+    }
+    button->SetLowered(false);
+}
+
+void TfrmMain::btnCancelClick() {
+    if (m_status.busy) {
+        m_status.abortRequest = true;
+        m_cancelled = true;
+        Press(m_btnCancel);
+        return;
+    }
+    m_btnCancel->SetLowered(false);
+}
+
+void TfrmMain::btnExitClick() {
+    if (!close())
+        m_btnExit->SetLowered(false);
+}
+
+void TfrmMain::mnu_Setup_SetupClick() {
+    // The setup list dialog opens here, modally; whatever it changed is shown afterwards.
+    FillSetupList();
+    SetupChanged();
+}
+
+void TfrmMain::mnu_Help_HelpClick() {
+    const QString help =
+        JoinNoCase(JoinNoCase(m_table.Files().HomeFolder(), QStringLiteral("HELP")),
+                   LanguageOffset() == 0 ? QStringLiteral("qdv70j.chm") : QStringLiteral("qdv70e.chm"));
+    if (!QFileInfo(help).isFile() || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+        ShowMessage(this, 110, DialogType::Error, kButtonOk);
+}
+
+void TfrmMain::AboutClick() {
+    TAboutDlg about(this);
+    about.exec();
+}
+
+bool TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    const MainWindowModel::KeyAction action = m_model.ActionOfKey(key, modifiers);
+    TPanelButton* button = nullptr;
+    switch (action.target) {
+    case MainWindowModel::KeyTarget::None:
+        return false;
+    case MainWindowModel::KeyTarget::Place:
+        button = Button(m_model.CurrentTab(), action.place);
+        break;
+    case MainWindowModel::KeyTarget::Cancel:
+        button = m_btnCancel;
+        break;
+    case MainWindowModel::KeyTarget::Exit:
+        button = m_btnExit;
+        break;
+    }
+    if (button == nullptr || !button->isVisible() || !button->isEnabled())
+        return false;
+    Press(button);
+    button->click();
+    return true;
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (FormKeyDown(key->key(), key->modifiers()))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::timMainTimer() {
+    m_timMain.stop();
+    if (m_phase == 1)
+        m_phase = 2;
+    if (m_status.gaugeChanged.exchange(false)) {
+        const bool shown = m_status.gaugeShown;
+        if (shown) {
+            const std::uint32_t total = m_status.progressTotal;
+            m_gauge->setRange(0, static_cast<int>(std::min<std::uint32_t>(total, INT_MAX)));
+            m_gauge->setValue(0);
+        }
+        m_pnlGauge->setVisible(shown);
+    }
+    if (m_status.progressChanged.exchange(false))
+        m_gauge->setValue(
+            static_cast<int>(std::min<std::uint32_t>(m_status.progressPosition, m_gauge->maximum())));
+    QString text;
+    if (m_status.TakeLine2(&text))
+        m_stbComm0->setText(text);
+    if (m_status.TakeLine1(&text))
+        m_stbMsg->setText(text);
+    if (m_status.busy) {
+        m_timMain.start();
+        return;
+    }
+    ReportFinishedJob();
+}
+
+void TfrmMain::ReportFinishedJob() {
+    const SetupRecord* setup = Current();
+    const JobReport report = JobReport::FromStatus(m_status, setup ? *setup : SetupRecord(), m_cancelled);
+    if (m_cancelled) {
+        m_cancelled = false;
+        m_btnCancel->SetLowered(false);
+    }
+    // The list of files not moved comes first: after Cancel it names the one file of a Description or
+    // Crosspoint job, which an error box of the same job then follows.
+    if (!report.missing.isEmpty())
+        ShowMessageText(this, report.ListText(), DialogType::Warning, kButtonOk);
+    if (report.errorCode != 0)
+        ShowMessage(this, report.errorCode, DialogType::Warning, kButtonOk);
+    m_phase = 0;
+    EnableButtons(true);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // While a job runs, closing is greyed out like Exit: the job must end or be cancelled first.
+    if (!m_model.ExitEnabled()) {
+        event->ignore();
+        return;
+    }
+    if (ShowMessage(this, 103, DialogType::Information, kButtonOk | kButtonCancel) != kButtonOk) {
+        event->ignore();
+        m_btnExit->SetLowered(false);
+        return;
+    }
+    m_pnlGauge->hide();
+    event->accept();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_centred || screen() == nullptr)
+        return;
+    m_centred = true;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen()->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+} // namespace qdv

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "app/MainWindowModel.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+
+namespace qdv {
+
+class StatusBlock;
+class TPanelButton;
+class TTabBar;
+class TmTable;
+class TmTableRemote;
+struct SetupRecord;
+
+// The window the operator works in: the setup list, the Receive, Send and Edit tabs with their
+// function buttons, Cancel and Exit, the progress gauge and two status bars. A Receive or Send button
+// starts a job through the task controller; while it runs the window polls the status block and at the
+// end says what failed. What is offered and what may be pressed is decided by MainWindowModel.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Starts a job (direction 0 receive, 1 send; job kind); false when it is refused.
+    using JobStarter = std::function<bool(int direction, int kind)>;
+    static constexpr int kPollMs = 100;
+
+    TfrmMain(TmTable& table, TmTableRemote& remote, StatusBlock& status, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The task controller comes after the window; until it is set every job is refused.
+    void SetJobStarter(JobStarter start) { m_startJob = std::move(start); }
+
+    // Handlers of the window's controls.
+    void pageQdv70Change(int index);
+    void cmbListChange(int index);
+    void btn_RcvClick(int place);
+    void btn_SndClick(int place);
+    void btn_EditClick(int place);
+    void btnCancelClick();
+    void btnExitClick();
+    void mnu_Setup_SetupClick();
+    void mnu_Help_HelpClick();
+    void AboutClick();
+    void timMainTimer();
+    // The window sees every key before its controls; true when the key acted on a button.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+    const MainWindowModel& Model() const { return m_model; }
+    TPanelButton* Button(int tab, int place) const;
+    TPanelButton* CancelButton() const { return m_btnCancel; }
+    TPanelButton* ExitButton() const { return m_btnExit; }
+    TTabBar* Tabs() const { return m_pageQdv70; }
+    QWidget* Panel(int tab) const;
+    QComboBox* SetupList() const { return m_cmbList; }
+    QProgressBar* Gauge() const { return m_gauge; }
+    QFrame* GaugeStrip() const { return m_pnlGauge; }
+    QMenu* SetupMenu() const { return m_mnuSetup; }
+    QMenu* HelpMenu() const { return m_mnuHelp; }
+    QString StatusLine1() const;
+    QString StatusLine2() const;
+    QString ConnectionText() const;
+    // A job has been started and its end not yet reported.
+    bool Polling() const { return m_phase != 0; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    QWidget* BuildPanel(int tab, QWidget* parent);
+    void BuildMenus();
+    void FillSetupList();
+    void ArrangeTabs();
+    void EnableButtons(bool enabled);
+    void UpdateConnectionText();
+    void EnsureFolders();
+    void SetupChanged();
+    void StartJobButton(int direction, int place);
+    void Press(TPanelButton* button);
+    void ReportFinishedJob();
+    const SetupRecord* Current() const;
+
+    TmTable& m_table;
+    TmTableRemote& m_remote;
+    StatusBlock& m_status;
+    JobStarter m_startJob;
+    MainWindowModel m_model;
+
+    QComboBox* m_cmbList = nullptr;
+    TTabBar* m_pageQdv70 = nullptr;
+    std::array<QWidget*, kTabCount> m_panels{};
+    std::array<std::array<TPanelButton*, MainWindowModel::kPlaces>, kTabCount> m_buttons{};
+    TPanelButton* m_btnCancel = nullptr;
+    TPanelButton* m_btnExit = nullptr;
+    QFrame* m_pnlGauge = nullptr;
+    QProgressBar* m_gauge = nullptr;
+    QLabel* m_stbMsg = nullptr;
+    QLabel* m_stbComm0 = nullptr;
+    QLabel* m_stbComm1 = nullptr;
+    QMenu* m_mnuSetup = nullptr;
+    QMenu* m_mnuHelp = nullptr;
+    QTimer m_timMain;
+
+    bool m_cancelled = false;
+    int m_phase = 0; // 0 off, 1 started, 2 running
+    bool m_centred = false;
+};
+
+} // namespace qdv

@@ -1,0 +1,178 @@
+#include "app/MainWindowModel.h"
+#include "support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace qdv {
+namespace {
+
+SetupRecord TabSetup(bool r, int rb, bool s, int sb, bool e, int eb) {
+    SetupRecord x;
+    x.name = QStringLiteral("T");
+    x.receiveAll = r;
+    x.receiveButtons = rb;
+    x.sendAll = s;
+    x.sendButtons = sb;
+    x.editAll = e;
+    x.editButtons = eb;
+    return x;
+}
+
+// Visible places of each tab as bit sets, for comparing a whole arrangement at once.
+std::array<int, kTabCount> VisibleBits(const MainWindowModel& m) {
+    std::array<int, kTabCount> bits{};
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
+            if (m.PlaceVisible(tab, place))
+                bits[tab] |= 1 << place;
+        }
+    }
+    return bits;
+}
+
+struct ArrangeCase {
+    const char* name;
+    SetupRecord setup;
+    int currentBefore;
+    QList<int> shown;
+    int currentAfter;
+    std::array<int, kTabCount> visible;
+};
+
+TEST(MainWindowModel, tabsAndButtonsFollowTheSetupsFlagsAndBitSets) {
+    const ArrangeCase cases[] = {
+        // Bits beyond a tab's buttons (Receive 4, Edit 2) show nothing.
+        {"all", TabSetup(true, 63, true, 63, true, 63), kTabReceive, {0, 1, 2}, kTabReceive, {15, 63, 3}},
+        {"some buttons", TabSetup(true, 5, true, 48, true, 2), kTabSend, {0, 1, 2}, kTabSend, {5, 48, 2}},
+        {"receive hidden", TabSetup(false, 15, true, 63, true, 3), kTabReceive, {1, 2}, kTabSend, {0, 63, 3}},
+        {"send and edit hidden, from send",
+         TabSetup(true, 15, false, 63, false, 3),
+         kTabSend,
+         {0},
+         kTabReceive,
+         {15, 0, 0}},
+        {"only edit, from receive",
+         TabSetup(false, 15, false, 63, true, 3),
+         kTabReceive,
+         {2},
+         kTabEdit,
+         {0, 0, 3}},
+        {"no tab", TabSetup(false, 15, false, 63, false, 3), kTabEdit, {}, kTabNone, {0, 0, 0}},
+        {"a shown tab without buttons",
+         TabSetup(true, 0, false, 0, false, 0),
+         kTabReceive,
+         {0},
+         kTabReceive,
+         {0, 0, 0}},
+    };
+    for (const ArrangeCase& c : cases) {
+        MainWindowModel m;
+        m.SelectTab(c.currentBefore, &c.setup);
+        EXPECT_EQ(m.ShownTabs(), c.shown) << c.name;
+        EXPECT_EQ(m.CurrentTab(), c.currentAfter) << c.name;
+        EXPECT_EQ(VisibleBits(m), c.visible) << c.name;
+    }
+}
+
+TEST(MainWindowModel, withoutASetupNoTabIsShownAndNoKeyActs) {
+    MainWindowModel m;
+    m.Arrange(nullptr);
+    m.SetButtonsEnabled(true, nullptr);
+    EXPECT_TRUE(m.ShownTabs().isEmpty());
+    EXPECT_EQ(m.CurrentTab(), kTabNone);
+    for (int key : {Qt::Key_F1, Qt::Key_F3, Qt::Key_F6, Qt::Key_Escape})
+        EXPECT_EQ(m.ActionOfKey(key, Qt::NoModifier).target, MainWindowModel::KeyTarget::None) << key;
+    EXPECT_EQ(m.ActionOfKey(Qt::Key_E, Qt::AltModifier).target, MainWindowModel::KeyTarget::None);
+}
+
+struct FileRuleCase {
+    const char* name;
+    QStringList files; // relative to the backup data path
+    int sendEnabled;   // bit per place
+    int editEnabled;
+};
+
+TEST(MainWindowModel, sendAndEditButtonsNeedTheirFilesFoundInAnyCase) {
+    const FileRuleCase cases[] = {
+        {"empty backup", {}, 0b001100, 0b10},
+        {"descriptions", {"NAME/zebu_nme.dau"}, 0b011101, 0b10},
+        {"crosspoints", {"Xpoint/ZEBU_XPT.DAU"}, 0b001110, 0b10},
+        {"one alias table", {"Name/ZEBU_ALS7.DAU"}, 0b101100, 0b10},
+        {"standard settings", {"primary/ZEBU_STD.DAU"}, 0b001100, 0b11},
+        // A folder of the file's name is not the file.
+        {"folder instead of file", {"Name/ZEBU_NME.DAU/x"}, 0b001100, 0b10},
+    };
+    for (const FileRuleCase& c : cases) {
+        test::TestFolder backup;
+        for (const QString& f : c.files)
+            backup.Write(f, "x");
+        SetupRecord setup = TabSetup(true, 15, true, 63, true, 3);
+        setup.SetBackupDataPath(backup.Path());
+        MainWindowModel m;
+        m.Arrange(&setup);
+        m.SetButtonsEnabled(true, &setup);
+        int send = 0;
+        int edit = 0;
+        for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
+            send |= m.PlaceEnabled(kTabSend, place) << place;
+            edit |= m.PlaceEnabled(kTabEdit, place) << place;
+        }
+        EXPECT_EQ(send, c.sendEnabled) << c.name;
+        EXPECT_EQ(edit & 3, c.editEnabled) << c.name;
+        // Receive buttons need nothing.
+        for (int place = 0; place < 4; ++place)
+            EXPECT_TRUE(m.PlaceEnabled(kTabReceive, place)) << c.name << place;
+    }
+}
+
+struct KeyCase {
+    const char* name;
+    int tab;
+    bool jobRunning;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    MainWindowModel::KeyTarget target;
+    int place;
+};
+
+TEST(MainWindowModel, keysActOnlyOnVisibleEnabledButtonsOfTheCurrentTab) {
+    using T = MainWindowModel::KeyTarget;
+    const KeyCase cases[] = {
+        {"F1 receive", kTabReceive, false, Qt::Key_F1, Qt::NoModifier, T::Place, 0},
+        {"F4 receive", kTabReceive, false, Qt::Key_F4, Qt::NoModifier, T::Place, 3},
+        {"F5 receive: empty place", kTabReceive, false, Qt::Key_F5, Qt::NoModifier, T::None, -1},
+        {"F3 receive: bit not set", kTabReceive, false, Qt::Key_F3, Qt::NoModifier, T::None, -1},
+        {"F6 send", kTabSend, false, Qt::Key_F6, Qt::NoModifier, T::Place, 5},
+        {"F2 send without crosspoints", kTabSend, false, Qt::Key_F2, Qt::NoModifier, T::None, -1},
+        {"F2 edit", kTabEdit, false, Qt::Key_F2, Qt::NoModifier, T::Place, 1},
+        {"F7", kTabSend, false, Qt::Key_F7, Qt::NoModifier, T::None, -1},
+        {"Enter", kTabReceive, false, Qt::Key_Return, Qt::NoModifier, T::None, -1},
+        {"Alt+F1 is not F1", kTabReceive, false, Qt::Key_F1, Qt::AltModifier, T::None, -1},
+        {"Esc idle", kTabReceive, false, Qt::Key_Escape, Qt::NoModifier, T::None, -1},
+        {"Alt+C idle", kTabReceive, false, Qt::Key_C, Qt::AltModifier, T::None, -1},
+        {"Alt+E idle", kTabReceive, false, Qt::Key_E, Qt::AltModifier, T::Exit, -1},
+        {"E without Alt", kTabReceive, false, Qt::Key_E, Qt::NoModifier, T::None, -1},
+        {"F1 during a job", kTabReceive, true, Qt::Key_F1, Qt::NoModifier, T::None, -1},
+        {"Esc during a job", kTabReceive, true, Qt::Key_Escape, Qt::NoModifier, T::Cancel, -1},
+        {"Alt+C during a job", kTabSend, true, Qt::Key_C, Qt::AltModifier, T::Cancel, -1},
+        {"Alt+E during a job", kTabReceive, true, Qt::Key_E, Qt::AltModifier, T::None, -1},
+    };
+    test::TestFolder backup;
+    backup.Write("Name/ZEBU_NME.DAU", "x");
+    backup.Write("Name/ZEBU_ALS1.DAU", "x");
+    SetupRecord setup = TabSetup(true, 0b1011, true, 63, true, 3);
+    setup.SetBackupDataPath(backup.Path());
+    for (const KeyCase& c : cases) {
+        MainWindowModel m;
+        m.SelectTab(c.tab, &setup);
+        m.SetButtonsEnabled(!c.jobRunning, &setup);
+        const MainWindowModel::KeyAction a = m.ActionOfKey(c.key, c.modifiers);
+        EXPECT_EQ(a.target, c.target) << c.name;
+        if (c.target == T::Place) {
+            EXPECT_EQ(a.place, c.place) << c.name;
+        }
+    }
+}
+
+} // namespace
+} // namespace qdv

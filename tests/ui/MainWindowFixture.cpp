@@ -1,0 +1,84 @@
+#include "MainWindowFixture.h"
+
+#include <QAbstractButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+
+BoxRecorder::BoxRecorder(int answerWith) : answer(answerWith) {
+    m_previous = SetMessageBoxHook([this](QMessageBox& box) {
+        ShownBox shown;
+        shown.icon = box.icon();
+        shown.caption = box.windowTitle();
+        shown.text = box.text();
+        for (QAbstractButton* b : box.buttons())
+            shown.buttons << b->text();
+        boxes << shown;
+        return answer;
+    });
+}
+
+BoxRecorder::~BoxRecorder() {
+    SetMessageBoxHook(std::move(m_previous));
+}
+
+SetupRecord FullSetup(const QString& name, const QString& backup) {
+    SetupRecord r;
+    r.name = name;
+    r.SetBackupDataPath(backup);
+    r.selectLan = true;
+    r.ipAddress = QStringLiteral("127.0.0.1");
+    r.remote3Port = 1001;
+    r.primaryBackupFiles = 255;
+    r.receiveAll = r.sendAll = r.editAll = true;
+    r.receiveButtons = 15;
+    r.sendButtons = 63;
+    r.editButtons = 3;
+    return r;
+}
+
+MainWindowHarness::MainWindowHarness(const QList<SetupRecord>& setups, int selected) {
+    const QString home = folder.FilePath(QStringLiteral("home"));
+    auto table = std::make_unique<SetupTable>();
+    table->count = static_cast<int>(setups.size());
+    table->selected = setups.isEmpty() ? -1 : selected;
+    for (int i = 0; i < table->count; ++i) {
+        table->records[i] = setups[i];
+        if (setups[i].backupDataPath.isEmpty())
+            table->records[i].SetBackupDataPath(Backup(i));
+    }
+    TmFile::EnsureDirectory(home, nullptr);
+    TmFile(home).SaveSetupList(*table);
+
+    m_modules = std::make_unique<AppModules>(home, MenuFont());
+    m_window = std::make_unique<TfrmMain>(m_modules->Table(), m_modules->Remote(), m_modules->Status());
+    m_window->SetJobStarter([this](int direction, int kind) {
+        if (!acceptJobs)
+            return false;
+        started << std::make_pair(direction, kind);
+        Status().direction = static_cast<std::uint32_t>(direction);
+        Status().jobKind = static_cast<std::uint32_t>(kind);
+        Status().busy = true;
+        return true;
+    });
+    m_window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+MainWindowHarness::~MainWindowHarness() = default;
+
+void MainWindowHarness::Key(int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(m_window.get(), static_cast<Qt::Key>(key), modifiers);
+}
+
+void MainWindowHarness::FinishJob(bool error, int lastError, std::uint32_t primaryDone) {
+    StatusBlock& s = Status();
+    s.lastError = static_cast<std::uint32_t>(lastError);
+    s.error = error;
+    s.primaryDoneMask = primaryDone;
+    s.busy = false;
+    m_window->timMainTimer();
+}
+
+} // namespace qdv::test

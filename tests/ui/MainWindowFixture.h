@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/AppModules.h"
+#include "app/ui/MessageBox.h"
+#include "app/ui/TfrmMain.h"
+#include "support/TestFolder.h"
+
+#include <QList>
+#include <QMessageBox>
+#include <QStringList>
+#include <memory>
+#include <utility>
+
+#include <ostream>
+
+// Readable failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace qdv::test {
+
+// A message box as it would have been shown.
+struct ShownBox {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString caption;
+    QString text;
+    QStringList buttons;
+};
+
+// Takes every message box while it lives, records it and answers it with `answer`.
+class BoxRecorder {
+public:
+    explicit BoxRecorder(int answer = kButtonOk);
+    ~BoxRecorder();
+    BoxRecorder(const BoxRecorder&) = delete;
+    BoxRecorder& operator=(const BoxRecorder&) = delete;
+
+    QList<ShownBox> boxes;
+    int answer;
+
+private:
+    MessageBoxHook m_previous;
+};
+
+// A setup whose backup data path is `backup`, with every tab and button.
+SetupRecord FullSetup(const QString& name, const QString& backup);
+
+// A home folder with the given setups, the program's modules over it and the main window, shown. A
+// setup without a backup data path gets Backup(its index).
+// Jobs go to a starter the test controls: it records them and sets busy as the task controller does.
+class MainWindowHarness {
+public:
+    explicit MainWindowHarness(const QList<SetupRecord>& setups, int selected = 0);
+    ~MainWindowHarness();
+
+    TfrmMain& Window() { return *m_window; }
+    StatusBlock& Status() { return m_modules->Status(); }
+    AppModules& Modules() { return *m_modules; }
+    // A backup data path in the test folder.
+    QString Backup(int n) const { return folder.FilePath(QStringLiteral("backup%1").arg(n)); }
+
+    // Presses a key on the window as the operator would.
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Ends the job the starter began, as the link engine would, and lets the window poll it.
+    void FinishJob(bool error, int lastError, std::uint32_t primaryDone = 0);
+
+    TestFolder folder;
+    QList<std::pair<int, int>> started; // direction, kind
+    bool acceptJobs = true;
+
+private:
+    std::unique_ptr<AppModules> m_modules;
+    std::unique_ptr<TfrmMain> m_window;
+};
+
+} // namespace qdv::test

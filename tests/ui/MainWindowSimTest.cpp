@@ -1,0 +1,86 @@
+#include "MainWindowFixture.h"
+#include "SimProcess.h"
+#include "sim/SampleDataSet.h"
+
+#include "app/ui/TTabBar.h"
+#include <QDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+constexpr int kJobMs = 60000;
+
+// The sample plant served by the simulator; the main window's setup and a qdv70cli home point at it,
+// each with a backup folder of its own.
+struct Plant {
+    TestFolder device;
+    TestFolder cli;
+    std::unique_ptr<SimProcess> sim;
+
+    Plant() {
+        QString error;
+        EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
+        sim = std::make_unique<SimProcess>(device.Path());
+        EXPECT_TRUE(sim->Ok()) << "simulator did not start";
+        WriteLanHome(cli.FilePath("home"), cli.FilePath("backup"), sim->Port());
+    }
+    CliRun Cli(const QStringList& args) const {
+        return RunCli(QStringList{"--home", cli.FilePath("home")} + args);
+    }
+};
+
+// Runs a job from the window with the real task controller and waits until its end is reported.
+bool RunFromWindow(MainWindowHarness& h, int tab, int key) {
+    h.Window().Tabs()->setCurrentIndex(tab);
+    h.Key(key);
+    if (!h.Window().Polling())
+        return false;
+    return QTest::qWaitFor([&] { return !h.Window().Polling(); }, kJobMs);
+}
+
+TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLineTool) {
+    Plant plant;
+    ASSERT_TRUE(plant.sim->Ok());
+    SetupRecord setup = FullSetup("Sim", QString());
+    setup.remote3Port = plant.sim->Port();
+    BoxRecorder boxes;
+    MainWindowHarness h({setup});
+    TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll);
+    h.Window().SetJobStarter(
+        [&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));
+
+    ASSERT_TRUE(RunFromWindow(h, kTabReceive, Qt::Key_F3));
+    const CliRun received = plant.Cli({"receive", "primary"});
+    EXPECT_EQ(received.exitCode, 0) << received.err.toStdString();
+    const QStringList files = QDir(plant.cli.FilePath("backup/Primary")).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files.size(), 8);
+    EXPECT_EQ(QDir(h.Backup(0) + "/Primary").entryList(QDir::Files, QDir::Name), files);
+    for (const QString& f : files) {
+        const QByteArray cliCopy = plant.cli.Read("backup/Primary/" + f);
+        EXPECT_FALSE(cliCopy.isEmpty()) << f.toStdString();
+        EXPECT_EQ(h.folder.Read("backup0/Primary/" + f), cliCopy) << f.toStdString();
+    }
+
+    // Both send the same changed descriptions; the device must end up with the same file each time.
+    QByteArray nme = plant.device.Read("Name/ZEBU_NME.DAU");
+    const QByteArray original = nme;
+    nme.replace(0, 8, "41424344");
+    h.folder.Write("backup0/Name/ZEBU_NME.DAU", nme);
+    plant.cli.Write("backup/Name/ZEBU_NME.DAU", nme);
+    ASSERT_TRUE(RunFromWindow(h, kTabSend, Qt::Key_F1));
+    const QByteArray fromWindow = plant.device.Read("Name/ZEBU_NME.DAU");
+    plant.device.Write("Name/ZEBU_NME.DAU", original);
+    const CliRun sent = plant.Cli({"send", "description"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    EXPECT_EQ(fromWindow, plant.device.Read("Name/ZEBU_NME.DAU"));
+    EXPECT_EQ(fromWindow, nme);
+
+    for (const ShownBox& b : boxes.boxes)
+        ADD_FAILURE() << "unexpected box: " << b.text.toStdString();
+}
+
+} // namespace
+} // namespace qdv::test

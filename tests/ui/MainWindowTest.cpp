@@ -1,0 +1,344 @@
+#include "MainWindowFixture.h"
+#include "app/ui/TAboutDlg.h"
+#include "app/ui/TPanelButton.h"
+#include "app/ui/TTabBar.h"
+#include "link/TransferJobs.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+const QString kAcquired = QStringLiteral("The following files were not able to be acquired.");
+const QString kTransmitted = QStringLiteral("The following files were not able to be transmitted.");
+
+// Which tabs the tab row shows and which buttons each tab's panel shows, as bit sets.
+struct Shown {
+    std::array<bool, kTabCount> tabs{};
+    std::array<int, kTabCount> buttons{};
+    bool operator==(const Shown&) const = default;
+};
+
+Shown WhatIsShown(TfrmMain& w) {
+    Shown s;
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        s.tabs[tab] = w.Tabs()->isVisible() && w.Tabs()->isTabVisible(tab);
+        for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
+            if (TPanelButton* b = w.Button(tab, place); b && b->isVisibleTo(w.Panel(tab)))
+                s.buttons[tab] |= 1 << place;
+        }
+    }
+    return s;
+}
+
+bool AllFunctionButtonsDisabled(TfrmMain& w) {
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
+            if (TPanelButton* b = w.Button(tab, place); b && b->isEnabled())
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST(MainWindow, tabsAndButtonsFollowTheSelectedSetup) {
+    struct Case {
+        const char* name;
+        bool r, s, e;
+        int rb, sb, eb;
+        Shown expected;
+        int current;
+    };
+    const Case cases[] = {
+        {"everything", true, true, true, 15, 63, 3, {{true, true, true}, {15, 63, 3}}, kTabReceive},
+        {"no receive tab", false, true, true, 15, 36, 1, {{false, true, true}, {0, 36, 1}}, kTabSend},
+        {"receive only, two buttons",
+         true,
+         false,
+         false,
+         9,
+         63,
+         3,
+         {{true, false, false}, {9, 0, 0}},
+         kTabReceive},
+        {"no tab", false, false, false, 15, 63, 3, {{false, false, false}, {0, 0, 0}}, kTabNone},
+    };
+    QList<SetupRecord> setups;
+    for (const Case& c : cases) {
+        SetupRecord r = FullSetup(QString::fromLatin1(c.name), QString());
+        r.receiveAll = c.r;
+        r.sendAll = c.s;
+        r.editAll = c.e;
+        r.receiveButtons = c.rb;
+        r.sendButtons = c.sb;
+        r.editButtons = c.eb;
+        setups << r;
+    }
+    MainWindowHarness h(setups);
+    for (int i = 0; i < setups.size(); ++i) {
+        h.Window().SetupList()->setCurrentIndex(i);
+        EXPECT_EQ(WhatIsShown(h.Window()), cases[i].expected) << cases[i].name;
+        EXPECT_EQ(h.Window().Model().CurrentTab(), cases[i].current) << cases[i].name;
+        for (int tab = 0; tab < kTabCount; ++tab)
+            EXPECT_EQ(h.Window().Panel(tab)->isVisible(), tab == cases[i].current) << cases[i].name << tab;
+        EXPECT_EQ(h.Modules().Table().Setups().selected, i);
+        EXPECT_TRUE(QFileInfo(h.Backup(i) + "/XPoint").isDir()) << cases[i].name;
+    }
+}
+
+TEST(MainWindow, withoutSetupsNoTabShowsAndFunctionKeysAreDead) {
+    BoxRecorder boxes;
+    MainWindowHarness h({});
+    EXPECT_EQ(WhatIsShown(h.Window()), Shown{});
+    EXPECT_EQ(h.Window().Model().CurrentTab(), kTabNone);
+    for (int key = Qt::Key_F1; key <= Qt::Key_F6; ++key)
+        h.Key(key);
+    EXPECT_TRUE(h.started.isEmpty());
+    EXPECT_TRUE(boxes.boxes.isEmpty());
+    EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
+    EXPECT_TRUE(h.Window().ConnectionText().isEmpty());
+}
+
+TEST(MainWindow, functionKeysStartTheirJobsAndF5OnReceiveDoesNothing) {
+    struct Case {
+        int tab;
+        int key;
+        QList<std::pair<int, int>> started;
+    };
+    const Case cases[] = {
+        {kTabReceive, Qt::Key_F1, {{0, kJobDescription}}},
+        {kTabReceive, Qt::Key_F2, {{0, kJobCrosspoint}}},
+        {kTabReceive, Qt::Key_F3, {{0, kJobPrimary}}},
+        {kTabReceive, Qt::Key_F5, {}},
+        {kTabReceive, Qt::Key_F6, {}},
+        {kTabSend, Qt::Key_F3, {{1, kJobPrimary}}},
+    };
+    for (const Case& c : cases) {
+        BoxRecorder boxes;
+        MainWindowHarness h({FullSetup("A", QString())});
+        h.Window().Tabs()->setCurrentIndex(c.tab);
+        h.Key(c.key);
+        EXPECT_EQ(h.started, c.started) << c.tab << " " << c.key;
+        EXPECT_EQ(h.Window().Polling(), !c.started.isEmpty()) << c.tab << " " << c.key;
+        EXPECT_TRUE(boxes.boxes.isEmpty());
+    }
+}
+
+TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissing) {
+    BoxRecorder boxes;
+    MainWindowHarness h({FullSetup("A", QString())});
+    h.folder.Write("backup0/Name/ZEBU_NME.DAU", "x");
+    h.Window().Tabs()->setCurrentIndex(kTabSend);
+    TPanelButton* crosspoint = h.Window().Button(kTabSend, MainWindowModel::kPlaceCrosspoint);
+    EXPECT_FALSE(crosspoint->isEnabled());
+    EXPECT_TRUE(h.Window().Button(kTabSend, MainWindowModel::kPlaceDescription)->isEnabled());
+    h.Key(Qt::Key_F2);
+    EXPECT_TRUE(h.started.isEmpty());
+
+    // The rule is looked at again when the tab is shown again.
+    h.folder.Write("backup0/XPoint/zebu_xpt.dau", "x");
+    h.Window().Tabs()->setCurrentIndex(kTabReceive);
+    h.Window().Tabs()->setCurrentIndex(kTabSend);
+    EXPECT_TRUE(crosspoint->isEnabled());
+}
+
+TEST(MainWindow, aSendWhoseFileCannotBeSentSaysSoAndStartsNothing) {
+    BoxRecorder boxes;
+    MainWindowHarness h({FullSetup("A", QString())});
+    h.folder.Write("backup0/Name/ZEBU_NME.DAU", "too short to be a description file");
+    h.Window().Tabs()->setCurrentIndex(kTabSend);
+    h.Key(Qt::Key_F1);
+    EXPECT_TRUE(h.started.isEmpty());
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].text, kTransmitted + "\n       ZEBU_NME.DAU");
+    EXPECT_FALSE(h.Window().Button(kTabSend, 0)->Lowered());
+    EXPECT_FALSE(h.Window().Polling());
+}
+
+TEST(MainWindow, aJobFromF1DisablesTheWindowAndEscAbortsItWithoutAnErrorBox) {
+    BoxRecorder boxes;
+    MainWindowHarness h({FullSetup("A", QString())});
+    TfrmMain& w = h.Window();
+    h.Key(Qt::Key_F1);
+    ASSERT_EQ(h.started.size(), 1);
+
+    TPanelButton* description = w.Button(kTabReceive, 0);
+    EXPECT_TRUE(description->Lowered());
+    EXPECT_TRUE(AllFunctionButtonsDisabled(w));
+    EXPECT_TRUE(w.CancelButton()->isEnabled());
+    EXPECT_FALSE(w.ExitButton()->isEnabled());
+    EXPECT_FALSE(w.SetupList()->isEnabled());
+    EXPECT_FALSE(w.SetupMenu()->menuAction()->isEnabled());
+    EXPECT_FALSE(w.HelpMenu()->menuAction()->isEnabled());
+    // Closing is refused without a question while the job runs.
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(boxes.boxes.isEmpty());
+
+    // Progress and status texts reach the gauge and both status bars.
+    h.Status().ShowGauge(true, 1000);
+    h.Status().SetProgress(250);
+    h.Status().SetStatusLines(1, "ZEBU_NME.DAU", 0);
+    h.Status().SetLine2("0102030405");
+    w.timMainTimer();
+    EXPECT_TRUE(w.GaugeStrip()->isVisible());
+    EXPECT_EQ(w.Gauge()->maximum(), 1000);
+    EXPECT_EQ(w.Gauge()->value(), 250);
+    EXPECT_EQ(w.StatusLine1(), "ZEBU_NME.DAU");
+    EXPECT_EQ(w.StatusLine2(), "0102030405");
+
+    h.Key(Qt::Key_Escape);
+    EXPECT_TRUE(h.Status().abortRequest);
+    EXPECT_TRUE(w.CancelButton()->Lowered());
+    h.Status().ShowGauge(false, 0);
+    h.FinishJob(false, 102);
+
+    // A user abort is no error: only the file the job did not get is listed.
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].text, kAcquired + "\n       ZEBU_NME.DAU");
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Warning);
+    EXPECT_FALSE(w.Polling());
+    EXPECT_FALSE(w.GaugeStrip()->isVisible());
+    EXPECT_TRUE(description->isEnabled());
+    EXPECT_FALSE(description->Lowered());
+    EXPECT_FALSE(w.CancelButton()->isEnabled());
+    EXPECT_FALSE(w.CancelButton()->Lowered());
+    EXPECT_TRUE(w.ExitButton()->isEnabled());
+}
+
+TEST(MainWindow, theEndOfAJobReportsFailuresAsTheOperatorMustSeeThem) {
+    // Primary bits: 0 STD, 1 TLN, 2 GPH, 3 LVG, 4 INH, 5 SGP, 6 422, 7 IDX.
+    struct Case {
+        const char* name;
+        int tab;
+        int key;
+        bool error;
+        int lastError;
+        std::uint32_t done;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {"primary receive, two files fail",
+         kTabReceive,
+         Qt::Key_F3,
+         false,
+         303,
+         0xFF & ~0x22u,
+         {kAcquired + "\n       ZEBU_TLN.DAU\n       ZEBU_SGP.DAU"}},
+        {"primary send, one file not sent",
+         kTabSend,
+         Qt::Key_F3,
+         false,
+         317,
+         0x7F,
+         {kTransmitted + "\n       ZEBU_IDX.DAU"}},
+        {"primary receive, all there", kTabReceive, Qt::Key_F3, false, 0, 0xFF, {}},
+        {"primary receive, no connection",
+         kTabReceive,
+         Qt::Key_F3,
+         true,
+         301,
+         0,
+         {"Time-out(Cannot connect.)"}},
+        {"description receive fails", kTabReceive, Qt::Key_F1, true, 310, 0, {"Error(Packet CS.)"}},
+        {"crosspoint receive works", kTabReceive, Qt::Key_F2, false, 0, 0, {}},
+    };
+    for (const Case& c : cases) {
+        BoxRecorder boxes;
+        MainWindowHarness h({FullSetup("A", QString())});
+        h.Window().Tabs()->setCurrentIndex(c.tab);
+        h.Key(c.key);
+        ASSERT_EQ(h.started.size(), 1) << c.name;
+        h.FinishJob(c.error, c.lastError, c.done);
+        QStringList texts;
+        for (const ShownBox& b : boxes.boxes) {
+            texts << b.text;
+            EXPECT_EQ(b.icon, QMessageBox::Warning) << c.name;
+            EXPECT_EQ(b.caption, "QDV-70") << c.name;
+            EXPECT_EQ(b.buttons, QStringList{"OK"}) << c.name;
+        }
+        EXPECT_EQ(texts, c.texts) << c.name;
+        EXPECT_FALSE(h.Window().Polling()) << c.name;
+    }
+}
+
+TEST(MainWindow, aPrimaryButtonWithoutPrimaryFilesOrARefusedJobStartsNothing) {
+    SetupRecord none = FullSetup("no primary files", QString());
+    none.primaryBackupFiles = 0;
+    MainWindowHarness h({none, FullSetup("B", QString())});
+    h.Key(Qt::Key_F3);
+    EXPECT_TRUE(h.started.isEmpty());
+    EXPECT_FALSE(h.Window().Button(kTabReceive, 2)->Lowered());
+
+    h.Window().SetupList()->setCurrentIndex(1);
+    h.acceptJobs = false;
+    h.Key(Qt::Key_F3);
+    EXPECT_FALSE(h.Window().Polling());
+    EXPECT_FALSE(h.Window().Button(kTabReceive, 2)->Lowered());
+    EXPECT_TRUE(h.Window().Button(kTabReceive, 2)->isEnabled());
+}
+
+TEST(MainWindow, closingAsksFirstAndCancelKeepsTheProgramRunning) {
+    BoxRecorder boxes(kButtonCancel);
+    MainWindowHarness h({FullSetup("A", QString())});
+    h.Key(Qt::Key_E, Qt::AltModifier);
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].text, "Do you quit the application?");
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Information);
+    EXPECT_EQ(boxes.boxes[0].buttons, (QStringList{"OK", "Cancel"}));
+    EXPECT_TRUE(h.Window().isVisible());
+    EXPECT_FALSE(h.Window().ExitButton()->Lowered());
+
+    boxes.answer = kButtonOk;
+    h.Window().ExitButton()->click();
+    EXPECT_FALSE(h.Window().isVisible());
+}
+
+// Records what the desktop would be asked to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void Open(const QUrl& url) { urls << url; }
+};
+
+TEST(MainWindow, helpOpensTheHelpFileWithTheDesktopOrSaysItIsMissing) {
+    BoxRecorder boxes;
+    UrlRecorder opened;
+    QDesktopServices::setUrlHandler("file", &opened, "Open");
+    MainWindowHarness h({FullSetup("A", QString())});
+    h.Window().mnu_Help_HelpClick();
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].text, "Not found Help File.");
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(opened.urls.isEmpty());
+
+    h.folder.Write("home/HELP/qdv70e.chm", "help");
+    h.Window().mnu_Help_HelpClick();
+    EXPECT_EQ(boxes.boxes.size(), 1);
+    ASSERT_EQ(opened.urls.size(), 1);
+    EXPECT_EQ(opened.urls[0].toLocalFile(), h.folder.FilePath("home/HELP/qdv70e.chm"));
+    QDesktopServices::unsetUrlHandler("file");
+}
+
+TEST(AboutBox, showsTheCompiledInProductVersionAndNotices) {
+    TAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), "About QDV-70");
+    EXPECT_EQ(about.ProductName()->text(), QStringLiteral(QDV70_PRODUCT_NAME));
+    EXPECT_TRUE(about.Version()->text().contains(QStringLiteral(QDV70_VERSION)));
+    EXPECT_FALSE(about.Copyright()->text().isEmpty());
+    EXPECT_FALSE(about.Comments()->text().isEmpty());
+    EXPECT_TRUE(about.Comments()->isHidden());
+}
+
+} // namespace
+} // namespace qdv::test
+
+#include "MainWindowTest.moc"

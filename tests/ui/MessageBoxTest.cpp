@@ -1,0 +1,90 @@
+#include "MainWindowFixture.h"
+#include "app/MessageCatalogue.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHash>
+#include <QTranslator>
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+// Stands in for the toolkit's Japanese translation of its standard button texts.
+class JapaneseButtonTexts : public QTranslator {
+public:
+    QString translate(const char*, const char* source, const char*, int) const override {
+        static const QHash<QString, QString> texts{
+            {"OK", "了解"}, {"Cancel", "キャンセル"}, {"&Yes", "はい(&Y)"}, {"&No", "いいえ(&N)"}};
+        return texts.value(QString::fromLatin1(source));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+QStringList ButtonTexts(const QMessageBox& box) {
+    QStringList texts;
+    for (QAbstractButton* b : box.buttons())
+        texts << b->text();
+    texts.sort();
+    return texts;
+}
+
+TEST(MessageBox, buttonsReadInEnglishWhateverTheSystemLanguage) {
+    JapaneseButtonTexts japanese;
+    QApplication::installTranslator(&japanese);
+    // The toolkit's own box does take the translation, so the routine's English is its own doing.
+    QMessageBox plain;
+    plain.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(ButtonTexts(plain).contains("キャンセル"));
+
+    const std::unique_ptr<QMessageBox> box = CreateMessageBox(
+        nullptr, "text", DialogType::Confirmation, kButtonOk | kButtonCancel | kButtonYes | kButtonNo);
+    QApplication::removeTranslator(&japanese);
+    EXPECT_EQ(ButtonTexts(*box), (QStringList{"Cancel", "No", "OK", "Yes"}));
+    EXPECT_EQ(box->windowTitle(), "QDV-70");
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+}
+
+TEST(MessageBox, showsTheCatalogueTextOfTheCodeAndReturnsTheButtonPressed) {
+    struct Case {
+        int code;
+        DialogType type;
+        int buttons;
+        int answer;
+        QMessageBox::Icon icon;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {101, DialogType::Error, kButtonOk, kButtonOk, QMessageBox::Critical, {"OK"}},
+        {103,
+         DialogType::Information,
+         kButtonOk | kButtonCancel,
+         kButtonCancel,
+         QMessageBox::Information,
+         {"OK", "Cancel"}},
+        {109,
+         DialogType::Confirmation,
+         kButtonYes | kButtonNo,
+         kButtonNo,
+         QMessageBox::Question,
+         {"Yes", "No"}},
+        {319, DialogType::Warning, kButtonOk, kButtonOk, QMessageBox::Warning, {"OK"}},
+        {2319, DialogType::Warning, kButtonOk, kButtonOk, QMessageBox::Warning, {"OK"}},
+    };
+    for (const Case& c : cases) {
+        BoxRecorder boxes(c.answer);
+        EXPECT_EQ(ShowMessage(nullptr, c.code, c.type, c.buttons), c.answer) << c.code;
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        EXPECT_EQ(boxes.boxes[0].text, CatalogueText(c.code)) << c.code;
+        EXPECT_EQ(boxes.boxes[0].icon, c.icon) << c.code;
+        EXPECT_EQ(boxes.boxes[0].caption, "QDV-70");
+        QStringList shown = boxes.boxes[0].buttons;
+        QStringList expected = c.texts;
+        shown.sort();
+        expected.sort();
+        EXPECT_EQ(shown, expected) << c.code;
+    }
+}
+
+} // namespace
+} // namespace qdv::test
