@@ -59,7 +59,8 @@ QByteArray Build(int pn, char cmd, std::uint8_t id, char dataType, std::uint32_t
     p[7] = '0';
     p[8] = dataType;
     hex::PutField(p + 9, oset & 0xFFFFFF, 6);
-    std::memcpy(p + kHeaderLength, hdata.data(), static_cast<std::size_t>(2 * dlen));
+    if (dlen > 0)
+        std::memcpy(p + kHeaderLength, hdata.data(), static_cast<std::size_t>(2 * dlen));
     FinishRecord(p);
     return rec;
 }
