@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
-# Sets up and builds, then shows the program at work on the simulated controller: a sample data set is
-# served by qdv70sim on loopback, a demo setup points at it, and qdv70cli receives the Primary data.
+# Sets up and builds, then shows the program at work on the simulated controller. With a display it
+# opens the desktop program (qdv70 --demo): a sample plant served by qdv70sim on loopback and a setup
+# "Demo (simulated controller)" pointing at it. Without one it says so and runs the command-line demo:
+# a sample data set is served by qdv70sim, a demo setup points at it, and qdv70cli receives the
+# Primary data.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 build=${QDV70_BUILD_DIR:-build}
 bin="$root/$build/bin"
 demo="$root/$build/demo"
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    echo "== the desktop program on the simulated controller (qdv70 --demo)"
+    exec "$bin/qdv70" --demo
+fi
+echo "demo: no display (DISPLAY and WAYLAND_DISPLAY are unset), so the desktop program cannot open;"
+echo "      running the command-line demo instead."
 rm -rf "$demo/device"
 mkdir -p "$demo/home" "$demo/backup"
 

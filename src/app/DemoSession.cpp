@@ -14,6 +14,12 @@
 namespace qdv {
 namespace {
 
+// What went wrong with a helper process: its own words when it said any, else why it did not run.
+QString ProcessFailure(QProcess& p) {
+    const QString said = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    return said.isEmpty() ? p.errorString() : said;
+}
+
 constexpr int kStartMs = 5000;
 constexpr int kSampleMs = 30000;
 constexpr int kStopMs = 3000;
@@ -81,8 +87,8 @@ bool DemoSession::MakeSample(const QString& simulator, const QString& dir, QStri
     make.start(simulator, {QStringLiteral("--make-sample"), dir});
     if (!make.waitForFinished(kSampleMs) || make.exitStatus() != QProcess::NormalExit ||
         make.exitCode() != 0) {
-        *error = QStringLiteral("cannot write the sample data set into %1: %2")
-                     .arg(dir, QString::fromLocal8Bit(make.readAllStandardError()).trimmed());
+        *error =
+            QStringLiteral("cannot write the sample data set into %1: %2").arg(dir, ProcessFailure(make));
         if (make.state() != QProcess::NotRunning)
             make.kill();
         return false;
@@ -103,8 +109,7 @@ bool DemoSession::StartSimulator(const QString& simulator, QString* error) {
     if (m.hasMatch())
         m_port = static_cast<quint16>(m.captured(1).toUInt());
     if (m_port == 0) {
-        *error = QStringLiteral("the simulator did not start: %1")
-                     .arg(QString::fromLocal8Bit(m_sim.readAllStandardError()).trimmed());
+        *error = QStringLiteral("the simulator did not start: %1").arg(ProcessFailure(m_sim));
         return false;
     }
     return true;
