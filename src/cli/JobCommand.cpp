@@ -7,6 +7,7 @@
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
+#include "link/TSerialThread.h"
 #include "link/TransferJobs.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int kPollMs = 100;
 constexpr int kBarWidth = 30;
+constexpr int kPortNotOpened = 300;
 
 std::atomic<bool> g_interrupted{false};
 
@@ -50,6 +52,17 @@ int KindOf(const QString& word) {
     if (word == QLatin1String("primary"))
         return kJobPrimary;
     return -1;
+}
+
+// Serial devices belong to a group on Linux ("dialout" on Debian and its kin, "uucp" elsewhere) that a
+// new user is rarely in.
+QString PermissionHint(const QString& device) {
+    QString group = QFileInfo(device).group();
+    if (group.isEmpty() || group == QLatin1String("root"))
+        group = QStringLiteral("dialout");
+    return QStringLiteral("qdv70cli: no permission to use %1: add the user to the group \"%2\" (sudo usermod "
+                          "-aG %2 $USER) and log in again")
+        .arg(device, group);
 }
 
 // Watches a running job and prints what the main window would show.
@@ -181,6 +194,9 @@ int RunJob(CliContext& ctx, bool send, const QStringList& words, QTextStream& ou
         const JobReport report = JobReport::FromStatus(status, setup, cancelled);
         if (report.errorCode != 0)
             err << CatalogueText(report.errorCode) << '\n';
+        if (report.errorCode == kPortNotOpened && !setup.selectLan &&
+            TSerialThread::IsPermissionFailure(status.Line1()))
+            err << PermissionHint(ports.SerialDevicePath(setup.comPort)) << '\n';
         if (!report.missing.isEmpty())
             err << report.ListText() << '\n';
         err.flush();

@@ -2,6 +2,7 @@
 
 #include "link/Clock.h"
 #include "link/LinkEngine.h"
+#include "link/TSerialThread.h"
 #include "link/TcpTransport.h"
 
 #include <QMetaObject>
@@ -37,9 +38,23 @@ void TRst16::Start() {
 void TRst16::Setup() {
     m_clock = std::make_unique<SteadyClock>();
     m_tcp = new TcpTransport(m_context);
+    m_serial = std::make_unique<TSerialThread>();
     m_engine = std::make_unique<LinkEngine>(
-        LinkEngine::Services{*m_clock, *m_tcp, nullptr, m_status, m_stations, m_resolver, m_files});
+        LinkEngine::Services{*m_clock, *m_tcp, m_serial.get(), m_status, m_stations, m_resolver, m_files});
     m_tcp->SetNotify([this] { Step(); });
+    // The serial worker runs in its own thread: the step goes to this one as a queued call, and one
+    // call waiting is enough however many chunks arrive meanwhile.
+    m_serial->SetNotify([this] {
+        if (m_serialStepPosted.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            m_context,
+            [this] {
+                m_serialStepPosted = false;
+                Step();
+            },
+            Qt::QueuedConnection);
+    });
     auto* timer = new QTimer(m_context);
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(kTickMs);
@@ -64,7 +79,8 @@ void TRst16::Teardown() {
     if (m_engine)
         m_engine->Shutdown();
     m_engine.reset();
-    delete m_context; // the timer and the transport with it
+    m_serial.reset(); // its worker ends here, before the context its calls go to
+    delete m_context; // the timer and the TCP transport with it
     m_context = nullptr;
     m_tcp = nullptr;
 }

@@ -14,13 +14,15 @@ class SteadyClock;
 class StationTables;
 class StatusBlock;
 class TcpTransport;
+class TSerialThread;
 class TmFile;
 class TmTableRemote;
 class Transport;
 
 // The link engine's thread. The engine, its TCP transport and its 10 ms timer live in this thread;
-// the engine is also stepped at once whenever the transport has news, so a transfer is not held to
-// one record per tick. Other threads talk to it only through the status block and PostStart.
+// the engine is also stepped at once whenever a transport has news, so a transfer is not held to
+// one record per tick. The serial transport's worker has a thread of its own and asks for a step
+// through a queued call. Other threads talk to it only through the status block and PostStart.
 class TRst16 final : public QObject {
     Q_OBJECT
 
@@ -51,6 +53,8 @@ private:
     QObject* m_context = nullptr; // lives in the engine thread; queued calls go through it
     std::unique_ptr<SteadyClock> m_clock;
     TcpTransport* m_tcp = nullptr;
+    std::unique_ptr<TSerialThread> m_serial;
+    std::atomic<bool> m_serialStepPosted{false};
     std::unique_ptr<LinkEngine> m_engine;
     std::atomic<bool> m_started{false};
     bool m_stepping = false;
