@@ -4,6 +4,7 @@
 #include "sim/Fault.h"
 #include "sim/FaultPlan.h"
 #include "sim/SampleDataSet.h"
+#include "sim/SimSerialLine.h"
 #include "sim/SimServer.h"
 
 #include <QCommandLineParser>
@@ -56,6 +57,32 @@ QString FaultHelp() {
     return text;
 }
 
+// Serves the controller on a pseudo terminal linked at `path` until a signal ends it; the link goes
+// with it.
+int ServeSerial(QCoreApplication& app, const QString& path, const QString& dir, qdv::sim::FaultPlan* faults,
+                const QString& rateText, bool stats) {
+    int rate = 0;
+    if (!rateText.isEmpty()) {
+        bool ok = false;
+        rate = rateText.toInt(&ok);
+        if (!ok || rate <= 0)
+            return Fail(QStringLiteral("not a bit rate: %1").arg(rateText));
+    }
+    if (!QuitOnSignals(&app))
+        return Fail(QStringLiteral("cannot catch SIGTERM and SIGINT"), 1);
+    qdv::sim::SimSerialLine line(dir, faults, rate);
+    QString error;
+    if (!line.Open(path, &error))
+        return Fail(error, 1);
+    if (stats) {
+        line.SetTransferEnded([](qint64 in, qint64 out) {
+            QTextStream(stdout) << "qdv70sim line bytes in " << in << " out " << out << Qt::endl;
+        });
+    }
+    QTextStream(stdout) << "qdv70sim serial line at " << path << " (" << line.DeviceName() << ")" << Qt::endl;
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -73,6 +100,20 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption tcp(QStringLiteral("tcp"),
                                  QStringLiteral("Listen on this TCP port (0: any free port)."),
                                  QStringLiteral("PORT"));
+    const QCommandLineOption serial(
+        QStringLiteral("serial"),
+        QStringLiteral(
+            "Serve a serial line instead: a pseudo terminal whose far end is linked at PATH, for a "
+            "setup whose COM port is PATH (QDV70COMM.INI [SERIAL] COMn=PATH)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption lineRate(
+        QStringLiteral("line-rate"),
+        QStringLiteral(
+            "With --serial: send and accept no faster than an 8N1 line of RATE bit/s (e.g. 38400)."),
+        QStringLiteral("RATE"));
+    const QCommandLineOption lineStats(
+        QStringLiteral("line-stats"),
+        QStringLiteral("With --serial: after each ETB print the bytes that crossed the line so far."));
     const QCommandLineOption bind(QStringLiteral("bind"),
                                   QStringLiteral("Listen on this address (default 127.0.0.1)."),
                                   QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
@@ -81,7 +122,7 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption makeSample(QStringLiteral("make-sample"),
                                         QStringLiteral("Write a complete sample data set into DIR and exit."),
                                         QStringLiteral("DIR"));
-    parser.addOptions({help, data, tcp, bind, fault, makeSample});
+    parser.addOptions({help, data, tcp, serial, lineRate, lineStats, bind, fault, makeSample});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(parser.errorText());
@@ -108,11 +149,17 @@ int main(int argc, char* argv[]) {
         faults.Add(*f);
     }
 
-    if (!parser.isSet(tcp) || !parser.isSet(data))
-        return Fail(QStringLiteral("give --data DIR and --tcp PORT, or --make-sample DIR (see --help)"));
+    if (parser.isSet(tcp) == parser.isSet(serial) || !parser.isSet(data))
+        return Fail(QStringLiteral(
+            "give --data DIR and either --tcp PORT or --serial PATH, or --make-sample DIR (see --help)"));
     const QString dir = parser.value(data);
     if (!QDir(dir).exists())
         return Fail(QStringLiteral("no such folder: %1").arg(dir));
+    if (parser.isSet(serial))
+        return ServeSerial(app, parser.value(serial), dir, &faults, parser.value(lineRate),
+                           parser.isSet(lineStats));
+    if (parser.isSet(lineRate) || parser.isSet(lineStats))
+        return Fail(QStringLiteral("--line-rate and --line-stats go with --serial"));
     bool ok = false;
     const uint port = parser.value(tcp).toUInt(&ok);
     if (!ok || port > 65535)
