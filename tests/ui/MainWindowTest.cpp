@@ -1,12 +1,10 @@
 #include "MainWindowFixture.h"
-#include "app/ui/TAboutDlg.h"
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
 #include "link/TransferJobs.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QUrl>
@@ -326,16 +324,6 @@ TEST(MainWindow, helpOpensTheHelpFileWithTheDesktopOrSaysItIsMissing) {
     ASSERT_EQ(opened.urls.size(), 1);
     EXPECT_EQ(opened.urls[0].toLocalFile(), h.folder.FilePath("home/HELP/qdv70e.chm"));
     QDesktopServices::unsetUrlHandler("file");
-}
-
-TEST(AboutBox, showsTheCompiledInProductVersionAndNotices) {
-    TAboutDlg about;
-    EXPECT_EQ(about.windowTitle(), "About QDV-70");
-    EXPECT_EQ(about.ProductName()->text(), QStringLiteral(QDV70_PRODUCT_NAME));
-    EXPECT_TRUE(about.Version()->text().contains(QStringLiteral(QDV70_VERSION)));
-    EXPECT_FALSE(about.Copyright()->text().isEmpty());
-    EXPECT_FALSE(about.Comments()->text().isEmpty());
-    EXPECT_TRUE(about.Comments()->isHidden());
 }
 
 } // namespace

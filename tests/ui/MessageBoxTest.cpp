@@ -55,7 +55,6 @@ TEST(MessageBox, showsTheCatalogueTextOfTheCodeAndReturnsTheButtonPressed) {
         QStringList texts;
     };
     const Case cases[] = {
-        {101, DialogType::Error, kButtonOk, kButtonOk, QMessageBox::Critical, {"OK"}},
         {103,
          DialogType::Information,
          kButtonOk | kButtonCancel,
@@ -68,7 +67,6 @@ TEST(MessageBox, showsTheCatalogueTextOfTheCodeAndReturnsTheButtonPressed) {
          kButtonNo,
          QMessageBox::Question,
          {"Yes", "No"}},
-        {319, DialogType::Warning, kButtonOk, kButtonOk, QMessageBox::Warning, {"OK"}},
         {2319, DialogType::Warning, kButtonOk, kButtonOk, QMessageBox::Warning, {"OK"}},
     };
     for (const Case& c : cases) {
