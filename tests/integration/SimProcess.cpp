@@ -18,7 +18,19 @@ QProcessEnvironment EnglishEnvironment() {
 } // namespace
 
 SimProcess::SimProcess(const QString& dataDir, const QStringList& faults) {
-    QStringList args{"--data", dataDir, "--tcp", "0"};
+    const QString line = Start({"--data", dataDir, "--tcp", "0"}, faults);
+    const QRegularExpressionMatch m = QRegularExpression(":(\\d+)").match(line);
+    if (m.hasMatch())
+        m_port = static_cast<quint16>(m.captured(1).toUInt());
+}
+
+SimProcess::SimProcess(const QString& dataDir, const QStringList& faults, const QString& serialPath,
+                       const QStringList& extra) {
+    m_serial = Start(QStringList{"--data", dataDir, "--serial", serialPath} + extra, faults)
+                   .contains(QLatin1String("serial line at"));
+}
+
+QString SimProcess::Start(QStringList args, const QStringList& faults) {
     for (const QString& f : faults)
         args << "--fault" << f;
     m_process.setProgram(QStringLiteral(QDV70SIM_PATH));
@@ -26,14 +38,12 @@ SimProcess::SimProcess(const QString& dataDir, const QStringList& faults) {
     m_process.setProcessEnvironment(EnglishEnvironment());
     m_process.start();
     if (!m_process.waitForStarted(5000))
-        return;
-    // The simulator says where it listens on its first line.
+        return {};
+    // The simulator says where it serves on its first line.
     QByteArray line;
     while (!line.contains('\n') && m_process.waitForReadyRead(5000))
-        line += m_process.readAllStandardOutput();
-    const QRegularExpressionMatch m = QRegularExpression(":(\\d+)").match(QString::fromLatin1(line));
-    if (m.hasMatch())
-        m_port = static_cast<quint16>(m.captured(1).toUInt());
+        line += m_process.readLine();
+    return QString::fromLatin1(line);
 }
 
 SimProcess::~SimProcess() {
@@ -43,10 +53,11 @@ SimProcess::~SimProcess() {
     m_process.waitForFinished(3000);
 }
 
-CliRun RunCli(const QStringList& args) {
+CliRun RunCli(const QStringList& args, const QStringList& wrapper) {
     QProcess p;
-    p.setProgram(QStringLiteral(QDV70CLI_PATH));
-    p.setArguments(args);
+    const QStringList command = wrapper + QStringList{QStringLiteral(QDV70CLI_PATH)} + args;
+    p.setProgram(command.front());
+    p.setArguments(command.mid(1));
     p.setProcessEnvironment(EnglishEnvironment());
     p.start();
     CliRun r;
@@ -60,17 +71,30 @@ CliRun RunCli(const QStringList& args) {
     return r;
 }
 
-void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, int primaryMask) {
+namespace {
+void WriteHome(const QString& home, const QString& link, int primaryMask) {
     QDir().mkpath(home);
     QFile f(QDir(home).filePath("QDV70LIST.INI"));
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(
-        QStringLiteral("[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Sim\nDIR=%1\nIP=127.0.0.1\n"
-                       "SELECT_LAN=1\nREOTE3=%2\nSELECT_PRIMARY_BACKUP_FILE=%3\n")
-            .arg(backupDir)
-            .arg(port)
-            .arg(primaryMask)
-            .toUtf8());
+    f.write(QStringLiteral("[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Sim\n%1"
+                           "SELECT_PRIMARY_BACKUP_FILE=%2\n")
+                .arg(link)
+                .arg(primaryMask)
+                .toUtf8());
+}
+} // namespace
+
+void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, int primaryMask) {
+    WriteHome(home,
+              QStringLiteral("DIR=%1\nIP=127.0.0.1\nSELECT_LAN=1\nREOTE3=%2\n").arg(backupDir).arg(port),
+              primaryMask);
+}
+
+void WriteSerialHome(const QString& home, const QString& backupDir, const QString& device, int primaryMask) {
+    WriteHome(home, QStringLiteral("DIR=%1\nSELECT_LAN=0\nCOM=1\n").arg(backupDir), primaryMask);
+    QFile f(QDir(home).filePath("QDV70COMM.INI"));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(QStringLiteral("[SERIAL]\nCOM1=%1\n").arg(device).toUtf8());
 }
 
 } // namespace qdv::test

@@ -10,13 +10,22 @@ namespace qdv::test {
 class SimProcess {
 public:
     SimProcess(const QString& dataDir, const QStringList& faults = {});
+    // Serves a serial line instead, a pseudo terminal linked at `serialPath`; `extra` are further
+    // options such as --line-rate.
+    SimProcess(const QString& dataDir, const QStringList& faults, const QString& serialPath,
+               const QStringList& extra = {});
     ~SimProcess();
-    bool Ok() const { return m_port != 0; }
+    bool Ok() const { return m_port != 0 || m_serial; }
     quint16 Port() const { return m_port; }
+    QProcess& Process() { return m_process; }
 
 private:
+    // Starts the simulator and returns its first line, which says where it serves.
+    QString Start(QStringList args, const QStringList& faults);
+
     QProcess m_process;
     quint16 m_port = 0;
+    bool m_serial = false;
 };
 
 // The result of one qdv70cli run.
@@ -27,10 +36,14 @@ struct CliRun {
 };
 
 // Runs qdv70cli with the given arguments in an English environment and waits for it (at most 60 s).
-CliRun RunCli(const QStringList& args);
+// A `wrapper` command (e.g. one that changes the user) runs it instead when given.
+CliRun RunCli(const QStringList& args, const QStringList& wrapper = {});
 
 // Writes a home folder whose QDV70LIST.INI has one LAN setup "Sim" pointing at `backupDir` and the
 // simulator's port, selected.
 void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, int primaryMask = 255);
+// The same with a serial setup on COM1, whose device QDV70COMM.INI sets to `device`.
+void WriteSerialHome(const QString& home, const QString& backupDir, const QString& device,
+                     int primaryMask = 255);
 
 } // namespace qdv::test
