@@ -1,6 +1,8 @@
 // qdv70bench: measures the wall time of whole Receive and Send jobs over loopback TCP against a
 // qdv70sim process serving the sample data set, through the same task controller and link engine the
-// program uses. Usage: qdv70bench [runs]
+// program uses; then a Description and a Primary receive over a pseudo terminal paced to a 38400 bit/s
+// line, against the time the line itself needs for the bytes that crossed it.
+// Usage: qdv70bench [runs] [serial runs]
 
 #include "app/TtskCtrl.h"
 #include "convert/TmTableRemote.h"
@@ -47,11 +49,37 @@ void WaitFor(const std::function<bool()>& done) {
     loop.exec();
 }
 
+// Starts the simulator with `args` and returns its first line, which says where it serves.
+QString StartSim(QProcess& sim, const QStringList& args) {
+    sim.start(QStringLiteral(QDV70SIM_PATH), args);
+    QByteArray banner;
+    while (!banner.contains('\n') && sim.waitForReadyRead(5000))
+        banner += sim.readLine();
+    return QString::fromLatin1(banner);
+}
+
+// Bytes that crossed the simulator's serial line so far (both directions), from the last count it
+// printed. It prints one at every ETB; the last ETB of a job comes just before the job ends.
+qint64 LineBytes(QProcess& sim, qint64 previous) {
+    static const QRegularExpression count(QStringLiteral("line bytes in (\\d+) out (\\d+)"));
+    qint64 bytes = previous;
+    while (sim.canReadLine() || sim.waitForReadyRead(200)) {
+        while (sim.canReadLine()) {
+            const auto m = count.match(QString::fromLatin1(sim.readLine()));
+            if (m.hasMatch())
+                bytes = m.captured(1).toLongLong() + m.captured(2).toLongLong();
+        }
+    }
+    return bytes;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    // A Primary receive at 38400 bit/s takes over two minutes; one run says enough.
+    const int serialRuns = argc > 2 ? std::max(1, atoi(argv[2])) : 1;
 
     QTemporaryDir tmp;
     const QString device = tmp.filePath("device");
@@ -62,11 +90,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QProcess sim;
-    sim.start(QStringLiteral(QDV70SIM_PATH), {"--data", device, "--tcp", "0"});
-    QByteArray banner;
-    while (!banner.contains('\n') && sim.waitForReadyRead(5000))
-        banner += sim.readAllStandardOutput();
-    const auto m = QRegularExpression(":(\\d+)").match(QString::fromLatin1(banner));
+    const auto m = QRegularExpression(":(\\d+)").match(StartSim(sim, {"--data", device, "--tcp", "0"}));
     if (!m.hasMatch()) {
         std::fprintf(stderr, "the simulator did not start\n");
         return 1;
@@ -98,23 +122,30 @@ int main(int argc, char* argv[]) {
         {"Primary send", 1, kJobPrimary},
         {"Description send", 1, kJobDescription},
     };
+    // Runs one job and returns its wall time in milliseconds, or a negative value when it failed.
+    const auto runOnce = [&](const Job& job) {
+        QElapsedTimer t;
+        t.start();
+        if (!control.StartJob(job.direction, job.kind)) {
+            std::fprintf(stderr, "%s refused\n", job.name);
+            return -1.0;
+        }
+        WaitFor([&] { return !status.busy; });
+        const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+        if (status.error || status.lastError != 0) {
+            std::fprintf(stderr, "%s failed with code %u\n", job.name, status.lastError.load());
+            return -1.0;
+        }
+        return ms;
+    };
     std::printf("%-22s %6s %10s %10s %10s %12s\n", "job", "runs", "min ms", "median ms", "max ms",
                 "file bytes");
     for (const Job& job : jobs) {
         std::vector<double> ms;
         for (int i = 0; i < runs; ++i) {
-            QElapsedTimer t;
-            t.start();
-            if (!control.StartJob(job.direction, job.kind)) {
-                std::fprintf(stderr, "job refused\n");
+            ms.push_back(runOnce(job));
+            if (ms.back() < 0)
                 return 1;
-            }
-            WaitFor([&] { return !status.busy; });
-            ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-            if (status.error || status.lastError != 0) {
-                std::fprintf(stderr, "%s failed with code %u\n", job.name, status.lastError.load());
-                return 1;
-            }
         }
         std::sort(ms.begin(), ms.end());
         const QString folder = pc + (job.kind == kJobPrimary ? "/Primary" : "/Name");
@@ -123,5 +154,43 @@ int main(int argc, char* argv[]) {
     }
     sim.terminate();
     sim.waitForFinished();
+
+    constexpr int kLineRate = 38400;
+    const QString link = tmp.filePath("ttySIM");
+    QProcess serialSim;
+    if (!StartSim(serialSim, {"--data", device, "--serial", link, "--line-rate", QString::number(kLineRate),
+                              "--line-stats"})
+             .contains(QLatin1String("serial line at"))) {
+        std::fprintf(stderr, "the simulator did not start on a serial line\n");
+        return 1;
+    }
+    setup.selectLan = false;
+    setup.comPort = 1;
+    ports.serialDevice[0] = link;
+    std::printf("\nserial line, %d bit/s 8N1 (line ms = bytes that crossed it x 10 bits / %d)\n", kLineRate,
+                kLineRate);
+    std::printf("%-22s %6s %10s %12s %10s %8s\n", "job", "runs", "median ms", "line bytes", "line ms",
+                "ratio");
+    qint64 crossed = LineBytes(serialSim, 0);
+    for (const Job& job : {jobs[0], jobs[1]}) {
+        std::vector<double> ms;
+        std::vector<double> lineMs;
+        for (int i = 0; i < serialRuns; ++i) {
+            ms.push_back(runOnce(job));
+            if (ms.back() < 0)
+                return 1;
+            const qint64 now = LineBytes(serialSim, crossed);
+            lineMs.push_back(static_cast<double>(now - crossed) * 10 * 1000 / kLineRate);
+            crossed = now;
+        }
+        std::sort(ms.begin(), ms.end());
+        std::sort(lineMs.begin(), lineMs.end());
+        const double median = ms[ms.size() / 2];
+        const double line = lineMs[lineMs.size() / 2];
+        std::printf("%-22s %6d %10.1f %12.0f %10.1f %8.3f\n", job.name, serialRuns, median,
+                    line * kLineRate / 10 / 1000, line, median / line);
+    }
+    serialSim.terminate();
+    serialSim.waitForFinished();
     return 0;
 }

@@ -17,8 +17,8 @@ public:
     // How many of the handed bytes have crossed the line completely by `nowNs`; they leave the queue.
     qint64 Take(qint64 nowNs);
     qint64 Waiting() const { return m_queued - m_taken; }
-    // When the next waiting byte will have crossed; only meaningful while bytes wait.
-    qint64 NextDueNs() const { return EndOf(m_taken + 1); }
+    // When the next `count` waiting bytes will have crossed; only meaningful while that many wait.
+    qint64 DueNs(qint64 count = 1) const { return EndOf(m_taken + count); }
 
 private:
     // When byte k (counted from 1 since the line last started from idle) has crossed.

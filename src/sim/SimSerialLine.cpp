@@ -23,7 +23,6 @@ namespace {
 // How often a port that no PC has open is checked for a PC opening it; the pair reports nothing else
 // meanwhile (it is hung up until then).
 constexpr int kPcWatchMs = 5;
-constexpr qint64 kNsPerMs = 1'000'000;
 
 QString ErrnoText(int error) {
     char buf[128];
@@ -44,23 +43,14 @@ QString LinkTarget(const QString& link) {
     return n > 0 ? QFile::decodeName(QByteArray(buf, n)) : QString();
 }
 
-// Milliseconds until `dueNs`, rounded up so that a timer never fires before the byte has crossed.
-int MsUntil(qint64 dueNs, qint64 nowNs) {
-    return static_cast<int>(std::max<qint64>(0, (dueNs - nowNs + kNsPerMs - 1) / kNsPerMs));
-}
-
 } // namespace
 
 SimSerialLine::SimSerialLine(QString dataDir, FaultPlan* faults, int bitRate, QObject* parent)
     : QObject(parent), m_dir(std::move(dataDir)), m_faults(faults), m_rate(bitRate), m_outPacer(bitRate),
       m_inPacer(bitRate) {
-    for (QTimer* t : {&m_outTimer, &m_inTimer}) {
-        t->setSingleShot(true);
-        t->setTimerType(Qt::PreciseTimer);
-    }
     m_pcWatch.setInterval(kPcWatchMs);
-    connect(&m_outTimer, &QTimer::timeout, this, &SimSerialLine::PumpOut);
-    connect(&m_inTimer, &QTimer::timeout, this, &SimSerialLine::PumpIn);
+    connect(&m_outTimer, &DeadlineTimer::Expired, this, &SimSerialLine::PumpOut);
+    connect(&m_inTimer, &DeadlineTimer::Expired, this, &SimSerialLine::PumpIn);
     connect(&m_pcWatch, &QTimer::timeout, this, &SimSerialLine::CheckPcOpened);
 }
 
@@ -69,6 +59,11 @@ SimSerialLine::~SimSerialLine() {
     // The link goes with the simulator, unless something else has taken its place meanwhile.
     if (!m_link.isEmpty() && LinkTarget(m_link) == m_device)
         QFile::remove(m_link);
+}
+
+qint64 SimSerialLine::NextBatchNs(const LinePacer& pacer) const {
+    const qint64 perMs = std::max<qint64>(1, m_rate / 10 / 1000);
+    return pacer.DueNs(std::min(pacer.Waiting(), perMs));
 }
 
 qint64 SimSerialLine::NowNs() {
@@ -135,8 +130,8 @@ bool SimSerialLine::OpenPair(QString* error) {
 
 void SimSerialLine::ClosePair() {
     m_pcWatch.stop();
-    m_outTimer.stop();
-    m_inTimer.stop();
+    m_outTimer.Stop();
+    m_inTimer.Stop();
     m_readable.reset();
     m_writable.reset();
     if (m_master >= 0)
@@ -189,8 +184,8 @@ void SimSerialLine::CheckPcOpened() {
 void SimSerialLine::PortClosedByPc() {
     m_readable->setEnabled(false);
     m_writable->setEnabled(false);
-    m_outTimer.stop();
-    m_inTimer.stop();
+    m_outTimer.Stop();
+    m_inTimer.Stop();
     m_pcOpen = false;
     // What the PC did not take is gone with its port, and a transfer under way ends.
     ResetLine();
@@ -233,7 +228,7 @@ void SimSerialLine::PumpOut() {
     }
     m_writable->setEnabled(false);
     if (m_outPacer.Waiting() > 0)
-        m_outTimer.start(MsUntil(m_outPacer.NextDueNs(), now));
+        m_outTimer.StartAt(NextBatchNs(m_outPacer));
 }
 
 void SimSerialLine::PumpIn() {
@@ -273,7 +268,7 @@ void SimSerialLine::PumpIn() {
     const bool waiting = m_inPacer.Waiting() > 0;
     m_readable->setEnabled(!waiting);
     if (waiting)
-        m_inTimer.start(MsUntil(m_inPacer.NextDueNs(), now));
+        m_inTimer.StartAt(NextBatchNs(m_inPacer));
 }
 
 void SimSerialLine::Deliver(const char* data, qint64 count) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/DeadlineTimer.h"
 #include "sim/FaultPlan.h"
 #include "sim/LinePacer.h"
 #include "sim/SimulatedController.h"
@@ -50,6 +51,9 @@ private:
     void Deliver(const char* data, qint64 count);
     void PortClosedByPc();
     void CheckPcOpened();
+    // When the pacer next lets bytes through: a millisecond's worth at a time, the last of a burst
+    // exactly when it has crossed.
+    qint64 NextBatchNs(const LinePacer& pacer) const;
     static qint64 NowNs();
 
     QString m_dir;
@@ -60,8 +64,8 @@ private:
     int m_master = -1;
     std::unique_ptr<QSocketNotifier> m_readable;
     std::unique_ptr<QSocketNotifier> m_writable;
-    QTimer m_outTimer;
-    QTimer m_inTimer;
+    DeadlineTimer m_outTimer;
+    DeadlineTimer m_inTimer;
     QTimer m_pcWatch; // while no PC has the port open
     LinePacer m_outPacer;
     LinePacer m_inPacer;

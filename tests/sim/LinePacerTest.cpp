@@ -35,14 +35,15 @@ TEST(LinePacer, bytesQueuedWhileBusyFollowAndAnIdleLineStartsAfresh) {
     line.Queue(0, 10);
     EXPECT_EQ(line.Take(5 * kMs), 5);
     line.Queue(5 * kMs, 10); // behind the five still crossing
-    EXPECT_EQ(line.NextDueNs(), 6 * kMs);
+    EXPECT_EQ(line.DueNs(), 6 * kMs);
     EXPECT_EQ(line.Take(19 * kMs), 14);
     EXPECT_EQ(line.Take(20 * kMs), 1);
     EXPECT_EQ(line.Waiting(), 0);
     // Long idle: the next byte needs its own time from when it was handed over, no credit is saved.
     line.Queue(100 * kMs, 3);
     EXPECT_EQ(line.Take(100 * kMs), 0);
-    EXPECT_EQ(line.NextDueNs(), 101 * kMs);
+    EXPECT_EQ(line.DueNs(), 101 * kMs);
+    EXPECT_EQ(line.DueNs(3), 103 * kMs);
     EXPECT_EQ(line.Take(103 * kMs), 3);
 }
 
@@ -56,7 +57,7 @@ TEST(LinePacer, takenLateTheLineStillCountsFromWhenItWasFree) {
     // A byte handed over just after the line went idle starts when it is handed over.
     EXPECT_EQ(line.Take(6 * kMs), 1);
     line.Queue(6 * kMs + 500'000, 1);
-    EXPECT_EQ(line.NextDueNs(), 7 * kMs + 500'000);
+    EXPECT_EQ(line.DueNs(), 7 * kMs + 500'000);
 }
 
 } // namespace
