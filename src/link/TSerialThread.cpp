@@ -154,26 +154,24 @@ bool TSerialThread::IsPermissionFailure(const QString& errorText) {
 }
 
 bool TSerialThread::OpenPort(const QString& device, quint32 baud) {
-    if (!HasWorker())
-        return false;
     RequestClose(); // the engine closes first; an open port is never opened twice
-    {
-        std::unique_lock lock(m_mutex);
-        // The same device is usually opened again; its previous close must have finished.
-        if (!m_closeDone.wait_for(lock, kCloseWait, [this] { return !m_closeRequested; })) {
-            m_errorText = SystemText(EBUSY, QStringLiteral("SERIAL:close() error"));
-            return false;
-        }
-        m_ring.Clear();
-        m_failed = false;
-        m_modem.Reset();
-        m_errorText.clear();
-        ClearLineFlags();
+    std::unique_lock lock(m_mutex);
+    if (!HasWorker()) {
+        m_errorText = SystemText(EAGAIN, QStringLiteral("SERIAL:worker thread error"));
+        return false;
     }
-    SetAccept(false);
+    // The same device is usually opened again; its previous close must have finished.
+    if (!m_closeDone.wait_for(lock, kCloseWait, [this] { return !m_closeRequested; })) {
+        m_errorText = SystemText(EBUSY, QStringLiteral("SERIAL:close() error"));
+        return false;
+    }
+    m_failed = false;
+    m_modem.Reset();
+    m_errorText.clear();
+    lock.unlock();
     QString error;
     const int fd = OpenDevice(device, baud, &error);
-    std::lock_guard lock(m_mutex);
+    lock.lock();
     if (fd < 0) {
         m_errorText = error;
         return false;
@@ -188,17 +186,20 @@ bool TSerialThread::OpenPort(const QString& device, quint32 baud) {
 }
 
 void TSerialThread::RequestClose() {
+    bool closing = false;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_portOpen)
-            return;
-        m_portOpen = false;
-        m_closeRequested = true;
         m_ring.Clear();
         ClearLineFlags();
+        closing = m_portOpen;
+        if (closing) {
+            m_portOpen = false;
+            m_closeRequested = true;
+        }
     }
     SetAccept(false);
-    Wake();
+    if (closing)
+        Wake();
 }
 
 qint64 TSerialThread::ReadBytes(char* dst, qint64 max) {
