@@ -1,8 +1,5 @@
-#include "SimProcess.h"
-#include "sim/SampleDataSet.h"
-#include "support/TestFolder.h"
+#include "EndToEnd.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
@@ -15,33 +12,6 @@ namespace {
 
 const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
                                    "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
-
-// A device folder with the sample data set, a PC home with a LAN setup, and a running simulator.
-struct EndToEnd {
-    TestFolder device;
-    TestFolder pc;
-    std::unique_ptr<SimProcess> sim;
-
-    explicit EndToEnd(const QStringList& faults = {}) {
-        QString error;
-        EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
-        sim = std::make_unique<SimProcess>(device.Path(), faults);
-        EXPECT_TRUE(sim->Ok()) << "simulator did not start";
-        WriteLanHome(pc.FilePath("home"), pc.FilePath("backup"), sim->Port());
-    }
-    CliRun Cli(const QStringList& args) const {
-        return RunCli(QStringList{"--home", pc.FilePath("home")} + args);
-    }
-    QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
-    QByteArray Device(const QString& rel) const { return device.Read(rel); }
-    int WorkFiles() const {
-        int n = 0;
-        QDirIterator it(pc.FilePath("backup"), {"*.BAK"}, QDir::Files, QDirIterator::Subdirectories);
-        for (; it.hasNext(); it.next())
-            ++n;
-        return n;
-    }
-};
 
 TEST(CliAgainstSimulator, receivesAndSendsEveryKindByteForByte) {
     EndToEnd e;

@@ -1,4 +1,4 @@
-#include "SimProcess.h"
+#include "EndToEnd.h"
 #include "app/TtskCtrl.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
@@ -9,7 +9,6 @@
 #include "support/TestFolder.h"
 
 #include <QCoreApplication>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -27,31 +26,8 @@ namespace qdv::test {
 namespace {
 
 // The sample plant on a simulator serving a pseudo terminal, and a PC home whose setup uses it as COM1.
-struct SerialEndToEnd {
-    TestFolder device;
-    TestFolder pc;
-    std::unique_ptr<SimProcess> sim;
-
-    explicit SerialEndToEnd(const QStringList& faults = {}) {
-        QString error;
-        EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
-        sim = std::make_unique<SimProcess>(device.Path(), faults, Link());
-        EXPECT_TRUE(sim->Ok()) << "simulator did not start";
-        WriteSerialHome(pc.FilePath("home"), pc.FilePath("backup"), Link());
-    }
-    QString Link() const { return pc.FilePath("ttySIM"); }
-    CliRun Cli(const QStringList& args, const QStringList& wrapper = {}) const {
-        return RunCli(QStringList{"--home", pc.FilePath("home")} + args, wrapper);
-    }
-    QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
-    QByteArray Device(const QString& rel) const { return device.Read(rel); }
-    int WorkFiles() const {
-        int n = 0;
-        for (QDirIterator it(pc.FilePath("backup"), {"*.BAK"}, QDir::Files, QDirIterator::Subdirectories);
-             it.hasNext(); it.next())
-            ++n;
-        return n;
-    }
+struct SerialEndToEnd : EndToEnd {
+    explicit SerialEndToEnd(const QStringList& faults = {}) : EndToEnd(faults, Carrier::Serial) {}
 };
 
 TEST(CliOverSerialLine, everyKindTravelsByteForByteBothWays) {
@@ -134,7 +110,7 @@ TEST(CliOverSerialLine, faultsOfTheDeviceEndWithTheirMessages) {
 TEST(CliOverSerialLine, portsThatCannotBeOpenedEndWith300AndTheReason) {
     SerialEndToEnd e;
     // Another program that locks the port has it.
-    const int holder = ::open(QFile::encodeName(e.Link()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int holder = ::open(QFile::encodeName(e.SerialLink()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
     const CliRun busy = e.Cli({"receive", "description"});

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "SimProcess.h"
+#include "support/TestFolder.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <memory>
+
+namespace qdv::test {
+
+// A device folder with the sample data set, a simulator serving it, and a PC home whose one setup talks
+// to the simulator over loopback TCP or over a serial line (a pseudo terminal linked in the PC folder).
+struct EndToEnd {
+    enum class Carrier { Tcp, Serial };
+
+    TestFolder device;
+    TestFolder pc;
+    std::unique_ptr<SimProcess> sim;
+
+    explicit EndToEnd(const QStringList& faults = {}, Carrier carrier = Carrier::Tcp);
+
+    // Where the serial simulator links its line.
+    QString SerialLink() const { return pc.FilePath("ttySIM"); }
+    CliRun Cli(const QStringList& args, const QStringList& wrapper = {}) const;
+    QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
+    QByteArray Device(const QString& rel) const { return device.Read(rel); }
+    // Work files (.BAK) left in the PC's backup folder.
+    int WorkFiles() const;
+};
+
+} // namespace qdv::test
