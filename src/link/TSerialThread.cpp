@@ -213,7 +213,7 @@ bool TSerialThread::WriteBytes(QByteArrayView bytes) {
         std::lock_guard lock(m_mutex);
         if (!m_portOpen || m_failed)
             return false;
-        fd = m_fd; // only this thread closes the port (through the worker), so fd stays valid
+        fd = m_fd; // the engine's own thread asks for every close, so fd stays valid while it writes
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteWaitMs);
     qsizetype done = 0;
@@ -291,8 +291,8 @@ void TSerialThread::Execute() {
             modem = watch && m_hasModemLines;
         }
         pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {fd, POLLIN, 0}};
-        if (::poll(fds, watch ? 2 : 1, modem ? kModemPollMs : -1) < 0 && errno != EINTR)
-            continue;
+        if (::poll(fds, watch ? 2 : 1, modem ? kModemPollMs : -1) < 0)
+            continue; // interrupted by a signal
         if (fds[0].revents != 0) {
             char drain[64];
             while (::read(m_wake[0], drain, sizeof drain) > 0) {
