@@ -324,12 +324,14 @@ void LinkEngine::EnterNextFile() {
     case kJobDescription:
     case kJobCrosspoint:
         if (!m_receive && !exists) {
-            // A queued file that vanished since the queue was built is skipped.
+            // A queued file that vanished since the queue was built is skipped. It was not sent, so it
+            // ends with 317 rather than 0: a Primary file then shows as not transmitted instead of
+            // entering the done mask.
             if (!m_jobs.Queue().Empty()) {
-                Finish(0, false);
+                Finish(kFileSize, false);
                 m_exchange = kNextFile;
             } else {
-                EndExchange(0);
+                EndExchange(kFileSize);
             }
             return;
         }

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -339,6 +340,24 @@ TEST(LinkEngine, lineAndHandshakeFailures) {
         rig.setup.selectLan = false; // a serial setup in a program without a serial worker
         EXPECT_EQ(rig.Run(kReceive, kJobDescription), 301);
     }
+}
+
+TEST(LinkEngine, primaryFileThatVanishesAfterQueueingIsNotCountedAsSent) {
+    SimRig rig;
+    rig.CopyDeviceToPc();
+    bool removed = false;
+    rig.line.SetPeer([&](QByteArrayView b) {
+        if (!removed && b.endsWith(record::FixedRecord(record::Fixed::Attention))) {
+            removed = QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
+            // The last one too: it ends the job after the others.
+            QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_IDX.DAU"));
+        }
+        rig.sim->Receive(b);
+    });
+    EXPECT_EQ(rig.Run(kSend, kJobPrimary), 317);
+    ASSERT_TRUE(removed);
+    EXPECT_FALSE(rig.status.error); // listed as not transmitted, not an error box
+    EXPECT_EQ(rig.status.primaryDoneMask, 0xFFu & ~0x02u & ~0x80u);
 }
 
 TEST(LinkEngine, sendOfMissingOrWrongFilesQueuesNothingOrFailsWith317) {
