@@ -79,7 +79,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     // A Primary receive at 38400 bit/s takes over two minutes; one run says enough.
-    const int serialRuns = argc > 2 ? std::max(1, atoi(argv[2])) : 1;
+    const int serialRuns = argc > 2 ? std::max(0, atoi(argv[2])) : 1;
 
     QTemporaryDir tmp;
     const QString device = tmp.filePath("device");
@@ -154,6 +154,8 @@ int main(int argc, char* argv[]) {
     }
     sim.terminate();
     sim.waitForFinished();
+    if (serialRuns == 0)
+        return 0; // the serial rows take minutes at the line's real pace
 
     constexpr int kLineRate = 38400;
     const QString link = tmp.filePath("ttySIM");
