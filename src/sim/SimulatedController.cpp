@@ -40,6 +40,11 @@ bool IsHexText(QByteArrayView text) {
     return true;
 }
 
+// True when the record's data would reach beyond the largest image a file from the PC may fill.
+bool ReachesBeyondImage(const record::View& v) {
+    return v.Oset() + static_cast<std::uint32_t>(v.Dlen()) > SimulatedController::kMaxImageBytes;
+}
+
 // A data type character other than `type`, still a valid one (1..F).
 char OtherType(char type) {
     return hex::kDigits[datafiles::CodeOfCharacter(type) % 15 + 1];
@@ -423,7 +428,7 @@ void SimulatedController::OnFileData(const QByteArray& rec) {
     if (DataRecordFault(rec))
         return;
     const record::View v(rec);
-    if (v.Oset() + static_cast<std::uint32_t>(v.Dlen()) > kMaxImageBytes) {
+    if (ReachesBeyondImage(v)) {
         Report(QStringLiteral("refused a data record at offset %1").arg(v.Oset()));
         Nak();
         return;
@@ -434,8 +439,15 @@ void SimulatedController::OnFileData(const QByteArray& rec) {
 
 void SimulatedController::OnFileEnd(const QByteArray& rec) {
     const record::View v(rec);
-    if (v.Dlen() > 0)
+    // The end record may carry the last data too; that data is bounded like any data record's.
+    if (v.Dlen() > 0) {
+        if (ReachesBeyondImage(v)) {
+            Report(QStringLiteral("refused an end record at offset %1").arg(v.Oset()));
+            Nak();
+            return;
+        }
         m_lines[v.Oset()] = v.HData().toByteArray();
+    }
     // The lines in the order of their offsets; a gap the PC left becomes lines of "0", as a receiving
     // PC fills one.
     QByteArray text;

@@ -171,6 +171,36 @@ TEST_F(SimulatedControllerTest, etbInTheMiddleOfAFileStoresNothing) {
     EXPECT_EQ(QDir(m_dir.FilePath(QStringLiteral("Primary"))).entryList(QDir::Files).size(), 1);
 }
 
+// Data, whether in a data record or the end record, that would reach beyond the largest image is
+// refused before anything is written, so a wild offset cannot blow the file up to megabytes.
+TEST_F(SimulatedControllerTest, refusesRecordsReachingBeyondTheLargestImage) {
+    constexpr std::uint32_t kMax = SimulatedController::kMaxImageBytes;
+    const struct {
+        const char* name;
+        char cmd;
+        std::uint32_t oset;
+        bool accepted;
+    } cases[] = {
+        {"data record ending at the limit", '2', kMax - 2, true},
+        {"data record one byte beyond", '2', kMax - 1, false},
+        {"data record at the largest offset", '2', 0xFFFFFF, false},
+        {"end record one byte beyond", '3', kMax - 1, false},
+        {"end record at the largest offset", '3', 0xFFFFFF, false},
+    };
+    const QByteArray ack(1, record::kAck);
+    const QByteArray nak(1, record::kNak);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dir.Write(QStringLiteral("Primary/ZEBU_TLN.DAU"), "old");
+        ASSERT_TRUE(m_pc.Handshake());
+        ASSERT_EQ(m_pc.Send(record::Build(0, '1', 1, '3', 0, {})), ack);
+        EXPECT_EQ(m_pc.Send(record::Build(1, c.cmd, 1, '3', c.oset, "ABCD")), c.accepted ? ack : nak);
+        EXPECT_EQ(m_sim.CurrentState(), SimulatedController::State::ReceivingFile);
+        EXPECT_EQ(m_dir.Read(QStringLiteral("Primary/ZEBU_TLN.DAU")), "old");
+        m_pc.Etb();
+    }
+}
+
 TEST_F(SimulatedControllerTest, etbWhileServingStopsTheTransfer) {
     m_dir.Write(QStringLiteral("Primary/ZEBU_TLN.DAU"), DataFileText(512));
     ASSERT_TRUE(m_pc.Handshake());
