@@ -26,6 +26,19 @@ bool SameTexts(const TerminalTextTable& a, const TerminalTextTable& b) {
     return true;
 }
 
+// The converter reads "/" as the start of a comment and skips leading tabs, so a text holding either
+// cannot come through the short form unchanged (left as the text format has it).
+bool CarriesThroughShortForm(const TerminalTextTable& t) {
+    for (const Side side : {Side::Source, Side::Destination}) {
+        for (int n = 1; n <= kTerminalCount; ++n) {
+            const QByteArray text = t.At(side, n).Text();
+            if (text.contains('/') || text.contains('\t'))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -55,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // an imported text holds characters a description may not have.
     DescriptionConverter again;
     const ConverterResult own = again.Convert(shortForm, kStd, &dau);
-    if (own.code == DescriptionConverter::kOk && !SameTexts(descriptions, again.Descriptions()))
+    if (own.code == DescriptionConverter::kOk && CarriesThroughShortForm(descriptions) &&
+        !SameTexts(descriptions, again.Descriptions()))
         std::abort();
 
     DescriptionConverter asStd;
