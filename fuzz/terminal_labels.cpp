@@ -1,5 +1,6 @@
 // Arbitrary text as ZEBU_STD.DAU for the terminal labels, and the label entries decoded from any bytes.
 #include "convert/TerminalLabels.h"
+#include "store/DataImage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -7,10 +8,9 @@
 
 using namespace qdv;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    TerminalLabels labels;
-    labels.Build(text);
+namespace {
+
+qsizetype CheckLabels(const TerminalLabels& labels) {
     qsizetype sink = 0;
     for (int t = 0; t < TerminalLabels::kTypes; ++t)
         sink += labels.TypeName(t).size();
@@ -22,9 +22,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             sink += label.typeName.size() + label.numberText.size();
         }
     }
-    if (size >= 4) {
-        for (int j : {0, 1, 511, 512, 1023})
-            (void)TerminalLabels::DecodeEntry(j, (data[0] & 1) != 0, data);
+    return sink;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    TerminalLabels labels;
+    labels.Build(text);
+    qsizetype sink = CheckLabels(labels);
+
+    // The input's bytes repeated over a whole image, so that short inputs reach the second half and
+    // its numbering flag too.
+    if (size > 0) {
+        QByteArray image(TerminalLabels::kImageSize, '\0');
+        for (qsizetype i = 0; i < image.size(); ++i)
+            image[i] = static_cast<char>(data[static_cast<std::size_t>(i) % size]);
+        labels.Build(image::Encode(image));
+        sink += CheckLabels(labels);
     }
     return sink < 0 ? 1 : 0;
 }
