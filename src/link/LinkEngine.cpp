@@ -32,6 +32,7 @@ constexpr int kNoReady = 302;
 constexpr int kNoAck = 303;
 constexpr int kNoPacket = 304;
 constexpr int kBadPn = 306;
+constexpr int kBadOset = 308;
 constexpr int kBadCmd = 313;
 constexpr int kBadId = 314;
 constexpr int kBadType = 315;
@@ -84,6 +85,9 @@ constexpr std::uint32_t kMenuFirst = 5568;
 constexpr std::uint32_t kMenuLast = 6079;
 constexpr int kMenuBuffer = 2048;
 constexpr std::uint32_t kMenuTotal = 16384;
+
+// The largest image a data file holds: what the 327680-character send buffer carries.
+constexpr std::uint32_t kMaxImageBytes = SendFileReader::kBufferSize / 2;
 
 } // namespace
 
@@ -629,6 +633,10 @@ int LinkEngine::HandleReceivedRecord() {
                 rec.HData().first(std::min<qsizetype>(rec.HData().size(), kMenuBuffer - m_menu.size())));
         st.SetProgress(std::min<std::uint32_t>(oset + static_cast<std::uint32_t>(rec.Dlen()), kMenuTotal));
     } else {
+        // No data file is larger than the send buffer holds; a record reaching beyond that would only
+        // make the file a run of filler lines up to its offset (megabytes from a damaged OSET).
+        if (rec.Oset() + static_cast<std::uint32_t>(rec.Dlen()) > kMaxImageBytes)
+            return kBadOset;
         if (!m_writer.WriteReceivedData(m_firstWrite, m_crosspoint, rec.Dlen(), rec.HData().data(),
                                         rec.Oset(), m_workFile, m_entry.filePath, last)) {
             st.SetStatusLines(1, m_writer.ErrorString(), 0);

@@ -282,6 +282,7 @@ TEST(LinkEngine, recordReceiverRefusalsUseOneRetryThenFail) {
         {"NAK instead of a record twice", {nak, nak}, 320},
         {"unexpected command", {Rec(0, '1', '7'), Rec(1, '5', '7')}, 313},
         {"end at the start", {Rec(0, 'E', '7')}, 318},
+        {"offset beyond any data file", {Rec(0, '1', '7'), Rec(1, '2', '7', "00", 1, 0xFFFF00)}, 308},
         {"nothing after the request", {}, 304},
     };
     for (const auto& c : cases) {
