@@ -146,6 +146,9 @@ TEST(CliOverSerialLine, aPortWithoutPermissionPointsToTheDeviceGroup) {
         for (const char* f : {"home/QDV70LIST.INI", "home/QDV70COMM.INI"})
             ::chmod(QFile::encodeName(e.pc.FilePath(f)).constData(), 0644);
         ::chmod(QFile::encodeName(locked).constData(), 0600);
+        // The build may lie in a folder the unprivileged user cannot enter (a checkout under /root).
+        if (e.Cli({"help"}, wrapper).exitCode != 0)
+            GTEST_SKIP() << "the unprivileged user cannot run qdv70cli from this build folder";
     } else {
         ::chmod(QFile::encodeName(locked).constData(), 0);
     }
