@@ -1,15 +1,8 @@
 // The link engine receiving descriptions or crosspoints from a device that answers the attention with
 // READY and everything else with the next line of the input, in virtual time. The job must end within
 // a bounded number of ticks, and a job that failed must leave the PC's file as it was.
-#include "convert/TmTableRemote.h"
-#include "link/Clock.h"
-#include "link/LinkEngine.h"
-#include "link/StationTables.h"
-#include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
-#include "store/TmFile.h"
-#include "support/LoopbackTransport.h"
-#include "support/TestFolder.h"
+#include "support/EngineRig.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,47 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at = end;
     }
 
-    test::TestFolder pc;
-    ManualClock clock;
-    test::LoopbackTransport line;
-    StatusBlock status;
-    StationTables stations;
-    TmTableRemote resolver;
-    TmFile files{pc.Path()};
-    LinkEngine engine{LinkEngine::Services{clock, line, nullptr, status, stations, resolver, files}};
-    SetupRecord setup;
-    setup.SetBackupDataPath(pc.FilePath(QStringLiteral("backup")));
-    setup.selectLan = true;
-    setup.ipAddress = QStringLiteral("127.0.0.1");
-    setup.remote3Port = 1001;
-    setup.primaryBackupFiles = 0xFF;
-    PortSettings ports;
-    pc.Write(target, kOld);
+    test::EngineRig rig;
+    rig.pc.Write(target, kOld);
+    rig.AnswerWith(std::move(replies));
 
-    line.SetPeer([&](QByteArrayView sent) {
-        if (sent.endsWith(record::FixedRecord(record::Fixed::Attention))) {
-            line.Deliver(record::FixedRecord(record::Fixed::Ready));
-            return;
-        }
-        if (!replies.empty()) {
-            line.Deliver(replies.front());
-            replies.pop_front();
-        }
-    });
-
-    engine.Tick();
-    status.Clear();
-    status.direction = 0;
-    status.jobKind = static_cast<std::uint32_t>(kind);
-    engine.AcceptJob(setup, ports);
-    int ticks = 0;
-    for (; ticks < kMaxTicks && status.busy; ++ticks) {
-        engine.Tick();
-        clock.Advance(10);
-    }
-    if (status.busy)
+    if (!rig.RunJob(0, kind, kMaxTicks))
         std::abort(); // the job never ended
-    if (status.lastError != 0 && pc.Read(target) != kOld)
+    if (rig.status.lastError != 0 && rig.pc.Read(target) != kOld)
         std::abort(); // a failed job replaced the PC's file
     return 0;
 }

@@ -1,12 +1,6 @@
-#include "link/LinkEngine.h"
-#include "convert/TmTableRemote.h"
-#include "link/StationTables.h"
-#include "link/StatusBlock.h"
 #include "sim/SampleDataSet.h"
 #include "sim/SimulatedController.h"
-#include "store/TmFile.h"
-#include "support/LoopbackTransport.h"
-#include "support/TestFolder.h"
+#include "support/EngineRig.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -21,44 +15,13 @@ namespace {
 constexpr int kReceive = 0;
 constexpr int kSend = 1;
 
-// The engine, the files of a PC and a device, and a peer on the far side of an in-memory line, all in
-// virtual time: a tick is 10 ms of a manual clock.
-struct Rig {
-    test::TestFolder pc;
+// The engine rig with a device folder and the checks every test makes of a job's end.
+struct Rig : test::EngineRig {
     test::TestFolder device;
-    ManualClock clock;
-    test::LoopbackTransport line;
-    StatusBlock status;
-    StationTables stations;
-    TmTableRemote resolver;
-    TmFile files{pc.Path()};
-    LinkEngine engine{LinkEngine::Services{clock, line, nullptr, status, stations, resolver, files}};
-    SetupRecord setup;
-    PortSettings ports;
-    int ticks = 0;
-
-    Rig() {
-        setup.SetBackupDataPath(pc.FilePath("backup"));
-        setup.selectLan = true;
-        setup.ipAddress = "127.0.0.1";
-        setup.remote3Port = 1001;
-        setup.primaryBackupFiles = 0xFF;
-        engine.Tick(); // leaves the start state
-    }
 
     // Runs a job to its end (or gives up after `maxTicks`); returns the job's last error.
     int Run(int direction, int kind, int maxTicks = 20000, const std::function<void(int)>& each = {}) {
-        status.Clear();
-        status.direction = static_cast<std::uint32_t>(direction);
-        status.jobKind = static_cast<std::uint32_t>(kind);
-        engine.AcceptJob(setup, ports);
-        for (ticks = 0; ticks < maxTicks && status.busy; ++ticks) {
-            engine.Tick();
-            if (each)
-                each(ticks);
-            clock.Advance(10);
-        }
-        EXPECT_FALSE(status.busy) << "job did not end";
+        EXPECT_TRUE(RunJob(direction, kind, maxTicks, each)) << "job did not end";
         return static_cast<int>(status.lastError);
     }
 
@@ -243,21 +206,7 @@ TEST(LinkEngine, abortSendsEtbAndEndsWith102WithoutError) {
 // A device that answers the attention with READY and every other thing the PC sends with the next of a
 // list of replies.
 struct ScriptedRig : Rig {
-    std::deque<QByteArray> replies;
-    explicit ScriptedRig(std::initializer_list<QByteArray> r) : replies(r) {
-        line.SetPeer([this](QByteArrayView b) {
-            if (b.endsWith(record::FixedRecord(record::Fixed::Attention))) {
-                line.Deliver(record::FixedRecord(record::Fixed::Ready));
-                return;
-            }
-            if (b.size() == 1 && b[0] == record::kEtb)
-                return;
-            if (!replies.empty()) {
-                line.Deliver(replies.front());
-                replies.pop_front();
-            }
-        });
-    }
+    explicit ScriptedRig(std::initializer_list<QByteArray> r) { AnswerWith(r); }
 };
 
 QByteArray Rec(int pn, char cmd, char type, QByteArrayView data = {}, std::uint8_t id = 1,
