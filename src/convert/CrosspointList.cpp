@@ -27,15 +27,8 @@ using Table = std::array<std::array<std::uint16_t, kDestinations + 1>, kLevels +
 std::uint16_t ReadCell(const QByteArray& line, int at) {
     std::uint32_t v = 0;
     for (int i = 0; i < 4 && at + i < line.size(); ++i) {
-        const char c = line[at + i];
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
+        const int d = hex::DigitValue(line[at + i]);
+        if (d < 0)
             break;
         v = (v << 4) | static_cast<std::uint32_t>(d);
     }

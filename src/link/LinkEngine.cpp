@@ -21,7 +21,6 @@ public:
     bool Send(QByteArrayView) override { return false; }
     qint64 Read(char*, qint64) override { return 0; }
     bool HasWorker() const override { return false; }
-    bool IsSerial() const override { return true; }
 };
 
 // Catalogue codes the engine reports.

@@ -59,7 +59,6 @@ public:
     void Shutdown();
 
     int TickStateNow() const { return m_tick.load(); }
-    bool JobPending() const { return m_jobPending.load(); }
     // The station menu text received by the last station menu job.
     QByteArray MenuBuffer() const { return m_menu; }
 

@@ -49,7 +49,6 @@ public:
     qint64 Read(char* dst, qint64 max) override { return ReadBytes(dst, max); }
     void ClearErrors() override;
     bool HasWorker() const override { return m_worker.joinable(); }
-    bool IsSerial() const override { return true; }
     QString LastErrorText() const override;
 
     // Opens `device` and sets it up for the line; the descriptor, or -1 with the reason in `error`

@@ -37,7 +37,6 @@ public:
     virtual void ClearErrors() {}
     // False when a serial port has no worker to read it.
     virtual bool HasWorker() const { return true; }
-    virtual bool IsSerial() const { return false; }
     // The reason of the last failure, for the user ("%s(%d:%s)" style); empty when there is none.
     virtual QString LastErrorText() const { return {}; }
 

@@ -1,5 +1,9 @@
 #include "store/DataFileSet.h"
 
+#include "store/HexText.h"
+
+#include <algorithm>
+
 #include <array>
 
 namespace qdv {
@@ -29,7 +33,9 @@ constexpr DataFileEntry kNone{};
 
 } // namespace
 
-bool DataFileEntry::HasFile() const { return fileSize > 0; }
+bool DataFileEntry::HasFile() const {
+    return fileSize > 0;
+}
 
 namespace datafiles {
 
@@ -40,13 +46,7 @@ const DataFileEntry& Entry(int code) {
 }
 
 int CodeOfCharacter(char c) {
-    if (c >= '1' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return 0;
+    return std::max(0, hex::DigitValue(c));
 }
 
 std::uint8_t PrimaryDoneBit(int code) {
@@ -63,9 +63,13 @@ QString FileName(int code, int station) {
     return QString::fromLatin1(Entry(code).name);
 }
 
-QString AliasFileName(int k) { return QStringLiteral("ZEBU_ALS%1.DAU").arg(k); }
+QString AliasFileName(int k) {
+    return QStringLiteral("ZEBU_ALS%1.DAU").arg(k);
+}
 
-QString StationFolderName(int station) { return QStringLiteral("ZEBU_%1").arg(station, 3, 10, QLatin1Char('0')); }
+QString StationFolderName(int station) {
+    return QStringLiteral("ZEBU_%1").arg(station, 3, 10, QLatin1Char('0'));
+}
 
 } // namespace datafiles
 } // namespace qdv

@@ -41,6 +41,20 @@ constexpr void PutField(char* out, std::uint32_t v, int chars) {
     }
 }
 
-constexpr bool IsStrictDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+// Value of a hexadecimal digit of either case, -1 for any other character (where a strict reading is
+// wanted: a data type character, a number read as strtol reads it).
+constexpr int DigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+constexpr bool IsStrictDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
 
 } // namespace qdv::hex

@@ -32,7 +32,6 @@ public:
     // Closes and deletes the working copy of an unfinished transfer.
     void Abort();
 
-    bool IsOpen() const { return m_file.isOpen(); }
     // Bytes of the image written so far.
     qint64 ByteCount() const { return m_count; }
     // Size of the working copy (or of the completed file) in characters.

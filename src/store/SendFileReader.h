@@ -20,13 +20,10 @@ public:
     bool HasMore() const { return m_next < m_chunks; }
     // Characters of data in the file, line ends left out.
     qint64 DataChars() const { return m_data.size(); }
-    // Index of the chunk NextChunk returns next.
-    int NextIndex() const { return m_next; }
     // The next chunk; empty when none is left.
     QByteArrayView NextChunk();
     // Chunk i (0-based) without moving the read position.
     QByteArrayView Chunk(int i) const;
-    void Rewind() { m_next = 0; }
 
 private:
     QByteArray m_data;
