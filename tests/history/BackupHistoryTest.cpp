@@ -1,0 +1,160 @@
+#include "history/BackupHistory.h"
+#include "history/GitHandle.h"
+#include "history/HistoryRepository.h"
+#include "support/TestFolder.h"
+
+#include <git2.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+namespace qdv::history {
+namespace {
+
+using Outcome = SnapshotResult::Outcome;
+using test::TestFolder;
+
+const QByteArray kStd = QByteArray(256, 'A') + "\r\n" + QByteArray(256, '0') + "\r\n";
+
+std::vector<SnapshotInfo> LogOf(const QString& folder) {
+    HistoryRepository::OpenState state{};
+    QString error;
+    auto repo = HistoryRepository::Open(folder, false, &state, &error);
+    std::vector<SnapshotInfo> log;
+    if (repo) {
+        EXPECT_TRUE(repo->Log(0, &log, &error)) << error.toStdString();
+    }
+    return log;
+}
+
+// A repository that libgit2 makes the usual way, as a user or another tool would.
+void InitPlainRepository(const QString& path, bool bare) {
+    EnsureGitLibrary();
+    git_repository* repo = nullptr;
+    ASSERT_EQ(git_repository_init(&repo, QFile::encodeName(path).constData(), bare ? 1 : 0), 0);
+    git_repository_free(repo);
+}
+
+TEST(BackupHistory, commitsOnlyChangesAndKeepsWorkingFilesOut) {
+    TestFolder d;
+    d.Write("Primary/ZEBU_STD.DAU", kStd);
+    d.Write("Primary/ZEBU_STD.BAK", "half");
+    d.Write("XPoint/ZEBU_XPT.MKE", "list");
+    d.Write("Name/ZEBU_NME.DAU.a1B2c3", "temporary");
+
+    const SnapshotResult first =
+        BackupHistory::Snapshot(d.Path(), "Plant A", "Receive Primary", {"ZEBU_GPH.DAU"}, {});
+    ASSERT_EQ(first.outcome, Outcome::Committed) << first.notice.toStdString();
+    EXPECT_TRUE(first.Ok());
+    EXPECT_EQ(BackupHistory::Snapshot(d.Path(), "Plant A", "Receive Primary", {}, {}).outcome,
+              Outcome::Unchanged);
+
+    d.Write("Name/ZEBU_NME.DAU", "names\r\n");
+    QFile::remove(d.FilePath("Primary/ZEBU_STD.DAU"));
+    ASSERT_EQ(BackupHistory::Snapshot(d.Path(), "Plant A", "Import descriptions", {}, {}).outcome,
+              Outcome::Committed);
+
+    const auto log = LogOf(d.Path());
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].job, "Import descriptions");
+    EXPECT_EQ(log[0].changedFiles, QStringList({"Name/ZEBU_NME.DAU", "Primary/ZEBU_STD.DAU"}));
+    EXPECT_EQ(log[1].id, first.commitId);
+    EXPECT_EQ(log[1].setup, "Plant A");
+    EXPECT_EQ(log[1].failedFiles, QStringList({"ZEBU_GPH.DAU"}));
+    EXPECT_EQ(log[1].changedFiles, QStringList({"Primary/ZEBU_STD.DAU"}));
+    EXPECT_TRUE(log[0].id.startsWith(log[0].shortId));
+}
+
+TEST(BackupHistory, keepsCrLfBytesAsTheyAre) {
+    TestFolder d;
+    const QByteArray bytes = kStd + "\n\r\r\n" + QByteArray(3, '\0');
+    d.Write("Primary/ZEBU_IDX.DAU", bytes);
+    const SnapshotResult r = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
+    ASSERT_EQ(r.outcome, Outcome::Committed);
+
+    HistoryRepository::OpenState state{};
+    QString error;
+    auto repo = HistoryRepository::Open(d.Path(), false, &state, &error);
+    ASSERT_TRUE(repo);
+    QList<FileChange> files;
+    ASSERT_TRUE(repo->Files(r.commitId, &files, &error));
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0].newData, bytes);
+}
+
+TEST(BackupHistory, emptyOrMissingFolderCommitsNothing) {
+    TestFolder d;
+    EXPECT_EQ(BackupHistory::Snapshot(d.Path() + "/none", "S", "Receive", {}, {}).outcome, Outcome::Off);
+    EXPECT_EQ(BackupHistory::Snapshot(d.Path(), "S", "Receive", {}, {}).outcome, Outcome::Unchanged);
+    EXPECT_TRUE(LogOf(d.Path()).empty());
+}
+
+TEST(BackupHistory, foreignRepositoryIsLeftAloneAndSaidOnce) {
+    TestFolder d;
+    InitPlainRepository(d.Path(), false);
+    d.Write("Primary/ZEBU_STD.DAU", kStd);
+    const QByteArray configBefore = d.Read(".git/config");
+
+    const SnapshotResult first = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
+    EXPECT_EQ(first.outcome, Outcome::Off);
+    EXPECT_TRUE(first.notice.contains("left alone"));
+    const SnapshotResult second = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
+    EXPECT_EQ(second.outcome, Outcome::Off);
+    EXPECT_TRUE(second.notice.isEmpty());
+
+    EXPECT_EQ(d.Read(".git/config"), configBefore);
+    EXPECT_FALSE(d.Exists(".git/index"));
+    HistoryRepository::OpenState state{};
+    QString error;
+    EXPECT_FALSE(HistoryRepository::Open(d.Path(), true, &state, &error));
+    EXPECT_EQ(state, HistoryRepository::OpenState::Foreign);
+}
+
+TEST(BackupHistory, folderInsideAnotherRepositoryGetsItsOwnHistory) {
+    TestFolder d;
+    InitPlainRepository(d.Path(), false);
+    d.Write("backup/Primary/ZEBU_STD.DAU", kStd);
+    ASSERT_EQ(BackupHistory::Snapshot(d.FilePath("backup"), "S", "Receive", {}, {}).outcome,
+              Outcome::Committed);
+    EXPECT_TRUE(d.Exists("backup/.git/HEAD"));
+    EXPECT_FALSE(d.Exists(".git/index"));
+}
+
+TEST(BackupHistory, pushesToBareRemoteAndRetriesAfterFailure) {
+    TestFolder d;
+    d.Write("plant/Primary/ZEBU_STD.DAU", kStd);
+    const HistoryOptions options{d.FilePath("remote.git")};
+
+    // The remote does not exist yet: the snapshot stands, the push is owed.
+    const SnapshotResult failed =
+        BackupHistory::Snapshot(d.FilePath("plant"), "Plant A/1", "Receive", {}, options);
+    EXPECT_EQ(failed.outcome, Outcome::Committed);
+    EXPECT_FALSE(failed.pushError.isEmpty());
+
+    InitPlainRepository(d.FilePath("remote.git"), true);
+    const SnapshotResult retried =
+        BackupHistory::Snapshot(d.FilePath("plant"), "Plant A/1", "Receive", {}, options);
+    EXPECT_EQ(retried.outcome, Outcome::Unchanged);
+    EXPECT_TRUE(retried.pushError.isEmpty()) << retried.pushError.toStdString();
+
+    git_repository* remote = nullptr;
+    ASSERT_EQ(git_repository_open(&remote, QFile::encodeName(d.FilePath("remote.git")).constData()), 0);
+    git_oid id{};
+    EXPECT_EQ(git_reference_name_to_id(&id, remote, "refs/heads/Plant-A-1"), 0);
+    char hex[GIT_OID_HEXSZ + 1] = {};
+    git_oid_tostr(hex, sizeof hex, &id);
+    EXPECT_EQ(QString::fromLatin1(hex), failed.commitId);
+    git_repository_free(remote);
+}
+
+TEST(BackupHistory, safeBranchNames) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Studio 1", "Studio-1"}, {"../x..y", "x.y"}, {"a.lock", "a"}, {"", "setup"},
+        {"局", "setup"},          {"-.", "setup"},
+    };
+    for (const auto& [name, branch] : cases)
+        EXPECT_EQ(HistoryRepository::SafeBranchName(QString::fromUtf8(name)), branch) << name;
+}
+
+} // namespace
+} // namespace qdv::history
