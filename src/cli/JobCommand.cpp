@@ -1,7 +1,7 @@
 #include "cli/JobCommand.h"
 
 #include "app/JobReport.h"
-#include "app/MessageCatalogue.h"
+#include "base/MessageCatalogue.h"
 #include "app/TtskCtrl.h"
 #include "cli/CliContext.h"
 #include "convert/TmTableRemote.h"

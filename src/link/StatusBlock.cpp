@@ -1,6 +1,6 @@
 #include "link/StatusBlock.h"
 
-#include "app/MessageCatalogue.h"
+#include "base/MessageCatalogue.h"
 
 namespace qdv {
 

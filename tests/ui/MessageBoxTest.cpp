@@ -1,5 +1,5 @@
 #include "MainWindowFixture.h"
-#include "app/MessageCatalogue.h"
+#include "base/MessageCatalogue.h"
 
 #include <QAbstractButton>
 #include <QApplication>

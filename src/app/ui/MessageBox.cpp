@@ -1,6 +1,6 @@
 #include "app/ui/MessageBox.h"
 
-#include "app/MessageCatalogue.h"
+#include "base/MessageCatalogue.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #include "app/ui/TfrmMain.h"
 
 #include "app/JobReport.h"
-#include "app/MessageCatalogue.h"
+#include "base/MessageCatalogue.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TAboutDlg.h"
 #include "app/ui/TPanelButton.h"

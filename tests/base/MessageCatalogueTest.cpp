@@ -1,4 +1,4 @@
-#include "app/MessageCatalogue.h"
+#include "base/MessageCatalogue.h"
 
 #include <gtest/gtest.h>
 
