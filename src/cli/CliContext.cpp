@@ -2,35 +2,25 @@
 
 #include "app/HomeFolder.h"
 
-#include <cstdio>
+#include <QCommandLineParser>
 
 namespace qdv::cli {
 
 bool CliContext::ParseOptions(QStringList& args, QString* error) {
-    while (!args.isEmpty() && args.front().startsWith(QLatin1String("--"))) {
-        const QString opt = args.takeFirst();
-        QString* target = nullptr;
-        QString value;
-        const qsizetype eq = opt.indexOf(QLatin1Char('='));
-        const QString name = eq < 0 ? opt : opt.left(eq);
-        if (name == QLatin1String("--home"))
-            target = &m_homeOption;
-        else if (name == QLatin1String("--setup"))
-            target = &m_setupOption;
-        else {
-            *error = QStringLiteral("unknown option %1").arg(opt);
-            return false;
-        }
-        if (eq >= 0)
-            value = opt.mid(eq + 1);
-        else if (!args.isEmpty())
-            value = args.takeFirst();
-        else {
-            *error = QStringLiteral("%1 needs a value").arg(name);
-            return false;
-        }
-        *target = value;
+    // Global options stand before the command; everything from the command on is the command's own.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption home(QStringLiteral("home"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption setup(QStringLiteral("setup"), QString(), QStringLiteral("NAME|NUMBER"));
+    parser.addOptions({home, setup});
+    if (!parser.parse(QStringList{QStringLiteral("qdv70cli")} + args)) {
+        *error = parser.errorText();
+        return false;
     }
+    m_homeOption = parser.value(home);
+    m_setupOption = parser.value(setup);
+    args = parser.positionalArguments();
     return true;
 }
 
@@ -39,7 +29,7 @@ void CliContext::Load() {
     m_file = std::make_unique<TmFile>(m_home);
     QString error;
     if (!m_file->CreateProgramFolders(&error))
-        std::fprintf(stderr, "qdv70cli: %s\n", qPrintable(error));
+        m_err << "qdv70cli: " << error << '\n';
     m_file->LoadPortSettings(m_ports);
     m_file->LoadSetupList(*m_setups, MenuFont());
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 #include <memory>
 
 namespace qdv::cli {
@@ -21,11 +22,17 @@ enum ExitStatus : int {
 // the command line chose.
 class CliContext {
 public:
+    // Results go to `out`, messages to `err` (stdout and stderr in the tool, strings in tests).
+    CliContext(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
+
     // Parses the global options (--home DIR, --setup NAME|NUMBER) off the front of `args`, which keeps
     // the command and its words. False on a malformed option, with `error` set.
     bool ParseOptions(QStringList& args, QString* error);
     // Loads the settings of the home folder.
     void Load();
+
+    QTextStream& Out() { return m_out; }
+    QTextStream& Err() { return m_err; }
 
     const QString& Home() const { return m_home; }
     TmFile& File() { return *m_file; }
@@ -37,6 +44,8 @@ public:
     int ChosenSetupIndex(QString* error) const;
 
 private:
+    QTextStream& m_out;
+    QTextStream& m_err;
     QString m_homeOption;
     QString m_setupOption;
     QString m_home;

@@ -1,8 +1,8 @@
 #include "cli/JobCommand.h"
 
 #include "app/JobReport.h"
-#include "base/MessageCatalogue.h"
 #include "app/TtskCtrl.h"
+#include "base/MessageCatalogue.h"
 #include "cli/CliContext.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"

@@ -1,11 +1,11 @@
 #include "app/ui/TfrmMain.h"
 
 #include "app/JobReport.h"
-#include "base/MessageCatalogue.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TAboutDlg.h"
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
+#include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"

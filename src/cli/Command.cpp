@@ -1,0 +1,104 @@
+#include "cli/Command.h"
+
+#include "cli/CliContext.h"
+
+namespace qdv::cli {
+
+namespace {
+
+const QString kGlobalUsage = QStringLiteral("qdv70cli [--home DIR] [--setup NAME|NUMBER] ");
+
+// Left column of the help texts, padded so that the descriptions line up.
+QString Column(const QString& text) {
+    constexpr int kWidth = 28;
+    QString line = QStringLiteral("  ") + text;
+    if (line.size() < kWidth)
+        return line.leftJustified(kWidth);
+    return line + QStringLiteral("\n") + QString(kWidth, QLatin1Char(' '));
+}
+
+} // namespace
+
+Command::Command(QString name, QString description)
+    : m_name(std::move(name)), m_description(std::move(description)) {}
+
+Command::~Command() = default;
+
+QString Command::Path() const {
+    return m_group != nullptr ? m_group->Path() + QLatin1Char(' ') + m_name : m_name;
+}
+
+void Command::AddArgument(const QString& name, const QString& description, const QString& syntax) {
+    m_arguments.append({name, description, syntax.isEmpty() ? name : syntax});
+}
+
+void Command::AddOptionalArgument(const QString& name, const QString& description, const QString& syntax) {
+    m_optionalArguments.append({name, description, syntax.isEmpty() ? name : syntax});
+}
+
+QString Command::UsageLine() const {
+    QString line = QStringLiteral("usage: ") + kGlobalUsage + Path();
+    if (!m_options.isEmpty())
+        line += QStringLiteral(" [options]");
+    for (const Argument& a : m_arguments)
+        line += QLatin1Char(' ') + a.syntax;
+    for (const Argument& a : m_optionalArguments)
+        line += QStringLiteral(" [") + a.syntax + QLatin1Char(']');
+    if (!m_moreSyntax.isEmpty())
+        line += QLatin1Char(' ') + m_moreSyntax;
+    return line;
+}
+
+QString Command::HelpText() const {
+    QString text = UsageLine() + QStringLiteral("\n\n") + m_description + QLatin1Char('\n');
+    if (!m_arguments.isEmpty() || !m_optionalArguments.isEmpty()) {
+        text += QStringLiteral("\narguments:\n");
+        for (const QList<Argument>* list : {&m_arguments, &m_optionalArguments}) {
+            for (const Argument& a : *list)
+                text += Column(a.syntax) + a.description + QLatin1Char('\n');
+        }
+    }
+    text += QStringLiteral("\noptions:\n");
+    for (const QCommandLineOption& o : m_options) {
+        QStringList names;
+        for (const QString& n : o.names())
+            names << (n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n;
+        QString left = names.join(QStringLiteral(", "));
+        if (!o.valueName().isEmpty())
+            left += QLatin1Char(' ') + o.valueName();
+        text += Column(left) + o.description() + QLatin1Char('\n');
+    }
+    text += Column(QStringLiteral("-h, --help")) + QStringLiteral("show this help\n");
+    return text;
+}
+
+int Command::UsageError(CliContext& ctx, const QString& message) const {
+    ctx.Err() << "qdv70cli: " << message << '\n' << UsageLine() << '\n';
+    ctx.Err().flush();
+    return kExitUsage;
+}
+
+std::optional<int> Command::Parse(CliContext& ctx, const QStringList& arguments,
+                                  QCommandLineParser& parser) const {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(m_options);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(help);
+    if (!parser.parse(arguments))
+        return UsageError(ctx, parser.errorText());
+    if (parser.isSet(help)) {
+        ctx.Out() << HelpText();
+        ctx.Out().flush();
+        return kExitOk;
+    }
+    const qsizetype count = parser.positionalArguments().size();
+    if (count < m_arguments.size())
+        return UsageError(ctx, QStringLiteral("missing %1").arg(m_arguments[count].syntax));
+    if (m_moreSyntax.isEmpty() && count > m_arguments.size() + m_optionalArguments.size())
+        return UsageError(
+            ctx, QStringLiteral("unexpected argument: %1")
+                     .arg(parser.positionalArguments()[m_arguments.size() + m_optionalArguments.size()]));
+    return std::nullopt;
+}
+
+} // namespace qdv::cli

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace qdv::cli {
+
+class CliContext;
+
+// One subcommand of qdv70cli: its name, a one-line description, its options and arguments, and
+// Execute. Each command parses its own words with a QCommandLineParser of its own, so that
+// `qdv70cli COMMAND --help` shows the help of that command alone, and `qdv70cli help` lists them all.
+class Command {
+public:
+    Command(QString name, QString description);
+    virtual ~Command();
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    const QString& Name() const { return m_name; }
+    const QString& Description() const { return m_description; }
+    // The words that call the command: its name, after its group's name for a verb ("setups add").
+    QString Path() const;
+    // Usage line, description, arguments and options, as `--help` prints them.
+    virtual QString HelpText() const;
+
+    // Runs the command. `arguments` are the command's words, its own name first (as in argv).
+    virtual int Execute(CliContext& ctx, const QStringList& arguments) = 0;
+
+protected:
+    void AddOption(const QCommandLineOption& option) { m_options.append(option); }
+    // A positional argument; `syntax` is how the usage line shows it (the name when empty).
+    void AddArgument(const QString& name, const QString& description, const QString& syntax = {});
+    void AddOptionalArgument(const QString& name, const QString& description, const QString& syntax = {});
+    // Any number of further words after the declared arguments.
+    void AllowMoreArguments(const QString& syntax) { m_moreSyntax = syntax; }
+
+    // Parses `arguments` into `parser` with the command's options. Empty to go on; else the exit
+    // status to end with: 0 after `--help` printed the help, 2 after a usage error was printed.
+    std::optional<int> Parse(CliContext& ctx, const QStringList& arguments, QCommandLineParser& parser) const;
+    // Prints `message` and the usage line on stderr; returns the usage-error exit status.
+    int UsageError(CliContext& ctx, const QString& message) const;
+    QString UsageLine() const;
+
+private:
+    friend class CommandGroup;
+
+    struct Argument {
+        QString name;
+        QString description;
+        QString syntax;
+    };
+
+    QString m_name;
+    QString m_description;
+    const Command* m_group = nullptr;
+    QList<QCommandLineOption> m_options;
+    QList<Argument> m_arguments;
+    QList<Argument> m_optionalArguments;
+    QString m_moreSyntax;
+};
+
+} // namespace qdv::cli

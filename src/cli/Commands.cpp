@@ -1,0 +1,40 @@
+#include "cli/Commands.h"
+
+#include "cli/Export.h"
+#include "cli/Help.h"
+#include "cli/Import.h"
+#include "cli/Receive.h"
+#include "cli/Send.h"
+#include "cli/Setups.h"
+
+namespace qdv::cli {
+
+namespace {
+
+std::vector<std::unique_ptr<Command>> MakeCommands() {
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<Setups>());
+    commands.push_back(std::make_unique<Receive>());
+    commands.push_back(std::make_unique<Send>());
+    commands.push_back(std::make_unique<Export>());
+    commands.push_back(std::make_unique<Import>());
+    commands.push_back(std::make_unique<Help>());
+    return commands;
+}
+
+} // namespace
+
+const std::vector<std::unique_ptr<Command>>& AllCommands() {
+    static const std::vector<std::unique_ptr<Command>> commands = MakeCommands();
+    return commands;
+}
+
+Command* FindCommand(const QString& name) {
+    for (const auto& c : AllCommands()) {
+        if (c->Name() == name)
+            return c.get();
+    }
+    return nullptr;
+}
+
+} // namespace qdv::cli
