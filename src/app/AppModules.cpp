@@ -1,10 +1,13 @@
 #include "app/AppModules.h"
 
+#include "history/BackupHistory.h"
+
 namespace qdv {
 
 AppModules::AppModules(const QString& homeFolder, const MenuFont& menuFont)
     : m_files(homeFolder), m_table(m_files, menuFont) {
     m_files.CreateProgramFolders(nullptr);
+    history::BackupHistory::Configure(history::BackupHistory::ReadOptions(m_files));
 }
 
 AppModules::~AppModules() {

@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 
 #include "app/HomeFolder.h"
+#include "history/BackupHistory.h"
 
 #include <QCommandLineParser>
 
@@ -32,6 +33,7 @@ void CliContext::Load() {
         m_err << "qdv70cli: " << error << '\n';
     m_file->LoadPortSettings(m_ports);
     m_file->LoadSetupList(*m_setups, MenuFont());
+    history::BackupHistory::Configure(history::BackupHistory::ReadOptions(*m_file));
 }
 
 int CliContext::ChosenSetupIndex(QString* error) const {

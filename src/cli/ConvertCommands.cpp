@@ -1,6 +1,7 @@
 #include "cli/ConvertCommands.h"
 
 #include "cli/CliContext.h"
+#include "cli/HistoryNotice.h"
 #include "convert/ConversionTables.h"
 
 #include <QFileInfo>
@@ -134,8 +135,14 @@ int Run(bool import, const SetupRecord& setup, const QStringList& words, QTextSt
     const auto t = std::make_unique<ConversionTables>();
     if (!import)
         return ExportText(*t, setup, subject, file, out, err);
-    return subject == Subject::Description ? ImportDescriptions(*t, setup, file, out, err)
-                                           : ImportCrosspoints(*t, setup, file, out, err);
+    const bool names = subject == Subject::Description;
+    const int result =
+        names ? ImportDescriptions(*t, setup, file, out, err) : ImportCrosspoints(*t, setup, file, out, err);
+    ReportSnapshot(history::BackupHistory::Snapshot(setup.backupDataPath, setup.name,
+                                                    names ? QStringLiteral("Import descriptions")
+                                                          : QStringLiteral("Import crosspoints")),
+                   err);
+    return result;
 }
 
 } // namespace

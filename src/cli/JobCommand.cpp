@@ -1,9 +1,11 @@
 #include "cli/JobCommand.h"
 
 #include "app/JobReport.h"
+#include "app/JobSnapshot.h"
 #include "app/TtskCtrl.h"
 #include "base/MessageCatalogue.h"
 #include "cli/CliContext.h"
+#include "cli/HistoryNotice.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
@@ -199,6 +201,7 @@ int RunJob(CliContext& ctx, bool send, const QStringList& words, QTextStream& ou
             err << PermissionHint(ports.SerialDevicePath(setup.comPort)) << '\n';
         if (!report.missing.isEmpty())
             err << report.ListText() << '\n';
+        ReportSnapshot(JobSnapshot::AfterJob(status, setup, report), err);
         err.flush();
         QCoreApplication::exit(cancelled ? kExitAborted : report.Success() ? kExitOk : kExitFailed);
     });

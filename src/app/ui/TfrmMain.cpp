@@ -1,12 +1,14 @@
 #include "app/ui/TfrmMain.h"
 
 #include "app/JobReport.h"
+#include "app/JobSnapshot.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TAboutDlg.h"
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
 #include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
+#include "history/ui/THistoryDlg.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
 #include "store/PathNoCase.h"
@@ -209,6 +211,7 @@ void TfrmMain::BuildMenus() {
     m_mnuSetup = menuBar()->addMenu(QStringLiteral("Setup(&S)"));
     m_mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
     m_mnuSetup->addAction(QStringLiteral("&Setup..."), this, &TfrmMain::mnu_Setup_SetupClick);
+    m_mnuSetup->addAction(QStringLiteral("&History..."), this, &TfrmMain::mnu_Setup_HistoryClick);
     m_mnuSetup->addAction(QStringLiteral("&Exit"), this, &TfrmMain::close);
     m_mnuHelp = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -430,6 +433,14 @@ void TfrmMain::mnu_Setup_SetupClick() {
     SetupChanged();
 }
 
+void TfrmMain::mnu_Setup_HistoryClick() {
+    const SetupRecord* setup = Current();
+    if (setup == nullptr)
+        return;
+    THistoryDlg dialog(setup->name, setup->backupDataPath, this);
+    dialog.exec();
+}
+
 void TfrmMain::mnu_Help_HelpClick() {
     const QString help =
         JoinNoCase(JoinNoCase(m_table.Files().HomeFolder(), QStringLiteral("HELP")),
@@ -517,6 +528,11 @@ void TfrmMain::ReportFinishedJob() {
         ShowMessageText(this, report.ListText(), DialogType::Warning, kButtonOk);
     if (report.errorCode != 0)
         ShowMessage(this, report.errorCode, DialogType::Warning, kButtonOk);
+    // The history never fails a job: what it has to say goes to the status bar.
+    const history::SnapshotResult snapshot =
+        JobSnapshot::AfterJob(m_status, setup ? *setup : SetupRecord(), report);
+    if (!snapshot.notice.isEmpty() || !snapshot.pushError.isEmpty())
+        m_stbMsg->setText(snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice);
     m_phase = 0;
     EnableButtons(true);
 }

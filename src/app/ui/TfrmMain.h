@@ -49,6 +49,7 @@ public:
     void btnCancelClick();
     void btnExitClick();
     void mnu_Setup_SetupClick();
+    void mnu_Setup_HistoryClick();
     void mnu_Help_HelpClick();
     void AboutClick();
     void timMainTimer();

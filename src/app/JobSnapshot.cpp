@@ -1,0 +1,52 @@
+#include "app/JobSnapshot.h"
+
+#include "link/StatusBlock.h"
+#include "link/TransferJobs.h"
+#include "store/DataFileSet.h"
+
+namespace qdv {
+
+QString JobSnapshot::JobName(int direction, int kind) {
+    static const char* const kNames[kJobKinds] = {"Primary",
+                                                  "Description",
+                                                  "Crosspoint",
+                                                  "Secondary",
+                                                  "Description to Secondary",
+                                                  "Alias to Secondary",
+                                                  "Station menu"};
+    const QString what =
+        kind >= 0 && kind < kJobKinds ? QLatin1String(kNames[kind]) : QStringLiteral("job %1").arg(kind);
+    return (direction == 0 ? QStringLiteral("Receive ") : QStringLiteral("Send ")) + what;
+}
+
+QStringList JobSnapshot::FailedFiles(const StatusBlock& status, const SetupRecord& setup,
+                                     const JobReport& report) {
+    QStringList failed = report.missing;
+    if (report.errorCode == 0)
+        return failed;
+    const int kind = static_cast<int>(status.jobKind.load());
+    if (kind == kJobDescription)
+        failed << datafiles::FileName(datafiles::kNme);
+    else if (kind == kJobCrosspoint)
+        failed << datafiles::FileName(datafiles::kXpt);
+    else if (kind == kJobPrimary) {
+        const std::uint32_t done = status.primaryDoneMask;
+        for (int i = 0; i < datafiles::kPrimaryCount; ++i) {
+            if ((setup.primaryBackupFiles & (1 << i)) && !(done & (1u << i)))
+                failed << datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]));
+        }
+    }
+    failed.removeDuplicates();
+    return failed;
+}
+
+history::SnapshotResult JobSnapshot::AfterJob(const StatusBlock& status, const SetupRecord& setup,
+                                              const JobReport& report) {
+    if (status.direction != 0 || setup.backupDataPath.isEmpty())
+        return {};
+    return history::BackupHistory::Snapshot(setup.backupDataPath, setup.name,
+                                            JobName(0, static_cast<int>(status.jobKind.load())),
+                                            FailedFiles(status, setup, report));
+}
+
+} // namespace qdv

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/JobReport.h"
+#include "history/BackupHistory.h"
+#include "store/SetupRecord.h"
+
+#include <QStringList>
+
+namespace qdv {
+
+class StatusBlock;
+
+// The history's side of a finished job: what to call it and which files it could not store.
+class JobSnapshot {
+public:
+    // "Receive Primary", "Receive Description", ...; direction 0 receive, 1 send.
+    static QString JobName(int direction, int kind);
+
+    // Files a receive job did not store: those of the report's list and, after a failure, the file of a
+    // Description or Crosspoint job or the Primary files not marked done.
+    static QStringList FailedFiles(const StatusBlock& status, const SetupRecord& setup,
+                                   const JobReport& report);
+
+    // After a receive job of any kind: snapshots the setup's backup folder when the job changed it.
+    // Sends change nothing and are not recorded (the result is then Unchanged).
+    static history::SnapshotResult AfterJob(const StatusBlock& status, const SetupRecord& setup,
+                                            const JobReport& report);
+};
+
+} // namespace qdv
