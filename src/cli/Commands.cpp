@@ -1,11 +1,15 @@
 #include "cli/Commands.h"
 
+#include "cli/Diff.h"
 #include "cli/Export.h"
 #include "cli/Help.h"
+#include "cli/History.h"
 #include "cli/Import.h"
 #include "cli/Receive.h"
+#include "cli/Restore.h"
 #include "cli/Send.h"
 #include "cli/Setups.h"
+#include "cli/Verify.h"
 
 namespace qdv::cli {
 
@@ -18,6 +22,10 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(std::make_unique<Send>());
     commands.push_back(std::make_unique<Export>());
     commands.push_back(std::make_unique<Import>());
+    commands.push_back(std::make_unique<History>());
+    commands.push_back(std::make_unique<Diff>());
+    commands.push_back(std::make_unique<Restore>());
+    commands.push_back(std::make_unique<Verify>());
     commands.push_back(std::make_unique<Help>());
     return commands;
 }

@@ -1,0 +1,34 @@
+#include "cli/Diff.h"
+
+#include "cli/CliContext.h"
+#include "cli/HistoryOutput.h"
+
+namespace qdv::cli {
+
+Diff::Diff()
+    : Command(
+          QStringLiteral("diff"),
+          QStringLiteral("Show what changed between two snapshots, one line per description, alias, route, "
+                         "label or setting (by default the last two snapshots).")) {
+    AddOptionalArgument(QStringLiteral("OLD"),
+                        QStringLiteral("the older snapshot (id, id prefix or HEAD~n)"));
+    AddOptionalArgument(QStringLiteral("NEW"),
+                        QStringLiteral("the newer snapshot, or \"working\" for the folder as it is now; the "
+                                       "last snapshot when left out"));
+    AddOption({QStringLiteral("json"), QStringLiteral("Print the changes as JSON objects.")});
+}
+
+int Diff::Execute(CliContext& ctx, const QStringList& arguments) {
+    QCommandLineParser parser;
+    if (const auto done = Parse(ctx, arguments, parser))
+        return *done;
+    const QStringList words = parser.positionalArguments();
+    QString error;
+    const SetupRecord* setup = ctx.ChosenSetup(&error);
+    if (setup == nullptr)
+        return UsageError(ctx, error);
+    return HistoryOutput::Diff(setup->backupDataPath, words.value(0), words.value(1),
+                               parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+}
+
+} // namespace qdv::cli

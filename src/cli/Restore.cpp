@@ -1,0 +1,45 @@
+#include "cli/Restore.h"
+
+#include "cli/CliContext.h"
+#include "cli/HistoryOutput.h"
+
+namespace qdv::cli {
+
+Restore::Restore()
+    : Command(
+          QStringLiteral("restore"),
+          QStringLiteral("Write the files of an older snapshot into the backup folder (each replaced whole) "
+                         "and record that as a new snapshot. Nothing is sent: run a Send job for that.")) {
+    AddArgument(QStringLiteral("SNAPSHOT"),
+                QStringLiteral("the snapshot to restore (id, id prefix or HEAD~n)"));
+    AddOption({QStringLiteral("files"),
+               QStringLiteral("Restore only these files (paths or names, comma-separated or repeated)."),
+               QStringLiteral("FILES")});
+    AddOption({QStringLiteral("json"), QStringLiteral("Print what was restored as a JSON object.")});
+    AllowMoreArguments(QStringLiteral("[FILE...]"));
+}
+
+int Restore::Execute(CliContext& ctx, const QStringList& arguments) {
+    QCommandLineParser parser;
+    if (const auto done = Parse(ctx, arguments, parser))
+        return *done;
+    QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
+        return UsageError(ctx, QStringLiteral("restore takes a snapshot"));
+    const QString snapshot = words.takeFirst();
+    // Files after --files may be listed with commas or as further words.
+    QStringList files;
+    for (const QString& v : parser.values(QStringLiteral("files")))
+        files += v.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (!words.isEmpty() && !parser.isSet(QStringLiteral("files")))
+        return UsageError(ctx, QStringLiteral("name the files to restore with --files"));
+    files += words;
+    QString error;
+    const SetupRecord* setup = ctx.ChosenSetup(&error);
+    if (setup == nullptr)
+        return UsageError(ctx, error);
+    return HistoryOutput::Restore(setup->backupDataPath, setup->name, snapshot, files,
+                                  parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+}
+
+} // namespace qdv::cli

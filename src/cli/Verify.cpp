@@ -1,0 +1,28 @@
+#include "cli/Verify.h"
+
+#include "cli/CliContext.h"
+#include "cli/HistoryOutput.h"
+
+namespace qdv::cli {
+
+Verify::Verify()
+    : Command(QStringLiteral("verify"),
+              QStringLiteral("Check every data file of the backup folder against the last snapshot and its "
+                             "expected size; report files changed outside the program, missing, or of the "
+                             "wrong size. Exit 0 when clean, 1 otherwise.")) {
+    AddOption({QStringLiteral("json"), QStringLiteral("Print the result as a JSON object.")});
+}
+
+int Verify::Execute(CliContext& ctx, const QStringList& arguments) {
+    QCommandLineParser parser;
+    if (const auto done = Parse(ctx, arguments, parser))
+        return *done;
+    QString error;
+    const SetupRecord* setup = ctx.ChosenSetup(&error);
+    if (setup == nullptr)
+        return UsageError(ctx, error);
+    return HistoryOutput::Verify(setup->backupDataPath, parser.isSet(QStringLiteral("json")), ctx.Out(),
+                                 ctx.Err());
+}
+
+} // namespace qdv::cli
