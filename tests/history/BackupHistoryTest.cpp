@@ -1,4 +1,5 @@
 #include "history/BackupHistory.h"
+#include "history/FolderVerifier.h"
 #include "history/GitHandle.h"
 #include "history/HistoryRepository.h"
 #include "support/TestFolder.h"
@@ -154,6 +155,51 @@ TEST(BackupHistory, safeBranchNames) {
     };
     for (const auto& [name, branch] : cases)
         EXPECT_EQ(HistoryRepository::SafeBranchName(QString::fromUtf8(name)), branch) << name;
+}
+
+} // namespace
+} // namespace qdv::history
+
+namespace qdv::history {
+namespace {
+
+TEST(BackupHistory, restoreOfChosenFilesLeavesTheOthers) {
+    TestFolder d;
+    d.Write("Primary/ZEBU_STD.DAU", "1\r\n");
+    d.Write("Name/ZEBU_NME.DAU", "1\r\n");
+    const QString first = BackupHistory::Snapshot(d.Path(), "S", "Receive", {}, {}).commitId;
+    d.Write("Primary/ZEBU_STD.DAU", "2\r\n");
+    d.Write("Name/ZEBU_NME.DAU", "2\r\n");
+    d.Write("ZEBU_002.DAT", "2\r\n");
+    BackupHistory::Snapshot(d.Path(), "S", "Receive", {}, {});
+
+    RestoreResult r;
+    QString error;
+    EXPECT_FALSE(BackupHistory::Restore(d.Path(), "S", first, {"ZEBU_IDX.DAU"}, &r, &error));
+    EXPECT_TRUE(error.contains("ZEBU_IDX.DAU"));
+    ASSERT_TRUE(BackupHistory::Restore(d.Path(), "S", first.left(9), {"zebu_std.dau"}, &r, &error))
+        << error.toStdString();
+    EXPECT_EQ(r.written, QStringList({"Primary/ZEBU_STD.DAU"}));
+    EXPECT_EQ(d.Read("Primary/ZEBU_STD.DAU"), "1\r\n");
+    EXPECT_EQ(d.Read("Name/ZEBU_NME.DAU"), "2\r\n");
+    EXPECT_TRUE(d.Exists("ZEBU_002.DAT"));
+    EXPECT_EQ(r.after.outcome, SnapshotResult::Outcome::Committed);
+
+    // The whole snapshot: files it did not have go (they stay in the history).
+    ASSERT_TRUE(BackupHistory::Restore(d.Path(), "S", first, {}, &r, &error));
+    EXPECT_EQ(r.removed, QStringList({"ZEBU_002.DAT"}));
+    EXPECT_EQ(d.Read("Name/ZEBU_NME.DAU"), "1\r\n");
+}
+
+TEST(FolderVerifier, sizesOfTheDataFileSet) {
+    const std::tuple<const char*, qint64, bool> cases[] = {
+        {"ZEBU_STD.DAU", 33024, true}, {"zebu_std.dau", 33023, false}, {"ZEBU_TLN.DAU", 2064, true},
+        {"ZEBU_TLN.DAU", 1033, false}, {"ZEBU_ALS7.DAU", 66048, true}, {"ZEBU_ALS8.DAU", 5, true},
+        {"ZEBU_017.DAT", 5222, true},  {"ZEBU_017.DAT", 5221, false},  {"ZEBU_SEC_LIST.dat", 7, true},
+        {"ZEBU_IDX.DAU", 8256, true},
+    };
+    for (const auto& [name, size, accepted] : cases)
+        EXPECT_EQ(FolderVerifier::SizeAccepted(name, size), accepted) << name << " " << size;
 }
 
 } // namespace
