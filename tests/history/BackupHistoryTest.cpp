@@ -1,4 +1,5 @@
 #include "history/BackupHistory.h"
+#include "history/DeferredSnapshot.h"
 #include "history/FolderVerifier.h"
 #include "history/GitHandle.h"
 #include "history/HistoryRepository.h"
@@ -7,6 +8,7 @@
 #include <git2.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace qdv::history {
@@ -200,6 +202,44 @@ TEST(FolderVerifier, sizesOfTheDataFileSet) {
     };
     for (const auto& [name, size, accepted] : cases)
         EXPECT_EQ(FolderVerifier::SizeAccepted(name, size), accepted) << name << " " << size;
+}
+
+} // namespace
+} // namespace qdv::history
+
+namespace qdv::history {
+namespace {
+
+TEST(DeferredSnapshot, requestsInARowShareOneSnapshotPerFolder) {
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    TestFolder a;
+    TestFolder b;
+    a.Write("Primary/ZEBU_STD.DAU", "1\r\n");
+    b.Write("Primary/ZEBU_STD.DAU", "1\r\n");
+    int taken = 0;
+    {
+        DeferredSnapshot deferred(0,
+                                  [&](const SnapshotResult& r) { taken += r.outcome == Outcome::Committed; });
+        deferred.Request(a.Path(), "A", "Service write-back");
+        a.Write("Primary/ZEBU_STD.DAU", "2\r\n");
+        deferred.Request(a.Path(), "A", "Service write-back");
+        deferred.Request(a.Path(), "A", "Set level names");
+        deferred.Request(b.Path(), "B", "Service write-back");
+        EXPECT_EQ(deferred.PendingFolders(), 2);
+        for (int i = 0; i < 100 && deferred.PendingFolders() > 0; ++i)
+            QCoreApplication::processEvents();
+        EXPECT_EQ(deferred.PendingFolders(), 0);
+        EXPECT_EQ(taken, 2);
+        deferred.Request(b.Path(), "B", "Service write-back"); // nothing changed: nothing committed
+        b.Write("Primary/ZEBU_STD.DAU", "3\r\n");
+        deferred.Request(b.Path(), "B", "Late write-back"); // taken when the object goes
+    }
+    EXPECT_EQ(taken, 3);
+    const auto log = LogOf(a.Path());
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].job, "Service write-back, Set level names");
+    EXPECT_EQ(LogOf(b.Path()).size(), 2u);
 }
 
 } // namespace
