@@ -71,12 +71,13 @@ QList<FolderProblem> FolderVerifier::Verify(const QString& folder) {
     }
 
     const QString root = QFileInfo(folder).absoluteFilePath() + QLatin1Char('/');
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    // Hidden entries are not data files, and the history's own .git is not walked at all.
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
     QList<FolderProblem> sizes;
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         const QString path = info.absoluteFilePath().mid(root.size());
-        if (path.startsWith(QLatin1String(".git/")) || !HistoryRepository::IsTracked(path))
+        if (!HistoryRepository::IsTracked(path))
             continue;
         if (!SizeAccepted(info.fileName(), info.size()))
             sizes.append({Kind::WrongSize, path,
