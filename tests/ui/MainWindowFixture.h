@@ -3,6 +3,7 @@
 #include "app/AppModules.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TfrmMain.h"
+#include "support/QtPrinters.h"
 #include "support/TestFolder.h"
 
 #include <QList>
@@ -10,13 +11,6 @@
 #include <QStringList>
 #include <memory>
 #include <utility>
-
-#include <ostream>
-
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace qdv::test {
 

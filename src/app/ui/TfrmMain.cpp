@@ -11,6 +11,8 @@
 #include "history/ui/THistoryDlg.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
+#include "setups/SetupList.h"
+#include "setups/ui/TfrmConfigurationSetup.h"
 #include "store/PathNoCase.h"
 #include "store/TmTable.h"
 
@@ -428,7 +430,10 @@ void TfrmMain::btnExitClick() {
 }
 
 void TfrmMain::mnu_Setup_SetupClick() {
-    // The setup list dialog opens here, modally; whatever it changed is shown afterwards.
+    qdv::SetupList list(m_table.Setups(), m_table.Files());
+    TfrmConfigurationSetup dialog(list, m_table.Ports(), m_table.Files().HomeFolder(), this);
+    dialog.exec();
+    // Whatever the dialog changed is shown: the setup box, the tabs and the link of the selected setup.
     FillSetupList();
     SetupChanged();
 }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+
+// Runs `action` on the modal dialog of type T as soon as it shows, from inside its event loop, as an
+// operator would act on it. A dialog that never shows fails the test after ten seconds.
+template <class T> void WhenShown(std::function<void(T&)> action) {
+    auto* timer = new QTimer;
+    auto ticks = std::make_shared<int>(0);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, ticks, action] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            if (++*ticks > 2000) {
+                timer->deleteLater();
+                timer->stop();
+                ADD_FAILURE() << "dialog " << T::staticMetaObject.className() << " never showed";
+            }
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        action(*dialog);
+    });
+    timer->start();
+}
+
+// Clicks the button of `parent` with that object name.
+inline void Click(QWidget& parent, const char* name) {
+    auto* button = parent.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    ASSERT_NE(button, nullptr) << name;
+    button->click();
+}
+
+} // namespace qdv::test

@@ -1,0 +1,185 @@
+#include "SetupsRig.h"
+#include "setups/AdvancedOptionsModel.h"
+#include "setups/IpAddressText.h"
+#include "setups/SetupEditorModel.h"
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+TEST(IpAddressText, storedValidAndShownForms) {
+    struct Case {
+        QString shown;
+        QString stored;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"192.168.1  .10 ", "192.168.1.10", true},
+        {"  1. 2 .3  .  4", "1.2.3.4", true},
+        {"   .   .   .   ", "...", false},
+        {"255.255.255.255", "255.255.255.255", false},
+        {"255.255.255.254", "255.255.255.254", true},
+        {"0.0.0.0", "0.0.0.0", true},
+        {"256.1.1.1", "256.1.1.1", false},
+        {"1.2.3", "1.2.3", false},
+        {"1.2.3.4.5", "1.2.3.4.5", false},
+        {"1.2..4", "1.2..4", false},
+        {"1.2.3.1234", "1.2.3.1234", false},
+        {"1.2.3.x", "1.2.3.x", false},
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IpAddressText::Stored(c.shown), c.stored) << c.shown.toStdString();
+        EXPECT_EQ(IpAddressText::IsValid(c.shown), c.valid) << c.shown.toStdString();
+    }
+    EXPECT_EQ(IpAddressText::Shown("192.168.1.10"), "192.168.1  .10 ");
+    EXPECT_EQ(IpAddressText::Shown(""), "   .   .   .   ");
+    EXPECT_EQ(IpAddressText::Shown("..."), "   .   .   .   ");
+    EXPECT_EQ(IpAddressText::Shown("1.2.3.4567"), "   .   .   .   ");
+}
+
+TEST(SetupEditor, refusalsComeInTheEditorsOrder) {
+    const QString tooLong(SetupRecord::kTextField + 1, QLatin1Char('x'));
+    const QString longest(SetupRecord::kTextField, QLatin1Char('x'));
+    struct Case {
+        const char* what;
+        std::function<void(SetupEditorModel&)> edit;
+        int code;
+    };
+    const Case cases[] = {
+        {"all good", [](SetupEditorModel&) {}, 0},
+        {"no name", [](SetupEditorModel& m) { m.name.clear(); }, 111},
+        {"no name and no path", [](SetupEditorModel& m) { m.name.clear(), m.backupDataPath.clear(); }, 111},
+        {"long name", [&](SetupEditorModel& m) { m.name = tooLong; }, 120},
+        {"longest name", [&](SetupEditorModel& m) { m.name = longest; }, 0},
+        {"name of another setup", [](SetupEditorModel& m) { m.name = "B"; }, 122},
+        {"no path", [](SetupEditorModel& m) { m.backupDataPath.clear(); }, 112},
+        {"long path", [&](SetupEditorModel& m) { m.backupDataPath = "/" + tooLong; }, 121},
+        {"bad address", [](SetupEditorModel& m) { m.ipText = "1.2.3"; }, 321},
+        {"broadcast", [](SetupEditorModel& m) { m.ipText = "255.255.255.255"; }, 321},
+        {"blank mask", [](SetupEditorModel& m) { m.ipText = "   .   .   .   "; }, 321},
+        {"serial, blank address",
+         [](SetupEditorModel& m) { m.selectLan = false, m.ipText = "   .   .   .   "; }, 0},
+        {"serial, bad address", [](SetupEditorModel& m) { m.selectLan = false, m.ipText = "999.1"; }, 0},
+        {"COM0", [](SetupEditorModel& m) { m.comPort = 0; }, 124},
+        {"COM16", [](SetupEditorModel& m) { m.comPort = 16; }, 124},
+        {"COM15", [](SetupEditorModel& m) { m.comPort = 15; }, 0},
+    };
+    for (const bool newMode : {true, false}) {
+        for (const Case& c : cases) {
+            SetupsRig rig({"A", "B"});
+            SetupEditorModel m(rig.list);
+            ASSERT_TRUE(newMode ? m.OpenNew() : m.OpenModify(1));
+            if (newMode)
+                m.name = "N", m.backupDataPath = "/data/N", m.ipText = "10.1.1.1";
+            c.edit(m);
+            EXPECT_EQ(m.Validate(), c.code) << c.what << (newMode ? " (new)" : " (modify)");
+        }
+    }
+}
+
+TEST(SetupEditor, namesSharedInAFileStayEditable) {
+    SetupsRig rig({"Default", "Default"});
+    SetupEditorModel m(rig.list);
+    ASSERT_TRUE(m.OpenModify(2));
+    m.ipText = "10.9.9.9";
+    EXPECT_EQ(m.Accept(), 0);
+    EXPECT_EQ(rig.table->records[1].ipAddress, "10.9.9.9");
+}
+
+TEST(SetupEditor, newSetupTakesTheOptionsAndFontOfItsSlot) {
+    SetupsRig rig({"A"});
+    // Left over from an earlier, cancelled new setup: cleared when the editor opens.
+    rig.table->records[1].name = "stale";
+    rig.table->fonts[1].name = "Stale";
+    SetupEditorModel m(rig.list);
+    ASSERT_TRUE(m.OpenNew());
+    EXPECT_EQ(m.Number(), 2);
+    EXPECT_EQ(m.ipText, "   .   .   .   ");
+    EXPECT_TRUE(m.selectLan);
+    EXPECT_EQ(rig.table->fonts[1], SetupFont());
+    rig.table->records[1].remote3Port = 2002; // through the Remote3 dialog
+    rig.table->records[1].editAll = false;    // through the advanced options
+    rig.table->fonts[1].name = "Mono";        // through the font chooser
+    m.name = "Serial";
+    m.backupDataPath = "/data/serial";
+    m.selectLan = false;
+    m.comPort = 15;
+    ASSERT_EQ(m.Accept(), 0);
+
+    const auto back = rig.Reloaded();
+    ASSERT_EQ(back->count, 2);
+    const SetupRecord& r = back->records[1];
+    EXPECT_EQ(r.name, "Serial");
+    EXPECT_EQ(r.primaryPath, "/data/serial/Primary/");
+    EXPECT_EQ(r.ipAddress, "..."); // the untouched mask
+    EXPECT_FALSE(r.selectLan);
+    EXPECT_EQ(r.comPort, 15);
+    EXPECT_EQ(r.remote3Port, 2002);
+    EXPECT_FALSE(r.editAll);
+    EXPECT_EQ(r.sendButtons, 0x3F);
+    EXPECT_EQ(back->fonts[1].name, "Mono");
+}
+
+TEST(SetupEditor, modifyChangesOnlyNamePathAndLink) {
+    SetupsRig rig({"A", "B"});
+    SetupRecord& stored = rig.table->records[0];
+    stored.comPort = 0;
+    stored.sendAll = false;
+    stored.remote3Port = 4000;
+    SetupEditorModel m(rig.list);
+    ASSERT_TRUE(m.OpenModify(1));
+    EXPECT_EQ(m.comPort, 1); // COM0 shows as COM1
+    EXPECT_EQ(m.ipText, "10 .0  .0  .1  ");
+    // OK without a change rewrites the same values.
+    ASSERT_EQ(m.Accept(), 0);
+    EXPECT_EQ(rig.Reloaded()->records[0].ipAddress, "10.0.0.1");
+    m.name = "Renamed";
+    m.ipText = "10.2.3.4";
+    ASSERT_EQ(m.Accept(), 0);
+    const auto back = rig.Reloaded();
+    EXPECT_EQ(back->records[0].name, "Renamed");
+    EXPECT_EQ(back->records[0].ipAddress, "10.2.3.4");
+    EXPECT_EQ(back->records[0].comPort, 1);
+    EXPECT_FALSE(back->records[0].sendAll);
+    EXPECT_EQ(back->records[0].remote3Port, 4000);
+    EXPECT_EQ(back->count, 2);
+}
+
+TEST(AdvancedOptions, newSetupShowsEverythingAndGreyedBoxesKeepTheirChecks) {
+    SetupsRig rig({"A"});
+    rig.table->records[0].sendAll = false;
+    rig.table->records[0].sendButtons = 0x21;
+    rig.table->records[0].primaryBackupFiles = 0x81;
+    AdvancedOptionsModel m(rig.list);
+    m.Open(1);
+    EXPECT_FALSE(m.ButtonEnabled(AdvancedOptionsModel::kSend));
+    EXPECT_TRUE(m.Button(AdvancedOptionsModel::kSend, 5) && !m.Button(AdvancedOptionsModel::kSend, 4));
+    EXPECT_TRUE(m.PrimaryFile(7) && !m.PrimaryFile(6));
+    for (int bit = 0; bit < AdvancedOptionsModel::kPrimaryFiles; ++bit)
+        m.SetPrimaryFile(bit, false);
+    m.SetButton(AdvancedOptionsModel::kSend, 4, true); // greyed, but stored as checked
+    m.SetGroupOn(AdvancedOptionsModel::kReceive, false);
+    m.Store();
+    const SetupRecord& r = rig.table->records[0];
+    EXPECT_EQ(r.primaryBackupFiles, 0);
+    EXPECT_EQ(r.sendButtons, 0x31);
+    EXPECT_FALSE(r.sendAll);
+    EXPECT_FALSE(r.receiveAll);
+    EXPECT_EQ(r.receiveButtons, 0x0F);
+
+    // The slot of a new setup, whatever an earlier showing left in it.
+    const int n = rig.list.BeginNew();
+    rig.table->records[n - 1].editAll = false;
+    rig.table->records[n - 1].editButtons = 0;
+    m.Open(n);
+    EXPECT_TRUE(m.ButtonEnabled(AdvancedOptionsModel::kEdit));
+    EXPECT_TRUE(m.Button(AdvancedOptionsModel::kEdit, 0) && m.Button(AdvancedOptionsModel::kEdit, 1));
+    EXPECT_TRUE(rig.table->records[n - 1].editAll);
+}
+
+} // namespace
+} // namespace qdv::test

@@ -1,0 +1,35 @@
+#include "SetupsRig.h"
+
+namespace qdv::test {
+
+SetupsRig::SetupsRig(const QStringList& names, bool fonts, int selected) {
+    table->count = static_cast<int>(names.size());
+    table->selected = names.isEmpty() ? -1 : selected;
+    for (int i = 0; i < table->count; ++i) {
+        SetupRecord& r = table->records[i];
+        SetupList::SetNewSetupOptions(r);
+        r.name = names[i];
+        r.SetBackupDataPath(QStringLiteral("/data/") + names[i]);
+        r.selectLan = true;
+        r.ipAddress = QStringLiteral("10.0.0.%1").arg(i + 1);
+        r.comPort = 1;
+        if (fonts)
+            table->fonts[i] = SetupFont{0, -11, QStringLiteral("Font ") + names[i], 0, i + 1};
+    }
+    list.Save();
+}
+
+QStringList SetupsRig::Names() const {
+    QStringList names;
+    for (int i = 0; i < table->count; ++i)
+        names << table->records[i].name;
+    return names;
+}
+
+std::unique_ptr<SetupTable> SetupsRig::Reloaded() const {
+    auto t = std::make_unique<SetupTable>();
+    files.LoadSetupList(*t, MenuFont());
+    return t;
+}
+
+} // namespace qdv::test
