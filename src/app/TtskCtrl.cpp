@@ -2,6 +2,8 @@
 
 #include "link/StatusBlock.h"
 #include "link/TRst16.h"
+#include "services/HostedServices.h"
+#include "store/TmFile.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -30,6 +32,7 @@ TtskCtrl::~TtskCtrl() {
     m_timCtrl.stop();
     if (m_rst16)
         m_rst16->Stop();
+    m_hosted.reset(); // returns when both services have stopped
 }
 
 bool TtskCtrl::LearnOwnAddresses() {
@@ -65,7 +68,15 @@ void TtskCtrl::timCtrlTimer() {
         m_state = kStateThreads;
         break;
     case kStateThreads:
-        // The hosted services and the UDP thread join here when the program has them.
+        // The UDP thread joins here when the program has it. A hosted service that cannot start is
+        // only logged; the rest starts.
+        if ((m_services & kHostedServices) != 0) {
+            const ServiceSettings settings = m_files.LoadServiceSettings();
+            if (settings.enable) {
+                m_hosted = std::make_unique<HostedServices>(m_files, settings);
+                m_hosted->Start();
+            }
+        }
         if (m_services & kLinkEngine)
             m_rst16 = std::make_unique<TRst16>(m_status, m_stations, m_resolver, m_files);
         m_state = kStateUdp;

@@ -10,6 +10,7 @@
 
 namespace qdv {
 
+class HostedServices;
 class StationTables;
 class StatusBlock;
 class TRst16;
@@ -80,6 +81,7 @@ private:
     int m_state = kStateStart;
     QStringList m_ownAddresses;
     std::unique_ptr<TRst16> m_rst16;
+    std::unique_ptr<HostedServices> m_hosted;
 };
 
 } // namespace qdv

@@ -8,6 +8,7 @@
 #include "cli/Receive.h"
 #include "cli/Restore.h"
 #include "cli/Send.h"
+#include "cli/Serve.h"
 #include "cli/Setups.h"
 #include "cli/Verify.h"
 
@@ -26,6 +27,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(std::make_unique<Diff>());
     commands.push_back(std::make_unique<Restore>());
     commands.push_back(std::make_unique<Verify>());
+    commands.push_back(std::make_unique<Serve>());
     commands.push_back(std::make_unique<Help>());
     return commands;
 }

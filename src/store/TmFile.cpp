@@ -58,6 +58,20 @@ void TmFile::LoadPortSettings(PortSettings& ports) const {
             ini.ReadString(QStringLiteral("SERIAL"), QStringLiteral("COM%1").arg(n), {});
 }
 
+ServiceSettings TmFile::LoadServiceSettings() const {
+    IniFile ini;
+    ini.Load(CommFilePath());
+    const QString soap = QStringLiteral("SOAP");
+    const ServiceSettings defaults;
+    ServiceSettings s;
+    s.enable = ini.ReadBool(soap, QStringLiteral("ENABLE"), defaults.enable);
+    s.bindAddress = ini.ReadString(soap, QStringLiteral("BIND"), {});
+    s.deviceInfoPort = ini.ReadInteger(soap, QStringLiteral("DEVICEINFO"), defaults.deviceInfoPort);
+    s.primaryStationPort =
+        ini.ReadInteger(soap, QStringLiteral("PRIMARYSTATION"), defaults.primaryStationPort);
+    return s;
+}
+
 bool TmFile::LoadSetupList(SetupTable& table, const MenuFont& defaults) const {
     table.Clear();
     const QString path = ListFilePath();

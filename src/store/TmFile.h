@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ServiceSettings.h"
 #include "store/SetupRecord.h"
 
 #include <QString>
@@ -30,6 +31,8 @@ public:
     // Port numbers from QDV70COMM.INI (section "PORT") and the serial device of each port number
     // (section "SERIAL", keys "COM1".."COM15"). A missing file or key gives the defaults.
     void LoadPortSettings(PortSettings& ports) const;
+    // The hosted services' settings from QDV70COMM.INI (section "SOAP"); a missing key gives its default.
+    ServiceSettings LoadServiceSettings() const;
 
     // Replaces `table` with the setups of QDV70LIST.INI. False only when the file does not exist (or
     // cannot be read); the table is then empty.

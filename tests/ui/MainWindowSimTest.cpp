@@ -47,7 +47,7 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
     setup.remote3Port = plant.sim->Port();
     BoxRecorder boxes;
     MainWindowHarness h({setup});
-    TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll);
+    TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll & ~TtskCtrl::kHostedServices);
     h.Window().SetJobStarter(
         [&control](int direction, int kind) { return control.StartJob(direction, kind); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));

@@ -1,0 +1,212 @@
+// qdv70servicebench: requests per second of the hosted SOAP services, in process on loopback ports the
+// system chooses, for a read (GetTypeName) and a write (SetTypeName, which replaces ZEBU_STD.DAU each
+// time) with 1, 4 and 8 concurrent clients on keep-alive HTTP connections.
+// Usage: qdv70servicebench [seconds per row]
+
+#include "services/HostedServices.h"
+#include "store/DataImage.h"
+#include "store/TmFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace qdv;
+
+namespace {
+
+const char kNs[] = "http://switcher.example/pro/switcher/primarystation/configurationservice";
+
+std::string Envelope(const std::string& body) {
+    return "<?xml version=\"1.0\"?><s:Envelope "
+           "xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>" +
+           body + "</s:Body></s:Envelope>";
+}
+
+// One keep-alive HTTP connection that posts an envelope and reads the answer by its length.
+class Client {
+public:
+    explicit Client(int port) : m_port(port) {}
+    ~Client() { Close(); }
+
+    // True when the answer is a 200 containing `expect`.
+    bool Post(const std::string& body, const char* expect) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (m_fd < 0 && !Connect())
+                return false;
+            const std::string request = "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: text/xml; "
+                                        "charset=utf-8\r\nContent-Length: " +
+                                        std::to_string(body.size()) + "\r\n\r\n" + body;
+            std::string answer;
+            bool closeAfter = false;
+            if (Send(request) && Receive(answer, closeAfter)) {
+                if (closeAfter)
+                    Close();
+                return answer.compare(0, 12, "HTTP/1.1 200") == 0 && answer.find(expect) != std::string::npos;
+            }
+            Close(); // the server ended the keep-alive session: reconnect once
+        }
+        return false;
+    }
+
+private:
+    bool Connect() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<std::uint16_t>(m_port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int one = 1;
+        setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (::connect(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            Close();
+            return false;
+        }
+        return true;
+    }
+    void Close() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    bool Send(const std::string& data) {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::send(m_fd, data.data() + done, data.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    bool Receive(std::string& answer, bool& closeAfter) {
+        char buf[16384];
+        std::size_t headerEnd = std::string::npos;
+        std::size_t length = 0;
+        for (;;) {
+            if (headerEnd == std::string::npos) {
+                headerEnd = answer.find("\r\n\r\n");
+                if (headerEnd != std::string::npos) {
+                    std::string head = answer.substr(0, headerEnd);
+                    for (char& c : head)
+                        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                    const std::size_t at = head.find("content-length:");
+                    if (at == std::string::npos)
+                        return false; // this client reads answers by their length only
+                    length = std::strtoul(head.c_str() + at + 15, nullptr, 10);
+                    closeAfter = head.find("connection: close") != std::string::npos;
+                }
+            }
+            if (headerEnd != std::string::npos && answer.size() >= headerEnd + 4 + length)
+                return true;
+            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                return false;
+            answer.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+
+    int m_port;
+    int m_fd = -1;
+};
+
+struct Row {
+    double perSecond;
+    long failures;
+};
+
+Row Measure(int port, int clients, double seconds, bool write) {
+    std::atomic<bool> stop{false};
+    std::atomic<long> done{0}, failed{0};
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&, c] {
+            Client client(port);
+            long n = 0;
+            while (!stop) {
+                const int no = 1 + (c % 32);
+                const bool ok =
+                    write ? client.Post(Envelope("<SetTypeNameReq xmlns=\"" + std::string(kNs) +
+                                                 "\"><TypeName><No>" + std::to_string(no) + "</No><Name>B" +
+                                                 std::to_string(n % 1000) +
+                                                 "</Name></TypeName></SetTypeNameReq>"),
+                                        ">OK<")
+                          : client.Post(Envelope("<GetTypeNameReq xmlns=\"" + std::string(kNs) + "\"><No>" +
+                                                 std::to_string(no) + "</No></GetTypeNameReq>"),
+                                        "TypeName");
+                ok ? ++done : ++failed;
+                ++n;
+            }
+        });
+    }
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    stop = true;
+    for (std::thread& t : threads)
+        t.join();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {static_cast<double>(done) / elapsed, failed};
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("home")),
+                  backup = dir.filePath(QStringLiteral("backup"));
+    QDir().mkpath(home);
+    QDir().mkpath(backup + QStringLiteral("/Primary"));
+    QFile list(home + QStringLiteral("/QDV70LIST.INI"));
+    list.open(QIODevice::WriteOnly);
+    list.write(
+        QStringLiteral("[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nDIR=%1\n").arg(backup).toUtf8());
+    list.close();
+    QFile stdFile(backup + QStringLiteral("/Primary/ZEBU_STD.DAU"));
+    stdFile.open(QIODevice::WriteOnly);
+    stdFile.write(image::Encode(QByteArray(16384, '\0')));
+    stdFile.close();
+
+    TmFile files(home);
+    ServiceSettings settings;
+    settings.bindAddress = QStringLiteral("127.0.0.1");
+    settings.deviceInfoPort = 0;
+    settings.primaryStationPort = 0;
+    HostedServices services(files, settings);
+    if (services.Start() != 2) {
+        std::fprintf(stderr, "qdv70servicebench: the services did not start\n");
+        return 1;
+    }
+    const int port = services.PrimaryStationPort();
+    Client loader(port);
+    if (!loader.Post(Envelope("<GetProductInfoReq xmlns=\"" + std::string(kNs) + "\"/>"), "ProductName")) {
+        std::fprintf(stderr, "qdv70servicebench: GetProductInfo failed\n");
+        return 1;
+    }
+
+    std::printf("%-28s %8s %12s %9s\n", "operation", "clients", "requests/s", "failures");
+    for (const bool write : {false, true}) {
+        for (const int clients : {1, 4, 8}) {
+            const Row r = Measure(port, clients, seconds, write);
+            std::printf("%-28s %8d %12.0f %9ld\n", write ? "SetTypeName (write-back)" : "GetTypeName (read)",
+                        clients, r.perSecond, r.failures);
+            std::fflush(stdout);
+        }
+    }
+    services.Stop();
+    return 0;
+}

@@ -1,0 +1,78 @@
+#include "services/HostedServices.h"
+
+#include "store/SetupRecord.h"
+#include "store/TmFile.h"
+
+#include <QHostAddress>
+
+namespace qdv {
+
+HostedServices::HostedServices(const TmFile& files, ServiceSettings settings)
+    : m_files(files), m_settings(std::move(settings)), m_log(files.HomeFolder()),
+      m_images([this](const QString& line) { m_log.Write(line); }),
+      m_operations(m_images, [this] { return SelectedBackupFolder(); }) {
+    m_context.operations = &m_operations;
+}
+
+HostedServices::~HostedServices() {
+    Stop();
+}
+
+QString HostedServices::SelectedBackupFolder() const {
+    auto table = std::make_unique<SetupTable>();
+    m_files.LoadSetupList(*table, MenuFont());
+    const SetupRecord* setup = table->Selected();
+    return setup ? setup->backupDataPath : QString();
+}
+
+int HostedServices::Start() {
+    Stop();
+    auto log = [this](const QString& line) { m_log.Write(line); };
+    const QString& bind = m_settings.bindAddress;
+    // A mistyped address must not widen the services to every address.
+    if (!bind.isEmpty() && QHostAddress(bind).protocol() != QAbstractSocket::IPv4Protocol) {
+        log(QStringLiteral("bind err"));
+        log(QStringLiteral("[SOAP] BIND=%1 is not an IPv4 address; no services offered").arg(bind));
+        return 0;
+    }
+    auto make = [&](const char* name, const Namespace* table, int (*dispatch)(soap*), int port) {
+        SoapServer::Config c;
+        c.name = name;
+        c.namespaces = table;
+        c.dispatch = dispatch;
+        c.user = &m_context;
+        c.bindAddress = bind;
+        c.port = port;
+        auto server = std::make_unique<SoapServer>(c, log);
+        if (port < 0 || port > 65535) {
+            log(QStringLiteral("bind err"));
+            log(QStringLiteral("%1: port %2 out of range").arg(QLatin1String(name)).arg(port));
+            server.reset();
+        } else if (!server->Start()) {
+            server.reset();
+        }
+        return server;
+    };
+    // The configuration service first: GetInfo names its port.
+    m_primaryStation = make("primarystation", kPrimaryStationNamespaces, DispatchPrimaryStation,
+                            m_settings.primaryStationPort);
+    m_context.primaryStationPort =
+        m_primaryStation ? m_primaryStation->Port() : m_settings.primaryStationPort;
+    m_deviceInfo = make("deviceinfo", kDeviceInfoNamespaces, DispatchDeviceInfo, m_settings.deviceInfoPort);
+    return (m_deviceInfo ? 1 : 0) + (m_primaryStation ? 1 : 0);
+}
+
+void HostedServices::Stop() {
+    m_deviceInfo.reset();
+    m_primaryStation.reset();
+}
+
+int HostedServices::DeviceInfoPort() const {
+    return m_deviceInfo ? m_deviceInfo->Port() : 0;
+}
+
+int HostedServices::PrimaryStationPort() const {
+    return m_primaryStation ? m_primaryStation->Port() : 0;
+}
+
+} // namespace qdv

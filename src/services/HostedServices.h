@@ -1,0 +1,54 @@
+#pragma once
+
+#include "services/ConfigOperations.h"
+#include "services/ImageStore.h"
+#include "services/ServiceBindings.h"
+#include "services/ServiceLog.h"
+#include "services/SoapServer.h"
+#include "store/ServiceSettings.h"
+
+#include <memory>
+
+namespace qdv {
+
+class TmFile;
+
+// The two hosted SOAP services: "deviceinfo" tells a client what device this program answers as, and
+// "primarystation" reads and changes the configuration data of the selected setup's backup folder. The
+// selected setup is read from QDV70LIST.INI whenever a client (re)loads the images, so a setup chosen in
+// the main window applies from the next GetInfo or GetProductInfo.
+class HostedServices {
+public:
+    HostedServices(const TmFile& files, ServiceSettings settings);
+    ~HostedServices();
+
+    HostedServices(const HostedServices&) = delete;
+    HostedServices& operator=(const HostedServices&) = delete;
+
+    // Starts both services and returns at once. A service that cannot listen is logged ("bind err") and
+    // left out; the other runs. Answers how many run.
+    int Start();
+    // Returns when both services have stopped.
+    void Stop();
+
+    // The bound ports, 0 for a service that does not run.
+    int DeviceInfoPort() const;
+    int PrimaryStationPort() const;
+
+    ImageStore& Images() { return m_images; }
+    ServiceLog& Log() { return m_log; }
+
+private:
+    QString SelectedBackupFolder() const;
+
+    const TmFile& m_files;
+    ServiceSettings m_settings;
+    ServiceLog m_log;
+    ImageStore m_images;
+    ConfigOperations m_operations;
+    ServiceContext m_context;
+    std::unique_ptr<SoapServer> m_deviceInfo;
+    std::unique_ptr<SoapServer> m_primaryStation;
+};
+
+} // namespace qdv

@@ -1,0 +1,265 @@
+// The primarystation service: its namespace table and its operations on top of the generated code.
+// Each operation converts the request into plain values, lets ConfigOperations do the work and converts
+// the answer back.
+
+#include "services/ConfigOperations.h"
+#include "services/ServiceBindings.h"
+
+#include "primarystationH.h"
+
+namespace qdv {
+
+// Requests are accepted under any host with the service's path.
+const Namespace kPrimaryStationNamespaces[] = {
+    {"SOAP-ENV", "http://schemas.xmlsoap.org/soap/envelope/", "http://www.w3.org/*/soap-envelope", nullptr},
+    {"SOAP-ENC", "http://schemas.xmlsoap.org/soap/encoding/", "http://www.w3.org/*/soap-encoding", nullptr},
+    {"xsi", "http://www.w3.org/2001/XMLSchema-instance", "http://www.w3.org/*/XMLSchema-instance", nullptr},
+    {"xsd", "http://www.w3.org/2001/XMLSchema", "http://www.w3.org/*/XMLSchema", nullptr},
+    {"ns1", "http://switcher.example/pro/switcher/primarystation/configurationservice",
+     "http://*/pro/switcher/primarystation/configurationservice", nullptr},
+    {"ns2", "PrimaryStationConfigurationSoapBinding", nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr}};
+
+int DispatchPrimaryStation(soap* s) {
+    return primarystation::soap_serve_request(s);
+}
+
+} // namespace qdv
+
+namespace primarystation {
+namespace {
+
+constexpr const char* kTicket = "BcpuTxTicket";
+
+qdv::ConfigOperations& Ops(soap* s) {
+    return *static_cast<const qdv::ServiceContext*>(s->user)->operations;
+}
+
+// A read of an image that was never loaded is a fault whose text names the file.
+int Missing(soap* s) {
+    const std::string text = qdv::ConfigOperations::MissingText(qdv::ImageStore::kStd);
+    return soap_receiver_fault(s, soap_strdup(s, text.c_str()), nullptr);
+}
+
+// Texts from the images are bytes; control characters other than tab and line ends cannot appear in
+// XML 1.0 at all, so they are answered as '?' rather than making the whole answer unreadable. Other
+// bytes travel as Latin-1 characters, which the runtime writes as character references.
+std::string XmlText(std::string text) {
+    for (char& c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            c = '?';
+    }
+    return text;
+}
+
+std::vector<qdv::NumberedName> FromWire(const std::vector<ns1__NamedNumberType>& in) {
+    std::vector<qdv::NumberedName> out;
+    out.reserve(in.size());
+    for (const ns1__NamedNumberType& e : in)
+        out.push_back({e.No, e.Name});
+    return out;
+}
+
+std::vector<ns1__NamedNumberType> ToWire(const std::vector<qdv::NumberedName>& in) {
+    std::vector<ns1__NamedNumberType> out(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        out[i].No = in[i].no;
+        out[i].Name = XmlText(in[i].name);
+    }
+    return out;
+}
+
+} // namespace
+
+int __ns2__GetProductInfo(soap* s, _ns1__GetProductInfoReq*, _ns1__GetProductInfoRes& res) {
+    const qdv::ProductInfo info = Ops(s).GetProductInfo();
+    res.ProductName = info.productName;
+    res.Running = info.running;
+    res.Reserved = info.reserved;
+    return SOAP_OK;
+}
+
+int __ns2__SetTypeName(soap* s, _ns1__SetTypeNameReq* req, _ns1__SetTypeNameRes& res) {
+    res.Result = Ops(s).SetTypeName(FromWire(req->TypeName));
+    return SOAP_OK;
+}
+
+int __ns2__GetTypeName(soap* s, _ns1__GetTypeNameReq* req, _ns1__GetTypeNameRes& res) {
+    const auto names = Ops(s).GetTypeName(req->No);
+    if (!names)
+        return Missing(s);
+    res.TypeName = ToWire(*names);
+    return SOAP_OK;
+}
+
+int __ns2__SetLvName(soap* s, _ns1__SetLvNameReq* req, _ns1__SetLvNameRes& res) {
+    res.Result = Ops(s).SetLvName(FromWire(req->LvName));
+    return SOAP_OK;
+}
+
+int __ns2__GetLvName(soap* s, _ns1__GetLvNameReq* req, _ns1__GetLvNameRes& res) {
+    const auto names = Ops(s).GetLvName(req->No);
+    if (!names)
+        return Missing(s);
+    res.LvName = ToWire(*names);
+    return SOAP_OK;
+}
+
+int __ns2__SetCtrlArea(soap* s, _ns1__SetCtrlAreaReq* req, _ns1__SetCtrlAreaRes& res) {
+    qdv::CtrlAreaRequest r;
+    auto take = [](const int* p) { return p ? std::optional<int>(*p) : std::nullopt; };
+    r.srcStart = take(req->SrcStart);
+    r.srcEnd = take(req->SrcEnd);
+    r.dstStart = take(req->DstStart);
+    r.dstEnd = take(req->DstEnd);
+    if (req->Name)
+        r.name = *req->Name;
+    res.Result = Ops(s).SetCtrlArea(r);
+    return SOAP_OK;
+}
+
+int __ns2__GetCtrlArea(soap* s, _ns1__GetCtrlAreaReq*, _ns1__GetCtrlAreaRes& res) {
+    const auto area = Ops(s).GetCtrlArea();
+    if (!area)
+        return Missing(s);
+    res.SrcStart = area->srcStart;
+    res.SrcEnd = area->srcEnd;
+    res.DstStart = area->dstStart;
+    res.DstEnd = area->dstEnd;
+    res.Name = XmlText(area->name);
+    return SOAP_OK;
+}
+
+int __ns2__SetConfMode(soap* s, _ns1__SetConfModeReq* req, _ns1__SetConfModeRes& res) {
+    std::vector<qdv::ModeEntry> modes;
+    for (const ns1__ModeType& m : req->Mode)
+        modes.push_back({m.Item, m.Value});
+    res.Result = Ops(s).SetConfMode(modes);
+    return SOAP_OK;
+}
+
+int __ns2__GetConfMode(soap* s, _ns1__GetConfModeReq*, _ns1__GetConfModeRes& res) {
+    const auto modes = Ops(s).GetConfMode();
+    if (!modes)
+        return Missing(s);
+    for (const qdv::ModeEntry& m : *modes) {
+        ns1__ModeType w;
+        w.Item = m.item;
+        w.Value = m.value;
+        res.Mode.push_back(w);
+    }
+    return SOAP_OK;
+}
+
+int __ns2__SetActiveUnit(soap* s, _ns1__SetActiveUnitReq* req, _ns1__SetActiveUnitRes& res) {
+    std::vector<qdv::UnitFlag> units;
+    for (const ns1__ActiveUnitType& u : req->Unit)
+        units.push_back({u.No, u.Active});
+    res.Result = Ops(s).SetActiveUnit(units);
+    return SOAP_OK;
+}
+
+int __ns2__GetActiveUnit(soap* s, _ns1__GetActiveUnitReq* req, _ns1__GetActiveUnitRes& res) {
+    const auto units = Ops(s).GetActiveUnit(req->No);
+    if (!units)
+        return Missing(s);
+    for (const qdv::UnitFlag& u : *units) {
+        ns1__ActiveUnitType w;
+        w.No = u.no;
+        w.Active = u.active;
+        res.Unit.push_back(w);
+    }
+    return SOAP_OK;
+}
+
+int __ns2__SetDetUnit(soap* s, _ns1__SetDetUnitReq* req, _ns1__SetDetUnitRes& res) {
+    std::vector<qdv::UnitValue> units;
+    for (const ns1__UnitValueType& u : req->Unit)
+        units.push_back({u.No, u.Value});
+    res.Result = Ops(s).SetDetUnit(units);
+    return SOAP_OK;
+}
+
+int __ns2__GetDetUnit(soap* s, _ns1__GetDetUnitReq* req, _ns1__GetDetUnitRes& res) {
+    const auto units = Ops(s).GetDetUnit(req->No);
+    if (!units)
+        return Missing(s);
+    for (const qdv::UnitValue& u : *units) {
+        ns1__UnitValueType w;
+        w.No = u.no;
+        w.Value = u.value;
+        res.Unit.push_back(w);
+    }
+    return SOAP_OK;
+}
+
+// Operations a network controller offers that change nothing here.
+
+int __ns2__ForwardNameGroup(soap*, _ns1__ForwardNameGroupReq*, _ns1__ForwardNameGroupRes& res) {
+    res.Result = "OK";
+    return SOAP_OK;
+}
+
+int __ns2__SetTime(soap*, _ns1__SetTimeReq*, _ns1__SetTimeRes& res) {
+    res.Result = "OK";
+    return SOAP_OK;
+}
+
+int __ns2__GetTime(soap*, _ns1__GetTimeReq*, _ns1__GetTimeRes& res) {
+    res.Year = res.Month = res.Day = res.Hour = res.Minute = res.Second = 0;
+    return SOAP_OK;
+}
+
+int __ns2__BcpuTx(soap*, _ns1__BcpuTxReq*, _ns1__BcpuTxRes& res) {
+    res.Ticket = kTicket;
+    return SOAP_OK;
+}
+
+int __ns2__GetStatus(soap*, _ns1__GetStatusReq* req, _ns1__GetStatusRes& res) {
+    for (const std::string& ticket : req->Ticket) {
+        ns1__TicketStatusType st;
+        st.Ticket = ticket;
+        st.Status = ticket == kTicket ? "OK" : "";
+        res.Status.push_back(st);
+    }
+    return SOAP_OK;
+}
+
+int __ns2__SetNameGroup(soap*, _ns1__SetNameGroupReq*, _ns1__SetNameGroupRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__SetAllIdx(soap*, _ns1__SetAllIdxReq*, _ns1__SetAllIdxRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__GetNetStat(soap*, _ns1__GetNetStatReq*, _ns1__GetNetStatRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__ChangeXpt(soap*, _ns1__ChangeXptReq*, _ns1__ChangeXptRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__ResetSequence(soap*, _ns1__ResetSequenceReq*, _ns1__ResetSequenceRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__GetXptStatus(soap*, _ns1__GetXptStatusReq*, _ns1__GetXptStatusRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__SetUpReady(soap*, _ns1__SetUpReadyReq*, _ns1__SetUpReadyRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__BackUpReady(soap*, _ns1__BackUpReadyReq*, _ns1__BackUpReadyRes&) {
+    return SOAP_OK;
+}
+
+int __ns2__PutFinish(soap*, _ns1__PutFinishReq*, _ns1__PutFinishRes&) {
+    return SOAP_OK;
+}
+
+} // namespace primarystation

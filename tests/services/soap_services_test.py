@@ -1,0 +1,262 @@
+#!/usr/bin/python3
+"""The hosted SOAP services of `qdv70cli serve` against a real SOAP client (zeep, driven by the WSDL the
+build generates) and raw HTTP, over loopback on ports the system chooses."""
+
+import http.client
+import os
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import unittest
+
+import zeep
+import zeep.transports
+
+CLI = os.environ["QDV70CLI"]
+WSDL_DIR = os.environ["QDV70_WSDL_DIR"]
+PS_NS = "http://switcher.example/pro/switcher/primarystation/configurationservice"
+TIMEOUT = 60  # generous: the machine may be loaded
+STD_SIZE = 16384
+
+
+def encode(image: bytes) -> bytes:
+    lines = [image[i:i + 128] for i in range(0, len(image), 128)]
+    return b"".join(line.hex().upper().encode() + b"\r\n" for line in lines)
+
+
+def decode(text: bytes) -> bytes:
+    return bytes.fromhex(text.replace(b"\r\n", b"").decode())
+
+
+def pattern_image(controller_type: int = ord("e")) -> bytearray:
+    image = bytearray((i * 7 + 3) & 0xFF for i in range(STD_SIZE))
+    image[8191] = controller_type
+    image[8192 + 255] = 0
+    return image
+
+
+class Plant:
+    """A home folder with one selected setup whose backup holds a standard settings file, and the
+    services of `qdv70cli serve` on it."""
+
+    def __init__(self, std: bytes | None = None, deviceinfo_port: int = 0, services: int = 2):
+        self.dir = tempfile.TemporaryDirectory()
+        self.home = os.path.join(self.dir.name, "home")
+        self.backup = os.path.join(self.dir.name, "backup")
+        os.makedirs(self.home)
+        os.makedirs(os.path.join(self.backup, "Primary"))
+        os.makedirs(os.path.join(self.backup, "Name"))
+        self.std_path = os.path.join(self.backup, "Primary", "ZEBU_STD.DAU")
+        if std is not None:
+            with open(self.std_path, "wb") as f:
+                f.write(encode(std))
+        with open(os.path.join(self.home, "QDV70LIST.INI"), "w") as f:
+            f.write(f"[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Plant\nDIR={self.backup}\n")
+        with open(os.path.join(self.home, "QDV70COMM.INI"), "w") as f:
+            f.write("[UDP]\nBROADCAST=127.255.255.255\n[SOAP]\nBIND=127.0.0.1\n"
+                    f"DEVICEINFO={deviceinfo_port}\nPRIMARYSTATION=0\n")
+        self.proc = subprocess.Popen([CLI, "--home", self.home, "serve"], stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, text=True)
+        self.ports = {}
+        while len(self.ports) < services:
+            line = self.proc.stdout.readline()
+            if not line:
+                raise RuntimeError("serve ended: " + self.proc.stderr.read())
+            name, port = line.split()
+            self.ports[name] = int(port)
+
+    def client(self, service: str) -> zeep.Client:
+        binding = {"deviceinfo": "DeviceInfoConfigurationSoapBinding",
+                   "primarystation": "PrimaryStationConfigurationSoapBinding"}[service]
+        wsdl = os.path.join(WSDL_DIR, service, binding + ".wsdl")
+        client = zeep.Client(wsdl, transport=zeep.transports.Transport(timeout=TIMEOUT, operation_timeout=TIMEOUT))
+        address = f"http://127.0.0.1:{self.ports[service]}/"
+        return client, client.create_service(f"{{{binding}}}{binding}", address)
+
+    def std(self) -> bytes:
+        with open(self.std_path, "rb") as f:
+            return f.read()
+
+    def log(self) -> str:
+        path = os.path.join(self.home, "log.txt")
+        return open(path).read() if os.path.exists(path) else ""
+
+    def stop(self) -> int:
+        self.proc.send_signal(signal.SIGTERM)
+        code = self.proc.wait(TIMEOUT)
+        self.proc.stdout.close()
+        self.proc.stderr.close()
+        self.dir.cleanup()
+        return code
+
+
+def post(port: int, body: bytes) -> tuple[int, bytes]:
+    conn = http.client.HTTPConnection("127.0.0.1", port, timeout=TIMEOUT)
+    conn.request("POST", "/", body, {"Content-Type": "text/xml; charset=utf-8"})
+    response = conn.getresponse()
+    result = response.status, response.read()
+    conn.close()
+    return result
+
+
+def envelope(body: str) -> bytes:
+    return ('<?xml version="1.0"?><s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/">'
+            f'<s:Body>{body}</s:Body></s:Envelope>').encode()
+
+
+class WsdlTest(unittest.TestCase):
+    def test_theWsdlInDocsIsTheOneTheBuildGenerates(self):
+        docs = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs")
+        for service, binding in (("deviceinfo", "DeviceInfoConfigurationSoapBinding"),
+                                 ("primarystation", "PrimaryStationConfigurationSoapBinding")):
+            with open(os.path.join(WSDL_DIR, service, binding + ".wsdl"), "rb") as built, \
+                    open(os.path.join(docs, binding + ".wsdl"), "rb") as kept:
+                self.assertEqual(built.read(), kept.read(), f"copy the new {binding}.wsdl into docs/")
+
+
+class DeviceInfoTest(unittest.TestCase):
+    def test_getInfo_namesTheControllerOrNothing(self):
+        plant = Plant(pattern_image(ord("e")))
+        try:
+            _, service = plant.client("deviceinfo")
+            info = service.GetInfo()
+            self.assertEqual(len(info), 1)
+            self.assertEqual(info[0].DeviceName, "KMC-1000(P)")
+            self.assertEqual(info[0].DeviceCode, 101)
+            self.assertEqual(info[0].Port, plant.ports["primarystation"])
+            self.assertEqual(info[0].ServerName, "PrimaryStation")
+            os.remove(plant.std_path)
+            self.assertFalse(service.GetInfo())
+            self.assertIn("read error[ZEBU_STD.DAU]1", plant.log())
+        finally:
+            self.assertEqual(plant.stop(), 0)
+
+
+class PrimaryStationTest(unittest.TestCase):
+    def setUp(self):
+        self.original = pattern_image()
+        self.plant = Plant(self.original)
+        self.client, self.service = self.plant.client("primarystation")
+
+    def tearDown(self):
+        self.assertEqual(self.plant.stop(), 0)
+
+    def named(self, no, name):
+        return self.client.get_type(f"{{{PS_NS}}}NamedNumberType")(No=no, Name=name)
+
+    def test_typeName17_changesOnlyTheSecondHalf_afterProductInfo(self):
+        self.assertEqual(self.service.SetTypeName(TypeName=[self.named(17, "XY")]),
+                         "\nZEBU_STD.DAU File doesn't exist.")
+        self.assertEqual(self.plant.std(), encode(self.original))
+
+        product = self.service.GetProductInfo()
+        self.assertEqual((product.ProductName, product.Running, product.Reserved), ("RVQ-T7700", 1, 0))
+        self.assertEqual(self.service.SetTypeName(TypeName=[self.named(17, "XY")]), "OK")
+        expected = bytearray(self.original)
+        expected[8192:8196] = b"XY\0\0"
+        self.assertEqual(self.plant.std(), encode(bytes(expected)))
+        names = self.service.GetTypeName(No=[17])
+        self.assertEqual((names[0].No, names[0].Name), (17, "XY"))
+
+    def test_malformedRequestsChangeNothing(self):
+        self.service.GetProductInfo()
+        port = self.plant.ports["primarystation"]
+        before = self.plant.std()
+        faults = [
+            f'<SetTypeNameReq xmlns="{PS_NS}"><TypeName><No>1</No><Name>AB</Name></TypeNam></SetTypeNameReq>',
+            f'<SetTypeNameReq xmlns="{PS_NS}"><TypeName><No>one</No><Name>AB</Name></TypeName></SetTypeNameReq>',
+            f'<NoSuchOperationReq xmlns="{PS_NS}"/>',
+            '<SetTypeNameReq xmlns="http://elsewhere/configurationservice"><TypeName><No>1</No></TypeName>'
+            '</SetTypeNameReq>',
+        ]
+        for body in faults:
+            status, answer = post(port, envelope(body))
+            self.assertEqual(status, 500, body)
+            self.assertIn(b"Fault>", answer, body)
+        for junk in (b"this is not XML at all", b"<a>an element, but no envelope</a>"):
+            status, _ = post(port, junk)
+            self.assertGreaterEqual(status, 400)
+        # An oversized request is refused after its header: an error status, or, when the client is
+        # still sending, a reset connection.
+        try:
+            status, _ = post(port, envelope(f'<SetTypeNameReq xmlns="{PS_NS}"><TypeName><No>1</No><Name>'
+                                            + "A" * (3 << 20) + '</Name></TypeName></SetTypeNameReq>'))
+            self.assertGreaterEqual(status, 400)
+        except ConnectionError:
+            pass
+        self.assertEqual(self.plant.std(), before)
+        # Any host with the service's path is the service.
+        status, answer = post(port, envelope('<SetTypeNameReq xmlns="http://other.host/pro/switcher/primarystation/'
+                                             'configurationservice"><TypeName><No>1</No><Name>Q</Name></TypeName>'
+                                             '</SetTypeNameReq>'))
+        self.assertEqual(status, 200)
+        self.assertIn(b">OK<", answer)
+
+    def test_concurrentClientsLeaveAValidFileWithTheLastWrites(self):
+        self.service.GetProductInfo()
+        rounds, errors = 25, []
+
+        def writer(no):
+            try:
+                _, service = self.plant.client("primarystation")
+                for r in range(rounds):
+                    name = f"{no % 10}{r:03d}"
+                    if service.SetTypeName(TypeName=[self.named(no, name)]) != "OK":
+                        errors.append(no)
+                    service.GetTypeName(No=[no])
+            except Exception as e:  # noqa: BLE001 - any failure of a writer fails the test
+                errors.append(repr(e))
+
+        threads = [threading.Thread(target=writer, args=(no,)) for no in (1, 2, 17, 18, 30, 31)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join(TIMEOUT * 4)
+        self.assertEqual(errors, [])
+        text = self.plant.std()
+        self.assertEqual(len(text), 33024)
+        image = decode(text)
+        for no in (1, 2, 17, 18, 30, 31):
+            at = (no - 1) * 8 if no <= 16 else 8192 + (no - 17) * 8
+            self.assertEqual(image[at:at + 4], f"{no % 10}{rounds - 1:03d}".encode(), no)
+
+    def test_idleAndHalfRequestsDoNotBlockOthers(self):
+        port = self.plant.ports["primarystation"]
+        idle = socket.create_connection(("127.0.0.1", port))
+        half = socket.create_connection(("127.0.0.1", port))
+        half.sendall(b"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 500\r\n\r\n<?xml version=")
+        try:
+            self.assertEqual(self.service.GetProductInfo().Running, 1)
+            # Served while both are still open: the others were not waited for until their time-out.
+            for s in (idle, half):
+                s.setblocking(False)
+                with self.assertRaises(BlockingIOError):
+                    s.recv(1, socket.MSG_PEEK)
+        finally:
+            idle.close()
+            half.close()
+
+
+class BindTest(unittest.TestCase):
+    def test_portInUse_logsBindErr_andTheOtherServiceAnswers(self):
+        taken = socket.socket()
+        taken.bind(("127.0.0.1", 0))
+        taken.listen()
+        try:
+            plant = Plant(pattern_image(), deviceinfo_port=taken.getsockname()[1], services=1)
+            try:
+                self.assertNotIn("deviceinfo", plant.ports)
+                self.assertIn("bind err", plant.log())
+                _, service = plant.client("primarystation")
+                self.assertEqual(service.GetProductInfo().Running, 1)
+            finally:
+                self.assertEqual(plant.stop(), 0)
+        finally:
+            taken.close()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
