@@ -137,12 +137,17 @@ std::string ConfigOperations::WriteErrorText(ImageStore::Id id) {
 }
 
 template <typename Change> std::string ConfigOperations::ChangeStd(Change change) {
-    const std::unique_lock lock(m_images.Mutex());
-    if (!m_images.Loaded(ImageStore::kStd))
-        return MissingText(ImageStore::kStd);
-    if (!change(m_images.Bytes(ImageStore::kStd)))
-        return "OK";
-    return m_images.WriteBack(ImageStore::kStd) ? "OK" : WriteErrorText(ImageStore::kStd);
+    std::uint64_t number = 0;
+    {
+        const std::unique_lock lock(m_images.Mutex());
+        if (!m_images.Loaded(ImageStore::kStd))
+            return MissingText(ImageStore::kStd);
+        if (!change(m_images.Bytes(ImageStore::kStd)))
+            return "OK";
+        number = m_images.MarkChanged(ImageStore::kStd);
+    }
+    // The answer waits until the file holds the change.
+    return m_images.Persist(ImageStore::kStd, number) ? "OK" : WriteErrorText(ImageStore::kStd);
 }
 
 template <typename Read>
@@ -155,9 +160,9 @@ auto ConfigOperations::ReadStd(Read read)
 }
 
 std::optional<DeviceIdentity> ConfigOperations::GetInfo() {
-    const QString folder = m_folder();
-    const std::unique_lock lock(m_images.Mutex());
-    if (!m_images.Load(ImageStore::kStd, folder))
+    m_images.Reload({ImageStore::kStd}, m_folder());
+    const std::shared_lock lock(m_images.Mutex());
+    if (!m_images.Loaded(ImageStore::kStd))
         return std::nullopt;
     switch (m_images.Bytes(ImageStore::kStd)[kControllerType]) {
     case 'd':
@@ -174,10 +179,10 @@ std::optional<DeviceIdentity> ConfigOperations::GetInfo() {
 }
 
 ProductInfo ConfigOperations::GetProductInfo() {
-    const QString folder = m_folder();
-    const std::unique_lock lock(m_images.Mutex());
-    for (int id = 0; id < ImageStore::kCount; ++id)
-        m_images.Load(static_cast<ImageStore::Id>(id), folder);
+    m_images.Reload({ImageStore::kStd, ImageStore::kTln, ImageStore::kGph, ImageStore::kLvg, ImageStore::kInh,
+                     ImageStore::kSgp, ImageStore::kIdx, ImageStore::kNme},
+                    m_folder());
+    const std::shared_lock lock(m_images.Mutex());
     ProductInfo info;
     const std::string model = TextAt(m_images.Bytes(ImageStore::kStd), kModelName, kModelNameChars);
     if (model == "KMC-1100")

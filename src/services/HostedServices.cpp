@@ -3,26 +3,50 @@
 #include "store/SetupRecord.h"
 #include "store/TmFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHostAddress>
 
 namespace qdv {
 
 HostedServices::HostedServices(const TmFile& files, ServiceSettings settings)
     : m_files(files), m_settings(std::move(settings)), m_log(files.HomeFolder()),
+      m_historyOptions(history::BackupHistory::ReadOptions(files)),
+      m_history([this](const QString& folder) { RecordInHistory(folder); }),
       m_images([this](const QString& line) { m_log.Write(line); }),
       m_operations(m_images, [this] { return SelectedBackupFolder(); }) {
     m_context.operations = &m_operations;
+    // Primary/ and Name/ lie directly in the backup folder.
+    m_images.SetWriteHook([this](const QString& path) {
+        m_history.Changed(QDir::cleanPath(QFileInfo(path).absolutePath() + "/.."));
+    });
 }
 
 HostedServices::~HostedServices() {
     Stop();
 }
 
-QString HostedServices::SelectedBackupFolder() const {
+QString HostedServices::SelectedBackupFolder() {
     auto table = std::make_unique<SetupTable>();
     m_files.LoadSetupList(*table, MenuFont());
     const SetupRecord* setup = table->Selected();
+    const std::lock_guard lock(m_setupMutex);
+    m_setupName = setup ? setup->name : QString();
     return setup ? setup->backupDataPath : QString();
+}
+
+void HostedServices::RecordInHistory(const QString& folder) {
+    QString name;
+    {
+        const std::lock_guard lock(m_setupMutex);
+        name = m_setupName;
+    }
+    const history::SnapshotResult r = history::BackupHistory::Snapshot(
+        folder, name, QStringLiteral("Change by a SOAP client"), {}, m_historyOptions);
+    if (!r.notice.isEmpty())
+        m_log.Write(r.notice);
+    if (!r.pushError.isEmpty())
+        m_log.Write(r.pushError);
 }
 
 int HostedServices::Start() {

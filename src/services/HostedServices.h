@@ -1,6 +1,8 @@
 #pragma once
 
+#include "history/BackupHistory.h"
 #include "services/ConfigOperations.h"
+#include "services/HistoryRecorder.h"
 #include "services/ImageStore.h"
 #include "services/ServiceBindings.h"
 #include "services/ServiceLog.h"
@@ -16,7 +18,8 @@ class TmFile;
 // The two hosted SOAP services: "deviceinfo" tells a client what device this program answers as, and
 // "primarystation" reads and changes the configuration data of the selected setup's backup folder. The
 // selected setup is read from QDV70LIST.INI whenever a client (re)loads the images, so a setup chosen in
-// the main window applies from the next GetInfo or GetProductInfo.
+// the main window applies from the next GetInfo or GetProductInfo. Changes are recorded in the backup
+// history shortly after a client's writes pause.
 class HostedServices {
 public:
     HostedServices(const TmFile& files, ServiceSettings settings);
@@ -39,11 +42,16 @@ public:
     ServiceLog& Log() { return m_log; }
 
 private:
-    QString SelectedBackupFolder() const;
+    QString SelectedBackupFolder();
+    void RecordInHistory(const QString& folder);
 
     const TmFile& m_files;
     ServiceSettings m_settings;
     ServiceLog m_log;
+    history::HistoryOptions m_historyOptions;
+    std::mutex m_setupMutex;
+    QString m_setupName; // of the selected setup at the last load, named in history snapshots
+    HistoryRecorder m_history;
     ImageStore m_images;
     ConfigOperations m_operations;
     ServiceContext m_context;

@@ -61,19 +61,50 @@ bool ImageStore::Load(Id id, const QString& backupDataPath) {
     return false;
 }
 
-bool ImageStore::WriteBack(Id id) {
+void ImageStore::Reload(std::initializer_list<Id> ids, const QString& backupDataPath) {
+    const std::lock_guard files(m_fileMutex);
+    const std::unique_lock lock(m_mutex);
+    for (const Id id : ids) {
+        Image& image = m_images[id];
+        // A change whose write-back has not run yet must reach its file before the image is replaced.
+        if (image.loaded && image.written < image.changes && WriteFile(id, image.path, image.bytes))
+            image.written = image.changes;
+        Load(id, backupDataPath);
+    }
+}
+
+bool ImageStore::Persist(Id id, std::uint64_t change) {
+    const std::lock_guard files(m_fileMutex);
     Image& image = m_images[id];
-    if (!image.loaded)
+    if (image.written >= change)
+        return true; // a later write-back holds this change too
+    std::vector<std::uint8_t> bytes;
+    QString path;
+    std::uint64_t upTo = 0;
+    {
+        const std::shared_lock lock(m_mutex);
+        if (!image.loaded)
+            return false;
+        bytes = image.bytes;
+        path = image.path;
+        upTo = image.changes;
+    }
+    if (!WriteFile(id, path, bytes))
         return false;
-    const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(image.bytes.data()),
-                                                   static_cast<qsizetype>(image.bytes.size()));
+    image.written = upTo;
+    return true;
+}
+
+bool ImageStore::WriteFile(Id id, const QString& path, const std::vector<std::uint8_t>& bytes) {
+    const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                   static_cast<qsizetype>(bytes.size()));
     QString why;
-    if (!WriteFileAtomically(image.path, image::Encode(raw), &why)) {
+    if (!WriteFileAtomically(path, image::Encode(raw), &why)) {
         m_log(QStringLiteral("write error[%1]%2").arg(QLatin1String(kSpecs[id].fileName), why));
         return false;
     }
     if (m_writeHook)
-        m_writeHook(image.path);
+        m_writeHook(path);
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "services/ConfigOperations.h"
+#include "services/HistoryRecorder.h"
 #include "store/DataImage.h"
 #include "support/TestFolder.h"
 
@@ -224,6 +225,37 @@ TEST(ConfigOperations, deviceAndProductFromTheStandardSettings) {
     QFile::remove(missing.folder.FilePath("backup/Primary/ZEBU_STD.DAU"));
     EXPECT_FALSE(missing.ops.GetInfo());
     EXPECT_TRUE(missing.log.contains("read error[ZEBU_STD.DAU]1")) << missing.log.join('\n').toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST(ImageStore, aChangeNotYetWrittenReachesItsFileBeforeAReloadReplacesTheImage) {
+    Rig rig;
+    std::uint64_t change = 0;
+    {
+        const std::unique_lock lock(rig.images.Mutex());
+        rig.images.Bytes(ImageStore::kStd)[0] = 'Z';
+        change = rig.images.MarkChanged(ImageStore::kStd);
+    }
+    rig.ops.GetProductInfo(); // another client reloads between the change and its write-back
+    EXPECT_TRUE(rig.images.Persist(ImageStore::kStd, change));
+    EXPECT_EQ(rig.At(0), 'Z');
+    EXPECT_EQ(rig.File().left(2), QByteArray("5A"));
+}
+
+TEST(HistoryRecorder, oneSnapshotPerBurstAndNoneLost) {
+    QStringList taken;
+    {
+        HistoryRecorder recorder([&](const QString& folder) { taken << folder; }, std::chrono::hours(1));
+        recorder.Changed("A");
+        recorder.Changed("A");
+        EXPECT_TRUE(taken.isEmpty());
+        recorder.Changed("B"); // A's burst is over
+        EXPECT_EQ(taken, QStringList{"A"});
+    }
+    EXPECT_EQ(taken, (QStringList{"A", "B"})); // the pending one is taken when the recorder goes
 }
 
 } // namespace
