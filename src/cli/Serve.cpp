@@ -3,8 +3,11 @@
 #include "cli/CliContext.h"
 #include "services/HostedServices.h"
 
+#include <QCoreApplication>
+
 #include <csignal>
 #include <pthread.h>
+#include <thread>
 
 namespace qdv::cli {
 
@@ -25,7 +28,7 @@ int Serve::Execute(CliContext& ctx, const QStringList& arguments) {
         err << "qdv70cli: the services are switched off ([SOAP] ENABLE=0 in QDV70COMM.INI)\n";
         return kExitFailed;
     }
-    // The service threads inherit this mask, so the signals reach only the sigwait below.
+    // Every thread started from here on inherits this mask, so the signals reach only the sigwait below.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
@@ -43,8 +46,15 @@ int Serve::Execute(CliContext& ctx, const QStringList& arguments) {
         out << "primarystation " << services.PrimaryStationPort() << '\n';
     out.flush();
 
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    // The event loop runs the history's deferred snapshots; a thread of its own waits for the signal.
+    std::thread waiter([&stopSignals] {
+        int received = 0;
+        sigwait(&stopSignals, &received);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+    });
+    QCoreApplication::exec();
+    waiter.join();
     services.Stop();
     return kExitOk;
 }

@@ -8,17 +8,19 @@
 #include <QHostAddress>
 
 namespace qdv {
+namespace {
+constexpr int kSnapshotDelayMs = 1000;
+} // namespace
 
 HostedServices::HostedServices(const TmFile& files, ServiceSettings settings)
     : m_files(files), m_settings(std::move(settings)), m_log(files.HomeFolder()),
-      m_historyOptions(history::BackupHistory::ReadOptions(files)),
-      m_history([this](const QString& folder) { RecordInHistory(folder); }),
+      m_history(kSnapshotDelayMs, [this](const history::SnapshotResult& r) { ReportSnapshot(r); }),
       m_images([this](const QString& line) { m_log.Write(line); }),
       m_operations(m_images, [this] { return SelectedBackupFolder(); }) {
     m_context.operations = &m_operations;
     // Primary/ and Name/ lie directly in the backup folder.
     m_images.SetWriteHook([this](const QString& path) {
-        m_history.Changed(QDir::cleanPath(QFileInfo(path).absolutePath() + "/.."));
+        RecordInHistory(QDir::cleanPath(QFileInfo(path).absolutePath() + "/.."));
     });
 }
 
@@ -41,12 +43,14 @@ void HostedServices::RecordInHistory(const QString& folder) {
         const std::lock_guard lock(m_setupMutex);
         name = m_setupName;
     }
-    const history::SnapshotResult r = history::BackupHistory::Snapshot(
-        folder, name, QStringLiteral("Change by a SOAP client"), {}, m_historyOptions);
-    if (!r.notice.isEmpty())
-        m_log.Write(r.notice);
-    if (!r.pushError.isEmpty())
-        m_log.Write(r.pushError);
+    m_history.Request(folder, name, QStringLiteral("Change by a SOAP client"));
+}
+
+void HostedServices::ReportSnapshot(const history::SnapshotResult& result) {
+    if (!result.notice.isEmpty())
+        m_log.Write(result.notice);
+    if (!result.pushError.isEmpty())
+        m_log.Write(result.pushError);
 }
 
 int HostedServices::Start() {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "history/BackupHistory.h"
+#include "history/DeferredSnapshot.h"
 #include "services/ConfigOperations.h"
-#include "services/HistoryRecorder.h"
 #include "services/ImageStore.h"
 #include "services/ServiceBindings.h"
 #include "services/ServiceLog.h"
@@ -19,7 +18,7 @@ class TmFile;
 // "primarystation" reads and changes the configuration data of the selected setup's backup folder. The
 // selected setup is read from QDV70LIST.INI whenever a client (re)loads the images, so a setup chosen in
 // the main window applies from the next GetInfo or GetProductInfo. Changes are recorded in the backup
-// history shortly after a client's writes pause.
+// history about a second after a client's first write, one snapshot for the writes of that second.
 class HostedServices {
 public:
     HostedServices(const TmFile& files, ServiceSettings settings);
@@ -44,14 +43,15 @@ public:
 private:
     QString SelectedBackupFolder();
     void RecordInHistory(const QString& folder);
+    void ReportSnapshot(const history::SnapshotResult& result);
 
     const TmFile& m_files;
     ServiceSettings m_settings;
     ServiceLog m_log;
-    history::HistoryOptions m_historyOptions;
     std::mutex m_setupMutex;
     QString m_setupName; // of the selected setup at the last load, named in history snapshots
-    HistoryRecorder m_history;
+    // On the thread that made the services, whose event loop takes the snapshots.
+    history::DeferredSnapshot m_history;
     ImageStore m_images;
     ConfigOperations m_operations;
     ServiceContext m_context;

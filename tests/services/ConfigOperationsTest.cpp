@@ -1,5 +1,4 @@
 #include "services/ConfigOperations.h"
-#include "services/HistoryRecorder.h"
 #include "store/DataImage.h"
 #include "support/TestFolder.h"
 
@@ -243,19 +242,6 @@ TEST(ImageStore, aChangeNotYetWrittenReachesItsFileBeforeAReloadReplacesTheImage
     EXPECT_TRUE(rig.images.Persist(ImageStore::kStd, change));
     EXPECT_EQ(rig.At(0), 'Z');
     EXPECT_EQ(rig.File().left(2), QByteArray("5A"));
-}
-
-TEST(HistoryRecorder, oneSnapshotPerBurstAndNoneLost) {
-    QStringList taken;
-    {
-        HistoryRecorder recorder([&](const QString& folder) { taken << folder; }, std::chrono::hours(1));
-        recorder.Changed("A");
-        recorder.Changed("A");
-        EXPECT_TRUE(taken.isEmpty());
-        recorder.Changed("B"); // A's burst is over
-        EXPECT_EQ(taken, QStringList{"A"});
-    }
-    EXPECT_EQ(taken, (QStringList{"A", "B"})); // the pending one is taken when the recorder goes
 }
 
 } // namespace

@@ -85,12 +85,16 @@ class Plant:
         return open(path).read() if os.path.exists(path) else ""
 
     def stop(self) -> int:
-        self.proc.send_signal(signal.SIGTERM)
-        code = self.proc.wait(TIMEOUT)
-        self.proc.stdout.close()
-        self.proc.stderr.close()
-        self.dir.cleanup()
-        return code
+        """Ends serve as a service manager would; the first call also notes whether the backup got its
+        history (a change's snapshot is taken at the latest when serve ends) and removes the folders."""
+        if self.proc.returncode is None:
+            self.proc.send_signal(signal.SIGTERM)
+            self.proc.wait(TIMEOUT)
+            self.proc.stdout.close()
+            self.proc.stderr.close()
+            self.has_history = os.path.isdir(os.path.join(self.backup, ".git"))
+            self.dir.cleanup()
+        return self.proc.returncode
 
 
 def post(port: int, body: bytes) -> tuple[int, bytes]:
@@ -160,6 +164,8 @@ class PrimaryStationTest(unittest.TestCase):
         self.assertEqual(self.plant.std(), encode(bytes(expected)))
         names = self.service.GetTypeName(No=[17])
         self.assertEqual((names[0].No, names[0].Name), (17, "XY"))
+        self.assertEqual(self.plant.stop(), 0)
+        self.assertTrue(self.plant.has_history)
 
     def test_malformedRequestsChangeNothing(self):
         self.service.GetProductInfo()
