@@ -2,6 +2,8 @@
 
 #include <stdsoap2.h>
 
+#include <chrono>
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -17,7 +19,8 @@ namespace {
 constexpr int kBacklog = 100;
 constexpr int kAcceptPollMicroseconds = 200000; // how often the accept thread looks for a stop
 constexpr int kTransferTimeoutSeconds = 30;     // a whole request or answer, however slowly it trickles
-constexpr int kBadRequest = 400;                // an HTTP status as error: answered as such
+constexpr int kAcceptRetryMs = 100;
+constexpr int kBadRequest = 400; // an HTTP status as error: answered as such
 
 int BoundPort(SOAP_SOCKET socket) {
     sockaddr_storage addr{};
@@ -116,8 +119,13 @@ void SoapServer::AcceptLoop() {
             if (m_stop)
                 break;
         }
-        if (!soap_valid_socket(soap_accept(m_master)))
-            continue; // the poll interval passed, or a failed accept: look for a stop and try again
+        if (!soap_valid_socket(soap_accept(m_master))) {
+            // The poll interval passed (no error), or accept failed, for example for want of file
+            // descriptors: then wait a little rather than spin, and try again.
+            if (m_master->errnum != 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(kAcceptRetryMs));
+            continue;
+        }
         soap* copy = soap_copy(m_master);
         if (!copy) {
             soap_force_closesock(m_master);
