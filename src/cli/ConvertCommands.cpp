@@ -69,20 +69,17 @@ int ImportDescriptions(ConversionTables& t, const SetupRecord& setup, const QStr
     LoadNames(t, setup, false, err);
     if (!t.ImportDescriptionText(file))
         return CannotRead(err, file);
-    // The conversion goes first: when it refuses a line nothing at all is written, so a script never
-    // leaves the description file and the alias files from different imports.
-    const ConverterResult converted = t.ConvertDescriptionsToDau(setup);
-    if (converted.code != DescriptionConverter::kOk) {
-        err << "qdv70cli: " << QString::fromLocal8Bit(converted.message) << '\n'
+    // The description file and the alias files go as one set: when the conversion refuses a line or a
+    // file cannot be written, none of them is replaced, so a script never leaves them from different
+    // imports.
+    const ConverterResult saved = t.SaveDescriptionsAndAliases(setup);
+    if (saved.code != DescriptionConverter::kOk) {
+        err << "qdv70cli: " << QString::fromLocal8Bit(saved.message) << '\n'
             << "qdv70cli: nothing was written; " << ConversionTables::DescriptionFile(setup)
             << " and the alias files are as they were\n";
         return kExitFailed;
     }
     QString why;
-    for (int k = 1; k <= AliasTables::kTables; ++k) {
-        if (!t.SaveAliases(setup, k, &why))
-            return CannotWrite(err, ConversionTables::AliasFile(setup, k), why);
-    }
     const QString csv = ConversionTables::DescriptionCsvFile(setup);
     if (!t.ExportDescriptionText(csv, &why))
         return CannotWrite(err, csv, why);

@@ -113,6 +113,32 @@ ConverterResult ConversionTables::ConvertDescriptionsToDau(const SetupRecord& se
     return result;
 }
 
+ConverterResult ConversionTables::SaveDescriptionsAndAliases(const SetupRecord& setup) {
+    const QString stdPath = StandardSettingsFile(setup);
+    QByteArray stdText;
+    if (!ReadWholeFile(stdPath, &stdText))
+        return DescriptionConverter::Failure(DescriptionConverter::kCannotOpen, QFile::encodeName(stdPath));
+    QByteArray dau;
+    const ConverterResult converted =
+        m_converter.Convert(DescriptionText::ShortForm(m_labels, m_descriptions), stdText, &dau);
+    if (converted.code != DescriptionConverter::kOk)
+        return converted;
+
+    const QString nme = DescriptionFile(setup);
+    QList<QPair<QString, QByteArray>> files;
+    // The short form always holds S and D lines, so a successful conversion always gives the file.
+    files.append({nme, dau});
+    for (int k = 1; k <= AliasTables::kTables; ++k)
+        files.append({AliasFile(setup, k), m_aliases.SaveDau(k)});
+    const QString folder = QFileInfo(nme).absolutePath();
+    QString why;
+    if (!QDir().mkpath(folder))
+        return DescriptionConverter::Failure(DescriptionConverter::kCannotWrite, QFile::encodeName(folder));
+    if (!WriteFilesAtomically(files, &why))
+        return {DescriptionConverter::kCannotWrite, "error: " + why.toLocal8Bit()};
+    return converted;
+}
+
 bool ConversionTables::LoadCrosspoints(const SetupRecord& setup) {
     QByteArray text;
     if (!ReadWholeFile(CrosspointFile(setup), &text))

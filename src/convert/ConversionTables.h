@@ -42,6 +42,10 @@ public:
     // Converts the description table into ZEBU_NME.DAU through the short form in the work file
     // ZEBU_NME.OLD. A refused conversion leaves ZEBU_NME.DAU as it was; the result says why.
     ConverterResult ConvertDescriptionsToDau(const SetupRecord& setup);
+    // Writes ZEBU_NME.DAU and ZEBU_ALS1..7.DAU as one set: the descriptions are converted first, in
+    // memory; when the conversion refuses a line, or any file cannot be written, none of the eight
+    // files is replaced and the result says why (kCannotWrite with the file in the message).
+    ConverterResult SaveDescriptionsAndAliases(const SetupRecord& setup);
 
     // False, table untouched, when ZEBU_XPT.DAU cannot be read. A short file loads what it holds.
     bool LoadCrosspoints(const SetupRecord& setup);

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <memory>
+#include <vector>
 
 namespace qdv {
 
@@ -25,6 +27,34 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
         if (error)
             *error = file.errorString();
         return false;
+    }
+    return true;
+}
+
+bool WriteFilesAtomically(const QList<QPair<QString, QByteArray>>& files, QString* error) {
+    std::vector<std::unique_ptr<QSaveFile>> staged;
+    const auto fail = [&](const QString& path, const QString& why) {
+        // Destroying an uncommitted QSaveFile removes its temporary file; no target has been touched.
+        for (auto& file : staged)
+            file->cancelWriting();
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    };
+    for (const auto& [path, data] : files) {
+        auto file = std::make_unique<QSaveFile>(path);
+        file->setDirectWriteFallback(false);
+        if (!file->open(QIODevice::WriteOnly))
+            return fail(path, file->errorString());
+        const bool written = file->write(data) == data.size() && file->flush();
+        QSaveFile* raw = file.get();
+        staged.push_back(std::move(file));
+        if (!written)
+            return fail(path, raw->errorString());
+    }
+    for (auto& file : staged) {
+        if (!file->commit())
+            return fail(file->fileName(), file->errorString());
     }
     return true;
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace qdv {
+
+// What an editor's OK ended in: close the editor, or stay open, with a text to show when something
+// could not be written.
+struct OkOutcome {
+    bool close = false;
+    QString error;
+};
+
+} // namespace qdv

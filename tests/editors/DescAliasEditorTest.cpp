@@ -1,0 +1,184 @@
+#include "editors/DescAliasEditor.h"
+#include "EditorRig.h"
+#include "convert/DescriptionText.h"
+#include "editors/TerminalTextCodec.h"
+
+#include <gtest/gtest.h>
+
+namespace qdv {
+namespace {
+
+using test::EditorRig;
+using test::ScriptedQuestions;
+
+constexpr int kDesc = DescAliasEditor::kDescriptionColumn;
+
+TEST(DescAliasEditor, typingAndPastingIntoACellAreJudgedByWhatTheyInsert) {
+    const QString sixteen(16, QLatin1Char('A'));
+    const struct {
+        const char* name;
+        int column;
+        QString before, after;
+        bool refused;
+    } cases[] = {
+        {"plain text", kDesc, "CAM", "CAM 1", false},
+        {"half-width katakana", 3, "", QString::fromUtf8("\xEF\xBD\xB6\xEF\xBE\x92"), false},
+        {"full-width katakana", 3, "", QString::fromUtf8("\xE3\x82\xAB"), true},
+        {"accented letter", kDesc, "CAM", QString::fromUtf8("CAM\xC3\xA9"), true},
+        {"slash in a description", kDesc, "CAM", "CAM/1", true},
+        {"slash in an alias", 1, "CAM", "CAM/1", false},
+        {"leading tab in a description", kDesc, "CAM", "\tCAM", true},
+        {"comma anywhere", 2, "CAM", "CAM,1", true},
+        {"a 17th character", kDesc, sixteen, sixteen + "B", true},
+        {"replacing within 16", kDesc, sixteen, "B" + sixteen.mid(1), false},
+        {"shortening a longer pasted text", kDesc, sixteen + "BB", sixteen + "B", false},
+        {"deleting from a cell with a slash loaded from a file", kDesc, "A/BC", "A/B", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(!DescAliasEditor::RefuseEdit(c.column, c.before, c.after).isEmpty(), c.refused) << c.name;
+    }
+}
+
+TEST(DescAliasEditor, okWritesWhatTheAnswersAllowAndNothingElse) {
+    const struct {
+        const char* name;
+        QList<bool> answers;
+        QList<int> asked;
+        bool closes, csvWritten, dauWritten;
+    } cases[] = {
+        {"no to the CSV question", {false}, {106}, false, false, false},
+        {"no to the DAU question", {true, false}, {106, 104}, false, true, false},
+        {"yes to both", {true, true}, {106, 104}, true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditorRig rig;
+        const QList<QByteArray> before = rig.NameFiles();
+        DescAliasEditor editor(*rig.tables);
+        editor.Show();
+        editor.Grid(Side::Destination).Set(kDesc, 6, "EDITED");
+        editor.Grid(Side::Source).Set(7, 0, "");
+        ScriptedQuestions q(c.answers);
+        const OkOutcome out = editor.Ok(rig.setup, q);
+        EXPECT_EQ(q.asked, c.asked);
+        EXPECT_EQ(out.close, c.closes);
+        EXPECT_TRUE(out.error.isEmpty()) << out.error.toStdString();
+        EXPECT_EQ(rig.dir.Exists("Name/ZEBU_NME.CSV"), c.csvWritten);
+        if (c.csvWritten) {
+            EXPECT_TRUE(rig.dir.Read("Name/ZEBU_NME.CSV").contains("\r\nD7,"));
+        }
+        if (!c.dauWritten) {
+            EXPECT_EQ(rig.NameFiles(), before);
+            continue;
+        }
+        rig.Load();
+        EXPECT_EQ(rig.tables->Descriptions().At(Side::Destination, 7).Text(), "EDITED");
+        EXPECT_EQ(rig.tables->Aliases().Table(7).At(Side::Source, 1).Text(), "");
+        EXPECT_NE(before[7], rig.NameFiles()[7]); // ZEBU_ALS7.DAU
+        EXPECT_EQ(before[3], rig.NameFiles()[3]); // ZEBU_ALS3.DAU untouched in content
+    }
+}
+
+TEST(DescAliasEditor, aDescriptionTheFileCannotCarryStopsOkBeforeAnyFileIsWritten) {
+    const struct {
+        const char* name;
+        QByteArray description;
+    } cases[] = {
+        {"byte the converter refuses", "CAM\x80"},
+        {"slash loaded from a file", "CAM/1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditorRig rig;
+        const QList<QByteArray> before = rig.NameFiles();
+        DescAliasEditor editor(*rig.tables);
+        editor.Show();
+        editor.Grid(Side::Source).Set(kDesc, 41, c.description);
+        editor.Grid(Side::Source).Set(1, 0, "CHANGED ALIAS");
+        ScriptedQuestions q({true, true});
+        const OkOutcome out = editor.Ok(rig.setup, q);
+        EXPECT_FALSE(out.close);
+        EXPECT_FALSE(out.error.isEmpty());
+        EXPECT_EQ(q.asked, QList<int>{106});
+        EXPECT_FALSE(rig.dir.Exists("Name/ZEBU_NME.CSV"));
+        EXPECT_EQ(rig.NameFiles(), before);
+    }
+}
+
+TEST(DescAliasEditor, aTextLongerThanSixteenBytesIsCutToSixteenWhenWritten) {
+    EditorRig rig;
+    DescAliasEditor editor(*rig.tables);
+    editor.Show();
+    editor.Grid(Side::Source).Set(kDesc, 0, "ABCDEFGHIJKLMNOPQRST");
+    editor.Grid(Side::Destination).Set(4, 0, "0123456789abcdefXYZ");
+    ScriptedQuestions q({true, true});
+    ASSERT_TRUE(editor.Ok(rig.setup, q).close);
+    rig.Load();
+    EXPECT_EQ(rig.tables->Descriptions().At(Side::Source, 1).Text(), "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(rig.tables->Aliases().Table(4).At(Side::Destination, 1).Text(), "0123456789abcdef");
+}
+
+// Every byte of the character set typed into cells survives the data files unchanged, and the CSV
+// text but for spaces, which importing drops by the text form's rule.
+TEST(DescAliasEditor, everyByteOfTheSetSurvivesEditDataFilesAndCsv) {
+    QByteArray all;
+    for (int b = 0x20; b <= 0xDF; ++b)
+        if ((b <= 0x7E || b >= 0xA1) && b != ',' && b != '/')
+            all += static_cast<char>(b);
+    EditorRig rig;
+    DescAliasEditor editor(*rig.tables);
+    editor.Show();
+    QList<QByteArray> texts;
+    for (int i = 0; i * 16 < all.size(); ++i) {
+        const QByteArray bytes = all.mid(i * 16, 16);
+        texts << bytes;
+        QByteArray typed;
+        ASSERT_TRUE(TerminalTextCodec::Encode(TerminalTextCodec::Decode(bytes), &typed));
+        editor.Grid(Side::Source).Set(kDesc, i, typed);
+        editor.Grid(Side::Destination).Set(i % 7 + 1, i, typed);
+    }
+    editor.Grid(Side::Destination).Set(2, 100, "A/B");
+    ScriptedQuestions q({true, true});
+    const OkOutcome out = editor.Ok(rig.setup, q);
+    ASSERT_TRUE(out.close) << out.error.toStdString();
+    rig.Load();
+    for (int i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(rig.tables->Descriptions().At(Side::Source, i + 1).Text(), texts[i]);
+        EXPECT_EQ(rig.tables->Aliases().Table(i % 7 + 1).At(Side::Destination, i + 1).Text(), texts[i]);
+    }
+    EXPECT_EQ(rig.tables->Aliases().Table(2).At(Side::Destination, 101).Text(), "A/B");
+
+    DescriptionTable descriptions;
+    AliasTables aliases;
+    DescriptionText::Import(rig.dir.Read("Name/ZEBU_NME.CSV"), &descriptions, &aliases);
+    for (int i = 0; i < texts.size(); ++i) {
+        QByteArray noSpaces = texts[i];
+        noSpaces.replace(' ', QByteArray());
+        EXPECT_EQ(descriptions.At(Side::Source, i + 1).Text(), noSpaces);
+        EXPECT_EQ(aliases.Table(i % 7 + 1).At(Side::Destination, i + 1).Text(), noSpaces);
+    }
+}
+
+TEST(DescAliasEditor, importReplacesBothGridsAndAPasteOfASlashIntoADescriptionIsRefused) {
+    EditorRig rig;
+    DescAliasEditor editor(*rig.tables);
+    editor.Show();
+    rig.dir.Write("in.csv", "T1,VTR\r\nS5,VTR,005,CAM A,X\r\nD7,VTR,007\r\n");
+    ASSERT_TRUE(editor.Import(rig.dir.FilePath("in.csv")));
+    EXPECT_EQ(editor.Grid(Side::Source).At(kDesc, 4), "CAMA");
+    EXPECT_EQ(editor.Grid(Side::Source).At(1, 4), "X");
+    EXPECT_EQ(editor.Grid(Side::Source).At(kDesc, 8), ""); // the tables were cleared first
+    EXPECT_FALSE(editor.Import(rig.dir.FilePath("missing.csv")));
+    EXPECT_EQ(editor.Grid(Side::Source).At(kDesc, 4), "CAMA");
+
+    editor.Grid(Side::Source).Set(1, 0, "A/1");
+    editor.Buffers().Copy(editor.Current(), {1, 0, 1, 1});
+    GridRect written;
+    EXPECT_FALSE(editor.Paste(kDesc, 2, &written).isEmpty());
+    EXPECT_EQ(editor.Grid(Side::Source).At(kDesc, 2), "");
+    EXPECT_TRUE(editor.Paste(3, 2, &written).isEmpty());
+    EXPECT_EQ(editor.Grid(Side::Source).At(3, 2), "A/1");
+}
+
+} // namespace
+} // namespace qdv
