@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace qdv {
 namespace {
@@ -18,14 +19,15 @@ struct ButtonInfo {
     MessageButton button;
     QMessageBox::StandardButton standard;
     const char* text;
+    Qt::Key accelerator; // with Alt, as the program's other dialogs answer
 };
 
 // Set explicitly, so that a translation of the toolkit's own texts never changes them.
 constexpr ButtonInfo kButtons[] = {
-    {kButtonOk, QMessageBox::Ok, "OK"},
-    {kButtonCancel, QMessageBox::Cancel, "Cancel"},
-    {kButtonYes, QMessageBox::Yes, "Yes"},
-    {kButtonNo, QMessageBox::No, "No"},
+    {kButtonOk, QMessageBox::Ok, "OK", Qt::Key_O},
+    {kButtonCancel, QMessageBox::Cancel, "Cancel", Qt::Key_C},
+    {kButtonYes, QMessageBox::Yes, "Yes", Qt::Key_Y},
+    {kButtonNo, QMessageBox::No, "No", Qt::Key_N},
 };
 
 QMessageBox::Icon IconOf(DialogType type) {
@@ -52,8 +54,12 @@ std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* owner, const QString& tex
     box->setText(text);
     box->setTextFormat(Qt::PlainText);
     for (const ButtonInfo& b : kButtons) {
-        if (buttons & b.button)
-            box->addButton(b.standard)->setText(QString::fromLatin1(b.text));
+        if (!(buttons & b.button))
+            continue;
+        QPushButton* button = box->addButton(b.standard);
+        button->setText(QString::fromLatin1(b.text));
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | b.accelerator), box.get());
+        QObject::connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
     }
     return box;
 }

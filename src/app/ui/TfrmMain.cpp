@@ -9,6 +9,8 @@
 #include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
 #include "history/ui/THistoryDlg.h"
+#include "editors/ui/TfrmEditCrosspoint.h"
+#include "editors/ui/TfrmEditDescAndAlias.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
 #include "setups/SetupList.h"
@@ -401,17 +403,24 @@ void TfrmMain::btn_EditClick(int place) {
             m_remote.LoadDescriptions(*setup);
             for (int k = 1; k <= 7; ++k)
                 m_remote.LoadAliases(*setup, k);
-            // The description and alias editor opens here, modally.
+            TfrmEditDescAndAlias editor(t, *setup, EditorFont(), this);
+            editor.exec();
         } else if (place == MainWindowModel::kPlaceCrosspoint) {
             t.Descriptions().Clear();
             t.Crosspoints().Clear();
             m_remote.BuildTerminalLabels(*setup);
             m_remote.LoadDescriptions(*setup);
             m_remote.LoadCrosspoints(*setup);
-            // The crosspoint editor opens here, modally.
+            TfrmEditCrosspoint editor(t, *setup, EditorFont(), this);
+            editor.exec();
         }
     }
     button->SetLowered(false);
+}
+
+const SetupFont* TfrmMain::EditorFont() const {
+    const SetupTable& setups = m_table.Setups();
+    return setups.Selected() ? &setups.fonts[setups.selected] : nullptr;
 }
 
 void TfrmMain::btnCancelClick() {

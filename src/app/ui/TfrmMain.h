@@ -20,6 +20,7 @@ class TPanelButton;
 class TTabBar;
 class TmTable;
 class TmTableRemote;
+struct SetupFont;
 struct SetupRecord;
 
 // The window the operator works in: the setup list, the Receive, Send and Edit tabs with their
@@ -92,6 +93,7 @@ private:
     void Press(TPanelButton* button);
     void ReportFinishedJob();
     const SetupRecord* Current() const;
+    const SetupFont* EditorFont() const;
 
     TmTable& m_table;
     TmTableRemote& m_remote;

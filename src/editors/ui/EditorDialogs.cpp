@@ -1,0 +1,103 @@
+#include "editors/ui/EditorDialogs.h"
+
+#include "store/SetupRecord.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTableView>
+#include <algorithm>
+#include <climits>
+
+namespace qdv {
+
+namespace {
+
+CsvFileHook& Hook() {
+    static CsvFileHook hook;
+    return hook;
+}
+
+// A colour as the settings file stores it: 0x00BBGGRR.
+QColor FromColorRef(int value) {
+    const auto v = static_cast<unsigned>(value);
+    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+                  static_cast<int>((v >> 16) & 0xFF));
+}
+
+} // namespace
+
+void ApplyEditorFont(QTableView* grid, const SetupFont* font) {
+    QFont f = QApplication::font("QMenu");
+    QColor colour = Qt::black;
+    int size = font ? font->size : 8;
+    if (font && !font->name.isEmpty()) {
+        f = QFont(font->name);
+        if (font->size > 0)
+            f.setPointSize(font->size);
+        else if (font->height < 0)
+            f.setPixelSize(-font->height);
+        f.setBold(font->bold);
+        f.setItalic(font->italic);
+        f.setUnderline(font->underline);
+        f.setStrikeOut(font->strikeOut);
+        if (font->pitch == 2)
+            f.setFixedPitch(true);
+        colour = FromColorRef(font->color);
+    }
+    grid->setFont(f);
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Text, colour);
+    grid->setPalette(palette);
+    const int rows = std::max(size == 0 ? 15 : size + 8, QFontMetrics(f).height() + 2);
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setDefaultSectionSize(rows);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+void SetColumnWidths(QTableView* grid, const int* widths, const int* chars) {
+    const QFontMetrics metrics(grid->font());
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        grid->setColumnWidth(c, std::max(widths[c], metrics.averageCharWidth() * chars[c] + 8));
+}
+
+QString ChooseCsvFile(QWidget* owner, bool save, const QString& folder, const QString& description) {
+    const QString filter = description + QStringLiteral(" (*.CSV *.csv *.Csv)");
+    if (Hook())
+        return Hook()(save, folder, filter);
+    QFileDialog dialog(owner, save ? QStringLiteral("CSV Export") : QStringLiteral("CSV Import"), folder,
+                       filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("CSV"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+CsvFileHook SetCsvFileHook(CsvFileHook hook) {
+    CsvFileHook previous = std::move(Hook());
+    Hook() = std::move(hook);
+    return previous;
+}
+
+GridRect SelectedRect(const QTableView* grid, int firstColumn) {
+    const QModelIndexList cells = grid->selectionModel()->selectedIndexes();
+    if (cells.isEmpty()) {
+        const QModelIndex current = grid->currentIndex();
+        return current.isValid() ? GridRect{current.column() - firstColumn, current.row(), 1, 1} : GridRect{};
+    }
+    int c0 = INT_MAX, r0 = INT_MAX, c1 = INT_MIN, r1 = INT_MIN;
+    for (const QModelIndex& i : cells) {
+        c0 = std::min(c0, i.column());
+        r0 = std::min(r0, i.row());
+        c1 = std::max(c1, i.column());
+        r1 = std::max(r1, i.row());
+    }
+    c0 = std::max(c0, firstColumn);
+    return {c0 - firstColumn, r0, c1 - c0 + 1, r1 - r0 + 1};
+}
+
+} // namespace qdv

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "editors/GridRect.h"
+
+#include <QFont>
+#include <QString>
+#include <functional>
+
+class QItemSelectionModel;
+class QTableView;
+class QWidget;
+
+namespace qdv {
+
+struct SetupFont;
+
+// What the two editor windows share: their grids' font and rows, the file dialogs of Import and
+// Export, and the selection of a grid as a rectangle.
+
+// The setup's font when it names one, else the desktop's menu font in black; rows as high as the
+// font's size in points plus 8 pixels (15 for size 0), but never lower than the font's own lines.
+void ApplyEditorFont(QTableView* grid, const SetupFont* font);
+
+// Column widths: the given ones, widened where the grid's font needs more for `chars[c]` characters.
+void SetColumnWidths(QTableView* grid, const int* widths, const int* chars);
+
+// The file dialogs: Import opens an existing file, Export names one to write. `filter` is the
+// files' description; the pattern matches ".CSV" in any case. Empty when the operator cancels.
+QString ChooseCsvFile(QWidget* owner, bool save, const QString& folder, const QString& description);
+
+// While a hook is set, ChooseCsvFile asks it instead of showing a dialog (tests). Returns the old one.
+using CsvFileHook = std::function<QString(bool save, const QString& folder, const QString& filter)>;
+CsvFileHook SetCsvFileHook(CsvFileHook hook);
+
+// The bounding rectangle of a grid's selected cells, with its columns counted from `firstColumn`;
+// when nothing is selected, the current cell.
+GridRect SelectedRect(const QTableView* grid, int firstColumn);
+
+} // namespace qdv

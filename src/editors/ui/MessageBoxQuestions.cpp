@@ -1,0 +1,11 @@
+#include "editors/ui/MessageBoxQuestions.h"
+
+#include "app/ui/MessageBox.h"
+
+namespace qdv {
+
+bool MessageBoxQuestions::Ask(int code) {
+    return ShowMessage(m_owner, code, DialogType::Confirmation, kButtonYes | kButtonNo) == kButtonYes;
+}
+
+} // namespace qdv

@@ -1,0 +1,173 @@
+#include "editors/ui/TfrmEditCrosspoint.h"
+
+#include "app/ui/MessageBox.h"
+#include "convert/ConversionTables.h"
+#include "convert/TmTableRemote.h"
+#include "editors/ui/CrosspointDelegate.h"
+#include "editors/ui/CrosspointModel.h"
+#include "editors/ui/EditorDialogs.h"
+#include "editors/ui/MessageBoxQuestions.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace qdv {
+
+namespace {
+
+constexpr int kInfo = CrosspointModel::kInfoColumns;
+constexpr int kDstWidths[] = {40, 65, 65, 45, 45, 45, 45, 45, 45, 45, 45};
+constexpr int kSrcWidths[] = {40, 65, 65};
+constexpr int kChars[] = {4, 9, 12, 10, 10, 10, 10, 10, 10, 10, 10};
+const QColor kSourceGrey(0xC0, 0xC0, 0xC0);
+const QString kFileDescription = QStringLiteral("Crosspoint Name File");
+
+} // namespace
+
+TfrmEditCrosspoint::TfrmEditCrosspoint(ConversionTables& tables, const SetupRecord& setup,
+                                       const SetupFont* font, QWidget* parent)
+    : QDialog(parent), m_tables(tables), m_editor(tables), m_setup(setup), m_font(font) {
+    setWindowTitle(QStringLiteral("Edit Crosspoint"));
+    m_dstModel = new CrosspointModel(m_editor, m_tables, true, this);
+    m_srcModel = new CrosspointModel(m_editor, m_tables, false, this);
+    m_grdDstList = BuildGrid(m_dstModel, "grdDstList", kDstWidths);
+    m_grdSrcList = BuildGrid(m_srcModel, "grdSrcList", kSrcWidths);
+    m_grdDstList->setItemDelegate(new CrosspointDelegate(kInfo, m_grdDstList));
+    m_grdDstList->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_grdSrcList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grdSrcList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    QPalette grey = m_grdSrcList->palette();
+    grey.setColor(QPalette::Base, kSourceGrey);
+    m_grdSrcList->setPalette(grey);
+    m_grdSrcList->setMaximumWidth(m_grdSrcList->horizontalHeader()->length() + 24);
+
+    connect(m_grdDstList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { grdDstListSelectCell(current); });
+    connect(m_grdSrcList, &QAbstractItemView::doubleClicked, this, &TfrmEditCrosspoint::grdSrcListDblClick);
+    m_grdDstList->installEventFilter(this);
+
+    m_btnOk = new QPushButton(QStringLiteral("OK(&O)"), this);
+    m_btnCancel = new QPushButton(QStringLiteral("Cancel(&C)"), this);
+    m_btnImport = new QPushButton(QStringLiteral("CSV Import"), this);
+    m_btnExport = new QPushButton(QStringLiteral("CSV Export"), this);
+    for (QPushButton* b : {m_btnOk, m_btnCancel, m_btnImport, m_btnExport})
+        b->setAutoDefault(false);
+    connect(m_btnOk, &QPushButton::clicked, this, &TfrmEditCrosspoint::btnOkClick);
+    connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_btnImport, &QPushButton::clicked, this, &TfrmEditCrosspoint::btnImportClick);
+    connect(m_btnExport, &QPushButton::clicked, this, &TfrmEditCrosspoint::btnExportClick);
+
+    auto* grids = new QHBoxLayout;
+    grids->addWidget(m_grdDstList, 3);
+    grids->addWidget(m_grdSrcList, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_btnImport);
+    buttons->addWidget(m_btnExport);
+    buttons->addStretch(1);
+    buttons->addWidget(m_btnOk);
+    buttons->addWidget(m_btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grids, 1);
+    layout->addLayout(buttons);
+    resize(1100, 560);
+    FormShow();
+}
+
+TfrmEditCrosspoint::~TfrmEditCrosspoint() = default;
+
+QTableView* TfrmEditCrosspoint::BuildGrid(CrosspointModel* model, const char* name, const int* widths) {
+    auto* grid = new QTableView(this);
+    grid->setObjectName(QString::fromLatin1(name));
+    grid->setModel(model);
+    grid->verticalHeader()->hide();
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    ApplyEditorFont(grid, m_font);
+    SetColumnWidths(grid, widths, kChars);
+    return grid;
+}
+
+void TfrmEditCrosspoint::FormShow() {
+    m_editor.SetCurrentColumn(0);
+    m_grdDstList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grdDstList->setCurrentIndex(m_dstModel->index(0, 0));
+    m_grdSrcList->setCurrentIndex(m_srcModel->index(0, 0));
+    m_grdDstList->setFocus();
+}
+
+GridRect TfrmEditCrosspoint::SelectedLevels() const {
+    return SelectedRect(m_grdDstList, kInfo);
+}
+
+void TfrmEditCrosspoint::grdDstListSelectCell(const QModelIndex& current) {
+    const bool wasRowMode = m_editor.RowMode();
+    m_editor.SetCurrentColumn(current.column());
+    if (m_editor.RowMode() != wasRowMode) {
+        m_grdDstList->setSelectionBehavior(m_editor.RowMode() ? QAbstractItemView::SelectRows
+                                                              : QAbstractItemView::SelectItems);
+        const auto how = QItemSelectionModel::ClearAndSelect |
+                         (m_editor.RowMode() ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate);
+        m_grdDstList->selectionModel()->select(current, how);
+    }
+    m_grdDstList->viewport()->update();
+}
+
+void TfrmEditCrosspoint::grdSrcListDblClick() {
+    const int source = m_grdSrcList->currentIndex().row() + 1;
+    const GridRect cells = m_editor.RouteTarget(SelectedLevels(), m_grdDstList->currentIndex().row());
+    m_editor.Route(source, cells);
+    m_dstModel->LevelsChanged(cells);
+}
+
+void TfrmEditCrosspoint::grdDstListDelete() {
+    const GridRect cells = m_editor.ClearTarget(SelectedLevels());
+    m_editor.Clear(cells);
+    m_dstModel->LevelsChanged(cells);
+}
+
+bool TfrmEditCrosspoint::eventFilter(QObject* watched, QEvent* event) {
+    // Selected level cells change colour when the focus leaves the grid or comes back.
+    if (watched == m_grdDstList && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        m_grdDstList->viewport()->update();
+    if (watched == m_grdDstList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+        grdDstListDelete();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmEditCrosspoint::btnOkClick() {
+    MessageBoxQuestions questions(this);
+    const OkOutcome outcome = m_editor.Ok(m_setup, questions);
+    if (!outcome.error.isEmpty())
+        ShowMessageText(this, outcome.error, DialogType::Error, kButtonOk);
+    if (outcome.close)
+        accept();
+}
+
+void TfrmEditCrosspoint::btnImportClick() {
+    const QString path = ChooseCsvFile(this, false, TmTableRemote::XPointFolder(m_setup), kFileDescription);
+    if (path.isEmpty())
+        return;
+    if (!m_editor.Import(path)) {
+        ShowMessageText(this, QStringLiteral("%1 cannot be read.").arg(path), DialogType::Error, kButtonOk);
+        return;
+    }
+    m_dstModel->LevelsChanged({0, 0, CrosspointTable::kLevels, kTerminalCount});
+}
+
+void TfrmEditCrosspoint::btnExportClick() {
+    const QString path = ChooseCsvFile(this, true, TmTableRemote::XPointFolder(m_setup), kFileDescription);
+    QString why;
+    if (!path.isEmpty() && !m_editor.Export(path, &why))
+        ShowMessageText(this, QStringLiteral("%1 was not written: %2").arg(path, why), DialogType::Error,
+                        kButtonOk);
+}
+
+} // namespace qdv

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "editors/CrosspointEditor.h"
+#include "store/SetupRecord.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QTableView;
+
+namespace qdv {
+
+class ConversionTables;
+class CrosspointModel;
+
+// "Edit Crosspoint": the destination grid with the source routed on each of the 8 levels, and the
+// source grid; a double click on a source routes it to the selected level cells (or, with a whole row
+// selected, to every level of it), Delete clears them. OK writes ZEBU_XPT.CSV and, when confirmed,
+// ZEBU_XPT.DAU. The window only adapts CrosspointEditor, which edits the crosspoint table in place.
+class TfrmEditCrosspoint : public QDialog {
+    Q_OBJECT
+
+public:
+    TfrmEditCrosspoint(ConversionTables& tables, const SetupRecord& setup, const SetupFont* font,
+                       QWidget* parent = nullptr);
+    ~TfrmEditCrosspoint() override;
+
+    CrosspointEditor& Editor() { return m_editor; }
+    QTableView* DestinationGrid() const { return m_grdDstList; }
+    QTableView* SourceGrid() const { return m_grdSrcList; }
+    QPushButton* OkButton() const { return m_btnOk; }
+    QPushButton* CancelButton() const { return m_btnCancel; }
+    QPushButton* ImportButton() const { return m_btnImport; }
+    QPushButton* ExportButton() const { return m_btnExport; }
+
+    // Handlers of the window's controls.
+    void grdDstListSelectCell(const QModelIndex& current);
+    void grdSrcListDblClick();
+    void grdDstListDelete();
+    void btnOkClick();
+    void btnImportClick();
+    void btnExportClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QTableView* BuildGrid(CrosspointModel* model, const char* name, const int* widths);
+    void FormShow();
+    GridRect SelectedLevels() const;
+
+    ConversionTables& m_tables;
+    CrosspointEditor m_editor;
+    SetupRecord m_setup;
+    const SetupFont* m_font;
+    CrosspointModel* m_dstModel = nullptr;
+    CrosspointModel* m_srcModel = nullptr;
+    QTableView* m_grdDstList = nullptr;
+    QTableView* m_grdSrcList = nullptr;
+    QPushButton* m_btnOk = nullptr;
+    QPushButton* m_btnCancel = nullptr;
+    QPushButton* m_btnImport = nullptr;
+    QPushButton* m_btnExport = nullptr;
+};
+
+} // namespace qdv

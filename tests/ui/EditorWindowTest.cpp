@@ -1,0 +1,192 @@
+#include "MainWindowFixture.h"
+#include "SimProcess.h"
+#include "app/ui/TTabBar.h"
+#include "convert/ConversionTables.h"
+#include "editors/ui/DescAliasModel.h"
+#include "editors/ui/EditorDialogs.h"
+#include "editors/ui/TfrmEditCrosspoint.h"
+#include "editors/ui/TfrmEditDescAndAlias.h"
+#include "sim/SampleDataSet.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+// Two copies of the sample backup: one the editors change, one qdv70cli changes, and a home for
+// qdv70cli with a setup on the second. The tables are loaded as the main window loads them.
+struct EditorPlant {
+    TestFolder gui, cli;
+    SetupRecord setup;
+    std::unique_ptr<ConversionTables> tables = std::make_unique<ConversionTables>();
+
+    EditorPlant() {
+        EXPECT_TRUE(WriteSampleDataSet(gui.Path(), nullptr));
+        EXPECT_TRUE(WriteSampleDataSet(cli.FilePath("backup"), nullptr));
+        WriteLanHome(cli.FilePath("home"), cli.FilePath("backup"), 1);
+        setup.SetBackupDataPath(gui.Path());
+        tables->BuildTerminalLabels(setup);
+        tables->LoadDescriptions(setup);
+        for (int k = 1; k <= 7; ++k)
+            tables->LoadAliases(setup, k);
+        tables->LoadCrosspoints(setup);
+    }
+    // Exports `subject` with qdv70cli, sets field `field` of the line that begins with `prefix` to
+    // `value`, and imports the text again.
+    void CliEdit(const QString& subject, const QByteArray& prefix, int field, const QByteArray& value) {
+        const QString text = cli.FilePath(subject + ".csv");
+        const QStringList home{"--home", cli.FilePath("home")};
+        ASSERT_EQ(RunCli(home + QStringList{"export", subject, text}).exitCode, 0);
+        QByteArray csv = cli.Read(subject + ".csv");
+        const qsizetype at = csv.indexOf("\r\n" + prefix) + 2;
+        ASSERT_GT(at, 1);
+        const qsizetype end = csv.indexOf("\r\n", at);
+        QList<QByteArray> fields = csv.mid(at, end - at).split(',');
+        ASSERT_LT(field, fields.size());
+        fields[field] = value;
+        cli.Write(subject + ".csv", csv.left(at) + fields.join(',') + csv.mid(end));
+        const CliRun run = RunCli(home + QStringList{"import", subject, text});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    }
+    void ExpectSameFiles(const QStringList& files) const {
+        for (const QString& f : files) {
+            EXPECT_EQ(gui.Read(f), cli.Read("backup/" + f)) << f.toStdString();
+        }
+    }
+};
+
+const QStringList kNameFiles = {"Name/ZEBU_NME.DAU",  "Name/ZEBU_NME.CSV",  "Name/ZEBU_ALS1.DAU",
+                                "Name/ZEBU_ALS2.DAU", "Name/ZEBU_ALS3.DAU", "Name/ZEBU_ALS4.DAU",
+                                "Name/ZEBU_ALS5.DAU", "Name/ZEBU_ALS6.DAU", "Name/ZEBU_ALS7.DAU"};
+
+TEST(EditorWindows, descriptionEditorOkWritesWhatQdv70cliImportWrites) {
+    EditorPlant p;
+    TfrmEditDescAndAlias dlg(*p.tables, p.setup, nullptr);
+    dlg.show();
+    QTableView* grid = dlg.Grid(Side::Source);
+    EXPECT_EQ(dlg.focusWidget(), grid);
+    EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 2));
+
+    // Destination 7's description typed in place; Enter moves on to destination 8 still editing.
+    dlg.Pages()->setCurrentIndex(1);
+    QTableView* dst = dlg.Grid(Side::Destination);
+    dst->setCurrentIndex(dst->model()->index(6, 2));
+    dlg.Editor().SetEditMode(true); // as a double click leaves it
+    dst->edit(dst->currentIndex());
+    auto* edit = dst->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, "NEW/NAME,1");
+    EXPECT_EQ(edit->text(), "NEWNAME1");
+    EXPECT_FALSE(dlg.MessageText().isEmpty());
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(dst->currentIndex().row(), 7);
+    EXPECT_NE(dst->findChild<QLineEdit*>(), nullptr);
+
+    BoxRecorder boxes(kButtonYes);
+    dlg.OkButton()->click();
+    ASSERT_EQ(boxes.boxes.size(), 2);
+    EXPECT_EQ(boxes.boxes[0].text, "Do you want to convert these Description/Alias data into the CSV file?");
+    EXPECT_EQ(boxes.boxes[1].text, "Do you want to convert these Description/Alias data into the DAU file?");
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+
+    p.CliEdit("description", "D7,", 3, "NEWNAME1");
+    p.ExpectSameFiles(kNameFiles);
+}
+
+TEST(EditorWindows, crosspointEditorRoutesByDoubleClickAndOkWritesWhatQdv70cliImportWrites) {
+    EditorPlant p;
+    TfrmEditCrosspoint dlg(*p.tables, p.setup, nullptr);
+    dlg.show();
+    QTableView* dst = dlg.DestinationGrid();
+    QTableView* src = dlg.SourceGrid();
+    EXPECT_EQ(dlg.focusWidget(), dst);
+    EXPECT_TRUE(dlg.Editor().RowMode());
+
+    // Lv3 of destination 10, then source 2.
+    dst->setCurrentIndex(dst->model()->index(9, 5));
+    EXPECT_FALSE(dlg.Editor().RowMode());
+    src->setCurrentIndex(src->model()->index(1, 0));
+    dlg.grdSrcListDblClick();
+    EXPECT_EQ(p.tables->Crosspoints().Source(3, 10), 2);
+    EXPECT_EQ(dst->model()->index(9, 5).data().toString(), QString::fromLatin1(dlg.Editor().SourceText(2)));
+
+    BoxRecorder boxes(kButtonYes);
+    dlg.OkButton()->click();
+    ASSERT_EQ(boxes.boxes.size(), 2);
+    EXPECT_EQ(boxes.boxes[0].text, "Do you want to convert these crosspoints data into the CSV file?");
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+
+    p.CliEdit("crosspoint", "L3,0010,", 2, "S2");
+    p.ExpectSameFiles({"XPoint/ZEBU_XPT.DAU", "XPoint/ZEBU_XPT.CSV"});
+}
+
+TEST(EditorWindows, cancelWritesNothingAndImportRefreshesTheGrids) {
+    EditorPlant p;
+    const QByteArray nme = p.gui.Read("Name/ZEBU_NME.DAU");
+    const QByteArray xpt = p.gui.Read("XPoint/ZEBU_XPT.DAU");
+    p.gui.Write("in.csv", "S5,VTR,005,CAM A,X\r\n");
+    p.gui.Write("x.csv", "L1,0002,S7\r\n");
+    QStringList asked;
+    const CsvFileHook previous = SetCsvFileHook([&](bool, const QString& folder, const QString& filter) {
+        asked << folder << filter;
+        return p.gui.FilePath(filter.startsWith("Crosspoint") ? "x.csv" : "in.csv");
+    });
+    {
+        TfrmEditDescAndAlias dlg(*p.tables, p.setup, nullptr);
+        dlg.ImportButton()->click();
+        EXPECT_EQ(dlg.Grid(Side::Source)->model()->index(4, 2).data().toString(), "CAMA");
+        EXPECT_EQ(dlg.Grid(Side::Source)->model()->index(4, 3).data().toString(), "X");
+        EXPECT_EQ(dlg.Grid(Side::Source)->model()->index(8, 2).data().toString(), "");
+        dlg.CancelButton()->click();
+        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    }
+    {
+        TfrmEditCrosspoint dlg(*p.tables, p.setup, nullptr);
+        dlg.ImportButton()->click();
+        EXPECT_EQ(dlg.DestinationGrid()->model()->index(1, 3).data().toString(),
+                  QString::fromLatin1(dlg.Editor().SourceText(7)));
+        dlg.CancelButton()->click();
+    }
+    SetCsvFileHook(previous);
+    EXPECT_EQ(asked.value(0), p.gui.FilePath("Name"));
+    EXPECT_EQ(asked.value(3), "Crosspoint Name File (*.CSV *.csv *.Csv)");
+    EXPECT_EQ(p.gui.Read("Name/ZEBU_NME.DAU"), nme);
+    EXPECT_EQ(p.gui.Read("XPoint/ZEBU_XPT.DAU"), xpt);
+    EXPECT_FALSE(p.gui.Exists("Name/ZEBU_NME.CSV"));
+    EXPECT_FALSE(p.gui.Exists("XPoint/ZEBU_XPT.CSV"));
+}
+
+TEST(EditorWindows, f1AndF2OfTheEditTabOpenTheEditorsOnTheSetupsFiles) {
+    MainWindowHarness h({FullSetup("Plant", {})});
+    ASSERT_TRUE(WriteSampleDataSet(h.Backup(0), nullptr));
+    h.Window().Tabs()->setCurrentIndex(2);
+    for (const int key : {Qt::Key_F1, Qt::Key_F2}) {
+        QString caption;
+        QWidget* focus = nullptr;
+        // The window may repaint (and so run this timer) before its editor is up; wait for it.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            caption = modal->windowTitle();
+            focus = modal->focusWidget();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        closer.start(10);
+        h.Key(key);
+        EXPECT_EQ(caption, key == Qt::Key_F1 ? "Edit Description/Alias" : "Edit Crosspoint");
+        ASSERT_NE(focus, nullptr);
+        EXPECT_TRUE(focus->objectName() == (key == Qt::Key_F1 ? "grdSrcList" : "grdDstList"));
+    }
+}
+
+} // namespace
+} // namespace qdv::test
