@@ -1,6 +1,7 @@
 #include "editors/CrosspointEditor.h"
 
 #include "convert/ConversionTables.h"
+#include "editors/EditorSnapshot.h"
 #include "editors/LabelText.h"
 
 #include <algorithm>
@@ -82,13 +83,16 @@ OkOutcome CrosspointEditor::Ok(const SetupRecord& setup, EditorQuestions& questi
     QString why;
     const QString csv = ConversionTables::CrosspointCsvFile(setup);
     if (!m_tables.ExportCrosspointText(csv, &why))
-        return {false, QStringLiteral("%1 was not written: %2").arg(csv, why)};
-    if (!questions.Ask(kAskDau))
-        return {};
-    if (!m_tables.SaveCrosspoints(setup, &why))
-        return {false,
-                QStringLiteral("%1 was not written: %2").arg(ConversionTables::CrosspointFile(setup), why)};
-    return {true, {}};
+        return {false, QStringLiteral("%1 was not written: %2").arg(csv, why), {}};
+    OkOutcome outcome;
+    if (questions.Ask(kAskDau)) {
+        outcome.close = m_tables.SaveCrosspoints(setup, &why);
+        if (!outcome.close)
+            outcome.error =
+                QStringLiteral("%1 was not written: %2").arg(ConversionTables::CrosspointFile(setup), why);
+    }
+    RecordEditorSnapshot(setup, QStringLiteral("Edit crosspoints"), &outcome);
+    return outcome;
 }
 
 } // namespace qdv

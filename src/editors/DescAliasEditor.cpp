@@ -2,6 +2,7 @@
 
 #include "convert/ConversionTables.h"
 #include "convert/DescriptionText.h"
+#include "editors/EditorSnapshot.h"
 #include "editors/TerminalTextCodec.h"
 #include "store/AtomicFile.h"
 
@@ -155,18 +156,21 @@ OkOutcome DescAliasEditor::Ok(const SetupRecord& setup, EditorQuestions& questio
         return {};
     StoreToTables();
     if (const QString refused = CheckConvertible(setup); !refused.isEmpty())
-        return {false, QStringLiteral("No file was written.\n") + refused};
+        return {false, QStringLiteral("No file was written.\n") + refused, {}};
     QString why;
     const QString csv = ConversionTables::DescriptionCsvFile(setup);
     if (!m_tables.ExportDescriptionText(csv, &why))
-        return {false, QStringLiteral("%1 was not written: %2").arg(csv, why)};
-    if (!questions.Ask(kAskDau))
-        return {};
-    const ConverterResult saved = m_tables.SaveDescriptionsAndAliases(setup);
-    if (saved.code != DescriptionConverter::kOk)
-        return {false, QStringLiteral("The description and alias files were not written.\n") +
-                           QString::fromLocal8Bit(saved.message)};
-    return {true, {}};
+        return {false, QStringLiteral("%1 was not written: %2").arg(csv, why), {}};
+    OkOutcome outcome;
+    if (questions.Ask(kAskDau)) {
+        const ConverterResult saved = m_tables.SaveDescriptionsAndAliases(setup);
+        outcome.close = saved.code == DescriptionConverter::kOk;
+        if (!outcome.close)
+            outcome.error = QStringLiteral("The description and alias files were not written.\n") +
+                            QString::fromLocal8Bit(saved.message);
+    }
+    RecordEditorSnapshot(setup, QStringLiteral("Edit descriptions"), &outcome);
+    return outcome;
 }
 
 } // namespace qdv

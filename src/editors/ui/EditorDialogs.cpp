@@ -1,5 +1,7 @@
 #include "editors/ui/EditorDialogs.h"
 
+#include "app/ui/MessageBox.h"
+#include "editors/OkOutcome.h"
 #include "store/SetupRecord.h"
 
 #include <QApplication>
@@ -81,6 +83,14 @@ CsvFileHook SetCsvFileHook(CsvFileHook hook) {
     CsvFileHook previous = std::move(Hook());
     Hook() = std::move(hook);
     return previous;
+}
+
+bool ShowOkOutcome(QWidget* owner, const OkOutcome& outcome) {
+    if (!outcome.error.isEmpty())
+        ShowMessageText(owner, outcome.error, DialogType::Error, kButtonOk);
+    if (!outcome.note.isEmpty())
+        ShowMessageText(owner, outcome.note, DialogType::Warning, kButtonOk);
+    return outcome.close;
 }
 
 GridRect SelectedRect(const QTableView* grid, int firstColumn) {

@@ -12,6 +12,7 @@ class QWidget;
 
 namespace qdv {
 
+struct OkOutcome;
 struct SetupFont;
 
 // What the two editor windows share: their grids' font and rows, the file dialogs of Import and
@@ -31,6 +32,10 @@ QString ChooseCsvFile(QWidget* owner, bool save, const QString& folder, const QS
 // While a hook is set, ChooseCsvFile asks it instead of showing a dialog (tests). Returns the old one.
 using CsvFileHook = std::function<QString(bool save, const QString& folder, const QString& filter)>;
 CsvFileHook SetCsvFileHook(CsvFileHook hook);
+
+// Shows what an editor's OK has to say (an error, then a note about the history); true when the
+// editor is to close.
+bool ShowOkOutcome(QWidget* owner, const OkOutcome& outcome);
 
 // The bounding rectangle of a grid's selected cells, with its columns counted from `firstColumn`;
 // when nothing is selected, the current cell.

@@ -144,10 +144,7 @@ bool TfrmEditCrosspoint::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmEditCrosspoint::btnOkClick() {
     MessageBoxQuestions questions(this);
-    const OkOutcome outcome = m_editor.Ok(m_setup, questions);
-    if (!outcome.error.isEmpty())
-        ShowMessageText(this, outcome.error, DialogType::Error, kButtonOk);
-    if (outcome.close)
+    if (ShowOkOutcome(this, m_editor.Ok(m_setup, questions)))
         accept();
 }
 

@@ -281,10 +281,7 @@ bool TfrmEditDescAndAlias::eventFilter(QObject* watched, QEvent* event) {
 void TfrmEditDescAndAlias::btnOkClick() {
     FinishEditing();
     MessageBoxQuestions questions(this);
-    const OkOutcome outcome = m_editor.Ok(m_setup, questions);
-    if (!outcome.error.isEmpty())
-        ShowMessageText(this, outcome.error, DialogType::Error, kButtonOk);
-    if (outcome.close)
+    if (ShowOkOutcome(this, m_editor.Ok(m_setup, questions)))
         accept();
 }
 
