@@ -173,8 +173,9 @@ TEST(EditorWindows, f1AndF2OfTheEditTabOpenTheEditorsOnTheSetupsFiles) {
         // The window may repaint (and so run this timer) before its editor is up; wait for it.
         QTimer closer;
         QObject::connect(&closer, &QTimer::timeout, [&] {
+            // What the operator meets: the editor up and active.
             QWidget* modal = QApplication::activeModalWidget();
-            if (!modal)
+            if (!modal || QApplication::activeWindow() != modal)
                 return;
             caption = modal->windowTitle();
             focus = modal->focusWidget();
@@ -184,7 +185,8 @@ TEST(EditorWindows, f1AndF2OfTheEditTabOpenTheEditorsOnTheSetupsFiles) {
         h.Key(key);
         EXPECT_EQ(caption, key == Qt::Key_F1 ? "Edit Description/Alias" : "Edit Crosspoint");
         ASSERT_NE(focus, nullptr);
-        EXPECT_TRUE(focus->objectName() == (key == Qt::Key_F1 ? "grdSrcList" : "grdDstList"));
+        EXPECT_EQ(focus->objectName(), key == Qt::Key_F1 ? "grdSrcList" : "grdDstList")
+            << focus->metaObject()->className();
     }
 }
 

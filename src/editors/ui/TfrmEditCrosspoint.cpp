@@ -130,6 +130,12 @@ void TfrmEditCrosspoint::grdDstListDelete() {
     m_dstModel->LevelsChanged(cells);
 }
 
+void TfrmEditCrosspoint::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The keys act on the grid of the current cell at once.
+    m_grdDstList->setFocus();
+}
+
 bool TfrmEditCrosspoint::eventFilter(QObject* watched, QEvent* event) {
     // Selected level cells change colour when the focus leaves the grid or comes back.
     if (watched == m_grdDstList && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))

@@ -42,6 +42,7 @@ public:
     void btnExportClick();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

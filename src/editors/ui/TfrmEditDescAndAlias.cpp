@@ -247,6 +247,12 @@ void TfrmEditDescAndAlias::popRedoClick() {
     CurrentModel()->Changed(m_editor.Buffers().Redo(m_editor.Current()));
 }
 
+void TfrmEditDescAndAlias::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The keys act on the grid of the current cell at once.
+    CurrentGrid()->setFocus();
+}
+
 bool TfrmEditDescAndAlias::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || watched != CurrentGrid())
         return QDialog::eventFilter(watched, event);

@@ -53,6 +53,7 @@ public:
     void btnExportClick();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
