@@ -49,15 +49,20 @@ int CliContext::ChosenSetupIndex(QString* error) const {
         }
         return t.selected;
     }
+    return SetupIndexOf(m_setupOption, error);
+}
+
+int CliContext::SetupIndexOf(const QString& nameOrNumber, QString* error) const {
+    const SetupTable& t = *m_setups;
     for (int i = 0; i < t.count; ++i) {
-        if (t.records[i].name == m_setupOption)
+        if (t.records[i].name == nameOrNumber)
             return i;
     }
     bool isNumber = false;
-    const int n = m_setupOption.toInt(&isNumber);
+    const int n = nameOrNumber.toInt(&isNumber);
     if (isNumber && n >= 1 && n <= t.count)
         return n - 1;
-    *error = QStringLiteral("unknown setup: %1").arg(m_setupOption);
+    *error = QStringLiteral("unknown setup: %1").arg(nameOrNumber);
     return -1;
 }
 

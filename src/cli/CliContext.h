@@ -42,6 +42,8 @@ public:
     // set when there is none.
     const SetupRecord* ChosenSetup(QString* error) const;
     int ChosenSetupIndex(QString* error) const;
+    // The setup of a name, or of a 1-based number; -1 with `error` set when there is none.
+    int SetupIndexOf(const QString& nameOrNumber, QString* error) const;
 
 private:
     QTextStream& m_out;

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/Backup.h"
 #include "cli/Diff.h"
 #include "cli/Export.h"
 #include "cli/Help.h"
@@ -21,6 +22,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(std::make_unique<Setups>());
     commands.push_back(std::make_unique<Receive>());
     commands.push_back(std::make_unique<Send>());
+    commands.push_back(std::make_unique<Backup>());
     commands.push_back(std::make_unique<Export>());
     commands.push_back(std::make_unique<Import>());
     commands.push_back(std::make_unique<History>());

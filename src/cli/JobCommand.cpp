@@ -1,19 +1,21 @@
 #include "cli/JobCommand.h"
 
-#include "app/JobReport.h"
 #include "app/JobSnapshot.h"
 #include "app/TtskCtrl.h"
 #include "base/MessageCatalogue.h"
-#include "cli/CliContext.h"
 #include "cli/HistoryNotice.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/TSerialThread.h"
 #include "link/TransferJobs.h"
+#include "store/DataFileSet.h"
+#include "store/DataImage.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <atomic>
@@ -34,26 +36,19 @@ extern "C" void OnInterrupt(int) {
     g_interrupted = true;
 }
 
-// Texts made only of hexadecimal digits are the data of the record in flight; the progress bar shows
-// the transfer better than hundreds of lines of them.
-bool IsRecordData(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text) {
-        if (!c.isDigit() && !(c >= QLatin1Char('A') && c <= QLatin1Char('F')))
-            return false;
+// The data type codes of the files a job of `kind` moves for `setup`; a crosspoint send goes as a
+// compact list, but the device keeps, and sends back, the file it was made from.
+QList<int> FilesOfKind(const SetupRecord& setup, int kind) {
+    if (kind == kJobDescription)
+        return {datafiles::kNme};
+    if (kind == kJobCrosspoint)
+        return {datafiles::kXpt};
+    QList<int> codes;
+    for (int i = 0; i < datafiles::kPrimaryCount; ++i) {
+        if (setup.primaryBackupFiles & (1 << i))
+            codes << datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]);
     }
-    return true;
-}
-
-int KindOf(const QString& word) {
-    if (word == QLatin1String("description"))
-        return kJobDescription;
-    if (word == QLatin1String("crosspoint"))
-        return kJobCrosspoint;
-    if (word == QLatin1String("primary"))
-        return kJobPrimary;
-    return -1;
+    return codes;
 }
 
 // Serial devices belong to a group on Linux ("dialout" on Debian and its kin, "uucp" elsewhere) that a
@@ -67,35 +62,34 @@ QString PermissionHint(const QString& device) {
         .arg(device, group);
 }
 
-// Watches a running job and prints what the main window would show.
+// Watches a running job: logs each file as it ends and, on a terminal, keeps a progress bar with the
+// current status line below the log.
 class JobWatcher {
 public:
-    JobWatcher(StatusBlock& status, QTextStream& out, bool tty) : m_status(status), m_out(out), m_tty(tty) {}
+    JobWatcher(StatusBlock& status, QTextStream& err, bool send, bool tty)
+        : m_status(status), m_err(err), m_send(send), m_tty(tty) {}
 
-    void Poll() {
-        QString text;
-        if (m_status.TakeLine1(&text) && !text.isEmpty())
-            Print(text);
-        if (m_status.TakeLine2(&text) && !text.isEmpty() && !IsRecordData(text))
-            Print(text);
+    void Poll(std::vector<FileResult>& files) {
+        for (FileResult& f : m_status.TakeFileResults()) {
+            ClearBar();
+            m_err << FileLogLine(f, m_send) << '\n';
+            files.push_back(std::move(f));
+        }
         if (m_tty)
             DrawBar();
+        m_err.flush();
     }
 
     void Done() {
-        if (m_barShown)
-            m_out << '\n';
-        m_barShown = false;
-        m_out.flush();
+        ClearBar();
+        m_err.flush();
     }
 
 private:
-    void Print(const QString& line) {
+    void ClearBar() {
         if (m_barShown)
-            m_out << "\r\033[K";
+            m_err << "\r\033[K";
         m_barShown = false;
-        m_out << line << '\n';
-        m_out.flush();
     }
 
     void DrawBar() {
@@ -104,22 +98,146 @@ private:
             return;
         const std::uint32_t pos = std::min(m_status.progressPosition.load(), total);
         const int filled = static_cast<int>(std::uint64_t(pos) * kBarWidth / total);
-        m_out << "\r[" << QString(filled, QLatin1Char('#')) << QString(kBarWidth - filled, QLatin1Char('.'))
-              << "] " << (std::uint64_t(pos) * 100 / total) << "%";
-        m_out.flush();
+        m_err << "\r[" << QString(filled, QLatin1Char('#')) << QString(kBarWidth - filled, QLatin1Char('.'))
+              << "] " << (std::uint64_t(pos) * 100 / total) << "% " << m_status.Line1().left(40) << "\033[K";
         m_barShown = true;
     }
 
     StatusBlock& m_status;
-    QTextStream& m_out;
+    QTextStream& m_err;
+    bool m_send;
     bool m_tty;
     bool m_barShown = false;
 };
 
 } // namespace
 
-int RunJob(CliContext& ctx, bool send, const QStringList& words, QTextStream& out, QTextStream& err) {
-    const int kind = words.size() == 1 ? KindOf(words.front()) : -1;
+int JobKindOfWord(const QString& word) {
+    if (word == QLatin1String("description"))
+        return kJobDescription;
+    if (word == QLatin1String("crosspoint"))
+        return kJobCrosspoint;
+    if (word == QLatin1String("primary"))
+        return kJobPrimary;
+    return -1;
+}
+
+QString WordOfJobKind(int kind) {
+    switch (kind) {
+    case kJobDescription:
+        return QStringLiteral("description");
+    case kJobCrosspoint:
+        return QStringLiteral("crosspoint");
+    case kJobPrimary:
+        return QStringLiteral("primary");
+    default:
+        return QString();
+    }
+}
+
+QString FileLogLine(const FileResult& file, bool send) {
+    const QString name = QFileInfo(file.path).fileName();
+    const QString reason = file.detail.isEmpty() ? CatalogueText(file.code) : file.detail;
+    if (file.skipped)
+        return QStringLiteral("  %1: skipped: %2").arg(name, reason);
+    if (file.code != 0)
+        return QStringLiteral("  %1: failed after %2 bytes: %3").arg(name).arg(file.bytes).arg(reason);
+    return QStringLiteral("  %1: %2, %3 bytes")
+        .arg(name, send ? QStringLiteral("sent") : QStringLiteral("received"))
+        .arg(file.bytes);
+}
+
+JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int kind, bool recordHistory) {
+    QTextStream& err = ctx.Err();
+    JobOutcome outcome;
+    StatusBlock status;
+    StationTables stations;
+    TmTableRemote resolver;
+    if (send) {
+        const JobReport unsendable = JobReport::CheckSendFile(resolver, setup, kind);
+        if (!unsendable.Success()) {
+            outcome.exitCode = kExitFailed;
+            outcome.report = unsendable;
+            outcome.error = unsendable.ListText();
+            err << outcome.error << '\n';
+            return outcome;
+        }
+    }
+    PortSettings ports = ctx.Ports();
+    TtskCtrl control(TtskCtrl::kLinkEngine, status, stations, resolver, ctx.File(), ports,
+                     [setup] { return setup; });
+
+    g_interrupted = false;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    JobWatcher watcher(status, err, send, ::isatty(STDERR_FILENO) == 1);
+    bool started = false;
+    bool cancelled = false;
+    auto fail = [&](const QString& error, int exitCode) {
+        outcome.error = error;
+        err << "qdv70cli: " << error << '\n';
+        QCoreApplication::exit(exitCode);
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (g_interrupted && !cancelled) {
+            cancelled = true;
+            if (started)
+                status.abortRequest = true;
+        }
+        if (!started) {
+            if (cancelled)
+                return fail(QStringLiteral("interrupted"), kExitAborted);
+            if (control.State() == TtskCtrl::kStateFailed)
+                return fail(QStringLiteral("the link engine could not be started"), kExitFailed);
+            if (!control.Ready())
+                return;
+            if (!control.StartJob(send ? 1 : 0, kind))
+                return fail(QStringLiteral("the job was refused"), kExitFailed);
+            started = true;
+            err << setup.name << ": " << (send ? "send " : "receive ") << WordOfJobKind(kind) << '\n';
+            return;
+        }
+        watcher.Poll(outcome.files);
+        if (status.busy)
+            return;
+        watcher.Poll(outcome.files);
+        watcher.Done();
+        const JobReport report = JobReport::FromStatus(status, setup, cancelled);
+        outcome.report = report;
+        if (report.errorCode != 0) {
+            outcome.error = CatalogueText(report.errorCode);
+            err << outcome.error << '\n';
+        }
+        if (report.errorCode == kPortNotOpened && !setup.selectLan &&
+            TSerialThread::IsPermissionFailure(status.Line1()))
+            err << PermissionHint(ports.SerialDevicePath(setup.comPort)) << '\n';
+        if (!report.missing.isEmpty()) {
+            if (outcome.error.isEmpty())
+                outcome.error = report.listTitle;
+            err << report.ListText() << '\n';
+        }
+        if (recordHistory)
+            ReportSnapshot(JobSnapshot::AfterJob(status, setup, report), err);
+        err.flush();
+        QCoreApplication::exit(cancelled ? kExitAborted : report.Success() ? kExitOk : kExitFailed);
+    });
+    poll.start(kPollMs);
+    outcome.exitCode = QCoreApplication::exec();
+    poll.stop();
+    err.flush();
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    return outcome;
+}
+
+int RunJob(CliContext& ctx, bool send, const QStringList& words, bool verify) {
+    QTextStream& err = ctx.Err();
+    const int kind = words.size() == 1 ? JobKindOfWord(words.front()) : -1;
     if (kind < 0) {
         err << "qdv70cli: " << (send ? "send" : "receive")
             << " takes one of: description, crosspoint, primary\n";
@@ -136,81 +254,59 @@ int RunJob(CliContext& ctx, bool send, const QStringList& words, QTextStream& ou
         err << "qdv70cli: the setup selects no Primary files\n";
         return kExitFailed;
     }
+    const JobOutcome outcome = RunOneJob(ctx, setup, send, kind);
+    if (!send || !verify || outcome.exitCode != kExitOk)
+        return outcome.exitCode;
+    return VerifySend(ctx, setup, kind);
+}
 
-    StatusBlock status;
-    StationTables stations;
-    TmTableRemote resolver;
-    if (send) {
-        const JobReport unsendable = JobReport::CheckSendFile(resolver, setup, kind);
-        if (!unsendable.Success()) {
-            err << unsendable.ListText() << '\n';
-            return kExitFailed;
-        }
+int VerifySend(CliContext& ctx, const SetupRecord& setup, int kind) {
+    QTextStream& err = ctx.Err();
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        err << "qdv70cli: verify: no temporary folder: " << folder.errorString() << '\n';
+        return kExitFailed;
     }
-    PortSettings ports = ctx.Ports();
-    TtskCtrl control(TtskCtrl::kLinkEngine, status, stations, resolver, ctx.File(), ports,
-                     [setup] { return setup; });
-
-    g_interrupted = false;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
-    JobWatcher watcher(status, out, ::isatty(STDOUT_FILENO) == 1);
-    bool started = false;
-    bool cancelled = false;
-    int exitCode = kExitOk;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (g_interrupted && !cancelled) {
-            cancelled = true;
-            if (started)
-                status.abortRequest = true;
+    // The same job in the other direction, into a folder of its own: the stored backup stays as it is.
+    SetupRecord readBack = setup;
+    readBack.SetBackupDataPath(folder.path());
+    err << "verify: reading back\n";
+    const JobOutcome back = RunOneJob(ctx, readBack, false, kind, false);
+    if (back.exitCode != kExitOk) {
+        err << "qdv70cli: verify: the read-back failed; the send is not verified\n";
+        return back.exitCode;
+    }
+    TmTableRemote resolver;
+    int differing = 0;
+    for (int code : FilesOfKind(setup, kind)) {
+        const QString sentPath = resolver.ReceiveTarget(setup, kind, 0, code).path;
+        const QString backPath = resolver.ReceiveTarget(readBack, kind, 0, code).path;
+        const QString name = QFileInfo(sentPath).fileName();
+        QFile sent(sentPath);
+        QFile got(backPath);
+        if (!sent.open(QIODevice::ReadOnly) || !got.open(QIODevice::ReadOnly)) {
+            err << "  " << name
+                << ": cannot be compared: " << (sent.isOpen() ? got.errorString() : sent.errorString())
+                << '\n';
+            ++differing;
+            continue;
         }
-        if (!started) {
-            if (cancelled) {
-                QCoreApplication::exit(kExitAborted);
-                return;
-            }
-            if (control.State() == TtskCtrl::kStateFailed) {
-                err << "qdv70cli: the link engine could not be started\n";
-                QCoreApplication::exit(kExitFailed);
-                return;
-            }
-            if (!control.Ready())
-                return;
-            if (!control.StartJob(send ? 1 : 0, kind)) {
-                err << "qdv70cli: the job was refused\n";
-                QCoreApplication::exit(kExitFailed);
-                return;
-            }
-            started = true;
-            return;
+        const std::int64_t address = image::FirstDifferingByte(sent.readAll(), got.readAll());
+        if (address < 0) {
+            err << "  " << name << ": verified\n";
+            continue;
         }
-        watcher.Poll();
-        if (status.busy)
-            return;
-        watcher.Done();
-        const JobReport report = JobReport::FromStatus(status, setup, cancelled);
-        if (report.errorCode != 0)
-            err << CatalogueText(report.errorCode) << '\n';
-        if (report.errorCode == kPortNotOpened && !setup.selectLan &&
-            TSerialThread::IsPermissionFailure(status.Line1()))
-            err << PermissionHint(ports.SerialDevicePath(setup.comPort)) << '\n';
-        if (!report.missing.isEmpty())
-            err << report.ListText() << '\n';
-        ReportSnapshot(JobSnapshot::AfterJob(status, setup, report), err);
-        err.flush();
-        QCoreApplication::exit(cancelled ? kExitAborted : report.Success() ? kExitOk : kExitFailed);
-    });
-    poll.start(kPollMs);
-    exitCode = QCoreApplication::exec();
-    poll.stop();
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
-    return exitCode;
+        ++differing;
+        err << "  " << name << ": differs from the device at address "
+            << QStringLiteral("0x%1").arg(
+                   QString::number(address, 16).toUpper().rightJustified(4, QLatin1Char('0')))
+            << '\n';
+    }
+    if (differing == 0)
+        return kExitOk;
+    err << "qdv70cli: verify: " << differing << (differing == 1 ? " file differs" : " files differ")
+        << " from what was sent\n";
+    return kExitFailed;
 }
 
 } // namespace qdv::cli

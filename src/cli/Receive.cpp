@@ -18,7 +18,7 @@ int Receive::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
-    return RunJob(ctx, false, parser.positionalArguments(), ctx.Out(), ctx.Err());
+    return RunJob(ctx, false, parser.positionalArguments());
 }
 
 } // namespace qdv::cli

@@ -140,7 +140,37 @@ void LinkEngine::Finish(int code, bool final) {
     }
     if (final)
         m_jobPending = false;
+    ReportFiles(code, final);
     m_jobs.Finish(m_kind, code, final, m_entry.typeCode);
+}
+
+void LinkEngine::TakeEntry() {
+    m_entry = m_jobs.Queue().Pop();
+    m_entryOpen = m_kind <= kJobSecondary;
+    m_fileDetail.clear();
+}
+
+// Books the end of the file in hand and, at the job's end, the files it never reached.
+void LinkEngine::ReportFiles(int code, bool final) {
+    StatusBlock& st = m_s.status;
+    if (m_entryOpen) {
+        m_entryOpen = false;
+        FileResult r;
+        r.path = m_entry.filePath;
+        r.code = code;
+        r.bytes = code == 0 ? QFileInfo(m_entry.filePath).size() : st.progressPosition.load();
+        r.detail = m_fileDetail;
+        st.AddFileResult(std::move(r));
+    }
+    if (!final || m_kind > kJobSecondary)
+        return;
+    while (!m_jobs.Queue().Empty()) {
+        FileResult r;
+        r.path = m_jobs.Queue().Pop().filePath;
+        r.code = code;
+        r.skipped = true;
+        st.AddFileResult(std::move(r));
+    }
 }
 
 void LinkEngine::Tick() {
@@ -315,7 +345,7 @@ bool LinkEngine::StepExchange() {
 
 void LinkEngine::EnterNextFile() {
     StatusBlock& st = m_s.status;
-    m_entry = m_jobs.Queue().Pop();
+    TakeEntry();
     m_fileState = 0;
     const QString display = QFileInfo(m_entry.filePath).fileName();
     st.progressTotal =
@@ -415,9 +445,11 @@ bool LinkEngine::FailBeforeFile(int code) {
         CloseLine();
     }
     if (!m_jobs.Queue().Empty()) {
-        m_entry = m_jobs.Queue().Pop();
+        TakeEntry();
         if (m_kind == kJobSecondary)
             m_s.stations.currentStation = m_entry.station;
+        if (code == kPortNotOpened)
+            m_fileDetail = Line().LastErrorText();
     }
     m_result = code;
     return ReportEnd();
@@ -639,6 +671,7 @@ int LinkEngine::HandleReceivedRecord() {
         if (!m_writer.WriteReceivedData(m_firstWrite, m_crosspoint, rec.Dlen(), rec.HData().data(),
                                         rec.Oset(), m_workFile, m_entry.filePath, last)) {
             st.SetStatusLines(1, m_writer.ErrorString(), 0);
+            m_fileDetail = m_writer.ErrorString();
             return kFileSize;
         }
         m_firstWrite = false;

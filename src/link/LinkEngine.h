@@ -75,6 +75,8 @@ private:
     bool ReportEnd();
     void FileEnded(int code);
     void Finish(int code, bool final);
+    void TakeEntry();
+    void ReportFiles(int code, bool final);
     void CloseLine();
 
     void BeginReadyWait();
@@ -110,6 +112,8 @@ private:
     int m_waitCode = 0;
     bool m_lineOpen = false;
     JobEntry m_entry;
+    bool m_entryOpen = false; // m_entry is a file whose end is not reported yet
+    QString m_fileDetail;     // the system's error text for the file in hand
     QString m_workFile;
 
     // Receive bookkeeping.

@@ -22,6 +22,7 @@ void StatusBlock::Clear() {
     m_line2.clear();
     m_line1Changed = false;
     m_line2Changed = false;
+    m_fileResults.clear();
 }
 
 void StatusBlock::SetStatusLines(int mode, const QString& text, int code) {
@@ -79,6 +80,16 @@ QString StatusBlock::Line1() const {
 QString StatusBlock::Line2() const {
     std::lock_guard lock(m_mutex);
     return m_line2;
+}
+
+void StatusBlock::AddFileResult(FileResult result) {
+    std::lock_guard lock(m_mutex);
+    m_fileResults.push_back(std::move(result));
+}
+
+std::vector<FileResult> StatusBlock::TakeFileResults() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_fileResults, {});
 }
 
 } // namespace qdv

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "link/FileResult.h"
+
 #include <QString>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 namespace qdv {
 
@@ -11,6 +14,7 @@ namespace qdv {
 // last catalogue code and the Primary done mask. The link engine writes it, the windows and the
 // command-line tool poll it. Numbers and flags are atomics; the status lines are guarded by a mutex.
 // A reader looks at a finished job's results only after busy has fallen, which the engine clears last.
+// The end of every file is queued as a FileResult for a reader that logs them.
 class StatusBlock {
 public:
     static constexpr int kLineLength = 512;
@@ -45,12 +49,17 @@ public:
     QString Line1() const;
     QString Line2() const;
 
+    // The engine adds one result per file as it ends; a reader takes those added since its last take.
+    void AddFileResult(FileResult result);
+    std::vector<FileResult> TakeFileResults();
+
 private:
     mutable std::mutex m_mutex;
     QString m_line1;
     QString m_line2;
     bool m_line1Changed = false;
     bool m_line2Changed = false;
+    std::vector<FileResult> m_fileResults;
 };
 
 } // namespace qdv

@@ -5,6 +5,8 @@
 #include "link/StatusBlock.h"
 #include "store/DataFileSet.h"
 
+#include <QFileInfo>
+
 namespace qdv {
 
 namespace {
@@ -29,8 +31,17 @@ void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) 
                                      : m_resolver.PrepareSendFile(setup, e.kind, e.station, e.typeCode);
         e.filePath = t.path;
         e.expectedSize = t.size;
-        if (receive || !sendable || t.size > 0)
+        if (receive || !sendable || t.size > 0) {
             m_queue.Push(e);
+            return;
+        }
+        FileResult skipped;
+        skipped.path = t.path;
+        skipped.code = 317;
+        skipped.skipped = true;
+        skipped.detail = QFileInfo::exists(t.path) ? QStringLiteral("empty or of the wrong size")
+                                                   : QStringLiteral("missing");
+        m_status.AddFileResult(std::move(skipped));
     };
     switch (kind) {
     case kJobPrimary:

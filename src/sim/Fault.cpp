@@ -30,6 +30,8 @@ namespace {
 //                                                                           gap, OSETs stay true
 //   drop-line            first data record it sends (after its ACK), or     drops the connection
 //                        first data record from the PC (instead of the ACK)
+//   wrong-byte           first data record from the PC                      ACKs it but stores its second
+//                                                                           byte changed
 //
 // A resend after a NAK goes through the same faults again; those spent have no effect any more, so
 // e.g. unexpected-pn followed by a NAK resends the correct record.
@@ -55,6 +57,8 @@ constexpr std::array<FaultInfo, kFaultCount> kFaults = {{
     {Fault::SkipOffset, "skip-offset", FaultRepeat::Once,
      "leaves out the second data record of a file; the others keep their offsets"},
     {Fault::DropLine, "drop-line", FaultRepeat::Once, "drops the connection in the middle of the first file"},
+    {Fault::WrongByte, "wrong-byte", FaultRepeat::Once,
+     "stores the second byte of the first data record the PC sends changed, and ACKs it"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -24,8 +24,9 @@ enum class Fault {
     ReadyBeforeData,
     SkipOffset,
     DropLine,
+    WrongByte,
 };
-constexpr int kFaultCount = 14;
+constexpr int kFaultCount = 15;
 
 // How often a fault fires once its occasion has come.
 enum class FaultRepeat {

@@ -433,7 +433,10 @@ void SimulatedController::OnFileData(const QByteArray& rec) {
         Nak();
         return;
     }
-    m_lines[v.Oset()] = v.HData().toByteArray();
+    QByteArray hdata = v.HData().toByteArray();
+    if (hdata.size() >= 4 && m_faults->Fire(Fault::WrongByte, rec))
+        hdata[3] = hdata[3] == '0' ? '1' : '0'; // the low digit of byte 1: a wrong value, stored silently
+    m_lines[v.Oset()] = hdata;
     Ack();
 }
 

@@ -2,6 +2,8 @@
 
 #include "store/HexText.h"
 
+#include <algorithm>
+
 namespace qdv::image {
 
 QByteArray Decode(const QByteArray& text, int size) {
@@ -30,6 +32,15 @@ QByteArray Encode(const QByteArray& image) {
             out.append("\r\n", 2);
     }
     return out;
+}
+
+std::int64_t FirstDifferingByte(const QByteArray& a, const QByteArray& b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (a[i] != b[i])
+            return ByteOfCharOffset(i);
+    }
+    return a.size() == b.size() ? -1 : ByteOfCharOffset(n);
 }
 
 } // namespace qdv::image

@@ -18,6 +18,16 @@ constexpr std::int64_t CharOffsetOfByte(std::int64_t a) {
     return (2 * a / kCharsPerLine) * kLineLength + (2 * a) % kCharsPerLine;
 }
 
+// Byte address of the image at character offset `c` of the file; the line end counts as the next byte.
+constexpr std::int64_t ByteOfCharOffset(std::int64_t c) {
+    const std::int64_t column = c % kLineLength;
+    return (c / kLineLength) * kBytesPerLine + (column < kCharsPerLine ? column / 2 : kBytesPerLine);
+}
+
+// The byte address of the first difference between two data file texts, -1 when they are equal; a
+// text that ends early differs where it ends.
+std::int64_t FirstDifferingByte(const QByteArray& a, const QByteArray& b);
+
 // Decodes the text of a data file into `size` bytes. Bytes whose characters lie beyond the end of the
 // text stay 0, so a short or damaged file gives a partly empty image instead of a read past the data.
 QByteArray Decode(const QByteArray& text, int size);

@@ -15,9 +15,23 @@ const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU
 
 TEST(CliAgainstSimulator, receivesAndSendsEveryKindByteForByte) {
     EndToEnd e;
+    const auto prefixed = [](const QString& folder, QStringList names) {
+        for (QString& n : names)
+            n.prepend(folder);
+        return names;
+    };
     for (const char* what : {"description", "crosspoint", "primary"}) {
         const CliRun r = e.Cli({"receive", what});
         EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
+        // The log names every file as it ends, with its size.
+        const QStringList files = QString(what) == "primary"      ? prefixed("Primary/", kPrimaryFiles)
+                                  : QString(what) == "crosspoint" ? QStringList{"XPoint/ZEBU_XPT.DAU"}
+                                                                  : QStringList{"Name/ZEBU_NME.DAU"};
+        for (const QString& f : files) {
+            const QString line =
+                QStringLiteral("  %1: received, %2 bytes\n").arg(f.section('/', 1)).arg(e.Device(f).size());
+            EXPECT_TRUE(r.err.contains(line)) << line.toStdString() << r.err.toStdString();
+        }
     }
     EXPECT_EQ(e.Pc("Name/ZEBU_NME.DAU"), e.Device("Name/ZEBU_NME.DAU"));
     EXPECT_EQ(e.Pc("XPoint/ZEBU_XPT.DAU"), e.Device("XPoint/ZEBU_XPT.DAU"));
@@ -41,6 +55,31 @@ TEST(CliAgainstSimulator, receivesAndSendsEveryKindByteForByte) {
     EXPECT_EQ(e.Device("Name/ZEBU_NME.DAU"), nme);
     EXPECT_EQ(e.Device("Primary/ZEBU_IDX.DAU"), idx);
     EXPECT_EQ(e.Device("XPoint/ZEBU_XPT.DAU"), xpt);
+}
+
+TEST(CliAgainstSimulator, verifiedSendReadsBackAndNamesTheFirstDifferingAddress) {
+    struct Case {
+        QStringList faults;
+        int exitCode;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {{}, 0, "  ZEBU_STD.DAU: verified\n"},
+        // The device stores the second byte of the first record it is sent wrongly.
+        {{"wrong-byte"}, 1, "  ZEBU_STD.DAU: differs from the device at address 0x0001\n"},
+    };
+    for (const Case& c : cases) {
+        EndToEnd e(c.faults);
+        ASSERT_EQ(e.Cli({"receive", "primary"}).exitCode, 0);
+        const QByteArray before = e.Pc("Primary/ZEBU_STD.DAU");
+        const CliRun r = e.Cli({"send", "primary", "--verify"});
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.logged)) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("  ZEBU_IDX.DAU: verified\n")) << r.err.toStdString();
+        // The read-back leaves the backup as it was.
+        EXPECT_EQ(e.Pc("Primary/ZEBU_STD.DAU"), before);
+        EXPECT_EQ(e.WorkFiles(), 0);
+    }
 }
 
 struct FaultCase {
@@ -84,10 +123,11 @@ TEST(CliAgainstSimulator, usageErrorsAndUnknownSetupsExit2) {
         << list.out.toStdString();
 }
 
-// Starts qdv70cli and waits until it shows `marker` on its output.
+// Starts qdv70cli and waits until it shows `marker` on its log.
 bool StartCliUntil(QProcess& cli, const QStringList& args, const QByteArray& marker) {
     cli.setProgram(QStringLiteral(QDV70CLI_PATH));
     cli.setArguments(args);
+    cli.setReadChannel(QProcess::StandardError);
     cli.start();
     if (!cli.waitForStarted())
         return false;
@@ -95,7 +135,7 @@ bool StartCliUntil(QProcess& cli, const QStringList& args, const QByteArray& mar
     QElapsedTimer t;
     t.start();
     while (!out.contains(marker) && t.elapsed() < 10000 && cli.waitForReadyRead(10000))
-        out += cli.readAllStandardOutput();
+        out += cli.readAllStandardError();
     return out.contains(marker);
 }
 
@@ -103,8 +143,8 @@ TEST(CliAgainstSimulator, interruptAbortsTheJobAndExits130) {
     EndToEnd e({"stall"});
     e.pc.Write("backup/Name/ZEBU_NME.DAU", "before\r\n");
     QProcess cli;
-    ASSERT_TRUE(
-        StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "description"}, "ZEBU_NME.DAU"));
+    ASSERT_TRUE(StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "description"},
+                              "Sim: receive description"));
     ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
     ASSERT_TRUE(cli.waitForFinished(5000));
     EXPECT_EQ(cli.exitCode(), 130);
@@ -124,7 +164,8 @@ TEST(CliAgainstSimulator, killedMidFileLeavesEveryReceivedFileIntact) {
         before[f] = old;
     }
     QProcess cli;
-    ASSERT_TRUE(StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "primary"}, "ZEBU_STD.DAU"));
+    ASSERT_TRUE(
+        StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "primary"}, "Sim: receive primary"));
     QThread::msleep(200);
     ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
     cli.waitForFinished();

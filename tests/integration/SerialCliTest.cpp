@@ -117,14 +117,15 @@ TEST(CliOverSerialLine, portsThatCannotBeOpenedEndWith300AndTheReason) {
     ::close(holder);
     EXPECT_EQ(busy.exitCode, 1);
     EXPECT_TRUE(busy.err.contains("The communication port was not opened.")) << busy.err.toStdString();
-    EXPECT_TRUE(busy.out.contains("Device or resource busy")) << busy.out.toStdString();
+    EXPECT_TRUE(busy.err.contains("ZEBU_NME.DAU: failed after 0 bytes: ")) << busy.err.toStdString();
+    EXPECT_TRUE(busy.err.contains("Device or resource busy")) << busy.err.toStdString();
     EXPECT_FALSE(busy.err.contains("dialout"));
 
     WriteSerialHome(e.pc.FilePath("home"), e.pc.FilePath("backup"), e.pc.FilePath("ttyGone"));
     const CliRun missing = e.Cli({"receive", "description"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains("The communication port was not opened.")) << missing.err.toStdString();
-    EXPECT_TRUE(missing.out.contains("No such file or directory")) << missing.out.toStdString();
+    EXPECT_TRUE(missing.err.contains("No such file or directory")) << missing.err.toStdString();
 }
 
 TEST(CliOverSerialLine, aPortWithoutPermissionPointsToTheDeviceGroup) {

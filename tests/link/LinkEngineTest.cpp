@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -174,6 +175,80 @@ TEST(LinkEngine, primaryJobGoesOnAfterAFailedFile) {
     for (const QString& f : kPrimaryFiles.mid(1))
         EXPECT_EQ(rig.PcFile("Primary/" + f), rig.DeviceFile("Primary/" + f)) << f.toStdString();
     EXPECT_FALSE(rig.PcHasWorkFiles());
+}
+
+// Every file of a job is reported once as it ends, in order: moved, failed with the reason, or
+// skipped because the job ended before it or it could not be sent.
+TEST(LinkEngine, reportsTheEndOfEveryFile) {
+    struct Expect {
+        int code;
+        bool skipped;
+    };
+    struct Case {
+        const char* name;
+        std::initializer_list<sim::Fault> faults;
+        int direction;
+        int kind;
+        std::vector<Expect> files; // in the order of kPrimaryFiles, or the one file of the kind
+    };
+    const Expect ok{0, false};
+    const Case cases[] = {
+        {"all received", {}, kReceive, kJobPrimary, std::vector<Expect>(8, ok)},
+        {"first stalls",
+         {sim::Fault::Stall},
+         kReceive,
+         kJobPrimary,
+         {{304, false}, ok, ok, ok, ok, ok, ok, ok}},
+        {"no READY",
+         {sim::Fault::NoReady},
+         kReceive,
+         kJobPrimary,
+         {{302, false},
+          {302, true},
+          {302, true},
+          {302, true},
+          {302, true},
+          {302, true},
+          {302, true},
+          {302, true}}},
+        {"send, one missing", {}, kSend, kJobPrimary, {ok, {317, true}, ok, ok, ok, ok, ok, ok}},
+        {"description", {}, kReceive, kJobDescription, {ok}},
+    };
+    for (const Case& c : cases) {
+        SimRig rig(c.faults);
+        if (c.direction == kSend) {
+            rig.CopyDeviceToPc();
+            QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
+        }
+        rig.Run(c.direction, c.kind);
+        const std::vector<FileResult> got = rig.status.TakeFileResults();
+        ASSERT_EQ(got.size(), c.files.size()) << c.name;
+        // A skipped send is reported while the queue is built, before the files that were sent.
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            const FileResult& r = got[i];
+            const QString name = QFileInfo(r.path).fileName();
+            const int at = c.kind == kJobPrimary ? static_cast<int>(kPrimaryFiles.indexOf(name)) : 0;
+            ASSERT_GE(at, 0) << c.name << " " << name.toStdString();
+            const Expect& e = c.files[static_cast<std::size_t>(at)];
+            EXPECT_EQ(r.code, e.code) << c.name << " " << name.toStdString();
+            EXPECT_EQ(r.skipped, e.skipped) << c.name << " " << name.toStdString();
+            if (e.code == 0) {
+                EXPECT_EQ(r.bytes, QFileInfo(r.path).size()) << c.name;
+                EXPECT_GT(r.bytes, 0) << c.name;
+            }
+        }
+    }
+}
+
+TEST(LinkEngine, fileThatCannotBeStoredIsReportedWithTheSystemsError) {
+    SimRig rig;
+    // A folder where the working copy would go makes every write of it fail.
+    ASSERT_TRUE(QDir().mkpath(rig.pc.FilePath("backup/Name/ZEBU_NME.BAK")));
+    EXPECT_EQ(rig.Run(kReceive, kJobDescription), 317);
+    const std::vector<FileResult> got = rig.status.TakeFileResults();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].code, 317);
+    EXPECT_TRUE(got[0].detail.contains("ZEBU_NME.BAK: ")) << got[0].detail.toStdString();
 }
 
 TEST(LinkEngine, abortSendsEtbAndEndsWith102WithoutError) {

@@ -139,6 +139,13 @@ const std::map<Fault, Check>& Checks() {
              EXPECT_EQ(record::View(recs[2]).Pn(), 2);
              EXPECT_EQ(record::View(recs[3]).Pn(), 3);
          }},
+        {Fault::WrongByte,
+         [](Session& s, auto& dir) {
+             EXPECT_EQ(s.PutFirstData(), kAck);
+             EXPECT_EQ(s.pc.Send(record::Build(2, '3', 1, '5', 0, {})), kAck);
+             const QByteArray stored = dir.Read(QStringLiteral("Primary/ZEBU_LVG.DAU"));
+             EXPECT_EQ(stored, QByteArray("CCC0CCCCCCCC").append(QByteArray(244, 'C')) + "\r\n");
+         }},
         {Fault::DropLine,
          [](Session& s, auto&) {
              EXPECT_TRUE(s.PutFirstData().isEmpty());

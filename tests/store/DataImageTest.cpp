@@ -1,5 +1,5 @@
-#include "store/AtomicFile.h"
 #include "store/DataImage.h"
+#include "store/AtomicFile.h"
 #include "store/HexText.h"
 #include "store/PathNoCase.h"
 #include "support/TestFolder.h"
@@ -18,6 +18,25 @@ TEST(DataImage, byteAddressesMapToCharacterOffsets) {
     EXPECT_EQ(image::CharOffsetOfByte(128), 258);
     EXPECT_EQ(image::CharOffsetOfByte(8191), 63 * 258 + 254);
     EXPECT_EQ(image::CharOffsetOfByte(8192 + 253), 65 * 258 + 250);
+}
+
+TEST(DataImage, firstDifferingByteIsTheImageAddressOfTheFirstDifferentCharacter) {
+    QByteArray image(300, '\x5A');
+    const QByteArray text = image::Encode(image);
+    struct Case {
+        qsizetype changedChar; // -1: equal texts
+        std::int64_t address;
+    };
+    // High and low digit of a byte, the first byte of the second line, a line end, a text cut short.
+    const Case cases[] = {{-1, -1}, {0, 0}, {3, 1}, {257, 128}, {258, 128}, {258 + 255, 255}};
+    for (const Case& c : cases) {
+        QByteArray other = text;
+        if (c.changedChar >= 0)
+            other[c.changedChar] = other[c.changedChar] == '0' ? '1' : '0';
+        EXPECT_EQ(image::FirstDifferingByte(text, other), c.address) << c.changedChar;
+        EXPECT_EQ(image::FirstDifferingByte(other, text), c.address) << c.changedChar;
+    }
+    EXPECT_EQ(image::FirstDifferingByte(text, text.left(258 * 2 + 10)), 256 + 5);
 }
 
 TEST(DataImage, hexReadingIsLenientAboutCase) {
