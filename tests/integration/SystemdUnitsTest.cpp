@@ -1,0 +1,34 @@
+#include "support/TestFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+// The backup units as the build made them pass systemd's own check, for an instance named like a setup.
+TEST(SystemdUnits, backupServiceAndTimerPassSystemdAnalyzeVerify) {
+    const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
+    if (analyze.isEmpty())
+        GTEST_SKIP() << "systemd-analyze is not installed";
+    TestFolder units;
+    for (const char* name : {"qdv70-backup@.service", "qdv70-backup@.timer"}) {
+        QFile unit(QDir(QStringLiteral(QDV70_SYSTEMD_DIR)).filePath(name));
+        ASSERT_TRUE(unit.open(QIODevice::ReadOnly)) << name;
+        units.Write(name, unit.readAll());
+    }
+    EXPECT_TRUE(units.Read("qdv70-backup@.service").contains(" backup --setup %i\n"));
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    // --man=no: the manual page is installed only by cmake --install.
+    p.start(analyze, {"verify", "--man=no", units.FilePath("qdv70-backup@Studio-A.service"),
+                      units.FilePath("qdv70-backup@Studio-A.timer")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+}
+
+} // namespace
+} // namespace qdv::test
