@@ -1,7 +1,10 @@
 #include "store/TmFile.h"
 
+#include "store/AtomicFile.h"
+#include "store/DataImage.h"
 #include "store/IniFile.h"
 #include "store/PathNoCase.h"
+#include "store/StationList.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +38,9 @@ QString Cut(const QString& text, int field) {
 
 } // namespace
 
-TmFile::TmFile(QString homeFolder) : m_home(std::move(homeFolder)) {}
+TmFile::TmFile(QString homeFolder) : m_home(std::move(homeFolder)) {
+    LoadDeviceInfo();
+}
 
 QString TmFile::ListFilePath() const {
     return JoinNoCase(m_home, QString::fromLatin1(kListFileName));
@@ -225,6 +230,77 @@ void TmFile::DeleteBackupTemporaries(const SetupRecord& setup) const {
 bool TmFile::CreateProgramFolders(QString* error) const {
     return EnsureDirectory(JoinNoCase(m_home, QStringLiteral("HELP")), error) &&
            EnsureDirectory(JoinNoCase(m_home, QStringLiteral("XMLDoc")), error);
+}
+
+bool TmFile::LoadDeviceInfo() {
+    m_deviceInfo.Clear();
+    QByteArray text;
+    if (!ReadWholeFile(
+            JoinNoCase(JoinNoCase(m_home, QStringLiteral("Device")), QStringLiteral("DeviceInfo.txt")),
+            &text))
+        return false;
+    m_deviceInfo.ReadText(text);
+    return true;
+}
+
+QString TmFile::StationListPath(const SetupRecord& setup) {
+    return JoinNoCase(setup.backupDataPath, QString::fromLatin1(kStationListFileName));
+}
+
+bool TmFile::LoadStationList(const SetupRecord& setup, StationList& list) const {
+    QByteArray text;
+    if (setup.backupDataPath.isEmpty() || !ReadWholeFile(StationListPath(setup), &text))
+        return false;
+    list.ReadText(text, m_deviceInfo);
+    return true;
+}
+
+bool TmFile::SaveStationList(const SetupRecord& setup, const StationList& list, QString* error) const {
+    return EnsureDirectory(setup.backupDataPath, error) &&
+           WriteFileAtomically(StationListPath(setup), list.Text(), error);
+}
+
+void TmFile::ClearStationList(const SetupRecord& setup, StationList& list) const {
+    if (!setup.backupDataPath.isEmpty())
+        QFile::remove(StationListPath(setup));
+    list.Clear();
+}
+
+namespace {
+
+// The image of a stored standard settings file, far enough for every station reader.
+bool ReadStandardImage(const QString& stdFile, QByteArray* image) {
+    constexpr int kReaderBytes = 8192;
+    QByteArray text;
+    if (!ReadWholeFile(stdFile, &text))
+        return false;
+    *image = image::Decode(text, kReaderBytes);
+    return true;
+}
+
+} // namespace
+
+bool TmFile::ReadStationsFromBitmap(const QString& stdFile, StationFlags* flags) const {
+    QByteArray img;
+    if (!ReadStandardImage(stdFile, &img))
+        return false;
+    const int ownType = static_cast<std::uint8_t>(img[8191]);
+    const int base = m_deviceInfo.Bitmap(ownType) ? 7942 : 5408;
+    flags->fill(false);
+    for (std::size_t i = 0; i < flags->size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(img[base + static_cast<int>(i / 8)]);
+        (*flags)[i] = (byte & (0x80u >> (i % 8))) != 0;
+    }
+    return true;
+}
+
+bool TmFile::ReadStationsFromList(const QString& stdFile, StationFlags* flags) {
+    QByteArray img;
+    if (!ReadStandardImage(stdFile, &img))
+        return false;
+    for (std::size_t i = 0; i < flags->size(); ++i)
+        (*flags)[i] = img[5568 + static_cast<int>(i)] != 0;
+    return true;
 }
 
 } // namespace qdv

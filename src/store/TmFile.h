@@ -1,11 +1,15 @@
 #pragma once
 
+#include "store/DeviceInfoTable.h"
 #include "store/ServiceSettings.h"
 #include "store/SetupRecord.h"
 
 #include <QString>
+#include <array>
 
 namespace qdv {
+
+class StationList;
 
 // Height and face name that a setup's font takes when QDV70LIST.INI names none. The desktop program
 // passes the system's menu font; without windows a plain default serves.
@@ -21,6 +25,9 @@ public:
     static constexpr const char* kListFileName = "QDV70LIST.INI";
     static constexpr const char* kCommFileName = "QDV70COMM.INI";
 
+    static constexpr const char* kStationListFileName = "ZEBU_SEC_LIST.dat";
+
+    // Reads Device/DeviceInfo.txt of the home folder once.
     explicit TmFile(QString homeFolder);
 
     const QString& HomeFolder() const { return m_home; }
@@ -52,8 +59,30 @@ public:
     // Creates HELP/ and XMLDoc/ in the home folder.
     bool CreateProgramFolders(QString* error) const;
 
+    // The device information table: Device/DeviceInfo.txt of the home folder, read when the module is
+    // made; empty without the file. LoadDeviceInfo reads it again; false when it cannot be read.
+    bool LoadDeviceInfo();
+    const DeviceInfoTable& DeviceInfo() const { return m_deviceInfo; }
+
+    // The secondary station list of a setup, ZEBU_SEC_LIST.dat in its backup folder. Loading gives
+    // false, the list unchanged, when the file cannot be read. Saving replaces the file as a whole.
+    // Clearing deletes the file and empties the list.
+    static QString StationListPath(const SetupRecord& setup);
+    bool LoadStationList(const SetupRecord& setup, StationList& list) const;
+    bool SaveStationList(const SetupRecord& setup, const StationList& list, QString* error = nullptr) const;
+    void ClearStationList(const SetupRecord& setup, StationList& list) const;
+
+    // The stations a stored standard settings file (ZEBU_STD.DAU) marks, flag i for station i + 1.
+    // From its station bitmap: 32 bytes at 5408, or at 7942 when the device information flags the
+    // primary's own device type (the byte at 8191); the most significant bit of each byte first.
+    // From its device list: the 255 bytes at 5568, non-zero for a station. False without the file.
+    using StationFlags = std::array<bool, 255>;
+    bool ReadStationsFromBitmap(const QString& stdFile, StationFlags* flags) const;
+    static bool ReadStationsFromList(const QString& stdFile, StationFlags* flags);
+
 private:
     QString m_home;
+    DeviceInfoTable m_deviceInfo;
 };
 
 } // namespace qdv
