@@ -54,6 +54,8 @@ enum Exchange {
     kConnectWait = 1,
     kReadyWait = 2,
     kNextFile = 3,
+    kDescriptionNames = 4,
+    kAliasNames = 5,
     kStationMenu = 6,
     kSecondaryFile = 7,
     kPrimaryFile = 8,
@@ -76,6 +78,9 @@ enum SendState {
     kListAck = 14,
     kApplyAck = 15,
 };
+
+// File states of a names transfer to a secondary station.
+enum NamesState { kNamesStart = 0, kNamesRecord = 6, kNamesAck = 16 };
 
 constexpr int kRunning = -1;
 
@@ -314,6 +319,14 @@ bool LinkEngine::StepExchange() {
             if (m_exchange == kEnd)
                 return true;
             continue;
+        case kDescriptionNames:
+        case kAliasNames: {
+            const int code = StepNames();
+            if (code == kRunning)
+                return true;
+            FileEnded(code);
+            continue;
+        }
         case kStationMenu:
         case kSecondaryFile:
         case kPrimaryFile: {
@@ -393,6 +406,16 @@ void LinkEngine::EnterNextFile() {
         m_menu.clear();
         m_exchange = kStationMenu;
         return;
+    case kJobDescriptionToSecondary:
+    case kJobAliasToSecondary:
+        // The tables were loaded when the queue was built; a size of 0 means they could not be.
+        if (m_entry.expectedSize == 0) {
+            EndExchange(kFileSize);
+            return;
+        }
+        st.SetStatusLines(1, display, 0);
+        m_exchange = m_kind == kJobDescriptionToSecondary ? kDescriptionNames : kAliasNames;
+        return;
     default:
         EndExchange(kFileSize);
         return;
@@ -402,12 +425,9 @@ void LinkEngine::EnterNextFile() {
 void LinkEngine::FileEnded(int code) {
     const bool lan = m_setup.selectLan;
     if (m_exchange == kSecondaryFile) {
-        if (lan) {
-            EndExchange(code);
-            return;
-        }
-        if (code == kLineFailure) {
-            m_s.stations.MarkRemainingFailed();
+        // Over the LAN every station has a connection of its own. On a serial line the first failed
+        // station ends the run; the stations after it are marked failed when the exchange reports.
+        if (lan || code != 0) {
             EndExchange(code);
             return;
         }
@@ -625,6 +645,10 @@ int LinkEngine::HandleReceivedRecord() {
     if (rec.Is(record::Fixed::Ready) &&
         (m_fileState == kFirstRecord || (m_fileState == kData && m_firstData)))
         return kRunning;
+    // The abort record (what a disabled station answers) carries PN 0, ID 00 and data type 0: it is
+    // known for what it is before the fields are checked against the transfer.
+    if (rec.Is(record::Fixed::Abort))
+        return kAbortRecord;
     if (!endOfTransfer) {
         if (rec.Pn() != m_expectedPn)
             return kBadPn;
@@ -632,8 +656,6 @@ int LinkEngine::HandleReceivedRecord() {
             return kBadType;
         if (m_kind != kJobSecondary && rec.Id() != 0x01)
             return kBadId;
-        if (rec.Is(record::Fixed::Abort))
-            return kAbortRecord;
         const char cmd = rec.Cmd();
         const bool cmdOk = m_fileState == kFirstRecord ? (cmd == '1' || cmd == 'E')
                            : m_fileState == kData      ? (cmd == '2' || cmd == '3' || cmd == 'E')
@@ -788,6 +810,45 @@ int LinkEngine::StepSend() {
         default:
             return kFileSize;
         }
+    }
+}
+
+// --- names to a secondary station --------------------------------------------------------------------
+
+// One "7" record at a time, each after the ACK of the one before; the last one marked as such.
+int LinkEngine::StepNames() {
+    StatusBlock& st = m_s.status;
+    for (;;) {
+        if (m_fileState == kNamesStart) {
+            const auto station = static_cast<std::uint8_t>(m_entry.station);
+            const ConversionTables& tables = m_s.resolver.Tables();
+            m_names = m_kind == kJobDescriptionToSecondary ? NameRecordWalk(tables.Descriptions(), station)
+                                                           : NameRecordWalk(tables.Aliases(), station);
+            m_sendPn = 0;
+            m_oset = 0;
+            m_s.stations.dialogState = 2;
+            st.ShowGauge(true, static_cast<std::uint32_t>(m_names.TotalBlocks()));
+            m_fileState = kNamesRecord;
+        }
+        if (m_fileState == kNamesRecord) {
+            const QByteArray payload = record::ToHex(m_names.NextPayload());
+            if (!SendRecord(record::Build(m_sendPn, '7', 0x00, '0', m_oset, payload)))
+                return kLineFailure;
+            m_sendPn = (m_sendPn + 1) & 0x0F;
+            st.SetProgress(static_cast<std::uint32_t>(m_names.BlocksDone()));
+            m_fileState = kNamesAck;
+        }
+        switch (AckWait()) {
+        case Wait::kWaiting:
+            return kRunning;
+        case Wait::kFailed:
+            return kNoAck;
+        case Wait::kOk:
+            break;
+        }
+        if (!m_names.HasMore())
+            return 0;
+        m_fileState = kNamesRecord;
     }
 }
 

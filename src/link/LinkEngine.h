@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/Clock.h"
+#include "link/NameRecordWalk.h"
 #include "link/Record.h"
 #include "link/TransferJobs.h"
 #include "store/ReceivedFileWriter.h"
@@ -28,11 +29,12 @@ class Transport;
 // transport has and loops as long as the protocol can go on, so a transfer runs as fast as the line.
 //
 // Outer (tick) states:          Exchange states:
-//   0 Start                       0 Open          5 (names, later)
+//   0 Start                       0 Open          5 Alias tables to a secondary station
 //   1 Idle                        1 Connect wait  6 Station menu receive
 //   2 Dispatch                    2 READY wait    7 Secondary station file
 //   3 Exchange                    3 Next file     8 Primary controller file
-//   5 Network (LAN fallback)      4 (names, later) 9 End: pause, then report
+//   5 Network (LAN fallback)      4 Descriptions to a secondary station
+//                                                 9 End: pause, then report
 class LinkEngine {
 public:
     struct Services {
@@ -88,6 +90,7 @@ private:
 
     int StepReceive();
     int StepSend();
+    int StepNames();
     int HandleReceivedRecord();
     bool SendRecord(const QByteArray& record);
 
@@ -130,6 +133,9 @@ private:
     std::uint32_t m_oset = 0;
     std::uint32_t m_charsSent = 0;
     QByteArray m_lastSent;
+
+    // Names to a secondary station.
+    NameRecordWalk m_names;
 };
 
 } // namespace qdv

@@ -18,6 +18,25 @@ QString StationTables::Address(int station) const {
     return m_address[static_cast<std::size_t>(station)];
 }
 
+void StationTables::ClearStations() {
+    for (std::size_t i = 0; i < state.size(); ++i) {
+        state[i] = kNotChosen;
+        result[i] = kSuccess;
+    }
+    currentStation = 0;
+    dialogState = 0;
+    dialogError = false;
+    std::lock_guard lock(m_mutex);
+    m_address.fill(QString());
+}
+
+void StationTables::ClearMenu() {
+    for (std::size_t i = 0; i < present.size(); ++i) {
+        present[i] = false;
+        deviceType[i] = 0;
+    }
+}
+
 void StationTables::MarkRemainingFailed() {
     for (int s = kFirst; s <= kLast; ++s) {
         const auto i = static_cast<std::size_t>(s);

@@ -16,7 +16,8 @@ public:
     static constexpr int kFirst = 2;
     static constexpr int kLast = 255;
 
-    enum State : std::uint8_t { kNotChosen = 0, kChosen = 1, kInProgress = 2, kDone = 3 };
+    // kCancelled is written only by the station dialogs, after a run the operator cancelled.
+    enum State : std::uint8_t { kNotChosen = 0, kChosen = 1, kInProgress = 2, kDone = 3, kCancelled = 4 };
     enum Result : std::uint8_t { kSuccess = 0, kFailed = 1, kNoAnswer = 2, kAbortedByStation = 3 };
 
     std::array<std::atomic<std::uint8_t>, 256> state{};
@@ -31,6 +32,12 @@ public:
 
     void SetAddress(int station, const QString& address);
     QString Address(int station) const;
+
+    // Zeroes the per-station states, results and addresses, the current station and the names
+    // transfer's state: the tables a station dialog prepares before it starts a job.
+    void ClearStations();
+    // Zeroes the station menu's answers.
+    void ClearMenu();
 
     // Every station still chosen or in progress ends as failed.
     void MarkRemainingFailed();

@@ -11,6 +11,9 @@ namespace qdv {
 
 namespace {
 
+// "Error(File size.)": the tables of a names transfer could not be loaded.
+constexpr int kNamesNotLoaded = 317;
+
 JobEntry BaseEntry(int kind, const SetupRecord& setup) {
     JobEntry e;
     e.kind = kind;
@@ -101,8 +104,33 @@ void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) 
             add(e, false);
         }
         break;
+    case kJobDescriptionToSecondary:
+    case kJobAliasToSecondary: {
+        if (receive)
+            break;
+        // The names go to the current station (255: all of them); the tables are loaded here, and
+        // names that cannot be loaded end the job at once, failed, without a word to the device.
+        const int s = m_stations.currentStation;
+        JobEntry e = BaseEntry(kind, setup);
+        e.station = s;
+        e.id = static_cast<std::uint8_t>(s);
+        e.command = '7';
+        e.typeChar = kind == kJobDescriptionToSecondary ? '7' : '0';
+        e.typeCode = kind == kJobDescriptionToSecondary ? datafiles::kNme : 0;
+        const FileTarget t = m_resolver.PrepareSendFile(setup, kind, s, e.typeCode);
+        if (t.size == 0 || s < StationTables::kFirst || s > StationTables::kLast) {
+            m_stations.dialogError = true;
+            m_stations.dialogState = 3;
+            m_status.lastError = kNamesNotLoaded;
+            m_status.error = true;
+            break;
+        }
+        e.filePath = t.path;
+        e.expectedSize = t.size;
+        m_queue.Push(e);
+        break;
+    }
     default:
-        // Names to a secondary station are built by the dialogs that send them.
         break;
     }
 }

@@ -31,4 +31,15 @@ void FaultPlan::EndTransfer() {
     }
 }
 
+void FaultPlan::SetStationFault(int station, StationFault fault) {
+    if (station >= 0 && station < static_cast<int>(m_stations.size()))
+        m_stations[static_cast<std::size_t>(station)] = fault;
+}
+
+FaultPlan::StationFault FaultPlan::StationFaultOf(int station) const {
+    if (station < 0 || station >= static_cast<int>(m_stations.size()))
+        return StationFault::None;
+    return m_stations[static_cast<std::size_t>(station)];
+}
+
 } // namespace qdv::sim

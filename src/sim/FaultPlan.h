@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <array>
+#include <cstdint>
 
 namespace qdv::sim {
 
@@ -24,6 +25,13 @@ public:
     // fires twice but was resent only once.
     void EndTransfer();
 
+    // Secondary stations that misbehave for the whole life of the process: a disabled station answers a
+    // request for its data, or the start of a file for it, with the abort record; a silent one does not
+    // answer at all.
+    enum class StationFault : std::uint8_t { None, Disabled, Silent };
+    void SetStationFault(int station, StationFault fault);
+    StationFault StationFaultOf(int station) const;
+
 private:
     struct State {
         bool given = false;
@@ -35,6 +43,7 @@ private:
     const State& Slot(Fault fault) const { return m_states[static_cast<std::size_t>(fault)]; }
 
     std::array<State, kFaultCount> m_states{};
+    std::array<StationFault, 256> m_stations{};
 };
 
 } // namespace qdv::sim

@@ -67,12 +67,13 @@ QByteArray StandardSettingsImage() {
     for (int j = 0; j < kDestinations; ++j)
         PutDecimalEntry(img, 2304 + 5 * j, 8 + j / 8, j % 8 + 1, 200 + j);
     // Secondary stations: presence bitmap (bit 7 of the first byte is station 1) in both places a
-    // controller may keep it, the list of device types, and the controller's own type.
+    // controller may keep it, the list of stations and their device types, and the controller's own type.
     for (const int s : kStations) {
         const int bit = s - 1;
         for (const int base : {5408, 7942})
             img[base + bit / 8] = static_cast<char>(img[base + bit / 8] | (0x80 >> (bit % 8)));
         Put(img, 5568 + s - 1, kStationDeviceType);
+        Put(img, 5568 + 256 + s - 1, kStationDeviceType);
     }
     Put(img, kHalf - 1, kControllerType);
     return img;

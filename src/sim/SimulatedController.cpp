@@ -28,10 +28,6 @@ constexpr int kMenuBytes = 512;
 // Compact crosspoint list entry: level mask, rotated destination, source (8 characters).
 constexpr int kRouteChars = 8;
 
-// Name record: 6 header bytes and 22-byte name blocks.
-constexpr int kNameHeader = 6;
-constexpr int kNameBlock = 22;
-
 bool IsHexText(QByteArrayView text) {
     for (char c : text) {
         if (!std::isxdigit(static_cast<unsigned char>(c)))
@@ -164,6 +160,7 @@ void SimulatedController::OnRecord(const QByteArray& rec) {
             return;
         case '7':
             m_state = State::ReceivingNames;
+            m_names.Reset();
             OnNameRecord(rec);
             return;
         default:
@@ -278,6 +275,8 @@ void SimulatedController::StartServing(const record::View& request) {
         ok = LoadStationMenu(&m_chunks);
     } else if (request.Cmd() == '9') {
         m_id = request.Id();
+        if (StationFault(m_id))
+            return;
         ok = LoadChunks(FileOf(datafiles::kStationDat, m_id), &m_chunks);
     } else if (request.Cmd() == 'C') {
         ok = LoadChunks(FileOf(datafiles::kXpt, 0), &m_chunks);
@@ -411,8 +410,26 @@ bool SimulatedController::DataRecordFault(const QByteArray& rec) {
     return false;
 }
 
+// A disabled station answers with the abort record, a silent one not at all; either way the transfer is
+// over for the controller. True when the station has such a fault.
+bool SimulatedController::StationFault(int station) {
+    switch (m_faults->StationFaultOf(station)) {
+    case FaultPlan::StationFault::None:
+        return false;
+    case FaultPlan::StationFault::Disabled:
+        Emit(FixedRecord(Fixed::Abort));
+        break;
+    case FaultPlan::StationFault::Silent:
+        break;
+    }
+    EndTransfer(false);
+    return true;
+}
+
 void SimulatedController::StartReceivingFile(const record::View& start) {
     const int code = datafiles::CodeOfCharacter(start.DataType());
+    if (code == datafiles::kStationDat && StationFault(start.Id()))
+        return;
     m_target = FileOf(code, start.Id());
     if (m_target.isEmpty()) {
         Report(QStringLiteral("refused a file of data type %1").arg(QLatin1Char(start.DataType())));
@@ -527,9 +544,20 @@ bool SimulatedController::ApplyCrosspoints() {
 void SimulatedController::OnNameRecord(const QByteArray& rec) {
     if (DataRecordFault(rec))
         return;
-    const int dlen = record::View(rec).Dlen();
-    if (dlen < kNameHeader + kNameBlock || (dlen - kNameHeader) % kNameBlock != 0) {
-        Report(QStringLiteral("refused a name record of %1 bytes").arg(dlen));
+    const record::View v(rec);
+    QString why;
+    NameReceiver::Result result = NameReceiver::Result::Refused;
+    if (v.Id() != 0x00 || v.DataType() != '0' || v.Oset() != 0)
+        why = QStringLiteral("a name record with ID %1, data type %2, offset %3")
+                  .arg(v.Id())
+                  .arg(QLatin1Char(v.DataType()))
+                  .arg(v.Oset());
+    else
+        result = m_names.Take(QByteArray::fromHex(v.HData().toByteArray()), &why);
+    if (result == NameReceiver::Result::Last && !m_names.Store(m_dir, &why))
+        result = NameReceiver::Result::Refused;
+    if (result == NameReceiver::Result::Refused) {
+        Report(QStringLiteral("refused %1").arg(why));
         Nak();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "link/Record.h"
 #include "sim/FaultPlan.h"
+#include "sim/NameReceiver.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -109,6 +110,7 @@ private:
     void OnFileEnd(const QByteArray& rec);
     void OnCrosspointRecord(const QByteArray& rec);
     void OnNameRecord(const QByteArray& rec);
+    bool StationFault(int station);
     bool ApplyCrosspoints();
 
     QString FileOf(int code, int station) const;
@@ -140,6 +142,7 @@ private:
     std::map<std::uint32_t, QByteArray> m_lines; // HDATA by OSET
     std::vector<Route> m_routes;
     bool m_lastCrosspointAcked = false;
+    NameReceiver m_names;
     int m_nameRecords = 0;
     int m_applyRecords = 0;
 };

@@ -1,6 +1,7 @@
 // qdv70sim: a simulated primary controller that serves and stores the files of a backup folder over
 // the packet protocol, for the demo, the integration tests and users without hardware.
 
+#include "secondary/StationNumbers.h"
 #include "sim/Fault.h"
 #include "sim/FaultPlan.h"
 #include "sim/SampleDataSet.h"
@@ -122,7 +123,15 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption makeSample(QStringLiteral("make-sample"),
                                         QStringLiteral("Write a complete sample data set into DIR and exit."),
                                         QStringLiteral("DIR"));
+    const QCommandLineOption disabledStation(
+        QStringLiteral("disabled-station"),
+        QStringLiteral("Secondary stations (e.g. 5,9-11) that answer with the abort record."),
+        QStringLiteral("LIST"));
+    const QCommandLineOption silentStation(QStringLiteral("silent-station"),
+                                           QStringLiteral("Secondary stations that never answer."),
+                                           QStringLiteral("LIST"));
     parser.addOptions({help, data, tcp, serial, lineRate, lineStats, bind, fault, makeSample});
+    parser.addOptions({disabledStation, silentStation});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(parser.errorText());
@@ -147,6 +156,18 @@ int main(int argc, char* argv[]) {
             return Fail(
                 QStringLiteral("unknown fault \"%1\"; faults are: %2").arg(name, qdv::sim::FaultNameList()));
         faults.Add(*f);
+    }
+
+    using StationFault = qdv::sim::FaultPlan::StationFault;
+    for (const auto& [option, kind] : {std::pair{&disabledStation, StationFault::Disabled},
+                                       std::pair{&silentStation, StationFault::Silent}}) {
+        for (const QString& list : parser.values(*option)) {
+            const auto stations = qdv::ParseStationNumbers(list, 2, 254);
+            if (!stations)
+                return Fail(QStringLiteral("not a list of stations 2..254: %1").arg(list));
+            for (const int s : *stations)
+                faults.SetStationFault(s, kind);
+        }
     }
 
     if (parser.isSet(tcp) == parser.isSet(serial) || !parser.isSet(data))
