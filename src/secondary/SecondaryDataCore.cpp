@@ -1,0 +1,112 @@
+#include "secondary/SecondaryDataCore.h"
+
+#include "convert/ConversionTables.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "link/TransferJobs.h"
+#include "store/TmFile.h"
+
+namespace qdv {
+
+namespace {
+
+constexpr int kNoStandardSettings = 108;
+
+} // namespace
+
+SecondaryDataCore::SecondaryDataCore(StationDialogServices services, bool send)
+    : StationDialogCore(std::move(services), send ? StatusWords::Send : StatusWords::Receive), m_send(send) {}
+
+int SecondaryDataCore::CheckFrom(bool bitmap) {
+    TmFile::StationFlags flags{};
+    const QString file = ConversionTables::StandardSettingsFile(m_s.setup);
+    const bool read =
+        bitmap ? m_s.files.ReadStationsFromBitmap(file, &flags) : TmFile::ReadStationsFromList(file, &flags);
+    if (!read)
+        return kNoStandardSettings;
+    for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
+        const bool on = flags[static_cast<std::size_t>(id - 1)];
+        m_list.At(id).checked = on;
+        m_s.stations.present[static_cast<std::size_t>(id - 1)] = on;
+    }
+    return 0;
+}
+
+int SecondaryDataCore::CheckAll() {
+    return CheckFrom(true);
+}
+
+int SecondaryDataCore::CheckDevice() {
+    return CheckFrom(false);
+}
+
+void SecondaryDataCore::CheckClear() {
+    for (int id = StationList::kFirst; id <= StationList::kLast; ++id)
+        m_list.At(id).checked = false;
+}
+
+bool SecondaryDataCore::SetChecked(int id, bool checked) {
+    if (id < StationList::kFirst || id > StationList::kLast)
+        return false;
+    StationList::Entry& e = m_list.At(id);
+    if (!JobBusy() && Idle())
+        e.checked = checked;
+    return e.checked;
+}
+
+bool SecondaryDataCore::StartRun(const std::vector<int>* only) {
+    m_s.status.Clear();
+    m_cancelPressed = false;
+    m_s.stations.ClearStations();
+    int chosen = 0;
+    for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
+        const bool pick =
+            only ? std::find(only->begin(), only->end(), id) != only->end() : m_list.At(id).checked;
+        if (!pick)
+            continue;
+        m_s.stations.state[Index(id)] = StationTables::kChosen;
+        m_s.stations.SetAddress(id, m_list.At(id).address);
+        ++chosen;
+    }
+    if (chosen == 0 || !m_s.startJob(m_send ? 1 : 0, kJobSecondary))
+        return false;
+    TakeSnapshot();
+    m_blink = true;
+    m_mode = kRun;
+    return true;
+}
+
+int SecondaryDataCore::ApplyZMenu() {
+    for (int id = StationList::kFirst; id <= StationList::kLast; ++id)
+        m_list.At(id).checked = m_s.stations.present[static_cast<std::size_t>(id - 1)];
+    NameMenuStations();
+    return 0;
+}
+
+StationDialogCore::PollResult SecondaryDataCore::PollRun() {
+    PollResult r;
+    if (SnapshotDiffers()) {
+        TakeSnapshot();
+        r.rowsChanged = !m_cancelPressed;
+        r.selectStation = m_current;
+    }
+    if (!m_s.status.busy) {
+        if (m_cancelPressed) {
+            m_cancelPressed = false;
+            r.message = 102;
+            MarkCancelled();
+        }
+        // No summary follows a run: the Status column is the report.
+        r.rowsChanged = true;
+        r.ended = true;
+        m_mode = kIdle;
+        return r;
+    }
+    if (m_current != 0) {
+        r.rowsChanged = true;
+        m_blink = !m_blink;
+    }
+    return r;
+}
+
+} // namespace qdv

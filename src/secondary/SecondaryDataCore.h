@@ -1,0 +1,43 @@
+#pragma once
+
+#include "secondary/StationDialogCore.h"
+
+namespace qdv {
+
+// The logic of the receive and send secondary data dialogs: the check boxes of the 253 station rows
+// with their check menu, and the Secondary job over the checked stations with each station's result in
+// the Status column. One class, two faces: `send` chooses the direction of the job and its status words.
+class SecondaryDataCore : public StationDialogCore {
+public:
+    SecondaryDataCore(StationDialogServices services, bool send);
+
+    bool Send() const { return m_send; }
+    int CheckedCount() const { return m_list.CheckedCount(); }
+    // Start is offered only with at least one station checked.
+    bool CanStart() const { return CheckedCount() != 0; }
+
+    // The check menu: every station the stored ZEBU_STD.DAU marks, from its station bitmap (All) or its
+    // device list (Device), becomes checked and every other one unchecked; the station menu's present
+    // flags follow. 108 when the file is missing, the checks unchanged; else 0.
+    int CheckAll();
+    int CheckDevice();
+    void CheckClear();
+    // A click on a row's check box. While a job runs the box goes back to the stored flag. Returns the
+    // flag the row now shows.
+    bool SetChecked(int id, bool checked);
+
+    // Start: every checked station (or, when `only` is given, exactly those) is queued with its IP
+    // address and the Secondary job started. False when no station was chosen or the job did not start.
+    bool StartRun(const std::vector<int>* only = nullptr);
+
+protected:
+    int ApplyZMenu() override;
+    PollResult PollRun() override;
+
+private:
+    int CheckFrom(bool bitmap);
+
+    bool m_send;
+};
+
+} // namespace qdv

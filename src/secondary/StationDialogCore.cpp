@@ -1,0 +1,151 @@
+#include "secondary/StationDialogCore.h"
+
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "link/TransferJobs.h"
+#include "store/TmFile.h"
+
+namespace qdv {
+
+StationDialogCore::StationDialogCore(StationDialogServices services, StatusWords words)
+    : m_s(std::move(services)), m_words(words) {}
+
+void StationDialogCore::Show() {
+    m_state.fill(0);
+    m_result.fill(0);
+    m_current = 0;
+    if (!m_s.files.LoadStationList(m_s.setup, m_list))
+        m_s.files.ClearStationList(m_s.setup, m_list);
+    SaveList();
+    m_mode = kIdle;
+}
+
+bool StationDialogCore::SaveList(QString* error) const {
+    return m_s.files.SaveStationList(m_s.setup, m_list, error);
+}
+
+bool StationDialogCore::JobBusy() const {
+    return m_s.status.busy;
+}
+
+StatusCell StationDialogCore::Cell(int id) const {
+    return StationStatusCell(m_state[Index(id)], m_result[Index(id)], m_words, m_blink);
+}
+
+void StationDialogCore::TakeSnapshot() {
+    for (std::size_t i = 0; i < m_state.size(); ++i) {
+        m_state[i] = m_s.stations.state[i];
+        m_result[i] = m_s.stations.result[i];
+    }
+    m_current = m_s.stations.currentStation;
+}
+
+bool StationDialogCore::SnapshotDiffers() const {
+    for (std::size_t i = 0; i < m_state.size(); ++i) {
+        if (m_state[i] != m_s.stations.state[i] || m_result[i] != m_s.stations.result[i])
+            return true;
+    }
+    return m_current != m_s.stations.currentStation;
+}
+
+void StationDialogCore::MarkCancelled() {
+    for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
+        const std::size_t i = Index(id);
+        if (m_state[i] == StationTables::kChosen || m_state[i] == StationTables::kInProgress) {
+            m_state[i] = m_s.stations.state[i] = StationTables::kCancelled;
+            m_result[i] = m_s.stations.result[i] = StationTables::kSuccess;
+        }
+    }
+    m_blink = true;
+}
+
+bool StationDialogCore::StartGetZMenu() {
+    m_s.files.ClearStationList(m_s.setup, m_list);
+    m_s.stations.ClearMenu();
+    m_s.status.Clear();
+    m_cancelPressed = false;
+    m_zMenuDone = false;
+    if (!m_s.startJob(0, kJobStationMenu))
+        return false;
+    m_mode = kZMenu;
+    return true;
+}
+
+void StationDialogCore::ListClear() {
+    m_s.files.ClearStationList(m_s.setup, m_list);
+    SaveList();
+}
+
+void StationDialogCore::Cancel() {
+    if (!m_s.status.busy)
+        return;
+    m_s.status.abortRequest = true;
+    m_cancelPressed = true;
+}
+
+StationDialogCore::PollResult StationDialogCore::Poll() {
+    switch (m_mode) {
+    case kZMenu:
+        return PollZMenu();
+    case kRun:
+        return PollRun();
+    default:
+        return {};
+    }
+}
+
+StationDialogCore::PollResult StationDialogCore::PollZMenu() {
+    PollResult r;
+    if (m_s.status.busy)
+        return r;
+    r.ended = true;
+    if (m_cancelPressed) {
+        m_cancelPressed = false;
+        m_mode = kIdle;
+        return r;
+    }
+    r.message = m_s.status.error ? static_cast<int>(m_s.status.lastError.load()) : ApplyZMenu();
+    m_zMenuDone = true;
+    // On the LAN the device search follows, even after a failed station menu.
+    if (m_s.setup.selectLan) {
+        m_mode = kSearch;
+        r.openSearch = true;
+        r.ended = false;
+        return r;
+    }
+    m_mode = kIdle;
+    r.rowsChanged = true;
+    return r;
+}
+
+void StationDialogCore::SearchClosed() {
+    if (m_s.foundDevices) {
+        for (const FoundDevice& d : m_s.foundDevices()) {
+            if (d.primaryAddress != m_s.setup.ipAddress)
+                continue;
+            bool ok = false;
+            const int id = d.stationId.toInt(&ok);
+            if (!ok || id < StationList::kFirst || id > StationList::kLast)
+                continue;
+            StationList::Entry& e = m_list.At(id);
+            e.name = d.name.left(StationList::kNameLength);
+            e.address = d.address.left(StationList::kAddressLength);
+        }
+        SaveList();
+    }
+    m_mode = kIdle;
+}
+
+void StationDialogCore::NameMenuStations() {
+    for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
+        const int type = m_s.stations.deviceType[static_cast<std::size_t>(id - 1)];
+        if (type == 0)
+            continue;
+        StationList::Entry& e = m_list.At(id);
+        e.type = static_cast<std::uint32_t>(type);
+        e.name = m_s.files.DeviceInfo().StationName(type);
+    }
+    SaveList();
+}
+
+} // namespace qdv

@@ -1,0 +1,266 @@
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "link/TransferJobs.h"
+#include "secondary/NamesToSecondaryCore.h"
+#include "secondary/SecondaryDataCore.h"
+#include "secondary/StationNumbers.h"
+#include "store/DataImage.h"
+#include "store/TmFile.h"
+#include "support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace qdv {
+namespace {
+
+using namespace statuscolour;
+
+// A home folder, the shared tables and a task controller stand-in that records the jobs started; the
+// tests play the link engine by writing the tables themselves.
+struct DialogRig {
+    test::TestFolder home;
+    TmFile files{home.Path()};
+    StatusBlock status;
+    StationTables stations;
+    std::vector<std::pair<int, int>> jobs;
+    bool refuse = false;
+    std::vector<FoundDevice> found;
+    SetupRecord setup;
+
+    DialogRig() {
+        home.Write("Device/DeviceInfo.txt", "7,Router,n\r\n");
+        setup.SetBackupDataPath(home.FilePath("backup"));
+        setup.ipAddress = "10.0.0.1";
+    }
+    StationDialogServices Services() {
+        return {files,
+                status,
+                stations,
+                [this](int d, int k) {
+                    jobs.emplace_back(d, k);
+                    status.busy = !refuse;
+                    return !refuse;
+                },
+                setup,
+                [this] { return found; }};
+    }
+    void WriteStandardSettings(int bitmapStation, int listStation) {
+        QByteArray img(8192, '\0');
+        img[5408 + (bitmapStation - 1) / 8] = static_cast<char>(0x80 >> ((bitmapStation - 1) % 8));
+        img[5568 + listStation - 1] = 1;
+        home.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(img));
+    }
+    void EndJob(int code = 0) {
+        status.lastError = static_cast<std::uint32_t>(code);
+        status.error = code != 0 && code != 102;
+        status.busy = false;
+    }
+};
+
+TEST(SecondaryDataCore, checkMenuReadsTheStoredStandardSettings) {
+    DialogRig rig;
+    SecondaryDataCore core(rig.Services(), false);
+    core.Show();
+    EXPECT_TRUE(rig.home.Exists("backup/ZEBU_SEC_LIST.dat")) << "showing saves the list";
+    core.SetChecked(3, true);
+    EXPECT_EQ(core.CheckAll(), 108);
+    EXPECT_EQ(core.CheckDevice(), 108);
+    EXPECT_EQ(core.CheckedCount(), 1) << "nothing changes without ZEBU_STD.DAU";
+    rig.WriteStandardSettings(9, 5);
+    EXPECT_EQ(core.CheckAll(), 0);
+    EXPECT_TRUE(core.List().At(9).checked);
+    EXPECT_FALSE(core.List().At(3).checked);
+    EXPECT_TRUE(rig.stations.present[8]);
+    EXPECT_EQ(core.CheckDevice(), 0);
+    EXPECT_TRUE(core.List().At(5).checked);
+    EXPECT_EQ(core.CheckedCount(), 1);
+    core.CheckClear();
+    EXPECT_FALSE(core.CanStart());
+}
+
+TEST(SecondaryDataCore, runShowsEachStationsResultAndChecksCannotChangeMeanwhile) {
+    DialogRig rig;
+    SecondaryDataCore core(rig.Services(), false);
+    core.Show();
+    EXPECT_FALSE(core.StartRun()) << "nothing checked";
+    EXPECT_TRUE(rig.jobs.empty());
+    for (int id : {5, 9, 12})
+        core.SetChecked(id, true);
+    StationList& list = const_cast<StationList&>(core.List());
+    list.At(5).address = "10.0.0.5";
+    ASSERT_TRUE(core.StartRun());
+    EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobSecondary)));
+    EXPECT_EQ(rig.stations.Address(5), "10.0.0.5");
+    EXPECT_EQ(core.Cell(9), (StatusCell{"Ready", kGreen}));
+    EXPECT_FALSE(core.SetChecked(7, true)) << "a click during a run is undone";
+
+    rig.stations.currentStation = 5;
+    rig.stations.state[5] = StationTables::kInProgress;
+    auto r = core.Poll();
+    EXPECT_EQ(r.selectStation, 5);
+    const StatusCell first = core.Cell(5);
+    core.Poll();
+    EXPECT_EQ(first.text, "Receiving");
+    EXPECT_NE(first.rgb, core.Cell(5).rgb) << "the station in transfer flashes";
+
+    const struct {
+        int id, result;
+        const char* text;
+    } ends[] = {{5, StationTables::kSuccess, "OK"},
+                {9, StationTables::kAbortedByStation, "NG(Disable Station)"},
+                {12, StationTables::kNoAnswer, "NG(Timeout)"}};
+    for (const auto& e : ends) {
+        rig.stations.state[static_cast<std::size_t>(e.id)] = StationTables::kDone;
+        rig.stations.result[static_cast<std::size_t>(e.id)] = static_cast<std::uint8_t>(e.result);
+    }
+    rig.EndJob(304);
+    r = core.Poll();
+    EXPECT_TRUE(r.ended);
+    EXPECT_EQ(r.message, 0) << "the Status column is the report";
+    for (const auto& e : ends)
+        EXPECT_EQ(core.Cell(e.id).text, e.text);
+    EXPECT_EQ(core.Cell(5).rgb, kBlue);
+    EXPECT_EQ(core.Cell(12).rgb, kRed);
+
+    // The send face says NG for every failure.
+    SecondaryDataCore send(rig.Services(), true);
+    EXPECT_EQ(StationStatusCell(StationTables::kDone, StationTables::kNoAnswer, StatusWords::Send, true).text,
+              "NG");
+}
+
+TEST(SecondaryDataCore, cancelMarksQueuedStationsAfter102) {
+    DialogRig rig;
+    SecondaryDataCore core(rig.Services(), true);
+    core.Show();
+    for (int id : {3, 4, 5})
+        core.SetChecked(id, true);
+    ASSERT_TRUE(core.StartRun());
+    rig.stations.state[3] = StationTables::kDone;
+    rig.stations.state[4] = StationTables::kInProgress;
+    rig.stations.currentStation = 4;
+    core.Poll();
+    core.Cancel();
+    EXPECT_TRUE(rig.status.abortRequest);
+    rig.EndJob(102);
+    const auto r = core.Poll();
+    EXPECT_EQ(r.message, 102);
+    EXPECT_EQ(core.Cell(3).text, "OK");
+    EXPECT_EQ(core.Cell(4).text, "Cancel");
+    EXPECT_EQ(core.Cell(5).text, "Cancel");
+    EXPECT_EQ(rig.stations.state[5], StationTables::kCancelled);
+}
+
+TEST(SecondaryDataCore, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
+    DialogRig rig;
+    rig.setup.selectLan = true;
+    rig.found = {{"CAM-12", "12", "10.0.0.12", "10.0.0.1"},
+                 {"OTHER", "13", "10.0.9.13", "10.0.9.1"},
+                 {"BAD", "x", "10.0.0.99", "10.0.0.1"}};
+    SecondaryDataCore core(rig.Services(), false);
+    core.Show();
+    core.SetChecked(20, true);
+    ASSERT_TRUE(core.StartGetZMenu());
+    EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobStationMenu)));
+    EXPECT_EQ(core.CheckedCount(), 0);
+    rig.stations.present[11] = true; // station 12
+    rig.stations.deviceType[11] = 7;
+    rig.stations.deviceType[12] = 200; // station 13, not present
+    EXPECT_FALSE(core.Poll().openSearch) << "still busy";
+    rig.EndJob();
+    const auto r = core.Poll();
+    EXPECT_TRUE(r.openSearch);
+    EXPECT_EQ(core.CurrentMode(), StationDialogCore::kSearch);
+    core.SearchClosed();
+    EXPECT_TRUE(core.Idle());
+    StationList saved;
+    ASSERT_TRUE(rig.files.LoadStationList(rig.setup, saved));
+    EXPECT_EQ(saved.At(12), (StationList::Entry{true, false, 7, "CAM-12", "10.0.0.12"}));
+    EXPECT_EQ(saved.At(13), (StationList::Entry{false, false, 200, "Unknow_200", ""}));
+    EXPECT_EQ(saved.CheckedCount(), 1);
+
+    // A failed menu on a serial setup: its message, no search.
+    rig.setup.selectLan = false;
+    SecondaryDataCore serial(rig.Services(), false);
+    serial.Show();
+    ASSERT_TRUE(serial.StartGetZMenu());
+    rig.EndJob(301);
+    const auto failed = serial.Poll();
+    EXPECT_EQ(failed.message, 301);
+    EXPECT_FALSE(failed.openSearch);
+    EXPECT_TRUE(serial.Idle());
+}
+
+TEST(NamesToSecondaryCore, broadcastShowsTheJobOnEveryRowAndItsError) {
+    DialogRig rig;
+    NamesToSecondaryCore core(rig.Services(), kJobAliasToSecondary);
+    core.Show();
+    core.SetTop(300);
+    EXPECT_EQ(core.Top(), 240);
+    core.ChooseRow(3);
+    EXPECT_EQ(core.Target(), 243);
+    core.SetBroadcast(true);
+    ASSERT_TRUE(core.Start());
+    EXPECT_EQ(rig.jobs.back(), std::make_pair(1, int(kJobAliasToSecondary)));
+    EXPECT_EQ(rig.stations.currentStation, 255);
+    EXPECT_EQ(rig.stations.state[0], 1);
+    core.ChooseRow(0);
+    EXPECT_EQ(core.Target(), 243) << "no change of target during a run";
+    EXPECT_EQ(core.Cell(2).text, "Ready");
+    rig.stations.dialogState = 2;
+    core.Poll();
+    EXPECT_EQ(core.Cell(254).text, "Sending");
+    rig.stations.dialogState = 3;
+    rig.stations.dialogError = true;
+    rig.EndJob(303);
+    const auto r = core.Poll();
+    EXPECT_EQ(r.message, 303);
+    EXPECT_EQ(core.Cell(2), (StatusCell{"NG", kRed}));
+    EXPECT_EQ(core.Cell(254).text, "NG");
+}
+
+TEST(NamesToSecondaryCore, singleTargetAndCancel) {
+    DialogRig rig;
+    NamesToSecondaryCore core(rig.Services(), kJobDescriptionToSecondary);
+    core.Show();
+    core.ChooseRow(5);
+    ASSERT_TRUE(core.Start());
+    EXPECT_EQ(rig.stations.currentStation, 7);
+    EXPECT_EQ(core.Cell(7).text, "Ready");
+    EXPECT_EQ(core.Cell(8).text, "");
+    core.Cancel();
+    rig.EndJob(102);
+    const auto r = core.Poll();
+    EXPECT_EQ(r.message, 102);
+    EXPECT_EQ(core.Cell(7).text, "Cancel");
+    // The next start clears the cancel state.
+    ASSERT_TRUE(core.Start());
+    rig.stations.dialogState = 3;
+    rig.EndJob();
+    EXPECT_EQ(core.Poll().message, 0);
+    EXPECT_EQ(core.Cell(7).text, "OK");
+}
+
+TEST(NamesToSecondaryCore, getZMenuTakesTheChecksFromTheStoredDeviceList) {
+    DialogRig rig;
+    NamesToSecondaryCore core(rig.Services(), kJobDescriptionToSecondary);
+    core.Show();
+    ASSERT_TRUE(core.StartGetZMenu());
+    rig.EndJob();
+    EXPECT_EQ(core.Poll().message, 108);
+    rig.WriteStandardSettings(2, 6);
+    ASSERT_TRUE(core.StartGetZMenu());
+    rig.EndJob();
+    EXPECT_EQ(core.Poll().message, 0);
+    EXPECT_TRUE(core.List().At(6).checked);
+    EXPECT_EQ(core.List().CheckedCount(), 1);
+}
+
+TEST(StationNumbers, listsAndRanges) {
+    EXPECT_EQ(ParseStationNumbers(u"5,9-11", 2, 254), (std::vector<int>{5, 9, 10, 11}));
+    EXPECT_EQ(ParseStationNumbers(u" 12 , 5,5", 2, 254), (std::vector<int>{5, 12}));
+    for (const char16_t* bad : {u"", u"1", u"255", u"5-", u"9-5", u"a", u"5,,6"})
+        EXPECT_FALSE(ParseStationNumbers(bad, 2, 254)) << QString::fromUtf16(bad).toStdString();
+}
+
+} // namespace
+} // namespace qdv
