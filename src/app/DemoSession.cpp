@@ -1,5 +1,7 @@
 #include "app/DemoSession.h"
 
+#include "store/AtomicFile.h"
+
 #include "store/PathNoCase.h"
 #include "store/TmFile.h"
 
@@ -133,7 +135,17 @@ bool DemoSession::WriteSetup(QString* error) const {
     r.editButtons = kEditButtons;
     table->fonts[0].name = MenuFont().name;
     table->fonts[0].height = MenuFont().height;
-    return TmFile(Home()).SaveSetupList(*table, error);
+    return WriteDeviceInfo(error) && TmFile(Home()).SaveSetupList(*table, error);
+}
+
+// Device type names for the sample plant's secondary stations; installation data of a real plant, so
+// only the demo writes one, and keeps one it finds.
+bool DemoSession::WriteDeviceInfo(QString* error) const {
+    const QString path = QDir(Home()).filePath(QStringLiteral("Device/DeviceInfo.txt"));
+    if (QFileInfo::exists(path))
+        return true;
+    return TmFile::EnsureDirectory(QFileInfo(path).absolutePath(), error) &&
+           WriteFileAtomically(path, "1,Control Panel,n\r\n2,Router Frame,y\r\n", error);
 }
 
 } // namespace qdv

@@ -41,6 +41,7 @@ private:
     bool MakeSample(const QString& simulator, const QString& dir, QString* error);
     bool StartSimulator(const QString& simulator, QString* error);
     bool WriteSetup(QString* error) const;
+    bool WriteDeviceInfo(QString* error) const;
 
     QString m_folder;
     QProcess m_sim;

@@ -7,6 +7,7 @@
 #include "app/SingleInstance.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TfrmMain.h"
+#include "secondary/ui/StationDialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -101,5 +102,14 @@ int main(int argc, char* argv[]) {
     frmMain.show();
     TtskCtrl& control = modules.StartTaskController(TtskCtrl::kAll);
     frmMain.SetJobStarter([&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    frmMain.SetStationDialogOpener([&](int direction, int place, const SetupRecord& setup) {
+        OpenStationDialog(&frmMain, direction, place,
+                          {modules.Files(),
+                           modules.Status(),
+                           modules.Stations(),
+                           [&control](int d, int k) { return control.StartJob(d, k); },
+                           setup,
+                           {}});
+    });
     return QApplication::exec();
 }

@@ -12,7 +12,7 @@ QList<QList<QByteArray>> ReadCommaLines(const QByteArray& text) {
     bool any = false;
     auto endLine = [&] {
         if (any) {
-            fields.append(field);
+            fields.append(field.trimmed());
             lines.append(fields);
         }
         fields.clear();
@@ -22,15 +22,13 @@ QList<QList<QByteArray>> ReadCommaLines(const QByteArray& text) {
     for (const char c : text) {
         if (c == '\r' || c == '\n') {
             endLine();
-        } else if (c == ' ') {
-            continue;
         } else if (c == ',') {
-            fields.append(field);
+            fields.append(field.trimmed());
             field.clear();
             any = true;
         } else {
             field.append(c);
-            any = true;
+            any = any || c != ' ';
         }
     }
     endLine();

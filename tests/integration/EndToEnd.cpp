@@ -7,16 +7,16 @@
 
 namespace qdv::test {
 
-EndToEnd::EndToEnd(const QStringList& faults, Carrier carrier) {
+EndToEnd::EndToEnd(const QStringList& faults, Carrier carrier, const QStringList& simOptions) {
     QString error;
     EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
     const QString home = pc.FilePath("home");
     const QString backup = pc.FilePath("backup");
     if (carrier == Carrier::Serial) {
-        sim = std::make_unique<SimProcess>(device.Path(), faults, SerialLink());
+        sim = std::make_unique<SimProcess>(device.Path(), faults, SerialLink(), simOptions);
         WriteSerialHome(home, backup, SerialLink());
     } else {
-        sim = std::make_unique<SimProcess>(device.Path(), faults);
+        sim = std::make_unique<SimProcess>(device.Path(), faults, simOptions);
         WriteLanHome(home, backup, sim->Port());
     }
     EXPECT_TRUE(sim->Ok()) << "simulator did not start";

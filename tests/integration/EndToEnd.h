@@ -18,7 +18,9 @@ struct EndToEnd {
     TestFolder pc;
     std::unique_ptr<SimProcess> sim;
 
-    explicit EndToEnd(const QStringList& faults = {}, Carrier carrier = Carrier::Tcp);
+    // `simOptions` go to the simulator besides the faults (e.g. --disabled-station 9).
+    explicit EndToEnd(const QStringList& faults = {}, Carrier carrier = Carrier::Tcp,
+                      const QStringList& simOptions = {});
 
     // Where the serial simulator links its line.
     QString SerialLink() const { return pc.FilePath("ttySIM"); }

@@ -17,8 +17,8 @@ QProcessEnvironment EnglishEnvironment() {
 }
 } // namespace
 
-SimProcess::SimProcess(const QString& dataDir, const QStringList& faults) {
-    const QString line = Start({"--data", dataDir, "--tcp", "0"}, faults);
+SimProcess::SimProcess(const QString& dataDir, const QStringList& faults, const QStringList& extra) {
+    const QString line = Start(QStringList{"--data", dataDir, "--tcp", "0"} + extra, faults);
     const QRegularExpressionMatch m = QRegularExpression(":(\\d+)").match(line);
     if (m.hasMatch())
         m_port = static_cast<quint16>(m.captured(1).toUInt());

@@ -9,7 +9,8 @@ namespace qdv::test {
 // A qdv70sim process serving a data folder on a free loopback port, stopped when the object goes.
 class SimProcess {
 public:
-    SimProcess(const QString& dataDir, const QStringList& faults = {});
+    // `extra` are further options such as --disabled-station.
+    SimProcess(const QString& dataDir, const QStringList& faults = {}, const QStringList& extra = {});
     // Serves a serial line instead, a pseudo terminal linked at `serialPath`; `extra` are further
     // options such as --line-rate.
     SimProcess(const QString& dataDir, const QStringList& faults, const QString& serialPath,

@@ -51,6 +51,7 @@ TEST(StationList, readingLinesFieldByField) {
         {"255,1,0,0x01,ALL,10.0.0.255,", 255, {}},
         {"x5,1,0,0x01,BAD,,", 5, {}},
         {"9, 1 ,1,0x07,,10.0.0.9,", 9, {true, true, 7, "Router", "10.0.0.9"}},
+        {"17,1,0,0x07, Studio A ,10.0.0.17,", 17, {true, false, 7, "Studio A", "10.0.0.17"}},
         {"10,1,0,0x08,,,", 10, {true, false, 8, "Unknow_8", ""}},
         {"11,0,0,200,,,", 11, {false, false, 200, "Unknow_200", ""}},
         {"13,1,0,0x01,ABCDEFGHIJKLMNOPQRSTU,10.0.0.13,", 13, {true, false, 1, "", ""}},

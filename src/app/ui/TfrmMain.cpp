@@ -373,10 +373,7 @@ void TfrmMain::btn_RcvClick(int place) {
         StartJobButton(0, place);
         return;
     }
-    TPanelButton* button = Button(kTabReceive, place);
-    Press(button);
-    // Secondary: the dialog that receives the secondary stations' data opens here, modally.
-    button->SetLowered(false);
+    OpenStationDialog(0, place);
 }
 
 void TfrmMain::btn_SndClick(int place) {
@@ -384,9 +381,15 @@ void TfrmMain::btn_SndClick(int place) {
         StartJobButton(1, place);
         return;
     }
-    TPanelButton* button = Button(kTabSend, place);
+    OpenStationDialog(1, place);
+}
+
+void TfrmMain::OpenStationDialog(int direction, int place) {
+    TPanelButton* button = Button(direction == 0 ? kTabReceive : kTabSend, place);
     Press(button);
-    // Secondary, Description to Secondary and Alias to Secondary: their dialogs open here, modally.
+    const SetupRecord* setup = Current();
+    if (setup != nullptr && m_openStationDialog && !m_status.busy)
+        m_openStationDialog(direction, place, *setup);
     button->SetLowered(false);
 }
 

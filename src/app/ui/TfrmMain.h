@@ -40,6 +40,10 @@ public:
 
     // The task controller comes after the window; until it is set every job is refused.
     void SetJobStarter(JobStarter start) { m_startJob = std::move(start); }
+    // Opens the dialog of a secondary function button (Secondary, Description to Secondary, Alias to
+    // Secondary; places 3 to 5) modally, for the setup shown.
+    using StationDialogOpener = std::function<void(int direction, int place, const SetupRecord& setup)>;
+    void SetStationDialogOpener(StationDialogOpener open) { m_openStationDialog = std::move(open); }
 
     // Handlers of the window's controls.
     void pageQdv70Change(int index);
@@ -90,6 +94,7 @@ private:
     void EnsureFolders();
     void SetupChanged();
     void StartJobButton(int direction, int place);
+    void OpenStationDialog(int direction, int place);
     void Press(TPanelButton* button);
     void ReportFinishedJob();
     const SetupRecord* Current() const;
@@ -99,6 +104,7 @@ private:
     TmTableRemote& m_remote;
     StatusBlock& m_status;
     JobStarter m_startJob;
+    StationDialogOpener m_openStationDialog;
     MainWindowModel m_model;
 
     QComboBox* m_cmbList = nullptr;

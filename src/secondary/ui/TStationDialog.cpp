@@ -1,0 +1,213 @@
+#include "secondary/ui/TStationDialog.h"
+
+#include "app/ui/MessageBox.h"
+#include "app/ui/TPanelButton.h"
+#include "link/StatusBlock.h"
+#include "secondary/StationDialogCore.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace qdv {
+
+TStationDialog::TStationDialog(const QString& caption, const QString& startCaption, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(caption);
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    m_top = new QHBoxLayout;
+    m_btnGetZMenu = new TPanelButton(QStringLiteral("Get Z Menu/IP(&G)"), this);
+    m_btnListClear = new TPanelButton(QStringLiteral("List Clear(&D)"), this);
+    m_top->addWidget(m_btnGetZMenu);
+    m_top->addWidget(m_btnListClear);
+    m_top->addStretch(1);
+    layout->addLayout(m_top);
+    m_body = new QVBoxLayout;
+    layout->addLayout(m_body, 1);
+
+    m_pnlGauge = new QFrame(this);
+    m_pnlGauge->setFrameShape(QFrame::StyledPanel);
+    auto* gaugeLayout = new QHBoxLayout(m_pnlGauge);
+    gaugeLayout->setContentsMargins(2, 2, 2, 2);
+    m_gauge = new QProgressBar(m_pnlGauge);
+    m_gauge->setTextVisible(false);
+    gaugeLayout->addWidget(m_gauge);
+    m_pnlGauge->hide();
+    layout->addWidget(m_pnlGauge);
+
+    auto* bottom = new QHBoxLayout;
+    m_btnStart = new TPanelButton(startCaption, this);
+    m_btnCancel = new TPanelButton(QStringLiteral("Cancel(&C)"), this);
+    m_btnExit = new TPanelButton(QStringLiteral("Exit(&E)"), this);
+    bottom->addWidget(m_btnStart, 2);
+    bottom->addWidget(m_btnCancel, 1);
+    bottom->addWidget(m_btnExit, 1);
+    layout->addLayout(bottom);
+
+    connect(m_btnGetZMenu, &QAbstractButton::clicked, this,
+            [this] { Click(m_btnGetZMenu, &TStationDialog::btnGetZMenuClick); });
+    connect(m_btnListClear, &QAbstractButton::clicked, this,
+            [this] { Click(m_btnListClear, &TStationDialog::btnListClearClick); });
+    connect(m_btnStart, &QAbstractButton::clicked, this,
+            [this] { Click(m_btnStart, &TStationDialog::btnStartClick); });
+    connect(m_btnCancel, &QAbstractButton::clicked, this,
+            [this] { Click(m_btnCancel, &TStationDialog::btnCancelClick); });
+    connect(m_btnExit, &QAbstractButton::clicked, this,
+            [this] { Click(m_btnExit, &TStationDialog::btnExitClick); });
+    m_timMain.setInterval(kPollMs);
+    connect(&m_timMain, &QTimer::timeout, this, &TStationDialog::timMainTimer);
+}
+
+void TStationDialog::Initialise(StationDialogCore& core) {
+    m_core = &core;
+    m_core->Show();
+    FillRows();
+    SetIdle(true);
+}
+
+void TStationDialog::Click(TPanelButton* button, void (TStationDialog::*action)()) {
+    if (!button->isEnabled())
+        return;
+    button->SetLowered(true);
+    button->repaint();
+    (this->*action)();
+    button->SetLowered(false);
+}
+
+void TStationDialog::SetIdle(bool idle) {
+    for (TPanelButton* b : {m_btnGetZMenu, m_btnListClear, m_btnExit})
+        b->setEnabled(idle);
+    m_btnCancel->setEnabled(!idle);
+    EnableOwnControls(idle);
+    if (idle)
+        RefreshStart();
+    else
+        m_btnStart->setEnabled(false);
+}
+
+void TStationDialog::RefreshStart() {
+    m_btnStart->setEnabled(m_core->Idle() && StartAllowed());
+}
+
+void TStationDialog::btnGetZMenuClick() {
+    FillRows();
+    if (!m_core->StartGetZMenu()) {
+        FillRows();
+        return;
+    }
+    FillRows();
+    SetIdle(false);
+    m_timMain.start();
+}
+
+void TStationDialog::btnListClearClick() {
+    m_core->ListClear();
+    FillRows();
+    RefreshStart();
+}
+
+void TStationDialog::btnStartClick() {
+    if (!StartJob())
+        return;
+    RefreshStatus();
+    SetIdle(false);
+    m_timMain.start();
+}
+
+void TStationDialog::btnCancelClick() {
+    m_core->Cancel();
+}
+
+void TStationDialog::btnExitClick() {
+    close();
+}
+
+void TStationDialog::UpdateGauge() {
+    StatusBlock& st = m_core->Status();
+    if (st.gaugeChanged.exchange(false)) {
+        if (st.gaugeShown) {
+            m_gauge->setRange(0, static_cast<int>(std::min<std::uint32_t>(st.progressTotal, INT32_MAX)));
+            m_gauge->setValue(0);
+            m_pnlGauge->show();
+        } else {
+            m_gauge->setValue(0);
+            m_pnlGauge->hide();
+        }
+    }
+    if (st.progressChanged.exchange(false) && m_pnlGauge->isVisible())
+        m_gauge->setValue(static_cast<int>(std::min<std::uint32_t>(st.progressPosition, m_gauge->maximum())));
+}
+
+void TStationDialog::timMainTimer() {
+    m_timMain.stop();
+    const StationDialogCore::Mode before = m_core->CurrentMode();
+    UpdateGauge();
+    const StationDialogCore::PollResult r = m_core->Poll();
+    if (r.message != 0)
+        ShowMessage(this, r.message, DialogType::Warning, kButtonOk);
+    if (r.rowsChanged)
+        before == StationDialogCore::kZMenu ? FillRows() : RefreshStatus();
+    if (r.selectStation != 0)
+        SelectStation(r.selectStation);
+    if (r.openSearch) {
+        if (m_search)
+            m_search(this);
+        m_core->SearchClosed();
+        FillRows();
+    }
+    if (m_core->Idle()) {
+        m_pnlGauge->hide();
+        SetIdle(true);
+        return;
+    }
+    m_timMain.start();
+}
+
+void TStationDialog::closeEvent(QCloseEvent* event) {
+    if (m_core && !m_core->Idle()) {
+        event->ignore();
+        return;
+    }
+    if (m_core)
+        m_core->SaveList();
+    QDialog::closeEvent(event);
+}
+
+void TStationDialog::reject() {
+    // Esc closes like Exit, and not while a job runs.
+    if (m_core && !m_core->Idle())
+        return;
+    if (m_core)
+        m_core->SaveList();
+    QDialog::reject();
+}
+
+void TStationDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & Qt::AltModifier) {
+        const struct {
+            int key;
+            TPanelButton* button;
+            void (TStationDialog::*action)();
+        } keys[] = {{Qt::Key_G, m_btnGetZMenu, &TStationDialog::btnGetZMenuClick},
+                    {Qt::Key_D, m_btnListClear, &TStationDialog::btnListClearClick},
+                    {Qt::Key_S, m_btnStart, &TStationDialog::btnStartClick},
+                    {Qt::Key_C, m_btnCancel, &TStationDialog::btnCancelClick},
+                    {Qt::Key_E, m_btnExit, &TStationDialog::btnExitClick}};
+        for (const auto& k : keys) {
+            if (event->key() == k.key) {
+                Click(k.button, k.action);
+                return;
+            }
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace qdv

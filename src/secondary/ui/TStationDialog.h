@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+
+class QBoxLayout;
+class QFrame;
+class QLabel;
+class QProgressBar;
+
+namespace qdv {
+
+class StationDialogCore;
+class TPanelButton;
+
+// The frame the secondary-station dialogs share: Get Z Menu and List Clear above the station list, the
+// progress gauge, Start, Cancel and Exit below it, and the 250 ms follow-up of a running job. The
+// logic lives in a StationDialogCore; the subclasses add the list and say how it is drawn.
+class TStationDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kPollMs = 250;
+    // Shows the device search modally; set on the desktop program, absent in tests.
+    using DeviceSearch = std::function<void(QWidget* owner)>;
+
+    void SetDeviceSearch(DeviceSearch search) { m_search = std::move(search); }
+
+    void btnGetZMenuClick();
+    void btnListClearClick();
+    void btnStartClick();
+    void btnCancelClick();
+    void btnExitClick();
+    void timMainTimer();
+
+    TPanelButton* GetZMenuButton() const { return m_btnGetZMenu; }
+    TPanelButton* ListClearButton() const { return m_btnListClear; }
+    TPanelButton* StartButton() const { return m_btnStart; }
+    TPanelButton* CancelButton() const { return m_btnCancel; }
+    TPanelButton* ExitButton() const { return m_btnExit; }
+    QProgressBar* Gauge() const { return m_gauge; }
+    bool Following() const { return m_timMain.isActive(); }
+
+protected:
+    TStationDialog(const QString& caption, const QString& startCaption, QWidget* parent);
+
+    // Called by the subclass once its list exists: loads the station list and draws it, idle.
+    void Initialise(StationDialogCore& core);
+    // Adds the subclass's widgets between the top buttons and the gauge.
+    QBoxLayout* Body() const { return m_body; }
+    QBoxLayout* TopRow() const { return m_top; }
+
+    // Rebuilds every row from the station list and the snapshot.
+    virtual void FillRows() = 0;
+    // Rewrites the Status cells from the snapshot.
+    virtual void RefreshStatus() = 0;
+    virtual void SelectStation(int) {}
+    // Starts the subclass's job; false when it did not start.
+    virtual bool StartJob() = 0;
+    virtual bool StartAllowed() const { return true; }
+    // The subclass's own controls in the idle or the running state.
+    virtual void EnableOwnControls(bool idle) = 0;
+
+    // Idle or running state of every control.
+    void SetIdle(bool idle);
+    void RefreshStart();
+
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override;
+
+private:
+    void UpdateGauge();
+    void Click(TPanelButton* button, void (TStationDialog::*action)());
+
+    StationDialogCore* m_core = nullptr;
+    DeviceSearch m_search;
+    QBoxLayout* m_top = nullptr;
+    QBoxLayout* m_body = nullptr;
+    TPanelButton* m_btnGetZMenu = nullptr;
+    TPanelButton* m_btnListClear = nullptr;
+    TPanelButton* m_btnStart = nullptr;
+    TPanelButton* m_btnCancel = nullptr;
+    TPanelButton* m_btnExit = nullptr;
+    QFrame* m_pnlGauge = nullptr;
+    QProgressBar* m_gauge = nullptr;
+    QTimer m_timMain;
+};
+
+} // namespace qdv

@@ -1,0 +1,145 @@
+#include "secondary/ui/TfrmNamesToSecondary.h"
+
+#include "link/TransferJobs.h"
+
+#include <QBoxLayout>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTableWidget>
+
+namespace qdv {
+
+namespace {
+
+const QColor kOtherColumns(1, 1, 1);
+
+} // namespace
+
+TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int kind, QWidget* parent)
+    : TStationDialog(kind == kJobDescriptionToSecondary ? QStringLiteral("Send Description to Secondary")
+                                                        : QStringLiteral("Send Alias to Secondary"),
+                     kind == kJobDescriptionToSecondary ? QStringLiteral("Start Sending Description(&S)")
+                                                        : QStringLiteral("Start Sending Alias(&S)"),
+                     parent),
+      m_core(std::move(services), kind) {
+    m_chkBroadcast = new QCheckBox(QStringLiteral("Broadcast"), this);
+    TopRow()->addWidget(m_chkBroadcast);
+
+    constexpr int rows = NamesToSecondaryCore::kRows;
+    m_listDevice = new QTableWidget(rows, 5, this);
+    m_listDevice->setHorizontalHeaderLabels({QString(), QStringLiteral("Station ID"),
+                                             QStringLiteral("Status"), QStringLiteral("Device Name"),
+                                             QStringLiteral("IP")});
+    const int widths[] = {28, 72, 80, 110, 100};
+    for (int c = 0; c < 5; ++c)
+        m_listDevice->setColumnWidth(c, widths[c]);
+    m_listDevice->horizontalHeader()->setStretchLastSection(true);
+    m_listDevice->verticalHeader()->hide();
+    const int rowHeight = m_listDevice->fontMetrics().height() + 8;
+    m_listDevice->verticalHeader()->setDefaultSectionSize(rowHeight);
+    m_listDevice->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_listDevice->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listDevice->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listDevice->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listDevice->setMinimumHeight(rows * rowHeight + m_listDevice->horizontalHeader()->sizeHint().height() +
+                                   4);
+    m_radios = new QButtonGroup(this);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < 5; ++c) {
+            auto* item = new QTableWidgetItem;
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            if (c != kColStatus)
+                item->setForeground(kOtherColumns);
+            m_listDevice->setItem(r, c, item);
+        }
+        auto* radio = new QRadioButton(m_listDevice);
+        radio->setObjectName(QStringLiteral("rdoID%1").arg(r + 2));
+        m_rdoID[static_cast<std::size_t>(r)] = radio;
+        m_radios->addButton(radio, r);
+        m_listDevice->setCellWidget(r, kColRadio, radio);
+    }
+    m_scrList = new QScrollBar(Qt::Vertical, this);
+    m_scrList->setRange(NamesToSecondaryCore::kFirstTop, NamesToSecondaryCore::kLastTop);
+    m_scrList->setPageStep(rows);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_listDevice, 1);
+    row->addWidget(m_scrList);
+    Body()->addLayout(row);
+
+    connect(m_scrList, &QScrollBar::valueChanged, this, &TfrmNamesToSecondary::scrListChange);
+    connect(m_radios, &QButtonGroup::idClicked, this, &TfrmNamesToSecondary::rdoIDClick);
+    connect(m_chkBroadcast, &QCheckBox::clicked, this, &TfrmNamesToSecondary::chkBroadcastClick);
+    resize(480, 0);
+    m_scrList->setValue(NamesToSecondaryCore::kFirstTop);
+    Initialise(m_core);
+    m_core.SetBroadcast(m_chkBroadcast->isChecked());
+}
+
+QTableWidgetItem* TfrmNamesToSecondary::RowItem(int row, int column) const {
+    return m_listDevice->item(row, column);
+}
+
+void TfrmNamesToSecondary::FillRows() {
+    m_listDevice->setUpdatesEnabled(false);
+    for (int r = 0; r < NamesToSecondaryCore::kRows; ++r) {
+        const int id = m_core.Top() + r;
+        const StationList::Entry& e = m_core.List().At(id);
+        RowItem(r, kColId)->setText(QString::asprintf("%03d", id));
+        RowItem(r, kColName)->setText(e.name);
+        RowItem(r, kColIp)->setText(e.address);
+    }
+    m_listDevice->setUpdatesEnabled(true);
+    RefreshStatus();
+    ShowRadios();
+}
+
+void TfrmNamesToSecondary::RefreshStatus() {
+    for (int r = 0; r < NamesToSecondaryCore::kRows; ++r) {
+        const StatusCell cell = m_core.Cell(m_core.Top() + r);
+        QTableWidgetItem* item = RowItem(r, kColStatus);
+        if (item->text() != cell.text)
+            item->setText(cell.text);
+        item->setForeground(QColor::fromRgb(cell.rgb));
+    }
+}
+
+void TfrmNamesToSecondary::ShowRadios() {
+    if (m_core.Broadcast())
+        return;
+    m_radios->setExclusive(false);
+    for (int r = 0; r < NamesToSecondaryCore::kRows; ++r)
+        Radio(r)->setChecked(m_core.Top() + r == m_core.Target());
+    m_radios->setExclusive(true);
+}
+
+void TfrmNamesToSecondary::scrListChange(int position) {
+    if (m_core.SetTop(position))
+        FillRows();
+}
+
+void TfrmNamesToSecondary::rdoIDClick(int row) {
+    m_core.ChooseRow(row);
+    ShowRadios();
+}
+
+void TfrmNamesToSecondary::chkBroadcastClick(bool on) {
+    m_core.SetBroadcast(on);
+    m_chkBroadcast->setChecked(m_core.Broadcast());
+    EnableOwnControls(m_core.Idle());
+    FillRows();
+}
+
+bool TfrmNamesToSecondary::StartJob() {
+    return m_core.Start();
+}
+
+void TfrmNamesToSecondary::EnableOwnControls(bool idle) {
+    m_chkBroadcast->setEnabled(idle);
+    for (QRadioButton* r : m_rdoID)
+        r->setEnabled(idle && !m_core.Broadcast());
+}
+
+} // namespace qdv

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "secondary/ui/TfrmSecondaryData.h"
+
+namespace qdv {
+
+// The receive face of the secondary data dialog.
+class TfrmRcvSecondaryData : public TfrmSecondaryData {
+public:
+    explicit TfrmRcvSecondaryData(StationDialogServices services, QWidget* parent = nullptr)
+        : TfrmSecondaryData(std::move(services), false, parent) {}
+};
+
+} // namespace qdv
