@@ -11,6 +11,7 @@
 #include "cli/Send.h"
 #include "cli/Serve.h"
 #include "cli/Setups.h"
+#include "cli/Stations.h"
 #include "cli/Verify.h"
 
 namespace qdv::cli {
@@ -23,6 +24,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(std::make_unique<Receive>());
     commands.push_back(std::make_unique<Send>());
     commands.push_back(std::make_unique<Backup>());
+    commands.push_back(std::make_unique<Stations>());
     commands.push_back(std::make_unique<Export>());
     commands.push_back(std::make_unique<Import>());
     commands.push_back(std::make_unique<History>());

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "convert/TmTableRemote.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "store/SetupRecord.h"
+
+#include <QTextStream>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace qdv {
+class TtskCtrl;
+}
+
+namespace qdv::cli {
+
+class CliContext;
+
+// The link engine of one command, for the jobs a station command runs: a task controller with only the
+// link engine, the status block and station tables the engine reports into, and Ctrl-C (or SIGTERM)
+// taken as a cancel instead of ending the process.
+class EngineSession {
+public:
+    EngineSession(CliContext& ctx, const SetupRecord& setup);
+    ~EngineSession();
+    EngineSession(const EngineSession&) = delete;
+    EngineSession& operator=(const EngineSession&) = delete;
+
+    StatusBlock& Status() { return m_status; }
+    StationTables& Stations() { return m_stations; }
+    // Starts a job through the task controller; false when it is refused.
+    bool StartJob(int direction, int kind);
+
+    // Waits until the task controller is ready, calls `start` once (false: exit status 1), then calls
+    // `poll` every `intervalMs` until it returns an exit status. `poll` is told whether Ctrl-C was
+    // pressed since the job started. Ctrl-C before the start ends with 130.
+    int Run(const std::function<bool()>& start,
+            const std::function<std::optional<int>(bool interrupted)>& poll, int intervalMs = 100);
+
+private:
+    CliContext& m_ctx;
+    SetupRecord m_setup;
+    PortSettings m_ports;
+    StatusBlock m_status;
+    StationTables m_stations;
+    TmTableRemote m_resolver;
+    std::unique_ptr<TtskCtrl> m_control;
+};
+
+} // namespace qdv::cli

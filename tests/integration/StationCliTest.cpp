@@ -1,0 +1,106 @@
+#include "EndToEnd.h"
+#include "convert/DescriptionTable.h"
+#include "store/DataFileSet.h"
+#include "store/DataImage.h"
+
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+// The sample plant with data files for stations 5, 9 and 12, of which 9 is disabled and 12 silent.
+struct Stations : EndToEnd {
+    explicit Stations(Carrier carrier = Carrier::Tcp)
+        : EndToEnd({}, carrier, {"--disabled-station", "9", "--silent-station", "12"}) {
+        const int size = datafiles::Entry(datafiles::kStationDat).imageSize;
+        for (const int s : {5, 9, 12})
+            device.Write(datafiles::FileName(datafiles::kStationDat, s),
+                         image::Encode(QByteArray(size, char(s))));
+    }
+};
+
+QStringList Lines(const QString& text) {
+    return text.split('\n', Qt::SkipEmptyParts);
+}
+
+TEST(StationCommands, receiveAndSendOverTheLanEachStationWithItsResult) {
+    Stations e;
+    e.pc.Write("backup/ZEBU_009.DAT", "kept\r\n");
+    EXPECT_EQ(e.Cli({"receive", "secondary"}).exitCode, 2) << "nothing checked";
+    ASSERT_EQ(e.Cli({"stations", "check", "5,9,12"}).exitCode, 0);
+    EXPECT_EQ(Lines(e.Cli({"stations"}).out),
+              (QStringList{"005\t1\t0\t\t", "009\t1\t0\t\t", "012\t1\t0\t\t"}));
+    const CliRun r = e.Cli({"receive", "secondary"});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_EQ(Lines(r.out), (QStringList{"005\tOK", "009\tNG(Disable Station)", "012\tNG(Timeout)"}));
+    EXPECT_EQ(e.Pc("ZEBU_005.DAT"), e.Device("ZEBU_005.DAT"));
+    EXPECT_EQ(e.Pc("ZEBU_009.DAT"), "kept\r\n");
+    EXPECT_EQ(e.WorkFiles(), 0);
+
+    const QByteArray changed =
+        image::Encode(QByteArray(datafiles::Entry(datafiles::kStationDat).imageSize, 'x'));
+    e.pc.Write("backup/ZEBU_005.DAT", changed);
+    const CliRun sent = e.Cli({"send", "secondary", "--stations", "5"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    EXPECT_EQ(Lines(sent.out), QStringList{"005\tOK"});
+    EXPECT_EQ(e.Device("ZEBU_005.DAT"), changed);
+    EXPECT_EQ(e.Cli({"send", "secondary", "--stations", "1"}).exitCode, 2);
+}
+
+TEST(StationCommands, serialRunStopsAtTheFirstFailure) {
+    Stations e(EndToEnd::Carrier::Serial);
+    const CliRun r = e.Cli({"receive", "secondary", "--stations", "5,9-12"});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_EQ(Lines(r.out),
+              (QStringList{"005\tOK", "009\tNG(Disable Station)", "010\tNG", "011\tNG", "012\tNG"}));
+}
+
+TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedList) {
+    Stations e;
+    e.pc.Write("home/Device/DeviceInfo.txt", "1,Panel,n\r\n");
+    const CliRun noStd = e.Cli({"stations", "check", "all"});
+    EXPECT_EQ(noStd.exitCode, 1);
+    EXPECT_TRUE(noStd.err.contains("ZEBU_STD.DAU doesn't exist.")) << noStd.err.toStdString();
+
+    const CliRun menu = e.Cli({"stations", "menu"});
+    EXPECT_EQ(menu.exitCode, 0) << menu.err.toStdString();
+    const QStringList listed = Lines(e.Cli({"stations"}).out);
+    ASSERT_FALSE(listed.isEmpty());
+    EXPECT_EQ(listed.front(), "002\t1\t1\tPanel\t");
+    EXPECT_TRUE(e.pc.Read("backup/ZEBU_SEC_LIST.dat").contains("2,1,0,0x01,Panel,,\r\n"));
+
+    EXPECT_EQ(e.Cli({"stations", "uncheck", "2"}).exitCode, 0);
+    EXPECT_TRUE(Lines(e.Cli({"stations"}).out).contains("002\t0\t1\tPanel\t"));
+    EXPECT_EQ(e.Cli({"stations", "check", "clear"}).exitCode, 0);
+    e.pc.Write("backup/Primary/ZEBU_STD.DAU", e.Device("Primary/ZEBU_STD.DAU"));
+    EXPECT_EQ(e.Cli({"stations", "check", "device"}).exitCode, 0);
+    EXPECT_EQ(Lines(e.Cli({"stations"}).out), listed);
+}
+
+TEST(StationCommands, namesArriveCompleteAtOneStationAndByBroadcast) {
+    Stations e;
+    e.pc.Write("backup/Name/ZEBU_NME.DAU", e.Device("Name/ZEBU_NME.DAU"));
+    for (int k = 1; k <= 7; ++k)
+        e.pc.Write("backup/Name/" + datafiles::AliasFileName(k),
+                   e.Device("Name/" + datafiles::AliasFileName(k)));
+    const CliRun one = e.Cli({"send", "description-to-secondary", "--station", "7"});
+    EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
+    DescriptionTable sent;
+    ASSERT_TRUE(sent.LoadDau(e.Pc("Name/ZEBU_NME.DAU")));
+    EXPECT_EQ(e.Device("ZEBU_007/Name/DESCRIPTION.DAU"), image::Encode(sent.Image()));
+
+    const CliRun all = e.Cli({"send", "alias-to-secondary", "--broadcast"});
+    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+    for (int k = 1; k <= 7; ++k)
+        EXPECT_EQ(e.Device("ZEBU_255/Name/" + datafiles::AliasFileName(k)),
+                  e.Pc("Name/" + datafiles::AliasFileName(k)));
+
+    e.pc.Write("backup/Name/ZEBU_NME.DAU", "short\r\n");
+    const CliRun refused = e.Cli({"send", "description-to-secondary", "--station", "7"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("Error(File size.)")) << refused.err.toStdString();
+    EXPECT_EQ(e.Cli({"send", "alias-to-secondary"}).exitCode, 2) << "neither --station nor --broadcast";
+}
+
+} // namespace
+} // namespace qdv::test
