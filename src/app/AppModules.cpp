@@ -20,6 +20,7 @@ TtskCtrl& AppModules::StartTaskController(unsigned services) {
                                                const SetupRecord* s = m_table.Current();
                                                return s != nullptr ? *s : SetupRecord();
                                            });
+    m_control->AttachDeviceTable(m_devices);
     return *m_control;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/TtskCtrl.h"
 #include "convert/TmTableRemote.h"
+#include "discovery/NetworkDeviceTable.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "store/TmFile.h"
@@ -28,6 +29,8 @@ public:
     TmTableRemote& Remote() { return m_remote; }
     StatusBlock& Status() { return m_status; }
     StationTables& Stations() { return m_stations; }
+    // The devices found on the LAN, filled by the task controller's UDP stage.
+    NetworkDeviceTable& Devices() { return m_devices; }
 
     // Makes the task controller, which then starts `services` step by step; jobs use the setup
     // selected at the time they start.
@@ -40,6 +43,7 @@ private:
     TmTableRemote m_remote;
     StatusBlock m_status;
     StationTables m_stations;
+    NetworkDeviceTable m_devices;
     std::unique_ptr<TtskCtrl> m_control;
 };
 

@@ -1,7 +1,7 @@
 #include "app/DemoSession.h"
 
 #include "store/AtomicFile.h"
-
+#include "store/IniFile.h"
 #include "store/PathNoCase.h"
 #include "store/TmFile.h"
 
@@ -100,17 +100,20 @@ bool DemoSession::MakeSample(const QString& simulator, const QString& dir, QStri
 
 bool DemoSession::StartSimulator(const QString& simulator, QString* error) {
     m_sim.setProcessChannelMode(QProcess::SeparateChannels);
-    m_sim.start(simulator,
-                {QStringLiteral("--data"), DeviceFolder(), QStringLiteral("--tcp"), QStringLiteral("0")});
-    // The simulator says where it listens on its first line.
-    QByteArray line;
-    while (!line.contains('\n') && m_sim.waitForReadyRead(kStartMs))
-        line += m_sim.readAllStandardOutput();
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("listening on [0-9.]+:(\\d+)")).match(QString::fromLatin1(line));
-    if (m.hasMatch())
+    // Simulated devices answer the device search too, on a free UDP port of their own.
+    m_sim.start(simulator, {QStringLiteral("--data"), DeviceFolder(), QStringLiteral("--tcp"),
+                            QStringLiteral("0"), QStringLiteral("--discovery"), QStringLiteral("0")});
+    // The simulator says where it answers discovery and where it listens, a line each.
+    const QRegularExpression listening(QStringLiteral("listening on [0-9.]+:(\\d+)"));
+    const QRegularExpression discovery(QStringLiteral("discovery on [0-9.]+:(\\d+)"));
+    QString lines;
+    while (!(lines.contains(listening) && lines.contains(discovery)) && m_sim.waitForReadyRead(kStartMs))
+        lines += QString::fromLatin1(m_sim.readAllStandardOutput());
+    if (const QRegularExpressionMatch m = listening.match(lines); m.hasMatch())
         m_port = static_cast<quint16>(m.captured(1).toUInt());
-    if (m_port == 0) {
+    if (const QRegularExpressionMatch m = discovery.match(lines); m.hasMatch())
+        m_udpPort = static_cast<quint16>(m.captured(1).toUInt());
+    if (m_port == 0 || m_udpPort == 0) {
         *error = QStringLiteral("the simulator did not start: %1").arg(ProcessFailure(m_sim));
         return false;
     }
@@ -135,7 +138,17 @@ bool DemoSession::WriteSetup(QString* error) const {
     r.editButtons = kEditButtons;
     table->fonts[0].name = MenuFont().name;
     table->fonts[0].height = MenuFont().height;
-    return WriteDeviceInfo(error) && TmFile(Home()).SaveSetupList(*table, error);
+    if (!WriteDeviceInfo(error) || !TmFile(Home()).SaveSetupList(*table, error))
+        return false;
+    // The device search goes to the simulated devices on loopback, never to the LAN.
+    IniFile comm;
+    const QString commPath = TmFile(Home()).CommFilePath();
+    comm.Load(commPath);
+    comm.WriteInteger(QStringLiteral("PORT"), QStringLiteral("ZEBU"), m_udpPort);
+    comm.WriteString(QStringLiteral("UDP"), QStringLiteral("BROADCAST"), QStringLiteral("127.255.255.255"));
+    // The hosted services of the demo answer on loopback only: the demo backup is no one else's business.
+    comm.WriteString(QStringLiteral("SOAP"), QStringLiteral("BIND"), QStringLiteral("127.0.0.1"));
+    return comm.Save(commPath, error);
 }
 
 // Device type names for the sample plant's secondary stations; installation data of a real plant, so

@@ -11,7 +11,8 @@ namespace qdv {
 // setups are never touched. The simulator stops when the session goes.
 //
 // Layout of the demo folder: device/ (what the simulator serves and stores), backup/ (the setup's
-// backup data path) and home/ (QDV70LIST.INI of the demo).
+// backup data path) and home/ (QDV70LIST.INI of the demo, and QDV70COMM.INI sending the device search to
+// the simulated devices on loopback).
 class DemoSession {
 public:
     static constexpr const char* kSetupName = "Demo (simulated controller)";
@@ -36,6 +37,8 @@ public:
     QString BackupFolder() const;
     QString DeviceFolder() const;
     quint16 Port() const { return m_port; }
+    // The UDP port the simulated devices answer discovery on (QDV70COMM.INI [PORT] ZEBU of the demo).
+    quint16 UdpPort() const { return m_udpPort; }
 
 private:
     bool MakeSample(const QString& simulator, const QString& dir, QString* error);
@@ -46,6 +49,7 @@ private:
     QString m_folder;
     QProcess m_sim;
     quint16 m_port = 0;
+    quint16 m_udpPort = 0;
 };
 
 } // namespace qdv

@@ -1,5 +1,6 @@
 #include "app/TtskCtrl.h"
 
+#include "discovery/TRpu16.h"
 #include "link/StatusBlock.h"
 #include "link/TRst16.h"
 #include "services/HostedServices.h"
@@ -14,7 +15,6 @@ namespace qdv {
 namespace {
 constexpr int kFirstStepMs = 0;
 constexpr int kStepMs = 50;
-constexpr int kBusPort = 8020;
 constexpr int kMaxAddresses = 10;
 constexpr int kMaxAddressText = 16;
 } // namespace
@@ -30,6 +30,8 @@ TtskCtrl::TtskCtrl(unsigned services, StatusBlock& status, StationTables& statio
 
 TtskCtrl::~TtskCtrl() {
     m_timCtrl.stop();
+    if (m_rpu16)
+        m_rpu16->Stop();
     if (m_rst16)
         m_rst16->Stop();
     m_hosted.reset(); // returns when both services have stopped
@@ -64,12 +66,12 @@ void TtskCtrl::timCtrlTimer() {
             m_state = kStateFailed;
             return; // the timer stays off
         }
-        m_ports.busPort = kBusPort;
         m_state = kStateThreads;
         break;
     case kStateThreads:
-        // The UDP thread joins here when the program has it. A hosted service that cannot start is
-        // only logged; the rest starts.
+        if ((m_services & kUdp) && m_devices != nullptr)
+            m_rpu16 = std::make_unique<TRpu16>(*m_devices, DiscoverySettings::FromPorts(m_ports));
+        // A hosted service that cannot start is only logged; the rest starts.
         if ((m_services & kHostedServices) != 0) {
             const ServiceSettings settings = m_files.LoadServiceSettings();
             if (settings.enable) {
@@ -82,6 +84,8 @@ void TtskCtrl::timCtrlTimer() {
         m_state = kStateUdp;
         break;
     case kStateUdp:
+        if (m_rpu16)
+            m_rpu16->Start();
         m_state = kStateEngine;
         break;
     case kStateEngine:
@@ -90,7 +94,7 @@ void TtskCtrl::timCtrlTimer() {
         m_state = kStateWait;
         break;
     case kStateWait:
-        if (!m_rst16 || m_rst16->Started()) {
+        if ((!m_rst16 || m_rst16->Started()) && (!m_rpu16 || m_rpu16->Started())) {
             m_state = kStateReady;
             Q_EMIT ReadyReached();
             return;
@@ -100,6 +104,12 @@ void TtskCtrl::timCtrlTimer() {
         return;
     }
     m_timCtrl.start(kStepMs);
+}
+
+bool TtskCtrl::StartNetworkRequest(int entry, int kind) {
+    if (m_state != kStateReady || !m_rpu16)
+        return false;
+    return m_rpu16->QueueRequest(entry, kind);
 }
 
 bool TtskCtrl::StartJob(int direction, int kind) {

@@ -11,8 +11,10 @@
 namespace qdv {
 
 class HostedServices;
+class NetworkDeviceTable;
 class StationTables;
 class StatusBlock;
+class TRpu16;
 class TRst16;
 class TmFile;
 class TmTableRemote;
@@ -22,7 +24,7 @@ class TmTableRemote;
 // when it is destroyed.
 //
 //   state  action                                                   next
-//   0      learn the PC's own addresses, bus port 8020               1 (255 on failure)
+//   0      learn the PC's own addresses                              1 (255 on failure)
 //   1      create the services the caller asked for                  4
 //   4      resume the UDP thread                                     5
 //   5      resume the link engine thread                             9
@@ -53,9 +55,18 @@ public:
              const TmFile& files, PortSettings& ports, SetupSource setup, QObject* parent = nullptr);
     ~TtskCtrl() override;
 
+    // The table the UDP stage fills; without one (or without kUdp) there is no UDP stage. Give it
+    // before the controller's first step.
+    void AttachDeviceTable(NetworkDeviceTable& devices) { m_devices = &devices; }
+
     // Clears the status block, stores direction (0 receive, 1 send) and kind, sets busy and posts the
     // job to the link engine. Refused unless ready, the engine thread runs and the kind is 0..6.
     bool StartJob(int direction, int kind);
+    // Queues a discovery request (kind 0..2) for `entry` of the device table (255: none), clearing that
+    // entry's answer status. Refused unless ready with a running UDP stage.
+    bool StartNetworkRequest(int entry, int kind);
+    // The UDP stage, null when it was not asked for or has not been created yet.
+    const TRpu16* Udp() const { return m_rpu16.get(); }
     bool Ready() const { return m_state == kStateReady; }
     int State() const { return m_state; }
 
@@ -82,6 +93,8 @@ private:
     QStringList m_ownAddresses;
     std::unique_ptr<TRst16> m_rst16;
     std::unique_ptr<HostedServices> m_hosted;
+    NetworkDeviceTable* m_devices = nullptr;
+    std::unique_ptr<TRpu16> m_rpu16;
 };
 
 } // namespace qdv

@@ -7,6 +7,7 @@
 #include "app/SingleInstance.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TfrmMain.h"
+#include "discovery/ui/TwndDevices.h"
 #include "secondary/ui/StationDialogs.h"
 
 #include <QApplication>
@@ -110,6 +111,11 @@ int main(int argc, char* argv[]) {
                            [&control](int d, int k) { return control.StartJob(d, k); },
                            setup,
                            {}});
+    });
+    frmMain.SetDeviceSearcher([&modules, &control](QWidget* parent) {
+        TwndDevices::SearchAndShow(parent, modules.Devices(), [&control](int entry, int kind) {
+            return control.StartNetworkRequest(entry, kind);
+        });
     });
     return QApplication::exec();
 }

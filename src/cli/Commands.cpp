@@ -2,6 +2,7 @@
 
 #include "cli/Backup.h"
 #include "cli/Diff.h"
+#include "cli/Discover.h"
 #include "cli/Export.h"
 #include "cli/Help.h"
 #include "cli/History.h"
@@ -32,6 +33,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(std::make_unique<Restore>());
     commands.push_back(std::make_unique<Verify>());
     commands.push_back(std::make_unique<Serve>());
+    commands.push_back(std::make_unique<Discover>());
     commands.push_back(std::make_unique<Help>());
     return commands;
 }

@@ -2,6 +2,7 @@
 // the packet protocol, for the demo, the integration tests and users without hardware.
 
 #include "secondary/StationNumbers.h"
+#include "sim/DiscoveryResponder.h"
 #include "sim/Fault.h"
 #include "sim/FaultPlan.h"
 #include "sim/SampleDataSet.h"
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kMaxSimDevices = 4096;
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -84,6 +86,44 @@ int ServeSerial(QCoreApplication& app, const QString& path, const QString& dir, 
     return QCoreApplication::exec();
 }
 
+// --discovery PORT: simulated devices answering discovery requests. Returns false with `error` set on
+// a bad option or a port that cannot be bound.
+bool StartDiscovery(const QString& port, const QString& devicesText, const QStringList& deviceTexts,
+                    const QString& bindText, const QString& primary, QObject* parent, QString* error) {
+    bool portOk = false;
+    bool countOk = false;
+    const uint p = port.toUInt(&portOk);
+    const int count = devicesText.toInt(&countOk);
+    if (!portOk || p > 65535 || !countOk || count < 0 || count > kMaxSimDevices) {
+        *error =
+            QStringLiteral("--discovery wants a UDP port and --devices a count up to %1").arg(kMaxSimDevices);
+        return false;
+    }
+    QList<qdv::sim::DiscoveryResponder::Device> devices =
+        qdv::sim::DiscoveryResponder::Generated(count, primary);
+    for (const QString& text : deviceTexts) {
+        qdv::sim::DiscoveryResponder::Device d;
+        if (!qdv::sim::DiscoveryResponder::FromText(text, static_cast<int>(devices.size()), primary, &d)) {
+            *error = QStringLiteral("--device wants KEY:VALUE,KEY:VALUE...: %1").arg(text);
+            return false;
+        }
+        devices.append(d);
+    }
+    const QHostAddress address(bindText);
+    if (address.isNull()) {
+        *error = QStringLiteral("not an IP address: %1").arg(bindText);
+        return false;
+    }
+    auto* responder = new qdv::sim::DiscoveryResponder(devices, parent);
+    if (!responder->Listen(address, static_cast<quint16>(p), error)) {
+        *error = QStringLiteral("cannot bind UDP %1:%2: %3").arg(bindText).arg(p).arg(*error);
+        return false;
+    }
+    QTextStream(stdout) << "qdv70sim discovery on " << address.toString() << ':' << responder->Port() << " ("
+                        << devices.size() << " devices)" << Qt::endl;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -130,8 +170,27 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption silentStation(QStringLiteral("silent-station"),
                                            QStringLiteral("Secondary stations that never answer."),
                                            QStringLiteral("LIST"));
-    parser.addOptions({help, data, tcp, serial, lineRate, lineStats, bind, fault, makeSample});
     parser.addOptions({disabledStation, silentStation});
+    const QCommandLineOption discovery(
+        QStringLiteral("discovery"),
+        QStringLiteral("Also answer device discovery requests on this UDP port (0: any free port) as the "
+                       "simulated devices below; alone, without --tcp or --serial, only that."),
+        QStringLiteral("PORT"));
+    const QCommandLineOption devices(
+        QStringLiteral("devices"),
+        QStringLiteral("With --discovery: this many generated devices (default 3)."), QStringLiteral("N"),
+        QStringLiteral("3"));
+    const QCommandLineOption device(
+        QStringLiteral("device"),
+        QStringLiteral("With --discovery: one more device, its items as KEY:VALUE,KEY:VALUE (MAC, ZEBUID, "
+                       "MODEL, NAME, ...; repeatable)."),
+        QStringLiteral("ITEMS"));
+    const QCommandLineOption discoveryBind(
+        QStringLiteral("discovery-bind"),
+        QStringLiteral("With --discovery: the address to hear requests on (default 127.255.255.255)."),
+        QStringLiteral("ADDR"), QStringLiteral("127.255.255.255"));
+    parser.addOptions({help, data, tcp, serial, lineRate, lineStats, bind, fault, makeSample, discovery,
+                       devices, device, discoveryBind});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(parser.errorText());
@@ -170,6 +229,17 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    if (parser.isSet(discovery)) {
+        QString error;
+        if (!StartDiscovery(parser.value(discovery), parser.value(devices), parser.values(device),
+                            parser.value(discoveryBind), parser.value(bind), &app, &error))
+            return Fail(error, 1);
+        if (!parser.isSet(tcp) && !parser.isSet(serial)) {
+            if (!QuitOnSignals(&app))
+                return Fail(QStringLiteral("cannot catch SIGTERM and SIGINT"), 1);
+            return QCoreApplication::exec();
+        }
+    }
     if (parser.isSet(tcp) == parser.isSet(serial) || !parser.isSet(data))
         return Fail(QStringLiteral(
             "give --data DIR and either --tcp PORT or --serial PATH, or --make-sample DIR (see --help)"));

@@ -70,6 +70,10 @@ struct PortSettings {
     int remotePort = 0;
     int getInfoPort = 0;
     int busPort = 0;
+    // [UDP] BROADCAST: where discovery requests go. Only when the key is absent do they also go to the
+    // directed broadcast address of every interface.
+    QString udpBroadcast = QStringLiteral("255.255.255.255");
+    bool udpBroadcastGiven = false;
     QString serialDevice[kSerialPorts]; // COM1..COM15
 
     // Device path of serial port n (1-based): the configured one, else /dev/ttyS<n-1>.

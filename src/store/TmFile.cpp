@@ -58,6 +58,10 @@ void TmFile::LoadPortSettings(PortSettings& ports) const {
     ports.remotePort = ini.ReadInteger(port, QStringLiteral("REMOTE"), kDefaultRemotePort);
     ports.getInfoPort = ini.ReadInteger(port, QStringLiteral("GETINFO"), kDefaultGetInfoPort);
     ports.busPort = ini.ReadInteger(port, QStringLiteral("ZEBU"), kDefaultBusPort);
+    const QString udp = QStringLiteral("UDP");
+    const QString broadcast = QStringLiteral("BROADCAST");
+    ports.udpBroadcastGiven = ini.HasKey(udp, broadcast);
+    ports.udpBroadcast = ini.ReadString(udp, broadcast, ports.udpBroadcast);
     for (int n = 1; n <= PortSettings::kSerialPorts; ++n)
         ports.serialDevice[n - 1] =
             ini.ReadString(QStringLiteral("SERIAL"), QStringLiteral("COM%1").arg(n), {});

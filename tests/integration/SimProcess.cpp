@@ -30,6 +30,13 @@ SimProcess::SimProcess(const QString& dataDir, const QStringList& faults, const 
                    .contains(QLatin1String("serial line at"));
 }
 
+SimProcess::SimProcess(DiscoveryOnly, const QStringList& extra) {
+    const QString line = Start(QStringList{"--discovery", "0"} + extra, {});
+    const QRegularExpressionMatch m = QRegularExpression("discovery on [0-9.]+:(\\d+)").match(line);
+    if (m.hasMatch())
+        m_port = static_cast<quint16>(m.captured(1).toUInt());
+}
+
 QString SimProcess::Start(QStringList args, const QStringList& faults) {
     for (const QString& f : faults)
         args << "--fault" << f;
@@ -88,13 +95,23 @@ void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, i
     WriteHome(home,
               QStringLiteral("DIR=%1\nIP=127.0.0.1\nSELECT_LAN=1\nREOTE3=%2\n").arg(backupDir).arg(port),
               primaryMask);
+    QFile f(QDir(home).filePath("QDV70COMM.INI"));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write("[UDP]\nBROADCAST=127.255.255.255\n");
+}
+
+void WriteDiscoveryHome(const QString& home, quint16 udpPort, const QString& broadcast) {
+    QDir().mkpath(home);
+    QFile f(QDir(home).filePath("QDV70COMM.INI"));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(QStringLiteral("[PORT]\nZEBU=%1\n[UDP]\nBROADCAST=%2\n").arg(udpPort).arg(broadcast).toUtf8());
 }
 
 void WriteSerialHome(const QString& home, const QString& backupDir, const QString& device, int primaryMask) {
     WriteHome(home, QStringLiteral("DIR=%1\nSELECT_LAN=0\nCOM=1\n").arg(backupDir), primaryMask);
     QFile f(QDir(home).filePath("QDV70COMM.INI"));
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(QStringLiteral("[SERIAL]\nCOM1=%1\n").arg(device).toUtf8());
+    f.write(QStringLiteral("[SERIAL]\nCOM1=%1\n[UDP]\nBROADCAST=127.255.255.255\n").arg(device).toUtf8());
 }
 
 } // namespace qdv::test

@@ -15,6 +15,10 @@ public:
     // options such as --line-rate.
     SimProcess(const QString& dataDir, const QStringList& faults, const QString& serialPath,
                const QStringList& extra = {});
+    // Only simulated devices answering discovery requests on a free UDP port: `extra` such as
+    // {"--devices", "200"}.
+    struct DiscoveryOnly {};
+    SimProcess(DiscoveryOnly, const QStringList& extra);
     ~SimProcess();
     bool Ok() const { return m_port != 0 || m_serial; }
     quint16 Port() const { return m_port; }
@@ -39,6 +43,10 @@ struct CliRun {
 // Runs qdv70cli with the given arguments in an English environment and waits for it (at most 60 s).
 // A `wrapper` command (e.g. one that changes the user) runs it instead when given.
 CliRun RunCli(const QStringList& args, const QStringList& wrapper = {});
+
+// Writes QDV70COMM.INI of a home that searches for devices on loopback: the UDP port and
+// [UDP] BROADCAST=127.255.255.255 (or `broadcast`).
+void WriteDiscoveryHome(const QString& home, quint16 udpPort, const QString& broadcast = "127.255.255.255");
 
 // Writes a home folder whose QDV70LIST.INI has one LAN setup "Sim" pointing at `backupDir` and the
 // simulator's port, selected.

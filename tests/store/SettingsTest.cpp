@@ -207,12 +207,16 @@ TEST(PortSettings, defaultsAndSerialDevices) {
     EXPECT_EQ(ports.getInfoPort, 8081);
     EXPECT_EQ(ports.busPort, 8020);
     EXPECT_EQ(ports.SerialDevicePath(1), "/dev/ttyS0");
+    EXPECT_FALSE(ports.udpBroadcastGiven);
+    EXPECT_EQ(ports.udpBroadcast, "255.255.255.255");
 
     home.Write(
         "QDV70COMM.INI",
-        "[port]\r\nzebu=9000\r\nGETINFO=bad\r\n[SERIAL]\r\nCOM1=/dev/ttyUSB0\r\ncom15 = /dev/ttyACM1 \r\n");
+        "[udp]\r\nbroadcast=127.255.255.255\r\n[port]\r\nzebu=9000\r\nGETINFO=bad\r\n[SERIAL]\r\nCOM1=/dev/ttyUSB0\r\ncom15 = /dev/ttyACM1 \r\n");
     TmFile(home.Path()).LoadPortSettings(ports);
     EXPECT_EQ(ports.busPort, 9000);
+    EXPECT_TRUE(ports.udpBroadcastGiven);
+    EXPECT_EQ(ports.udpBroadcast, "127.255.255.255");
     EXPECT_EQ(ports.getInfoPort, 8081);
     EXPECT_EQ(ports.remotePort, 1001);
     EXPECT_EQ(ports.SerialDevicePath(1), "/dev/ttyUSB0");

@@ -50,6 +50,8 @@ MainWindowHarness::MainWindowHarness(const QList<SetupRecord>& setups, int selec
     }
     TmFile::EnsureDirectory(home, nullptr);
     TmFile(home).SaveSetupList(*table);
+    // The window can search for devices: on loopback only.
+    folder.Write(QStringLiteral("home/QDV70COMM.INI"), "[UDP]\nBROADCAST=127.255.255.255\n");
 
     m_modules = std::make_unique<AppModules>(home, MenuFont());
     m_window = std::make_unique<TfrmMain>(m_modules->Table(), m_modules->Remote(), m_modules->Status());

@@ -216,11 +216,17 @@ void TfrmMain::BuildMenus() {
     m_mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
     m_mnuSetup->addAction(QStringLiteral("&Setup..."), this, &TfrmMain::mnu_Setup_SetupClick);
     m_mnuSetup->addAction(QStringLiteral("&History..."), this, &TfrmMain::mnu_Setup_HistoryClick);
+    m_mnuSetup->addAction(QStringLiteral("Search &Devices..."), this, &TfrmMain::mnu_Setup_SearchClick);
     m_mnuSetup->addAction(QStringLiteral("&Exit"), this, &TfrmMain::close);
     m_mnuHelp = menuBar()->addMenu(QStringLiteral("Help(&H)"));
     m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     m_mnuHelp->addAction(QStringLiteral("&Help..."), this, &TfrmMain::mnu_Help_HelpClick);
     m_mnuHelp->addAction(QStringLiteral("&About..."), this, &TfrmMain::AboutClick);
+}
+
+void TfrmMain::mnu_Setup_SearchClick() {
+    if (m_searchDevices)
+        m_searchDevices(this);
 }
 
 TPanelButton* TfrmMain::Button(int tab, int place) const {

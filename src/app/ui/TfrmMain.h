@@ -44,6 +44,9 @@ public:
     // Secondary; places 3 to 5) modally, for the setup shown.
     using StationDialogOpener = std::function<void(int direction, int place, const SetupRecord& setup)>;
     void SetStationDialogOpener(StationDialogOpener open) { m_openStationDialog = std::move(open); }
+    // Runs a device search with this window as parent; until it is set the menu entry does nothing.
+    using DeviceSearcher = std::function<void(QWidget* parent)>;
+    void SetDeviceSearcher(DeviceSearcher search) { m_searchDevices = std::move(search); }
 
     // Handlers of the window's controls.
     void pageQdv70Change(int index);
@@ -55,6 +58,7 @@ public:
     void btnExitClick();
     void mnu_Setup_SetupClick();
     void mnu_Setup_HistoryClick();
+    void mnu_Setup_SearchClick();
     void mnu_Help_HelpClick();
     void AboutClick();
     void timMainTimer();
@@ -105,6 +109,7 @@ private:
     StatusBlock& m_status;
     JobStarter m_startJob;
     StationDialogOpener m_openStationDialog;
+    DeviceSearcher m_searchDevices;
     MainWindowModel m_model;
 
     QComboBox* m_cmbList = nullptr;

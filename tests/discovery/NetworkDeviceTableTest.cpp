@@ -1,0 +1,154 @@
+#include "discovery/NetworkDeviceTable.h"
+#include "DiscoveryAnswers.h"
+
+#include <gtest/gtest.h>
+
+using namespace qdv;
+using qdv::test::DiscoveryAnswer;
+using qdv::test::TestMac;
+
+namespace {
+
+const QByteArray kMac = TestMac(1);
+
+struct Rig {
+    NetworkDeviceTable table;
+    void Take(const QByteArray& datagram) { table.TakeDatagram(datagram); }
+    void Items(const QList<QByteArray>& items, const QByteArray& mac = kMac) {
+        Take(DiscoveryAnswer("MAC", mac, items));
+    }
+    NetworkDevice First() const { return table.Device(0).value_or(NetworkDevice()); }
+};
+
+TEST(NetworkDeviceTable, sameAnswerTwice_addsNothingAndLeavesTheMaskZero) {
+    Rig r;
+    r.Items({"MODEL:QX-1", "IPADRM:10.0.0.5"});
+    EXPECT_EQ(r.table.ChangeMask(), NetworkDeviceTable::kChangeIdentity | NetworkDeviceTable::kChangeNetwork);
+    const auto revision = r.table.Revision();
+    r.Items({"MODEL:QX-1", "IPADRM:10.0.0.5"});
+    EXPECT_EQ(r.table.Count(), 1);
+    EXPECT_EQ(r.table.ChangeMask(), 0u);
+    EXPECT_EQ(r.table.Revision(), revision);
+    EXPECT_EQ(r.First().Mac(), QString::fromLatin1(kMac));
+}
+
+// Which change bits one item sets on a known device, and what is stored.
+TEST(NetworkDeviceTable, changedItem_setsItsGroupBitOnlyAndStoresTheValueCut) {
+    struct Case {
+        QByteArray item;
+        DeviceField field;
+        std::uint32_t mask;
+        QByteArray stored;
+    };
+    const Case cases[] = {
+        {"IPADRM:10.0.0.9", DeviceField::IpAdrM, NetworkDeviceTable::kChangeNetwork, "10.0.0.9"},
+        {"ZEBUID:1234", DeviceField::ZebuId, NetworkDeviceTable::kChangeIdentity, "123"},
+        {"GMT:+09:00", DeviceField::Gmt, NetworkDeviceTable::kChangeDate, "+09:0"},
+        {"NAME:Studio A", DeviceField::Name, NetworkDeviceTable::kChangeText, "Studio A"},
+        {"OPT3:", DeviceField::Opt3, 0, ""}, // an empty value equals the never-written field
+        {"UNIQ:" + QByteArray(300, 'u'), DeviceField::Uniq, NetworkDeviceTable::kChangeText,
+         QByteArray(256 - 5, 'u')}, // the item is cut at 256 bytes, key included
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item.left(40).toStdString());
+        Rig r;
+        r.Items({"IPADRM:10.0.0.5"});
+        r.Items({c.item});
+        EXPECT_EQ(r.table.ChangeMask(), c.mask);
+        EXPECT_EQ(r.First().Value(c.field), c.stored);
+        EXPECT_TRUE(r.First().Present(c.field) || !FieldInfo(c.field).hasPresent);
+    }
+}
+
+TEST(NetworkDeviceTable, shorterValue_replacesTheLongerOneWhole) {
+    Rig r;
+    r.Items({"LOC:Control room 12"});
+    r.Items({"LOC:Hall"});
+    EXPECT_EQ(r.First().Value(DeviceField::Loc), "Hall");
+}
+
+TEST(NetworkDeviceTable, skippedItems_leaveTheNextItemsRead) {
+    Rig r;
+    r.Items({"NOCOLON", "COLOUR:red", "MAC:11-22-33-44-55-66", "model:lower", "INFO:x", "SERIAL:S-42",
+             ":empty key", "GPID:7"});
+    r.Take(DiscoveryAnswer("MAC", kMac, {"TERM:12"}) + "LOG:99"); // a tail without 0xFF is no item
+    const NetworkDevice d = r.First();
+    EXPECT_EQ(d.Value(DeviceField::Serial), "S-42");
+    EXPECT_EQ(d.Value(DeviceField::Gpid), "7");
+    EXPECT_EQ(d.Value(DeviceField::Model), "");
+    EXPECT_EQ(d.Value(DeviceField::Term), "12");
+    EXPECT_FALSE(d.Present(DeviceField::Log));
+    EXPECT_EQ(d.Mac(), QString::fromLatin1(kMac));
+}
+
+TEST(NetworkDeviceTable, dateRequest_blocksNewDevicesButUpdatesKnownOnes) {
+    Rig r;
+    r.Items({"YMDHM:202601010000"});
+    r.table.SetRequestKind(NetworkDeviceTable::kRequestDate);
+    r.Items({"YMDHM:202612071200"}, TestMac(2));
+    r.Items({"YMDHM:202612071200"});
+    EXPECT_EQ(r.table.Count(), 1);
+    EXPECT_EQ(r.First().Value(DeviceField::Ymdhm), "202612071200");
+    r.table.SetRequestKind(1);
+    r.Items({}, TestMac(2));
+    EXPECT_EQ(r.table.Count(), 2);
+}
+
+TEST(NetworkDeviceTable, ackAndNak_markKnownDevicesOnly) {
+    struct Case {
+        QByteArray datagram;
+        int status; // of the known device afterwards
+    };
+    const Case cases[] = {
+        {DiscoveryAnswer("ACK", kMac), NetworkDevice::kAcknowledged},
+        {DiscoveryAnswer("NAK", kMac), NetworkDevice::kRefused},
+        {DiscoveryAnswer("ACK", TestMac(9)), NetworkDevice::kNone},
+        {DiscoveryAnswer("MAC", kMac, {"INFO:DATE OK"}), NetworkDevice::kAcknowledged},
+        {DiscoveryAnswer("XYZ", kMac), NetworkDevice::kNone},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.Items({});
+        r.Take(c.datagram);
+        EXPECT_EQ(r.table.Count(), 1);
+        EXPECT_EQ(r.First().answerStatus, c.status) << c.datagram.constData();
+    }
+    Rig r;
+    r.Items({});
+    r.Take(DiscoveryAnswer("NAK", kMac));
+    r.table.ClearAnswerStatus(0);
+    r.table.ClearAnswerStatus(NetworkDeviceTable::kNoEntry);
+    EXPECT_EQ(r.First().answerStatus, NetworkDevice::kNone);
+}
+
+TEST(NetworkDeviceTable, malformedDatagrams_areIgnored) {
+    const QByteArray good = DiscoveryAnswer("MAC", kMac, {"MODEL:X"});
+    const QByteArray cases[] = {
+        good.left(23),        // shorter than 24 bytes
+        "\x03" + good.mid(1), // no STX
+        QByteArray(),
+    };
+    for (const QByteArray& d : cases) {
+        Rig r;
+        r.Take(d);
+        r.table.TakeDeviceAnswer(d.left(10));
+        EXPECT_EQ(r.table.Count(), 0) << d.toHex().constData();
+    }
+    Rig r;
+    r.Take(DiscoveryAnswer("MAC", kMac)); // exactly 24 bytes: the device, no item
+    EXPECT_EQ(r.table.Count(), 1);
+}
+
+TEST(NetworkDeviceTable, beyond256Devices_theRestAreCountedOnceAndIgnored) {
+    Rig r;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int n = 0; n < 300; ++n)
+            r.Items({"ZEBUID:" + QByteArray::number(n % 254 + 2)}, TestMac(n));
+    const NetworkDeviceTable::Snapshot s = r.table.Copy();
+    ASSERT_EQ(s.devices.size(), 256u);
+    EXPECT_EQ(s.ignoredDevices, 44);
+    EXPECT_EQ(s.devices[255].Mac(), QString::fromLatin1(TestMac(255)));
+    EXPECT_EQ(s.devices[3].Value(DeviceField::ZebuId), "5");
+}
+
+} // namespace
