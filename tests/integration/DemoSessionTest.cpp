@@ -32,6 +32,10 @@ TEST(DemoSession, servesASamplePlantThatTheDemoSetupCanReceiveFromAtOnce) {
         EXPECT_EQ(folder.Read("backup/Name/ZEBU_NME.DAU"), folder.Read("device/Name/ZEBU_NME.DAU"));
         const CliRun run = RunCli({"--home", demo.Home(), "receive", "primary"});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        // The device search finds the simulated devices on loopback.
+        const CliRun search = RunCli({"--home", demo.Home(), "discover", "--seconds", "1"});
+        EXPECT_EQ(search.exitCode, 0) << search.err.toStdString();
+        EXPECT_EQ(search.out.count("127.0.0.1"), 3) << search.out.toStdString();
 
         sentEarlier = folder.Read("backup/Name/ZEBU_NME.DAU");
         sentEarlier.replace(0, 8, "41424344");

@@ -148,8 +148,9 @@ TEST(DiscoverCli, failuresAndUsageErrors_exitWithTheirStatus) {
         const CliRun run = RunCli(QStringList{"--home", home.Path(), "discover"} + c.args);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(c.stderrSays)) << run.err.toStdString();
-        if (c.exitCode == 0)
+        if (c.exitCode == 0) {
             EXPECT_EQ(run.out.trimmed(), "[\n]");
+        }
     }
 }
 
