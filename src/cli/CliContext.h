@@ -37,6 +37,7 @@ public:
     const QString& Home() const { return m_home; }
     TmFile& File() { return *m_file; }
     const SetupTable& Setups() const { return *m_setups; }
+    SetupTable& Setups() { return *m_setups; }
     const PortSettings& Ports() const { return m_ports; }
     // The setup --setup names (a name, or a 1-based number), else the selected one; null with `error`
     // set when there is none.

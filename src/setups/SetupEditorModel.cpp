@@ -71,15 +71,7 @@ int SetupEditorModel::Accept() {
     r.selectLan = selectLan;
     r.comPort = comPort;
     if (m_new) {
-        const SetupRecord& slot = m_list.Record(m_number);
-        r.remote3Port = slot.remote3Port;
-        r.primaryBackupFiles = slot.primaryBackupFiles;
-        r.receiveAll = slot.receiveAll;
-        r.receiveButtons = slot.receiveButtons;
-        r.sendAll = slot.sendAll;
-        r.sendButtons = slot.sendButtons;
-        r.editAll = slot.editAll;
-        r.editButtons = slot.editButtons;
+        SetupList::CopyOptions(m_list.Record(m_number), r);
         // The font chosen for the new setup is in its own slot, the one the setup is appended to.
         const SetupFont font = m_list.Font(m_number);
         m_list.AddSetup(r, font);

@@ -110,6 +110,17 @@ void SetupList::SetNewSetupOptions(SetupRecord& r) {
     r.editButtons = 0x03;
 }
 
+void SetupList::CopyOptions(const SetupRecord& from, SetupRecord& to) {
+    to.remote3Port = from.remote3Port;
+    to.primaryBackupFiles = from.primaryBackupFiles;
+    to.receiveAll = from.receiveAll;
+    to.receiveButtons = from.receiveButtons;
+    to.sendAll = from.sendAll;
+    to.sendButtons = from.sendButtons;
+    to.editAll = from.editAll;
+    to.editButtons = from.editButtons;
+}
+
 int SetupList::Find(const QString& word) const {
     int found = 0;
     for (int k = 1; k <= m_table.count; ++k) {

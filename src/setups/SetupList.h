@@ -69,6 +69,8 @@ public:
     int BeginNew();
     // The options a new setup starts with: remote port 1001, every primary file, every tab and button.
     static void SetNewSetupOptions(SetupRecord& record);
+    // Copies the options of the advanced options dialog (port, primary files, tabs and buttons).
+    static void CopyOptions(const SetupRecord& from, SetupRecord& to);
 
     // The setup a word names: the number of the one setup with that exact name, else the number the
     // word spells (1..count); 0 when there is none, -1 when several setups carry that name.

@@ -145,6 +145,37 @@ bool TmFile::LoadSetupList(SetupTable& table, const MenuFont& defaults) const {
     return true;
 }
 
+QList<std::pair<QString, QString>> TmFile::SetupEntries(const SetupRecord& r, const SetupFont& f) {
+    QList<std::pair<QString, QString>> entries;
+    auto text = [&](const char* key, const QString& v) { entries.append({QLatin1String(key), v}); };
+    auto integer = [&](const char* key, int v) { text(key, QString::number(v)); };
+    auto flag = [&](const char* key, bool v) { integer(key, v ? 1 : 0); };
+    text("NAME", Cut(r.name, SetupRecord::kTextField));
+    text("DIR", Cut(r.backupDataPath, SetupRecord::kTextField));
+    text("IP", Cut(r.ipAddress, SetupRecord::kIpField));
+    flag("SELECT_LAN", r.selectLan);
+    integer("COM", r.comPort);
+    integer("REOTE3", r.remote3Port);
+    integer("SELECT_PRIMARY_BACKUP_FILE", r.primaryBackupFiles);
+    flag("SELECT_BUTTON_RECEIVE_ALL", r.receiveAll);
+    integer("SELECT_BUTTON_RECEIVE", r.receiveButtons);
+    flag("SELECT_BUTTON_SEND_ALL", r.sendAll);
+    integer("SELECT_BUTTON_SEND", r.sendButtons);
+    flag("SELECT_BUTTON_EDIT_ALL", r.editAll);
+    integer("SELECT_BUTTON_EDIT", r.editButtons);
+    integer("FONT_Color", f.color);
+    integer("FONT_Height", f.height);
+    text("FONT_Name", f.name);
+    integer("FONT_Pitch", f.pitch);
+    integer("FONT_Size", f.size);
+    integer("FONT_Charset", f.charset);
+    flag("FONT_IsBold", f.bold);
+    flag("FONT_IsItalic", f.italic);
+    flag("FONT_IsUnderline", f.underline);
+    flag("FONT_IsStrikeOut", f.strikeOut);
+    return entries;
+}
+
 bool TmFile::SaveSetupList(const SetupTable& table, QString* error) const {
     const QString path = ListFilePath();
     IniFile ini;
@@ -162,37 +193,8 @@ bool TmFile::SaveSetupList(const SetupTable& table, QString* error) const {
         ini.WriteInteger(kSelectSection, QStringLiteral("SETUP"), table.selected);
         for (int i = 0; i < count; ++i) {
             const QString section = SetupSection(i);
-            const SetupRecord& r = table.records[i];
-            const SetupFont& f = table.fonts[i];
-            auto text = [&](const char* key, const QString& v) {
-                ini.WriteString(section, QLatin1String(key), v);
-            };
-            auto integer = [&](const char* key, int v) { ini.WriteInteger(section, QLatin1String(key), v); };
-            auto flag = [&](const char* key, bool v) { ini.WriteBool(section, QLatin1String(key), v); };
-
-            text("NAME", Cut(r.name, SetupRecord::kTextField));
-            text("DIR", Cut(r.backupDataPath, SetupRecord::kTextField));
-            text("IP", Cut(r.ipAddress, SetupRecord::kIpField));
-            flag("SELECT_LAN", r.selectLan);
-            integer("COM", r.comPort);
-            integer("REOTE3", r.remote3Port);
-            integer("SELECT_PRIMARY_BACKUP_FILE", r.primaryBackupFiles);
-            flag("SELECT_BUTTON_RECEIVE_ALL", r.receiveAll);
-            integer("SELECT_BUTTON_RECEIVE", r.receiveButtons);
-            flag("SELECT_BUTTON_SEND_ALL", r.sendAll);
-            integer("SELECT_BUTTON_SEND", r.sendButtons);
-            flag("SELECT_BUTTON_EDIT_ALL", r.editAll);
-            integer("SELECT_BUTTON_EDIT", r.editButtons);
-            integer("FONT_Color", f.color);
-            integer("FONT_Height", f.height);
-            text("FONT_Name", f.name);
-            integer("FONT_Pitch", f.pitch);
-            integer("FONT_Size", f.size);
-            integer("FONT_Charset", f.charset);
-            flag("FONT_IsBold", f.bold);
-            flag("FONT_IsItalic", f.italic);
-            flag("FONT_IsUnderline", f.underline);
-            flag("FONT_IsStrikeOut", f.strikeOut);
+            for (const auto& [key, value] : SetupEntries(table.records[i], table.fonts[i]))
+                ini.WriteString(section, key, value);
         }
     }
     return ini.Save(path, error);

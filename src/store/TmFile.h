@@ -4,8 +4,11 @@
 #include "store/ServiceSettings.h"
 #include "store/SetupRecord.h"
 
+#include <QList>
 #include <QString>
 #include <array>
+
+#include <utility>
 
 namespace qdv {
 
@@ -48,6 +51,8 @@ public:
     // sections of setups beyond the count. The file is replaced only as a whole; on failure it is
     // untouched and `error` says why.
     bool SaveSetupList(const SetupTable& table, QString* error = nullptr) const;
+    // The keys of one setup's section in QDV70LIST.INI with their values as written, in the file's order.
+    static QList<std::pair<QString, QString>> SetupEntries(const SetupRecord& record, const SetupFont& font);
 
     // Creates a folder and its missing parents; on failure `error` is "Cannot create directory.(<path>)".
     static bool EnsureDirectory(const QString& path, QString* error);

@@ -1,0 +1,104 @@
+#include "SimProcess.h"
+#include "support/QtPrinters.h"
+#include "support/TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+// qdv70cli setups ... against a home folder holding the Windows-made QDV70LIST.INI of tests/data.
+struct SetupsHome {
+    SetupsHome() { home.Write("QDV70LIST.INI", ReadTestData("store/QDV70LIST_windows.ini")); }
+    CliRun Run(const QStringList& words) const {
+        return RunCli(QStringList{"--home", home.Path(), "setups"} + words);
+    }
+    QByteArray File() const { return home.Read("QDV70LIST.INI"); }
+    QStringList Show(const QString& setup) const {
+        return Run({"show", setup}).out.split('\n', Qt::SkipEmptyParts);
+    }
+
+    TestFolder home;
+};
+
+TEST(SetupsCli, everyVerbAgainstAWindowsFile) {
+    SetupsHome h;
+    CliRun r = h.Run({"add", "--name", "Lab", "--dir", "/data/lab", "--lan", "10.0.0.9", "--port", "5000"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "3\n");
+    const QStringList lab = h.Show("Lab");
+    for (const char* line : {"NAME=Lab", "DIR=/data/lab", "IP=10.0.0.9", "SELECT_LAN=1", "REOTE3=5000",
+                             "SELECT_PRIMARY_BACKUP_FILE=255", "SELECT_BUTTON_SEND=63"})
+        EXPECT_TRUE(lab.contains(line)) << line;
+
+    // Refusals change nothing.
+    const QByteArray before = h.File();
+    struct Refusal {
+        QStringList words;
+        int exitCode;
+        QString message;
+    };
+    const QString tooLong(260, 'n');
+    const Refusal refusals[] = {
+        {{"add", "--name", "Lab", "--dir", "/x", "--lan", "10.0.0.1"},
+         1,
+         "A setup with this Setup Name already exists."},
+        {{"add", "--name", "X", "--dir", "/x", "--lan", "255.255.255.255"}, 1, "Error(Illegal IP ADDRESS.)"},
+        {{"add", "--name", "X", "--dir", "/x", "--com", "16"},
+         1,
+         "Please choose a COM port from COM1 to COM15."},
+        {{"add", "--name", "X", "--dir", "/x", "--lan", "1.2.3.4", "--port", "70000"},
+         1,
+         "Please input a port number from 1 to 65535."},
+        {{"add", "--name", "", "--dir", "/x", "--com", "1"}, 1, "Please input Setup Name."},
+        {{"add", "--name", tooLong, "--dir", "/x", "--com", "1"}, 1, "The Setup Name is too long"},
+        {{"set", "Lab", "--dir", "/" + tooLong}, 1, "The Backup Data Path is too long"},
+        {{"set", "Lab", "--lan", "10.1.2"}, 1, "Error(Illegal IP ADDRESS.)"},
+        {{"copy", "Lab", "--name", "Lab"}, 1, "A setup with this Setup Name already exists."},
+        {{"move", "1", "up"}, 1, "already the first"},
+        {{"add", "--name", "X", "--dir", "/x"}, 2, "give --lan IP or --com N"},
+        {{"add", "--name", "X", "--dir", "/x", "--lan", "1.2.3.4", "--com", "2"}, 2, "exclude each other"},
+        {{"set", "Nowhere", "--name", "Y"}, 2, "unknown setup: Nowhere"},
+        {{"set", "Lab", "--buttons", "view=on"}, 2, "buttons:"},
+        {{"set", "Lab", "--primary-files", "XPT"}, 2, "primary files:"},
+        {{"move", "Lab", "sideways"}, 2, "up or down"},
+    };
+    for (const Refusal& c : refusals) {
+        r = h.Run(c.words);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.words.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+    }
+    EXPECT_EQ(h.File().left(before.indexOf("[SETUP_4]")), before.left(before.indexOf("[SETUP_4]")));
+    EXPECT_TRUE(h.Run({"list"}).out.count('\n') == 3);
+
+    r = h.Run({"set", "Lab", "--com", "3", "--primary-files", "STD,IDX", "--buttons", "send=off,edit=F2"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList changed = h.Show("3");
+    for (const char* line : {"SELECT_LAN=0", "COM=3", "IP=10.0.0.9", "SELECT_PRIMARY_BACKUP_FILE=129",
+                             "SELECT_BUTTON_SEND_ALL=0", "SELECT_BUTTON_SEND=63", "SELECT_BUTTON_EDIT=2"})
+        EXPECT_TRUE(changed.contains(line)) << line;
+
+    // The copy of setup 1 carries its font; moving and deleting keep each font with its setup.
+    r = h.Run({"copy", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "4\n");
+    EXPECT_EQ(h.Run({"move", "4", "up"}).exitCode, 0);
+    EXPECT_EQ(h.Run({"select", "Lab"}).exitCode, 0);
+    EXPECT_EQ(h.Run({"delete", "2"}).exitCode, 0);
+    EXPECT_EQ(h.Run({"list"}).out, "1\tStudio \u00E9\tLAN,1001\t/srv/qdv70/studio\n"
+                                   "2\tStudio \u00E9 (2)\tLAN,1001\t/srv/qdv70/studio\n"
+                                   "3\tLab\tCOM3,38400\t/data/lab\t*\n");
+    const QStringList copy = h.Show("2");
+    EXPECT_TRUE(copy.contains("FONT_Name=Courier New") && copy.contains("FONT_IsBold=1"));
+    EXPECT_TRUE(h.Show("Lab").contains("FONT_Name="));
+
+    // What the file held besides the setups is still there.
+    const QByteArray file = h.File();
+    for (const char* kept :
+         {"; Written by the Windows program, then edited by hand\r\n", "OPERATOR=kept\r\n",
+          "[VIEW]\r\n; not ours\r\nWidth=800\r\n", "REG=3\r\n", "[SELECT LIST]\r\nSETUP=2\r\n"})
+        EXPECT_TRUE(file.contains(kept)) << kept;
+}
+
+} // namespace
+} // namespace qdv::test
