@@ -1,6 +1,7 @@
 #include "link/LinkEngine.h"
 
 #include "convert/TmTableRemote.h"
+#include "link/NetworkAttempt.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/Transport.h"
@@ -40,6 +41,7 @@ constexpr int kAbortRecord = 318;
 constexpr int kLineFailure = 319;
 constexpr int kNak = 320;
 constexpr int kTcpConnecting = 400;
+constexpr int kFtpOk = 409;
 
 // Countdown slots and their lengths in 10 ms units.
 constexpr int kSlotConnect = 0, kConnectUnits = 1000;
@@ -113,6 +115,8 @@ void LinkEngine::AcceptJob(const SetupRecord& setup, const PortSettings& ports) 
 }
 
 void LinkEngine::Shutdown() {
+    if (m_network != nullptr && m_tick == kNetwork)
+        m_network->Abort();
     m_writer.Abort();
     if (m_lineOpen)
         CloseLine();
@@ -181,6 +185,8 @@ void LinkEngine::ReportFiles(int code, bool final) {
 void LinkEngine::Tick() {
     StatusBlock& st = m_s.status;
     if (st.abortRequest) {
+        if (m_tick == kNetwork && m_network != nullptr)
+            m_network->Abort();
         if (m_tick == kExchange || m_tick == kNetwork) {
             if (m_lineOpen && Line().LineUp())
                 SendBytes(QByteArrayView(&record::kEtb, 1));
@@ -229,6 +235,12 @@ void LinkEngine::Tick() {
         }
         Line().ClearLineFlags();
         if (m_setup.selectLan && m_kind <= kJobSecondary) {
+            if (m_network != nullptr) {
+                m_network->Begin(m_setup, m_ports, m_receive, m_kind, m_jobs);
+                m_tick = kNetwork;
+                StepNetwork();
+                return;
+            }
             // Without a network controller to talk to, a LAN job goes straight to the packet protocol
             // over TCP, as after a failed network-controller attempt.
             st.SetStatusLines(1, QString(), 0);
@@ -241,9 +253,35 @@ void LinkEngine::Tick() {
         if (!StepExchange())
             m_tick = m_jobs.Queue().Empty() ? kIdle : kDispatch;
         return;
+    case kNetwork:
+        StepNetwork();
+        return;
     default:
         return;
     }
+}
+
+// The network-controller attempt of a LAN job: done ends the job with "FTP OK."; a failure hands the
+// same job to the packet protocol over TCP.
+void LinkEngine::StepNetwork() {
+    StatusBlock& st = m_s.status;
+    const int code = m_network->Step();
+    if (code == NetworkAttempt::kRunning)
+        return;
+    if (code == 0) {
+        st.SetStatusLines(2, QString(), kFtpOk);
+        m_entry = JobEntry(); // the attempt booked its files itself
+        Finish(0, true);
+        m_tick = kIdle;
+        return;
+    }
+    Line().ClearLineFlags();
+    st.SetStatusLines(1, QString(), 0);
+    st.SetStatusLines(2, QString(), kTcpConnecting);
+    m_exchange = kOpen;
+    m_tick = kExchange;
+    if (!StepExchange())
+        m_tick = m_jobs.Queue().Empty() ? kIdle : kDispatch;
 }
 
 bool LinkEngine::StepExchange() {

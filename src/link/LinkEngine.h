@@ -14,6 +14,7 @@
 
 namespace qdv {
 
+class NetworkAttempt;
 class StatusBlock;
 class StationTables;
 class TmFile;
@@ -59,6 +60,9 @@ public:
     void Tick();
     // Closes the line of a job that is still running (the program is ending).
     void Shutdown();
+    // What a LAN job of kinds 0 to 3 tries first (the network-controller exchange); none: the packet
+    // protocol at once.
+    void SetNetworkAttempt(NetworkAttempt* attempt) { m_network = attempt; }
 
     int TickStateNow() const { return m_tick.load(); }
     // The station menu text received by the last station menu job.
@@ -68,6 +72,7 @@ private:
     enum class Wait { kWaiting, kOk, kFailed };
 
     bool StepExchange();
+    void StepNetwork();
     void EnterNextFile();
     Transport& Line();
     bool SendBytes(QByteArrayView bytes);
@@ -101,6 +106,7 @@ private:
     SendFileReader m_reader;
     record::Parser m_parser;
     std::unique_ptr<Transport> m_noSerial;
+    NetworkAttempt* m_network = nullptr;
 
     SetupRecord m_setup;
     PortSettings m_ports;

@@ -4,6 +4,10 @@
 #include "link/LinkEngine.h"
 #include "link/TSerialThread.h"
 #include "link/TcpTransport.h"
+#include "netctl/NetworkSequence.h"
+#include "netctl/TcpXmlConnection.h"
+#include "netctl/TdrvFtp.h"
+#include "store/TmFile.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -41,6 +45,24 @@ void TRst16::Setup() {
     m_serial = std::make_unique<TSerialThread>();
     m_engine = std::make_unique<LinkEngine>(
         LinkEngine::Services{*m_clock, *m_tcp, m_serial.get(), m_status, m_stations, m_resolver, m_files});
+    m_xmlConnection = new TcpXmlConnection(m_context);
+    m_xmlConnection->SetNotify([this] { Step(); });
+    m_ftp = std::make_unique<TdrvFtp>();
+    m_ftp->SetNotify([this] {
+        if (m_ftpStepPosted.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            m_context,
+            [this] {
+                m_ftpStepPosted = false;
+                Step();
+            },
+            Qt::QueuedConnection);
+    });
+    m_network = std::make_unique<NetworkSequence>(
+        NetworkSequence::Services{*m_clock, m_status, m_resolver, *m_xmlConnection, *m_ftp,
+                                  m_files.HomeFolder() + QStringLiteral("/XMLDoc")});
+    m_engine->SetNetworkAttempt(m_network.get());
     m_tcp->SetNotify([this] { Step(); });
     // The serial worker runs in its own thread: the step goes to this one as a queued call, and one
     // call waiting is enough however many chunks arrive meanwhile.
@@ -79,10 +101,13 @@ void TRst16::Teardown() {
     if (m_engine)
         m_engine->Shutdown();
     m_engine.reset();
+    m_network.reset();
+    m_ftp.reset();    // a transfer still running is cancelled and waited for
     m_serial.reset(); // its worker ends here, before the context its calls go to
     delete m_context; // the timer and the TCP transport with it
     m_context = nullptr;
     m_tcp = nullptr;
+    m_xmlConnection = nullptr;
 }
 
 void TRst16::Stop() {

@@ -10,10 +10,13 @@
 namespace qdv {
 
 class LinkEngine;
+class NetworkSequence;
 class SteadyClock;
 class StationTables;
 class StatusBlock;
 class TcpTransport;
+class TcpXmlConnection;
+class TdrvFtp;
 class TSerialThread;
 class TmFile;
 class TmTableRemote;
@@ -55,6 +58,12 @@ private:
     TcpTransport* m_tcp = nullptr;
     std::unique_ptr<TSerialThread> m_serial;
     std::atomic<bool> m_serialStepPosted{false};
+    // The network-controller exchange a LAN job tries first; FTP transfers run in a worker of their
+    // own and ask for a step through a queued call when they end.
+    TcpXmlConnection* m_xmlConnection = nullptr;
+    std::unique_ptr<TdrvFtp> m_ftp;
+    std::atomic<bool> m_ftpStepPosted{false};
+    std::unique_ptr<NetworkSequence> m_network;
     std::unique_ptr<LinkEngine> m_engine;
     std::atomic<bool> m_started{false};
     bool m_stepping = false;

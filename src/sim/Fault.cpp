@@ -33,6 +33,13 @@ namespace {
 //   wrong-byte           first data record from the PC                      ACKs it but stores its second
 //                                                                           byte changed
 //
+// The exchange faults (--netctl) fire on every answer of the exchange:
+//   xml-no-ok            every answer                 status line without OK
+//   xml-malformed        every answer                 the XML is cut off in the middle
+//   xml-status-ng        BackUpReady and PutFinish    status "NG"
+//   xml-file-left-out    GetInfo                      the description file is not listed
+//   xml-never-close      every answer                 the connection stays open after the answer
+//
 // A resend after a NAK goes through the same faults again; those spent have no effect any more, so
 // e.g. unexpected-pn followed by a NAK resends the correct record.
 constexpr std::array<FaultInfo, kFaultCount> kFaults = {{
@@ -59,6 +66,15 @@ constexpr std::array<FaultInfo, kFaultCount> kFaults = {{
     {Fault::DropLine, "drop-line", FaultRepeat::Once, "drops the connection in the middle of the first file"},
     {Fault::WrongByte, "wrong-byte", FaultRepeat::Once,
      "stores the second byte of the first data record the PC sends changed, and ACKs it"},
+    {Fault::XmlNoOk, "xml-no-ok", FaultRepeat::Always,
+     "answers every XML request with a status line without OK"},
+    {Fault::XmlMalformed, "xml-malformed", FaultRepeat::Always, "answers every XML request with cut-off XML"},
+    {Fault::XmlStatusNg, "xml-status-ng", FaultRepeat::Always,
+     "answers BackUpReady and PutFinish with status NG"},
+    {Fault::XmlFileLeftOut, "xml-file-left-out", FaultRepeat::Always,
+     "leaves ZEBU_NME.DAU out of the GetInfo file list"},
+    {Fault::XmlNeverClose, "xml-never-close", FaultRepeat::Always,
+     "never closes the connection after an XML answer"},
 }};
 
 constexpr bool InEnumOrder() {

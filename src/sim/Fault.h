@@ -25,8 +25,14 @@ enum class Fault {
     SkipOffset,
     DropLine,
     WrongByte,
+    // Faults of the network-controller exchange (qdv70sim --netctl).
+    XmlNoOk,
+    XmlMalformed,
+    XmlStatusNg,
+    XmlFileLeftOut,
+    XmlNeverClose,
 };
-constexpr int kFaultCount = 15;
+constexpr int kFaultCount = 20;
 
 // How often a fault fires once its occasion has come.
 enum class FaultRepeat {

@@ -5,6 +5,7 @@
 #include "sim/DiscoveryResponder.h"
 #include "sim/Fault.h"
 #include "sim/FaultPlan.h"
+#include "sim/NetCtlServer.h"
 #include "sim/SampleDataSet.h"
 #include "sim/SimSerialLine.h"
 #include "sim/SimServer.h"
@@ -191,6 +192,20 @@ int main(int argc, char* argv[]) {
         QStringLiteral("ADDR"), QStringLiteral("127.255.255.255"));
     parser.addOptions({help, data, tcp, serial, lineRate, lineStats, bind, fault, makeSample, discovery,
                        devices, device, discoveryBind});
+    const QCommandLineOption netctl(
+        QStringLiteral("netctl"),
+        QStringLiteral("With --tcp: also act as a network controller. Answers GetInfo on --getinfo-port and "
+                       "BackUpReady/PutFinish on --config-port from DIR/backup (made from the data folder's "
+                       "files when missing), which an FTP server is to serve as \"/backup\" from DIR."));
+    const QCommandLineOption getInfoPort(
+        QStringLiteral("getinfo-port"),
+        QStringLiteral("With --netctl: the GetInfo port (default 0: any free port)."), QStringLiteral("PORT"),
+        QStringLiteral("0"));
+    const QCommandLineOption configPort(
+        QStringLiteral("config-port"),
+        QStringLiteral("With --netctl: the configuration port (default 0: any free port)."),
+        QStringLiteral("PORT"), QStringLiteral("0"));
+    parser.addOptions({netctl, getInfoPort, configPort});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(parser.errorText());
@@ -246,6 +261,8 @@ int main(int argc, char* argv[]) {
     const QString dir = parser.value(data);
     if (!QDir(dir).exists())
         return Fail(QStringLiteral("no such folder: %1").arg(dir));
+    if (parser.isSet(serial) && parser.isSet(netctl))
+        return Fail(QStringLiteral("--netctl goes with --tcp"));
     if (parser.isSet(serial))
         return ServeSerial(app, parser.value(serial), dir, &faults, parser.value(lineRate),
                            parser.isSet(lineStats));
@@ -268,5 +285,18 @@ int main(int argc, char* argv[]) {
                     1);
     QTextStream(stdout) << "qdv70sim listening on " << server.Address().toString() << ':' << server.Port()
                         << Qt::endl;
+    qdv::sim::NetCtlServer netServer(dir, &faults);
+    if (parser.isSet(netctl)) {
+        const uint infoPort = parser.value(getInfoPort).toUInt(&ok);
+        bool configOk = false;
+        const uint cfgPort = parser.value(configPort).toUInt(&configOk);
+        if (!ok || !configOk || infoPort > 65535 || cfgPort > 65535)
+            return Fail(QStringLiteral("not a TCP port: %1 or %2")
+                            .arg(parser.value(getInfoPort), parser.value(configPort)));
+        if (!netServer.Listen(address, static_cast<quint16>(infoPort), static_cast<quint16>(cfgPort), &error))
+            return Fail(error, 1);
+        QTextStream(stdout) << "qdv70sim network controller getinfo " << netServer.GetInfoPort() << " config "
+                            << netServer.ConfigPort() << " folder " << netServer.DeviceFolder() << Qt::endl;
+    }
     return QCoreApplication::exec();
 }

@@ -59,11 +59,14 @@ struct SetupTable {
     SetupRecord records[kMaxSetups];
     SetupFont fonts[kMaxSetups];
 
-    const SetupRecord* Selected() const { return selected >= 0 && selected < count ? &records[selected] : nullptr; }
+    const SetupRecord* Selected() const {
+        return selected >= 0 && selected < count ? &records[selected] : nullptr;
+    }
     void Clear() { *this = SetupTable(); }
 };
 
-// Port numbers of the network links (QDV70COMM.INI) and the serial device path of each port number.
+// Port numbers of the network links (QDV70COMM.INI), the serial device path of each port number and the
+// FTP login of network controllers.
 struct PortSettings {
     static constexpr int kSerialPorts = 15;
 
@@ -74,6 +77,9 @@ struct PortSettings {
     // directed broadcast address of every interface.
     QString udpBroadcast = QStringLiteral("255.255.255.255");
     bool udpBroadcastGiven = false;
+    int ftpPort = 0;
+    QString ftpUser;
+    QString ftpPassword;
     QString serialDevice[kSerialPorts]; // COM1..COM15
 
     // Device path of serial port n (1-based): the configured one, else /dev/ttyS<n-1>.

@@ -18,6 +18,10 @@ namespace {
 constexpr int kDefaultRemotePort = 1001;
 constexpr int kDefaultGetInfoPort = 8081;
 constexpr int kDefaultBusPort = 8020;
+constexpr int kDefaultFtpPort = 21;
+// The login network controllers accept out of the box.
+constexpr const char* kDefaultFtpUser = "admin";
+constexpr const char* kDefaultFtpPassword = "mrvt3904";
 
 const QString kSetupSection = QStringLiteral("SETUP");
 const QString kSelectSection = QStringLiteral("SELECT LIST");
@@ -62,6 +66,11 @@ void TmFile::LoadPortSettings(PortSettings& ports) const {
     const QString broadcast = QStringLiteral("BROADCAST");
     ports.udpBroadcastGiven = ini.HasKey(udp, broadcast);
     ports.udpBroadcast = ini.ReadString(udp, broadcast, ports.udpBroadcast);
+    ports.ftpPort = ini.ReadInteger(port, QStringLiteral("FTP"), kDefaultFtpPort);
+    const QString ftp = QStringLiteral("FTP");
+    ports.ftpUser = ini.ReadString(ftp, QStringLiteral("USER"), QString::fromLatin1(kDefaultFtpUser));
+    ports.ftpPassword =
+        ini.ReadString(ftp, QStringLiteral("PASSWORD"), QString::fromLatin1(kDefaultFtpPassword));
     for (int n = 1; n <= PortSettings::kSerialPorts; ++n)
         ports.serialDevice[n - 1] =
             ini.ReadString(QStringLiteral("SERIAL"), QStringLiteral("COM%1").arg(n), {});

@@ -206,19 +206,25 @@ TEST(PortSettings, defaultsAndSerialDevices) {
     EXPECT_EQ(ports.remotePort, 1001);
     EXPECT_EQ(ports.getInfoPort, 8081);
     EXPECT_EQ(ports.busPort, 8020);
+    EXPECT_EQ(ports.ftpPort, 21);
+    EXPECT_EQ(ports.ftpUser, "admin");
+    EXPECT_EQ(ports.ftpPassword, "mrvt3904");
     EXPECT_EQ(ports.SerialDevicePath(1), "/dev/ttyS0");
     EXPECT_FALSE(ports.udpBroadcastGiven);
     EXPECT_EQ(ports.udpBroadcast, "255.255.255.255");
 
-    home.Write(
-        "QDV70COMM.INI",
-        "[udp]\r\nbroadcast=127.255.255.255\r\n[port]\r\nzebu=9000\r\nGETINFO=bad\r\n[SERIAL]\r\nCOM1=/dev/ttyUSB0\r\ncom15 = /dev/ttyACM1 \r\n");
+    home.Write("QDV70COMM.INI",
+               "[udp]\r\nbroadcast=127.255.255.255\r\n[port]\r\nzebu=9000\r\nGETINFO=bad\r\nFTP=2121\r\n[ftp]"
+               "\r\nuser=op\r\n[SERIAL]\r\nCOM1=/dev/ttyUSB0\r\ncom15 = /dev/ttyACM1 \r\n");
     TmFile(home.Path()).LoadPortSettings(ports);
     EXPECT_EQ(ports.busPort, 9000);
     EXPECT_TRUE(ports.udpBroadcastGiven);
     EXPECT_EQ(ports.udpBroadcast, "127.255.255.255");
     EXPECT_EQ(ports.getInfoPort, 8081);
     EXPECT_EQ(ports.remotePort, 1001);
+    EXPECT_EQ(ports.ftpPort, 2121);
+    EXPECT_EQ(ports.ftpUser, "op");
+    EXPECT_EQ(ports.ftpPassword, "mrvt3904");
     EXPECT_EQ(ports.SerialDevicePath(1), "/dev/ttyUSB0");
     EXPECT_EQ(ports.SerialDevicePath(2), "/dev/ttyS1");
     EXPECT_EQ(ports.SerialDevicePath(15), "/dev/ttyACM1");

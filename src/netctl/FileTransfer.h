@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+namespace qdv {
+
+// One FTP transfer between a local file and a path in the device's backup directory.
+struct FtpRequest {
+    bool upload = false;
+    QString host;
+    int port = 21;
+    QString user;
+    QString password;
+    QString localPath;
+    QString remotePath; // "<remote directory>/<file name>"
+};
+
+// Runs FTP transfers one at a time without blocking the caller: Start returns at once, Busy() stays
+// true until the transfer has ended, then Succeeded() tells how it went.
+class FileTransfer {
+public:
+    virtual ~FileTransfer() = default;
+
+    // False when the transfer cannot start at all (an upload whose local file is missing, a transfer
+    // still running); nothing is then under way.
+    virtual bool Start(const FtpRequest& request) = 0;
+    virtual bool Busy() const = 0;
+    virtual bool Succeeded() const = 0;
+    // Asks a running transfer to stop; it ends soon after as failed.
+    virtual void Cancel() = 0;
+};
+
+} // namespace qdv

@@ -1,0 +1,360 @@
+#include "netctl/NetworkSequence.h"
+
+#include "convert/TmTableRemote.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "link/TransferJobs.h"
+#include "netctl/FileTransfer.h"
+#include "netctl/XmlConnection.h"
+#include "store/DataFileSet.h"
+#include "store/PathNoCase.h"
+#include "store/TmFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace qdv {
+
+namespace {
+
+// Catalogue codes.
+constexpr int kFileSize = 317;
+constexpr int kLineFailure = 319;
+constexpr int kSendingGetInfo = 401;
+constexpr int kReceivingGetInfo = 402;
+constexpr int kFtpConnecting = 404;
+constexpr int kReceivingBackUpReady = 405;
+constexpr int kBackUpReadyOk = 406;
+constexpr int kReceivingPutFinish = 407;
+constexpr int kPutFinishOk = 408;
+
+// Countdown slots of the exchange and their lengths in 10 ms units.
+constexpr int kSlotConnect = 5, kConnectUnits = 200;
+constexpr int kSlotAnswer = 6, kAnswerUnits = 6000;
+
+struct StepMessages {
+    int connecting;
+    int waiting;
+    int ok; // 0: none
+};
+
+StepMessages MessagesOf(TmTableXML::Request request) {
+    switch (request) {
+    case TmTableXML::Request::GetInfo:
+        return {kSendingGetInfo, kReceivingGetInfo, 0};
+    case TmTableXML::Request::BackUpReady:
+        return {kFtpConnecting, kReceivingBackUpReady, kBackUpReadyOk};
+    case TmTableXML::Request::PutFinish:
+        return {kFtpConnecting, kReceivingPutFinish, kPutFinishOk};
+    }
+    return {};
+}
+
+} // namespace
+
+NetworkSequence::NetworkSequence(const Services& services)
+    : m_status(services.status), m_resolver(services.resolver), m_connection(services.connection),
+      m_ftp(services.ftp), m_xml(services.xmlDocFolder), m_slots(services.clock) {}
+
+void NetworkSequence::Begin(const SetupRecord& setup, const PortSettings& ports, bool receive, int kind,
+                            TransferJobs& jobs) {
+    m_setup = setup;
+    m_ports = ports;
+    m_receive = receive;
+    m_kind = kind;
+    m_jobs = &jobs;
+    m_state = kStart;
+    m_phase = 0;
+}
+
+void NetworkSequence::Abort() {
+    m_connection.Close();
+    m_ftp.Cancel();
+    m_state = kStart;
+    m_phase = 0;
+}
+
+int NetworkSequence::Fail(int code) {
+    Abort();
+    return code;
+}
+
+int NetworkSequence::Step() {
+    if (m_jobs == nullptr)
+        return kLineFailure;
+    for (;;) {
+        switch (m_state) {
+        case kStart:
+            m_fileCount = m_fileIndex = 0;
+            m_state = kJobSetup;
+            continue;
+        case kJobSetup: {
+            m_fileCount = m_fileIndex = 0;
+            m_haveFile = false;
+            if (m_kind == kJobSecondary) {
+                if (m_jobs->Queue().Empty())
+                    return 0;
+                const JobEntry& e = m_jobs->Queue().Front();
+                if (!e.stationAddressPresent || e.stationAddress.isEmpty())
+                    return Fail(kLineFailure);
+                m_address = e.stationAddress;
+                m_station = e.station;
+                m_stationCode = 0;
+                m_jobs->Stations().currentStation = m_station;
+                m_jobs->Stations().state[static_cast<std::size_t>(m_station)] = StationTables::kInProgress;
+            } else {
+                m_address = m_setup.ipAddress;
+            }
+            m_status.SetStatusLines(3, QString(), kSendingGetInfo);
+            m_phase = 0;
+            m_state = kGetInfo;
+            continue;
+        }
+        case kGetInfo:
+            switch (RequestStep(TmTableXML::Request::GetInfo)) {
+            case Outcome::kWaiting:
+                return kRunning;
+            case Outcome::kFailed:
+                return Fail(kLineFailure);
+            case Outcome::kOk:
+                break;
+            }
+            if (m_kind == kJobSecondary) {
+                const QString folder =
+                    JoinNoCase(m_setup.backupDataPath, datafiles::StationFolderName(m_station));
+                m_fileCount = m_xml.PrepareFileList(true, !m_receive, folder);
+                if (!m_receive && m_fileCount == 0)
+                    return Fail(kFileSize);
+                m_state = m_fileCount > 0 ? kNextStationFile : kFileDone;
+            } else if (m_kind == kJobPrimary) {
+                m_fileCount = m_xml.PrepareFileList(false, !m_receive, QString());
+                m_state = kNextDeviceFile;
+            } else {
+                m_state = kSingleFile;
+            }
+            continue;
+        case kSingleFile: {
+            const int code = m_kind == kJobDescription ? datafiles::kNme : datafiles::kXpt;
+            const FileTarget t = m_resolver.ReceiveTarget(m_setup, m_kind, 0, code);
+            QDir().mkpath(QFileInfo(t.path).absolutePath());
+            TakeFile(t.path, datafiles::FileName(code));
+            if (!m_xml.FileKnown(m_fileName))
+                return Fail(kFileSize);
+            // The job's queue was built from a file that was there; one that vanished since is left to
+            // the packet protocol, which reports it.
+            if (!m_receive && LocalFileMissing())
+                return Fail(kFileSize);
+            m_phase = 0;
+            m_state = m_receive ? kBackUpReady : kFtp;
+            continue;
+        }
+        case kNextDeviceFile:
+            if (!NextDeviceFile())
+                return 0;
+            continue;
+        case kNextStationFile:
+            if (!NextStationFile())
+                m_state = kFileDone;
+            continue;
+        case kBackUpReady:
+        case kPutFinish: {
+            const bool ready = m_state == kBackUpReady;
+            switch (RequestStep(ready ? TmTableXML::Request::BackUpReady : TmTableXML::Request::PutFinish)) {
+            case Outcome::kWaiting:
+                return kRunning;
+            case Outcome::kFailed:
+                return Fail(kLineFailure);
+            case Outcome::kOk:
+                break;
+            }
+            m_phase = 0;
+            m_state = ready ? kFtp : kFileDone;
+            continue;
+        }
+        case kFtp:
+            switch (FtpStep()) {
+            case Outcome::kWaiting:
+                return kRunning;
+            case Outcome::kFailed:
+                return Fail(kLineFailure);
+            case Outcome::kOk:
+                break;
+            }
+            m_phase = 0;
+            m_state = m_receive ? kFileDone : kPutFinish;
+            continue;
+        case kFileDone:
+            if (m_kind == kJobPrimary) {
+                if (m_haveFile) {
+                    m_status.SetProgress(m_status.progressTotal);
+                    m_jobs->Finish(m_kind, m_skipped ? kFileSize : 0, false, m_typeCode);
+                }
+                m_haveFile = false;
+                m_state = kNextDeviceFile;
+                continue;
+            }
+            if (m_kind == kJobSecondary) {
+                m_haveFile = false;
+                if (m_fileIndex < m_fileCount) {
+                    m_state = kNextStationFile;
+                    continue;
+                }
+                const int code = StationDone();
+                if (code != kRunning)
+                    return code;
+                continue;
+            }
+            return 0;
+        }
+    }
+}
+
+// --- files ------------------------------------------------------------------------------------------
+
+void NetworkSequence::TakeFile(const QString& localPath, const QString& remoteName) {
+    m_filePath = localPath;
+    m_fileName = remoteName;
+    m_skipped = false;
+    m_haveFile = true;
+}
+
+bool NetworkSequence::LocalFileMissing() const {
+    return TmFile::GetFileSize(m_filePath) <= 0;
+}
+
+// Primary: the next file the device lists that belongs to the setup's Primary set. Names that are no
+// data file of the set (the description file among them) are left alone.
+bool NetworkSequence::NextDeviceFile() {
+    while (++m_fileIndex <= m_fileCount) {
+        const TmTableXML::DeviceFile* f = m_xml.File(m_fileIndex);
+        if (f == nullptr || !f->usable)
+            continue;
+        const int code = TmTableRemote::DataTypeOfFileName(f->name);
+        const QString name = datafiles::FileName(code);
+        if (code == 0 || f->name.compare(name, Qt::CaseInsensitive) != 0 || code == datafiles::kNme ||
+            (datafiles::PrimaryDoneBit(code) & m_setup.primaryBackupFiles) == 0)
+            continue;
+        TakeFile(JoinNoCase(TmTableRemote::PrimaryFolder(m_setup), name), f->name);
+        m_typeCode = code;
+        m_status.SetStatusLines(1, m_filePath, 0);
+        m_status.ShowGauge(true, f->size);
+        if (!m_receive && LocalFileMissing()) {
+            m_skipped = true;
+            m_state = kFileDone;
+            return true;
+        }
+        m_phase = 0;
+        m_state = m_receive ? kBackUpReady : kFtp;
+        return true;
+    }
+    return false;
+}
+
+bool NetworkSequence::NextStationFile() {
+    while (++m_fileIndex <= m_fileCount) {
+        const TmTableXML::DeviceFile* f = m_xml.File(m_fileIndex);
+        if (f == nullptr)
+            continue;
+        if (!f->usable) {
+            // A name that is no bare file name is never written: the file counts as not moved.
+            m_stationCode = kFileSize;
+            continue;
+        }
+        const QString folder = JoinNoCase(m_setup.backupDataPath, datafiles::StationFolderName(m_station));
+        TakeFile(JoinNoCase(folder, f->name), f->name);
+        m_status.SetStatusLines(1, m_filePath, 0);
+        if (!m_receive && LocalFileMissing())
+            continue;
+        if (m_receive && !m_resolver.EnsureStationFolder(m_setup, m_station))
+            return false;
+        m_phase = 0;
+        m_state = m_receive ? kBackUpReady : kFtp;
+        return true;
+    }
+    return false;
+}
+
+// A station's files are all done: it is reported, and the next queued station follows. The last one
+// leaves no current station, so that the end of the job books no station again.
+int NetworkSequence::StationDone() {
+    m_jobs->Stations().currentStation = m_station;
+    if (!m_jobs->Queue().Empty())
+        m_jobs->Queue().Pop();
+    m_jobs->Finish(kJobSecondary, m_stationCode, false, datafiles::kStationDat);
+    if (m_jobs->Queue().Empty()) {
+        m_jobs->Stations().currentStation = 0;
+        return 0;
+    }
+    m_state = kJobSetup;
+    return kRunning;
+}
+
+// --- steps ------------------------------------------------------------------------------------------
+
+NetworkSequence::Outcome NetworkSequence::RequestStep(TmTableXML::Request request) {
+    const StepMessages messages = MessagesOf(request);
+    switch (m_phase) {
+    case 0: {
+        const int port = request == TmTableXML::Request::GetInfo ? m_ports.getInfoPort : m_xml.ConfigPort();
+        if (port <= 0 || port > 65535 || !m_connection.Open(m_address, static_cast<quint16>(port)))
+            return Outcome::kFailed;
+        m_status.SetStatusLines(2, QString(), messages.connecting);
+        m_slots.Set(kSlotConnect, kConnectUnits);
+        m_phase = 1;
+        [[fallthrough]];
+    }
+    case 1: {
+        const XmlConnection::State state = m_connection.CurrentState();
+        if (state == XmlConnection::State::Connecting)
+            return m_slots.Expired(kSlotConnect) ? Outcome::kFailed : Outcome::kWaiting;
+        if (state != XmlConnection::State::Up)
+            return Outcome::kFailed; // refused: no need to wait out the time limit
+        QByteArray bytes;
+        if (!m_xml.BuildRequest(request, m_fileName, &bytes) || !m_connection.Send(bytes))
+            return Outcome::kFailed;
+        m_status.SetStatusLines(2, QString(), messages.waiting);
+        m_slots.Set(kSlotAnswer, kAnswerUnits);
+        m_phase = 2;
+        [[fallthrough]];
+    }
+    case 2: {
+        const XmlConnection::State state = m_connection.CurrentState();
+        if (state == XmlConnection::State::Up || state == XmlConnection::State::Connecting)
+            return m_slots.Expired(kSlotAnswer) ? Outcome::kFailed : Outcome::kWaiting;
+        const QByteArray answer = m_connection.Answer();
+        m_connection.Close();
+        if (answer.isEmpty() || !m_xml.AcceptResponse(request, answer))
+            return Outcome::kFailed;
+        if (messages.ok != 0)
+            m_status.SetStatusLines(2, QString(), messages.ok);
+        m_phase = 0;
+        return Outcome::kOk;
+    }
+    default:
+        return Outcome::kFailed;
+    }
+}
+
+NetworkSequence::Outcome NetworkSequence::FtpStep() {
+    if (m_phase == 0) {
+        FtpRequest r;
+        r.upload = !m_receive;
+        r.host = m_address;
+        r.port = m_ports.ftpPort;
+        r.user = m_ports.ftpUser;
+        r.password = m_ports.ftpPassword;
+        r.localPath = m_filePath;
+        r.remotePath = m_xml.RemoteDir() + QLatin1Char('/') + m_fileName;
+        // A transfer that cannot start fails the step at once rather than after the time limit.
+        if (!m_ftp.Start(r))
+            return Outcome::kFailed;
+        m_slots.Set(kSlotAnswer, kAnswerUnits);
+        m_phase = 1;
+    }
+    if (m_ftp.Busy())
+        return m_slots.Expired(kSlotAnswer) ? Outcome::kFailed : Outcome::kWaiting;
+    m_phase = 0;
+    return m_ftp.Succeeded() ? Outcome::kOk : Outcome::kFailed;
+}
+
+} // namespace qdv

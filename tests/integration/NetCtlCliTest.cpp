@@ -1,0 +1,192 @@
+#include "SimProcess.h"
+#include "netctl/TdrvFtp.h"
+#include "support/TestFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qdv::test {
+namespace {
+
+constexpr const char* kUser = "admin";
+constexpr const char* kPassword = "exchange-test";
+const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
+                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
+
+// A started helper process whose output names the port it serves on.
+struct Helper {
+    QProcess process;
+
+    // Starts `program` and waits until `pattern` (one capture: a port) shows in its output.
+    quint16 Start(const QString& program, const QStringList& args, const QString& pattern, int captures = 1,
+                  quint16* second = nullptr) {
+        process.setProgram(program);
+        process.setArguments(args);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start();
+        const QRegularExpression re(pattern);
+        QByteArray said;
+        for (int i = 0; i < 100 && process.waitForReadyRead(30000); ++i) {
+            said += process.readAll();
+            const QRegularExpressionMatch m = re.match(QString::fromUtf8(said));
+            if (m.hasMatch()) {
+                if (captures > 1 && second)
+                    *second = static_cast<quint16>(m.captured(2).toUInt());
+                return static_cast<quint16>(m.captured(1).toUInt());
+            }
+        }
+        ADD_FAILURE() << program.toStdString() << " did not start: " << said.toStdString();
+        return 0;
+    }
+    ~Helper() {
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished(5000);
+    }
+};
+
+quint16 StartFtpServer(Helper& ftp, const QString& root, const QString& password = kPassword) {
+    return ftp.Start(
+        "/usr/bin/python3",
+        {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "0", "-d", root, "-w", "-u", kUser, "-P", password},
+        "starting FTP server on 127\\.0\\.0\\.1:(\\d+)");
+}
+
+// The sample plant served by qdv70sim as a network controller (XML exchange, with the packet protocol
+// beside it) and by an FTP server, and a PC home whose LAN setup points at both.
+struct NetCtlRig {
+    TestFolder device;
+    TestFolder pc;
+    Helper sim;
+    Helper ftp;
+    quint16 getInfoPort = 0;
+
+    explicit NetCtlRig(const QStringList& faults = {}, const QString& ftpPassword = kPassword) {
+        QProcess make;
+        make.start(QStringLiteral(QDV70SIM_PATH), {"--make-sample", device.Path()});
+        EXPECT_TRUE(make.waitForFinished(60000) && make.exitCode() == 0);
+        QStringList args = {"--data", device.Path(), "--tcp", "0", "--netctl"};
+        for (const QString& f : faults)
+            args << "--fault" << f;
+        quint16 tcpPort = 0;
+        getInfoPort = sim.Start(QStringLiteral(QDV70SIM_PATH), args,
+                                "listening on 127\\.0\\.0\\.1:(\\d+)\\s+.*getinfo (\\d+)", 2, &tcpPort);
+        // The regular expression takes the packet port first.
+        std::swap(getInfoPort, tcpPort);
+        const quint16 ftpPort = StartFtpServer(ftp, device.Path(), ftpPassword);
+        WriteLanHome(pc.Path(), pc.FilePath("backup"), tcpPort);
+        pc.Write("QDV70COMM.INI", QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n"
+                                                 "[UDP]\nBROADCAST=127.255.255.255\n")
+                                      .arg(getInfoPort)
+                                      .arg(ftpPort)
+                                      .arg(kUser, kPassword)
+                                      .toUtf8());
+    }
+    CliRun Cli(const QStringList& args) const { return RunCli(QStringList{"--home", pc.Path()} + args); }
+    QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
+    // The network controller's copy (FTP) and the packet protocol's copy of a file.
+    QByteArray Exchange(const QString& name) const { return device.Read("backup/" + name); }
+    QByteArray Packet(const QString& rel) const { return device.Read(rel); }
+    // Makes the exchange's copy differ from the packet protocol's, so a test sees which way a file came.
+    void MarkExchangeCopy(const QString& name) const {
+        QByteArray data = Exchange(name);
+        data.replace(0, 8, "0E0E0E0E");
+        device.Write("backup/" + name, data);
+    }
+};
+
+TEST(NetCtlCli, jobsGoThroughTheExchangeByteForByte) {
+    NetCtlRig r;
+    ASSERT_NE(r.getInfoPort, 0);
+    for (const QString& f : kPrimaryFiles + QStringList{"ZEBU_NME.DAU", "ZEBU_XPT.DAU"})
+        r.MarkExchangeCopy(f);
+    for (const char* what : {"primary", "description", "crosspoint"}) {
+        const CliRun run = r.Cli({"receive", what});
+        EXPECT_EQ(run.exitCode, 0) << what << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains("FTP OK.")) << what << run.out.toStdString();
+    }
+    for (const QString& f : kPrimaryFiles)
+        EXPECT_EQ(r.Pc("Primary/" + f), r.Exchange(f)) << f.toStdString();
+    EXPECT_FALSE(r.pc.Exists("backup/Primary/ZEBU_NME.DAU")) << "a Primary job never moves the description";
+    EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Exchange("ZEBU_NME.DAU"));
+    EXPECT_EQ(r.Pc("XPoint/ZEBU_XPT.DAU"), r.Exchange("ZEBU_XPT.DAU"));
+
+    // Change the PC's copies and send them; the description file in the Primary folder stays home.
+    QByteArray idx = r.Pc("Primary/ZEBU_IDX.DAU");
+    idx.replace(258, 4, "BEEF");
+    r.pc.Write("backup/Primary/ZEBU_IDX.DAU", idx);
+    r.pc.Write("backup/Primary/ZEBU_NME.DAU", r.Pc("Name/ZEBU_NME.DAU").replace(0, 2, "77"));
+    QByteArray nme = r.Pc("Name/ZEBU_NME.DAU");
+    nme.replace(0, 8, "41424344");
+    r.pc.Write("backup/Name/ZEBU_NME.DAU", nme);
+    const QByteArray deviceNme = r.Exchange("ZEBU_NME.DAU");
+    const CliRun primary = r.Cli({"send", "primary"});
+    EXPECT_EQ(primary.exitCode, 0) << primary.err.toStdString();
+    EXPECT_EQ(r.Exchange("ZEBU_IDX.DAU"), idx);
+    EXPECT_EQ(r.Exchange("ZEBU_NME.DAU"), deviceNme);
+    const CliRun description = r.Cli({"send", "description"});
+    EXPECT_EQ(description.exitCode, 0) << description.err.toStdString();
+    EXPECT_EQ(r.Exchange("ZEBU_NME.DAU"), nme);
+    EXPECT_NE(r.Packet("Name/ZEBU_NME.DAU"), nme) << "not by the packet protocol";
+}
+
+TEST(NetCtlCli, everyExchangeFailureFallsBackToThePacketProtocol) {
+    struct Case {
+        QStringList faults;
+        QString ftpPassword;
+    };
+    const Case cases[] = {
+        {{"xml-no-ok"}, kPassword},         {{"xml-malformed"}, kPassword}, {{"xml-status-ng"}, kPassword},
+        {{"xml-file-left-out"}, kPassword}, {{}, "another password"}, // the FTP login is refused
+    };
+    for (const Case& c : cases) {
+        const std::string what = (c.faults.join(',') + " " + c.ftpPassword).toStdString();
+        NetCtlRig r(c.faults, c.ftpPassword);
+        r.MarkExchangeCopy("ZEBU_NME.DAU");
+        const CliRun run = r.Cli({"receive", "description"});
+        EXPECT_EQ(run.exitCode, 0) << what << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains("TCP/IP Connecting...")) << what << run.out.toStdString();
+        EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Packet("Name/ZEBU_NME.DAU")) << what;
+        EXPECT_FALSE(r.pc.Exists("backup/Name/ZEBU_NME.BAK")) << what;
+    }
+}
+
+// The FTP driver on its own against the FTP server: a download replaces the stored file only when it is
+// complete, and one that fails leaves it byte for byte.
+TEST(NetCtlFtp, aFailedDownloadLeavesTheStoredFileAlone) {
+    TestFolder server;
+    TestFolder local;
+    server.Write("dir/A.DAU", "remote contents\r\n");
+    Helper ftp;
+    const quint16 port = StartFtpServer(ftp, server.Path());
+    ASSERT_NE(port, 0);
+    local.Write("A.DAU", "stored");
+    FtpRequest r{false, "127.0.0.1", port, kUser, kPassword, local.FilePath("A.DAU"), "/dir/missing.DAU"};
+    const std::atomic<bool> noCancel{false};
+    EXPECT_FALSE(TdrvFtp::Transfer(r, noCancel));
+    EXPECT_EQ(local.Read("A.DAU"), "stored");
+    EXPECT_FALSE(local.Exists("A.BAK"));
+
+    r.password = "wrong";
+    r.remotePath = "/dir/A.DAU";
+    EXPECT_FALSE(TdrvFtp::Transfer(r, noCancel));
+    EXPECT_EQ(local.Read("A.DAU"), "stored");
+
+    r.password = kPassword;
+    ASSERT_TRUE(TdrvFtp::Transfer(r, noCancel));
+    EXPECT_EQ(local.Read("A.DAU"), "remote contents\r\n");
+
+    local.Write("B DAU", "to the device");
+    r = {true, "127.0.0.1", port, kUser, kPassword, local.FilePath("B DAU"), "/dir/B DAU"};
+    ASSERT_TRUE(TdrvFtp::Transfer(r, noCancel));
+    EXPECT_EQ(server.Read("dir/B DAU"), "to the device");
+}
+
+} // namespace
+} // namespace qdv::test

@@ -1,0 +1,296 @@
+#include "netctl/NetworkSequence.h"
+#include "netctl/FileTransfer.h"
+#include "netctl/XmlConnection.h"
+#include "sim/NetCtlResponder.h"
+#include "sim/SampleDataSet.h"
+#include "support/EngineRig.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace qdv::test {
+namespace {
+
+constexpr quint16 kGetInfoPort = 1;
+constexpr quint16 kConfigPort = 2;
+const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
+                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
+
+// The device's XML side is the simulated controller's: each request is answered at once when sent.
+class FakeConnection final : public XmlConnection {
+public:
+    explicit FakeConnection(sim::NetCtlResponder& device) : m_device(device) {}
+
+    bool refuse = false;
+    std::optional<QByteArray> getInfoAnswer; // instead of the device's
+    QList<QByteArray> requests;
+
+    bool Open(const QString&, quint16 port) override {
+        m_port = port;
+        m_answer.clear();
+        m_state = refuse ? State::Failed : State::Up;
+        return true;
+    }
+    State CurrentState() const override { return m_state; }
+    bool Send(QByteArrayView bytes) override {
+        requests << bytes.toByteArray();
+        const bool getInfo = m_port == kGetInfoPort;
+        m_answer = getInfo && getInfoAnswer ? *getInfoAnswer
+                                            : m_device.Answer(getInfo ? sim::NetCtlResponder::Service::GetInfo
+                                                                      : sim::NetCtlResponder::Service::Config,
+                                                              bytes);
+        m_state = m_device.KeepOpen() ? State::Up : State::PeerClosed;
+        return true;
+    }
+    QByteArray Answer() const override { return m_answer; }
+    void Close() override { m_state = State::Closed; }
+
+private:
+    sim::NetCtlResponder& m_device;
+    quint16 m_port = 0;
+    State m_state = State::Closed;
+    QByteArray m_answer;
+};
+
+// FTP against the device folder, done at once.
+class FakeFtp final : public FileTransfer {
+public:
+    explicit FakeFtp(QString deviceFolder) : m_folder(std::move(deviceFolder)) {}
+
+    bool fail = false;
+    QStringList log;
+
+    bool Start(const FtpRequest& r) override {
+        const QString remote = QDir(m_folder).filePath(r.remotePath.section('/', -1));
+        log << (r.upload ? "put " : "get ") + r.remotePath;
+        const QString from = r.upload ? r.localPath : remote;
+        const QString to = r.upload ? remote : r.localPath;
+        QFile::remove(to);
+        m_ok = !fail && QFile::copy(from, to);
+        return true;
+    }
+    bool Busy() const override { return false; }
+    bool Succeeded() const override { return m_ok; }
+    void Cancel() override {}
+
+private:
+    QString m_folder;
+    bool m_ok = false;
+};
+
+struct SequenceRig {
+    TestFolder pc;
+    TestFolder device;
+    ManualClock clock;
+    StatusBlock status;
+    StationTables stations;
+    TmTableRemote resolver;
+    TransferJobs jobs{status, stations, resolver};
+    sim::FaultPlan faults;
+    sim::NetCtlResponder responder{device.FilePath("backup"), kConfigPort, &faults};
+    FakeConnection connection{responder};
+    FakeFtp ftp{device.FilePath("backup")};
+    NetworkSequence sequence{{clock, status, resolver, connection, ftp, pc.FilePath("XMLDoc")}};
+    SetupRecord setup;
+    PortSettings ports;
+    qint64 elapsedMs = 0;
+
+    SequenceRig() {
+        QString error;
+        EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
+        EXPECT_TRUE(sim::NetCtlResponder::PrepareDeviceFolder(device.Path(), &error));
+        QDir().mkpath(pc.FilePath("XMLDoc"));
+        setup.SetBackupDataPath(pc.FilePath("backup"));
+        setup.selectLan = true;
+        setup.ipAddress = "127.0.0.1";
+        setup.primaryBackupFiles = 0xFF;
+        ports.getInfoPort = kGetInfoPort;
+        ports.ftpPort = 21;
+    }
+    QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
+    QByteArray Device(const QString& name) const { return device.Read("backup/" + name); }
+
+    // Runs a job of `kind` through the sequence in virtual time; its result code.
+    int Run(bool receive, int kind) {
+        resolver.EnsureSetupFolders(setup);
+        status.Clear();
+        jobs.BuildQueue(receive, kind, setup);
+        sequence.Begin(setup, ports, receive, kind, jobs);
+        const qint64 start = clock.NowMs();
+        int code = NetworkAttempt::kRunning;
+        for (int i = 0; i < 10000 && code == NetworkAttempt::kRunning; ++i) {
+            code = sequence.Step();
+            if (code == NetworkAttempt::kRunning)
+                clock.Advance(10);
+        }
+        elapsedMs = clock.NowMs() - start;
+        return code;
+    }
+};
+
+TEST(NetworkSequence, primaryMovesTheSelectedSetButNeverTheDescription) {
+    SequenceRig r;
+    ASSERT_EQ(r.Run(true, kJobPrimary), 0);
+    EXPECT_EQ(r.elapsedMs, 0) << "a device that answers at once costs no ticks";
+    for (const QString& f : kPrimaryFiles)
+        EXPECT_EQ(r.Pc("Primary/" + f), r.Device(f)) << f.toStdString();
+    EXPECT_EQ(r.status.primaryDoneMask, 0xFFu);
+    EXPECT_EQ(r.ftp.log.size(), 8);
+    EXPECT_FALSE(r.ftp.log.join(' ').contains("ZEBU_NME")) << r.ftp.log.join(' ').toStdString();
+    EXPECT_FALSE(r.ftp.log.join(' ').contains("ZEBU_XPT"));
+    EXPECT_EQ(r.ftp.log.front(), "get /backup/ZEBU_422.DAU") << "files in the device's order";
+    // GetInfo once, then BackUpReady before each get.
+    ASSERT_EQ(r.connection.requests.size(), 9);
+    EXPECT_TRUE(r.connection.requests[0].contains("<GetInfoReq"));
+    EXPECT_TRUE(r.connection.requests[1].contains("<BackUpReadyReq"));
+    EXPECT_TRUE(r.connection.requests[1].contains("<Path>ZEBU_422.DAU</Path>"));
+
+    // Send: put, then PutFinish; a file missing here is skipped and reported as not sent.
+    QByteArray idx = r.Pc("Primary/ZEBU_IDX.DAU");
+    idx.replace(0, 4, "BEEF");
+    r.pc.Write("backup/Primary/ZEBU_IDX.DAU", idx);
+    QFile::remove(r.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
+    r.ftp.log.clear();
+    r.connection.requests.clear();
+    ASSERT_EQ(r.Run(false, kJobPrimary), 0);
+    EXPECT_EQ(r.Device("ZEBU_IDX.DAU"), idx);
+    EXPECT_EQ(r.ftp.log.size(), 7);
+    EXPECT_EQ(r.connection.requests.size(), 1 + 7);
+    EXPECT_TRUE(r.connection.requests.last().contains("<PutFinishReq"));
+    EXPECT_EQ(r.status.primaryDoneMask, 0xFDu) << "TLN (bit 1) was not sent";
+
+    // Only the files the setup selects.
+    r.setup.primaryBackupFiles = 0x01;
+    r.ftp.log.clear();
+    ASSERT_EQ(r.Run(true, kJobPrimary), 0);
+    EXPECT_EQ(r.ftp.log, QStringList{"get /backup/ZEBU_STD.DAU"});
+}
+
+TEST(NetworkSequence, descriptionAndCrosspointBothWays) {
+    SequenceRig r;
+    ASSERT_EQ(r.Run(true, kJobDescription), 0);
+    ASSERT_EQ(r.Run(true, kJobCrosspoint), 0);
+    EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Device("ZEBU_NME.DAU"));
+    EXPECT_EQ(r.Pc("XPoint/ZEBU_XPT.DAU"), r.Device("ZEBU_XPT.DAU"));
+    r.device.Write("backup/ZEBU_NME.DAU", "x");
+    r.device.Write("backup/ZEBU_XPT.DAU", "x");
+    ASSERT_EQ(r.Run(false, kJobDescription), 0);
+    ASSERT_EQ(r.Run(false, kJobCrosspoint), 0);
+    EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Device("ZEBU_NME.DAU"));
+    EXPECT_EQ(r.Pc("XPoint/ZEBU_XPT.DAU"), r.Device("ZEBU_XPT.DAU"));
+}
+
+TEST(NetworkSequence, everyFailureEndsTheAttempt) {
+    struct Case {
+        const char* what;
+        std::function<void(SequenceRig&)> prepare;
+        bool receive;
+        int kind;
+    };
+    const Case cases[] = {
+        {"GetInfo refused", [](SequenceRig& r) { r.connection.refuse = true; }, true, kJobPrimary},
+        {"no OK", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlNoOk); }, true, kJobPrimary},
+        {"malformed XML", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlMalformed); }, true, kJobPrimary},
+        {"status NG", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlStatusNg); }, true, kJobDescription},
+        {"PutFinish NG", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlStatusNg); }, false, kJobPrimary},
+        {"description not listed", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlFileLeftOut); }, true,
+         kJobDescription},
+        {"crosspoint upload not listed",
+         [](SequenceRig& r) { QFile::remove(r.device.FilePath("backup/ZEBU_XPT.DAU")); }, false,
+         kJobCrosspoint},
+        {"FTP transfer fails", [](SequenceRig& r) { r.ftp.fail = true; }, true, kJobPrimary},
+        {"no station address", [](SequenceRig& r) { r.stations.state[2] = StationTables::kChosen; }, true,
+         kJobSecondary},
+    };
+    for (const Case& c : cases) {
+        SequenceRig r;
+        r.resolver.EnsureSetupFolders(r.setup);
+        // A send needs files to send.
+        for (const QString& f : kPrimaryFiles)
+            r.pc.Write("backup/Primary/" + f, r.Device(f));
+        r.pc.Write("backup/XPoint/ZEBU_XPT.DAU", r.device.Read("XPoint/ZEBU_XPT.DAU"));
+        c.prepare(r);
+        EXPECT_NE(r.Run(c.receive, c.kind), 0) << c.what;
+        EXPECT_EQ(r.connection.CurrentState(), XmlConnection::State::Closed) << c.what;
+    }
+}
+
+TEST(NetworkSequence, anAnswerThatNeverEndsFailsAfterSixtySeconds) {
+    SequenceRig r;
+    r.faults.Add(sim::Fault::XmlNeverClose);
+    EXPECT_NE(r.Run(true, kJobPrimary), 0);
+    EXPECT_GE(r.elapsedMs, 60000);
+    EXPECT_LT(r.elapsedMs, 61000);
+}
+
+TEST(NetworkSequence, stationFilesNeverLeaveTheStationFolder) {
+    SequenceRig r;
+    r.stations.state[2] = StationTables::kChosen;
+    r.stations.SetAddress(2, "127.0.0.2");
+    r.device.Write("backup/ZEBU_002.DAT", "station file");
+    QByteArray files = "<Dir>/backup</Dir>";
+    for (const char* name : {"../evil.DAU", "ZEBU_002.DAT", "sub/x.DAU", ""})
+        files += QByteArray("<File><Name>") + name + "</Name><Size>1</Size></File>";
+    r.connection.getInfoAnswer = "HTTP/1.1 200 OK\r\nA:\r\nB:\r\nC:\r\nD:\r\n\r\n<?xml version=\"1.0\"?>"
+                                 "<E><B><R><DeviceInfo><a/><b/><c/><ServerName>S</ServerName><d/><e/>"
+                                 "<Port>2</Port><f/><BackUp>" +
+                                 files + "</BackUp></DeviceInfo></R></B></E>";
+    ASSERT_EQ(r.Run(true, kJobSecondary), 0);
+    EXPECT_EQ(r.Pc("ZEBU_002/ZEBU_002.DAT"), "station file");
+    EXPECT_EQ(r.ftp.log, QStringList{"get /backup/ZEBU_002.DAT"});
+    EXPECT_FALSE(r.pc.Exists("backup/evil.DAU"));
+    EXPECT_FALSE(r.pc.Exists("evil.DAU"));
+    EXPECT_EQ(r.stations.result[2], StationTables::kFailed) << "the refused files were not acquired";
+    EXPECT_EQ(r.stations.state[2], StationTables::kDone);
+}
+
+// A stand-in for the exchange that ends as told after a few steps.
+class ScriptedAttempt final : public NetworkAttempt {
+public:
+    int result = 0;
+    int steps = 0;
+    int aborts = 0;
+    void Begin(const SetupRecord&, const PortSettings&, bool, int, TransferJobs&) override { steps = 0; }
+    int Step() override { return ++steps < 3 ? kRunning : result; }
+    void Abort() override { ++aborts; }
+};
+
+TEST(EngineWithNetworkAttempt, successEndsTheJobAndFailureFallsBackToThePacketProtocol) {
+    {
+        EngineRig rig;
+        ScriptedAttempt attempt;
+        rig.engine.SetNetworkAttempt(&attempt);
+        ASSERT_TRUE(rig.RunJob(0, kJobDescription, 100));
+        EXPECT_EQ(rig.status.Line2(), "FTP OK.");
+        EXPECT_EQ(rig.status.lastError, 0u);
+        EXPECT_EQ(rig.line.opens, 0) << "the packet protocol never ran";
+    }
+    {
+        EngineRig rig;
+        ScriptedAttempt attempt;
+        attempt.result = 319;
+        rig.engine.SetNetworkAttempt(&attempt);
+        QString shown;
+        rig.RunJob(0, kJobDescription, 100, [&](int) {
+            if (shown.isEmpty() && rig.line.opens > 0)
+                shown = rig.status.Line2();
+        });
+        EXPECT_EQ(shown, "TCP/IP Connecting...");
+        EXPECT_EQ(rig.line.opens, 1);
+    }
+    {
+        EngineRig rig;
+        ScriptedAttempt attempt;
+        attempt.result = NetworkAttempt::kRunning;
+        rig.engine.SetNetworkAttempt(&attempt);
+        ASSERT_TRUE(rig.RunJob(0, kJobPrimary, 100, [&](int tick) { rig.status.abortRequest = tick == 5; }));
+        EXPECT_EQ(attempt.aborts, 1);
+        EXPECT_EQ(rig.status.lastError, 102u);
+        EXPECT_EQ(rig.line.opens, 0);
+    }
+}
+
+} // namespace
+} // namespace qdv::test
