@@ -12,8 +12,6 @@ namespace qdv::sim {
 // The simulated network controller's two XML ports: each connection carries one request, answered
 // when it is complete; the answer ends with the connection closed (unless a fault keeps it open).
 class NetCtlServer final : public QObject {
-    Q_OBJECT
-
 public:
     // `faults` may be null; it must outlive the server.
     NetCtlServer(QString dataDir, FaultPlan* faults, QObject* parent = nullptr);

@@ -151,7 +151,7 @@ TEST(NetCtlCli, everyExchangeFailureFallsBackToThePacketProtocol) {
         r.MarkExchangeCopy("ZEBU_NME.DAU");
         const CliRun run = r.Cli({"receive", "description"});
         EXPECT_EQ(run.exitCode, 0) << what << run.err.toStdString();
-        EXPECT_TRUE(run.out.contains("TCP/IP Connecting...")) << what << run.out.toStdString();
+        EXPECT_FALSE(run.out.contains("FTP OK.")) << what << run.out.toStdString();
         EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Packet("Name/ZEBU_NME.DAU")) << what;
         EXPECT_FALSE(r.pc.Exists("backup/Name/ZEBU_NME.BAK")) << what;
     }
