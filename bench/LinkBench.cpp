@@ -1,7 +1,8 @@
 // qdv70bench: measures the wall time of whole Receive and Send jobs over loopback TCP against a
 // qdv70sim process serving the sample data set, through the same task controller and link engine the
 // program uses; then a Description and a Primary receive over a pseudo terminal paced to a 38400 bit/s
-// line, against the time the line itself needs for the bytes that crossed it.
+// line, against the time the line itself needs for the bytes that crossed it; and a Primary receive and
+// send through a network controller's exchange (qdv70sim --netctl with an FTP server on loopback).
 // Usage: qdv70bench [runs] [serial runs]
 
 #include "app/TtskCtrl.h"
@@ -108,6 +109,7 @@ int main(int argc, char* argv[]) {
     StationTables stations;
     TmTableRemote resolver;
     TmFile files(tmp.filePath("home"));
+    files.CreateProgramFolders(&error); // XMLDoc/ for the network controller's exchange
     TtskCtrl control(TtskCtrl::kLinkEngine, status, stations, resolver, files, ports, [&] { return setup; });
     WaitFor([&] { return control.Ready(); });
 
@@ -154,6 +156,52 @@ int main(int argc, char* argv[]) {
     }
     sim.terminate();
     sim.waitForFinished();
+
+    // The same Primary jobs through a network controller's XML exchange and FTP.
+    QProcess netSim;
+    QString banner = StartSim(netSim, {"--data", device, "--tcp", "0", "--netctl"});
+    while (!banner.contains(QLatin1String("getinfo")) && netSim.waitForReadyRead(10000))
+        banner += QString::fromLatin1(netSim.readAll());
+    const auto nm = QRegularExpression(":(\\d+)\\s+.*getinfo (\\d+)").match(banner);
+    QProcess ftp;
+    ftp.setProcessChannelMode(QProcess::MergedChannels);
+    ftp.start(QStringLiteral("/usr/bin/python3"), {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "0", "-d",
+                                                   device, "-w", "-u", "admin", "-P", "bench"});
+    QByteArray ftpSaid;
+    QRegularExpressionMatch fm;
+    const QRegularExpression ftpPort(QStringLiteral("FTP server on 127\\.0\\.0\\.1:(\\d+)"));
+    while (!(fm = ftpPort.match(QString::fromLatin1(ftpSaid))).hasMatch() && ftp.waitForReadyRead(10000))
+        ftpSaid += ftp.readAll();
+    if (!nm.hasMatch() || !fm.hasMatch()) {
+        std::fprintf(stderr, "the network controller or its FTP server did not start\n");
+        return 1;
+    }
+    setup.remote3Port = nm.captured(1).toInt();
+    ports.getInfoPort = nm.captured(2).toInt();
+    ports.ftpPort = fm.captured(1).toInt();
+    ports.ftpUser = "admin";
+    ports.ftpPassword = "bench";
+    for (const Job& job :
+         {Job{"Primary receive (FTP)", 0, kJobPrimary}, Job{"Primary send (FTP)", 1, kJobPrimary}}) {
+        std::vector<double> ms;
+        for (int i = 0; i < runs; ++i) {
+            ms.push_back(runOnce(job));
+            if (ms.back() < 0)
+                return 1;
+            if (status.Line2() != QLatin1String("FTP OK.")) {
+                std::fprintf(stderr, "%s did not go through the exchange\n", job.name);
+                return 1;
+            }
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("%-22s %6d %10.1f %10.1f %10.1f %12lld\n", job.name, runs, ms.front(), ms[ms.size() / 2],
+                    ms.back(), static_cast<long long>(FolderBytes(pc + "/Primary")));
+    }
+    ports = PortSettings();
+    ftp.terminate();
+    ftp.waitForFinished();
+    netSim.terminate();
+    netSim.waitForFinished();
     if (serialRuns == 0)
         return 0; // the serial rows take minutes at the line's real pace
 

@@ -35,12 +35,14 @@ constexpr int kAllPrimaryFiles = 255;
 DemoSession::DemoSession(QString folder) : m_folder(std::move(folder)) {}
 
 DemoSession::~DemoSession() {
-    if (m_sim.state() == QProcess::NotRunning)
-        return;
-    m_sim.terminate();
-    if (!m_sim.waitForFinished(kStopMs)) {
-        m_sim.kill();
-        m_sim.waitForFinished(kStopMs);
+    for (QProcess* p : {&m_ftp, &m_sim}) {
+        if (p->state() == QProcess::NotRunning)
+            continue;
+        p->terminate();
+        if (!p->waitForFinished(kStopMs)) {
+            p->kill();
+            p->waitForFinished(kStopMs);
+        }
     }
 }
 
@@ -78,7 +80,7 @@ bool DemoSession::Start(const QString& simulator, QString* error) {
             return false;
     }
     return MakeSample(simulator, DeviceFolder(), error) && MakeSample(simulator, BackupFolder(), error) &&
-           StartSimulator(simulator, error) && WriteSetup(error);
+           StartSimulator(simulator, error) && StartFtpServer(error) && WriteSetup(error);
 }
 
 bool DemoSession::MakeSample(const QString& simulator, const QString& dir, QString* error) {
@@ -100,21 +102,52 @@ bool DemoSession::MakeSample(const QString& simulator, const QString& dir, QStri
 
 bool DemoSession::StartSimulator(const QString& simulator, QString* error) {
     m_sim.setProcessChannelMode(QProcess::SeparateChannels);
-    // Simulated devices answer the device search too, on a free UDP port of their own.
-    m_sim.start(simulator, {QStringLiteral("--data"), DeviceFolder(), QStringLiteral("--tcp"),
-                            QStringLiteral("0"), QStringLiteral("--discovery"), QStringLiteral("0")});
-    // The simulator says where it answers discovery and where it listens, a line each.
+    // The simulator is a network controller too, and plays devices answering the device search on a free
+    // UDP port of its own.
+    m_sim.start(simulator,
+                {QStringLiteral("--data"), DeviceFolder(), QStringLiteral("--tcp"), QStringLiteral("0"),
+                 QStringLiteral("--netctl"), QStringLiteral("--discovery"), QStringLiteral("0")});
+    // The simulator says where it listens, a line each: the packet protocol, the network controller's
+    // ports, the device search.
     const QRegularExpression listening(QStringLiteral("listening on [0-9.]+:(\\d+)"));
+    const QRegularExpression getInfo(QStringLiteral("getinfo (\\d+)"));
     const QRegularExpression discovery(QStringLiteral("discovery on [0-9.]+:(\\d+)"));
     QString lines;
-    while (!(lines.contains(listening) && lines.contains(discovery)) && m_sim.waitForReadyRead(kStartMs))
+    while (!(lines.contains(listening) && lines.contains(getInfo) && lines.contains(discovery)) &&
+           m_sim.waitForReadyRead(kStartMs))
         lines += QString::fromLatin1(m_sim.readAllStandardOutput());
     if (const QRegularExpressionMatch m = listening.match(lines); m.hasMatch())
         m_port = static_cast<quint16>(m.captured(1).toUInt());
+    if (const QRegularExpressionMatch m = getInfo.match(lines); m.hasMatch())
+        m_getInfoPort = static_cast<quint16>(m.captured(1).toUInt());
     if (const QRegularExpressionMatch m = discovery.match(lines); m.hasMatch())
         m_udpPort = static_cast<quint16>(m.captured(1).toUInt());
-    if (m_port == 0 || m_udpPort == 0) {
+    if (m_port == 0 || m_getInfoPort == 0 || m_udpPort == 0) {
         *error = QStringLiteral("the simulator did not start: %1").arg(ProcessFailure(m_sim));
+        return false;
+    }
+    return true;
+}
+
+// The network controller's FTP side: the FTP server of the system's Python on the device folder, with
+// the login network controllers have out of the box.
+bool DemoSession::StartFtpServer(QString* error) {
+    m_ftp.setProcessChannelMode(QProcess::MergedChannels);
+    m_ftp.start(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                 QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QStringLiteral("0"), QStringLiteral("-d"),
+                 DeviceFolder(), QStringLiteral("-w"), QStringLiteral("-u"), QStringLiteral("admin"),
+                 QStringLiteral("-P"), QStringLiteral("mrvt3904")});
+    const QRegularExpression started(QStringLiteral("FTP server on [0-9.]+:(\\d+)"));
+    QByteArray said;
+    QRegularExpressionMatch m;
+    while (!(m = started.match(QString::fromLatin1(said))).hasMatch() && m_ftp.waitForReadyRead(kStartMs))
+        said += m_ftp.readAll();
+    if (m.hasMatch())
+        m_ftpPort = static_cast<quint16>(m.captured(1).toUInt());
+    if (m_ftpPort == 0) {
+        *error = QStringLiteral("the FTP server (python3-pyftpdlib) did not start: %1")
+                     .arg(said.isEmpty() ? m_ftp.errorString() : QString::fromLocal8Bit(said).trimmed());
         return false;
     }
     return true;
@@ -140,13 +173,15 @@ bool DemoSession::WriteSetup(QString* error) const {
     table->fonts[0].height = MenuFont().height;
     if (!WriteDeviceInfo(error) || !TmFile(Home()).SaveSetupList(*table, error))
         return false;
-    // The device search goes to the simulated devices on loopback, never to the LAN.
+    // The network controller's ports; the device search goes to the simulated devices on loopback, never
+    // to the LAN; the hosted services of the demo answer on loopback only.
     IniFile comm;
     const QString commPath = TmFile(Home()).CommFilePath();
     comm.Load(commPath);
+    comm.WriteInteger(QStringLiteral("PORT"), QStringLiteral("GETINFO"), m_getInfoPort);
+    comm.WriteInteger(QStringLiteral("PORT"), QStringLiteral("FTP"), m_ftpPort);
     comm.WriteInteger(QStringLiteral("PORT"), QStringLiteral("ZEBU"), m_udpPort);
     comm.WriteString(QStringLiteral("UDP"), QStringLiteral("BROADCAST"), QStringLiteral("127.255.255.255"));
-    // The hosted services of the demo answer on loopback only: the demo backup is no one else's business.
     comm.WriteString(QStringLiteral("SOAP"), QStringLiteral("BIND"), QStringLiteral("127.0.0.1"));
     return comm.Save(commPath, error);
 }

@@ -30,8 +30,10 @@ TEST(DemoSession, servesASamplePlantThatTheDemoSetupCanReceiveFromAtOnce) {
 
         // The backup already holds what Send needs, and Receive works against the simulator.
         EXPECT_EQ(folder.Read("backup/Name/ZEBU_NME.DAU"), folder.Read("device/Name/ZEBU_NME.DAU"));
+        // The Primary receive goes through the network controller's exchange and FTP.
         const CliRun run = RunCli({"--home", demo.Home(), "receive", "primary"});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains("FTP OK.")) << run.out.toStdString();
         // The device search finds the simulated devices on loopback.
         const CliRun search = RunCli({"--home", demo.Home(), "discover", "--seconds", "1"});
         EXPECT_EQ(search.exitCode, 0) << search.err.toStdString();
