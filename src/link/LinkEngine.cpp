@@ -270,7 +270,10 @@ void LinkEngine::StepNetwork() {
         return;
     if (code == 0) {
         st.SetStatusLines(2, QString(), kFtpOk);
-        m_entry = JobEntry(); // the attempt booked its files itself
+        // The attempt booked and logged its files itself; the queue's entries were not left undone.
+        m_entry = JobEntry();
+        m_entryOpen = false;
+        m_jobs.Queue().Clear();
         Finish(0, true);
         m_tick = kIdle;
         return;

@@ -1,6 +1,7 @@
 #include "netctl/NetworkSequence.h"
 
 #include "convert/TmTableRemote.h"
+#include "link/FileResult.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
@@ -184,6 +185,8 @@ int NetworkSequence::Step() {
             m_state = m_receive ? kFileDone : kPutFinish;
             continue;
         case kFileDone:
+            if (m_haveFile)
+                ReportFile();
             if (m_kind == kJobPrimary) {
                 if (m_haveFile) {
                     m_status.SetProgress(m_status.progressTotal);
@@ -216,6 +219,16 @@ void NetworkSequence::TakeFile(const QString& localPath, const QString& remoteNa
     m_fileName = remoteName;
     m_skipped = false;
     m_haveFile = true;
+}
+
+// Logs the end of the file in hand for whoever watches the job.
+void NetworkSequence::ReportFile() {
+    FileResult r;
+    r.path = m_filePath;
+    r.code = m_skipped ? kFileSize : 0;
+    r.skipped = m_skipped;
+    r.bytes = m_skipped ? 0 : QFileInfo(m_filePath).size();
+    m_status.AddFileResult(std::move(r));
 }
 
 bool NetworkSequence::LocalFileMissing() const {

@@ -75,6 +75,7 @@ private:
     Outcome FtpStep();
     int Fail(int code);
     bool LocalFileMissing() const;
+    void ReportFile();
     void TakeFile(const QString& localPath, const QString& remoteName);
     bool NextDeviceFile();
     bool NextStationFile();

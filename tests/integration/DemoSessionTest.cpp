@@ -33,7 +33,7 @@ TEST(DemoSession, servesASamplePlantThatTheDemoSetupCanReceiveFromAtOnce) {
         // The Primary receive goes through the network controller's exchange and FTP.
         const CliRun run = RunCli({"--home", demo.Home(), "receive", "primary"});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_TRUE(run.out.contains("FTP OK.")) << run.out.toStdString();
+        EXPECT_TRUE(folder.Exists("home/XMLDoc/GetInfoRes.xml"));
         // The device search finds the simulated devices on loopback.
         const CliRun search = RunCli({"--home", demo.Home(), "discover", "--seconds", "1"});
         EXPECT_EQ(search.exitCode, 0) << search.err.toStdString();
