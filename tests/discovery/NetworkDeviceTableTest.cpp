@@ -22,10 +22,10 @@ struct Rig {
 
 TEST(NetworkDeviceTable, sameAnswerTwice_addsNothingAndLeavesTheMaskZero) {
     Rig r;
-    r.Items({"MODEL:QX-1", "IPADRM:10.0.0.5"});
+    r.Items({"MODEL:QX-1", "IPADRM:127.0.0.5"});
     EXPECT_EQ(r.table.ChangeMask(), NetworkDeviceTable::kChangeIdentity | NetworkDeviceTable::kChangeNetwork);
     const auto revision = r.table.Revision();
-    r.Items({"MODEL:QX-1", "IPADRM:10.0.0.5"});
+    r.Items({"MODEL:QX-1", "IPADRM:127.0.0.5"});
     EXPECT_EQ(r.table.Count(), 1);
     EXPECT_EQ(r.table.ChangeMask(), 0u);
     EXPECT_EQ(r.table.Revision(), revision);
@@ -41,7 +41,7 @@ TEST(NetworkDeviceTable, changedItem_setsItsGroupBitOnlyAndStoresTheValueCut) {
         QByteArray stored;
     };
     const Case cases[] = {
-        {"IPADRM:10.0.0.9", DeviceField::IpAdrM, NetworkDeviceTable::kChangeNetwork, "10.0.0.9"},
+        {"IPADRM:127.0.0.9", DeviceField::IpAdrM, NetworkDeviceTable::kChangeNetwork, "127.0.0.9"},
         {"ZEBUID:1234", DeviceField::ZebuId, NetworkDeviceTable::kChangeIdentity, "123"},
         {"GMT:+09:00", DeviceField::Gmt, NetworkDeviceTable::kChangeDate, "+09:0"},
         {"NAME:Studio A", DeviceField::Name, NetworkDeviceTable::kChangeText, "Studio A"},
@@ -52,7 +52,7 @@ TEST(NetworkDeviceTable, changedItem_setsItsGroupBitOnlyAndStoresTheValueCut) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item.left(40).toStdString());
         Rig r;
-        r.Items({"IPADRM:10.0.0.5"});
+        r.Items({"IPADRM:127.0.0.5"});
         r.Items({c.item});
         EXPECT_EQ(r.table.ChangeMask(), c.mask);
         EXPECT_EQ(r.First().Value(c.field), c.stored);

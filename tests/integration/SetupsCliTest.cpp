@@ -23,11 +23,11 @@ struct SetupsHome {
 
 TEST(SetupsCli, everyVerbAgainstAWindowsFile) {
     SetupsHome h;
-    CliRun r = h.Run({"add", "--name", "Lab", "--dir", "/data/lab", "--lan", "10.0.0.9", "--port", "5000"});
+    CliRun r = h.Run({"add", "--name", "Lab", "--dir", "/data/lab", "--lan", "127.0.0.9", "--port", "5000"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "3\n");
     const QStringList lab = h.Show("Lab");
-    for (const char* line : {"NAME=Lab", "DIR=/data/lab", "IP=10.0.0.9", "SELECT_LAN=1", "REOTE3=5000",
+    for (const char* line : {"NAME=Lab", "DIR=/data/lab", "IP=127.0.0.9", "SELECT_LAN=1", "REOTE3=5000",
                              "SELECT_PRIMARY_BACKUP_FILE=255", "SELECT_BUTTON_SEND=63"})
         EXPECT_TRUE(lab.contains(line)) << line;
 
@@ -40,7 +40,7 @@ TEST(SetupsCli, everyVerbAgainstAWindowsFile) {
     };
     const QString tooLong(260, 'n');
     const Refusal refusals[] = {
-        {{"add", "--name", "Lab", "--dir", "/x", "--lan", "10.0.0.1"},
+        {{"add", "--name", "Lab", "--dir", "/x", "--lan", "127.0.0.1"},
          1,
          "A setup with this Setup Name already exists."},
         {{"add", "--name", "X", "--dir", "/x", "--lan", "255.255.255.255"}, 1, "Error(Illegal IP ADDRESS.)"},
@@ -53,7 +53,7 @@ TEST(SetupsCli, everyVerbAgainstAWindowsFile) {
         {{"add", "--name", "", "--dir", "/x", "--com", "1"}, 1, "Please input Setup Name."},
         {{"add", "--name", tooLong, "--dir", "/x", "--com", "1"}, 1, "The Setup Name is too long"},
         {{"set", "Lab", "--dir", "/" + tooLong}, 1, "The Backup Data Path is too long"},
-        {{"set", "Lab", "--lan", "10.1.2"}, 1, "Error(Illegal IP ADDRESS.)"},
+        {{"set", "Lab", "--lan", "127.1.2"}, 1, "Error(Illegal IP ADDRESS.)"},
         {{"copy", "Lab", "--name", "Lab"}, 1, "A setup with this Setup Name already exists."},
         {{"move", "1", "up"}, 1, "already the first"},
         {{"add", "--name", "X", "--dir", "/x"}, 2, "give --lan IP or --com N"},
@@ -74,7 +74,7 @@ TEST(SetupsCli, everyVerbAgainstAWindowsFile) {
     r = h.Run({"set", "Lab", "--com", "3", "--primary-files", "STD,IDX", "--buttons", "send=off,edit=F2"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList changed = h.Show("3");
-    for (const char* line : {"SELECT_LAN=0", "COM=3", "IP=10.0.0.9", "SELECT_PRIMARY_BACKUP_FILE=129",
+    for (const char* line : {"SELECT_LAN=0", "COM=3", "IP=127.0.0.9", "SELECT_PRIMARY_BACKUP_FILE=129",
                              "SELECT_BUTTON_SEND_ALL=0", "SELECT_BUTTON_SEND=63", "SELECT_BUTTON_EDIT=2"})
         EXPECT_TRUE(changed.contains(line)) << line;
 

@@ -30,7 +30,7 @@ struct DialogRig {
     DialogRig() {
         home.Write("Device/DeviceInfo.txt", "7,Router,n\r\n");
         setup.SetBackupDataPath(home.FilePath("backup"));
-        setup.ipAddress = "10.0.0.1";
+        setup.ipAddress = "127.0.0.1";
     }
     StationDialogServices Services() {
         return {files,
@@ -87,10 +87,10 @@ TEST(SecondaryDataCore, runShowsEachStationsResultAndChecksCannotChangeMeanwhile
     for (int id : {5, 9, 12})
         core.SetChecked(id, true);
     StationList& list = const_cast<StationList&>(core.List());
-    list.At(5).address = "10.0.0.5";
+    list.At(5).address = "127.0.0.5";
     ASSERT_TRUE(core.StartRun());
     EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobSecondary)));
-    EXPECT_EQ(rig.stations.Address(5), "10.0.0.5");
+    EXPECT_EQ(rig.stations.Address(5), "127.0.0.5");
     EXPECT_EQ(core.Cell(9), (StatusCell{"Ready", kGreen}));
     EXPECT_FALSE(core.SetChecked(7, true)) << "a click during a run is undone";
 
@@ -153,9 +153,9 @@ TEST(SecondaryDataCore, cancelMarksQueuedStationsAfter102) {
 TEST(SecondaryDataCore, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
     DialogRig rig;
     rig.setup.selectLan = true;
-    rig.found = {{"CAM-12", "12", "10.0.0.12", "10.0.0.1"},
-                 {"OTHER", "13", "10.0.9.13", "10.0.9.1"},
-                 {"BAD", "x", "10.0.0.99", "10.0.0.1"}};
+    rig.found = {{"CAM-12", "12", "127.0.0.12", "127.0.0.1"},
+                 {"OTHER", "13", "127.0.9.13", "127.0.9.1"},
+                 {"BAD", "x", "127.0.0.99", "127.0.0.1"}};
     SecondaryDataCore core(rig.Services(), false);
     core.Show();
     core.SetChecked(20, true);
@@ -174,7 +174,7 @@ TEST(SecondaryDataCore, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
     EXPECT_TRUE(core.Idle());
     StationList saved;
     ASSERT_TRUE(rig.files.LoadStationList(rig.setup, saved));
-    EXPECT_EQ(saved.At(12), (StationList::Entry{true, false, 7, "CAM-12", "10.0.0.12"}));
+    EXPECT_EQ(saved.At(12), (StationList::Entry{true, false, 7, "CAM-12", "127.0.0.12"}));
     EXPECT_EQ(saved.At(13), (StationList::Entry{false, false, 200, "Unknow_200", ""}));
     EXPECT_EQ(saved.CheckedCount(), 1);
 

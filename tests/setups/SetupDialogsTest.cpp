@@ -107,8 +107,8 @@ TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
             ip->selectAll();
             ip->del();
             ip->home(false);
-            QTest::keyClicks(ip, "10.1.20.3");
-            EXPECT_EQ(ip->displayText(), "10 .1  .20 .3  ");
+            QTest::keyClicks(ip, "127.1.20.3");
+            EXPECT_EQ(ip->displayText(), "127.1  .20 .3  ");
             Child<QLineEdit>(e, "editSetupName")->setText("B2");
             Click(e, "btnOk");
         });
@@ -117,13 +117,13 @@ TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
         list.reject();
     });
     h.Window().mnu_Setup_SetupClick();
-    EXPECT_EQ(t.records[1].ipAddress, "10.1.20.3");
+    EXPECT_EQ(t.records[1].ipAddress, "127.1.20.3");
     EXPECT_EQ(t.selected, 1);
     EXPECT_EQ(h.Window().SetupList()->currentText(), "B2");
     EXPECT_EQ(h.Window().ConnectionText(), "LAN,1001");
     auto reloaded = std::make_unique<SetupTable>();
     h.Modules().Files().LoadSetupList(*reloaded, MenuFont());
-    EXPECT_EQ(reloaded->records[1].ipAddress, "10.1.20.3");
+    EXPECT_EQ(reloaded->records[1].ipAddress, "127.1.20.3");
     EXPECT_EQ(reloaded->selected, 1);
 }
 

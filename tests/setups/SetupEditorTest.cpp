@@ -17,7 +17,7 @@ TEST(IpAddressText, storedValidAndShownForms) {
         bool valid;
     };
     const Case cases[] = {
-        {"192.168.1  .10 ", "192.168.1.10", true},
+        {"127.168.1  .10 ", "127.168.1.10", true},
         {"  1. 2 .3  .  4", "1.2.3.4", true},
         {"   .   .   .   ", "...", false},
         {"255.255.255.255", "255.255.255.255", false},
@@ -35,7 +35,7 @@ TEST(IpAddressText, storedValidAndShownForms) {
         EXPECT_EQ(IpAddressText::Stored(c.shown), c.stored) << c.shown.toStdString();
         EXPECT_EQ(IpAddressText::IsValid(c.shown), c.valid) << c.shown.toStdString();
     }
-    EXPECT_EQ(IpAddressText::Shown("192.168.1.10"), "192.168.1  .10 ");
+    EXPECT_EQ(IpAddressText::Shown("127.168.1.10"), "127.168.1  .10 ");
     EXPECT_EQ(IpAddressText::Shown(""), "   .   .   .   ");
     EXPECT_EQ(IpAddressText::Shown("..."), "   .   .   .   ");
     EXPECT_EQ(IpAddressText::Shown("1.2.3.4567"), "   .   .   .   ");
@@ -74,7 +74,7 @@ TEST(SetupEditor, refusalsComeInTheEditorsOrder) {
             SetupEditorModel m(rig.list);
             ASSERT_TRUE(newMode ? m.OpenNew() : m.OpenModify(1));
             if (newMode)
-                m.name = "N", m.backupDataPath = "/data/N", m.ipText = "10.1.1.1";
+                m.name = "N", m.backupDataPath = "/data/N", m.ipText = "127.1.1.1";
             c.edit(m);
             EXPECT_EQ(m.Validate(), c.code) << c.what << (newMode ? " (new)" : " (modify)");
         }
@@ -85,9 +85,9 @@ TEST(SetupEditor, namesSharedInAFileStayEditable) {
     SetupsRig rig({"Default", "Default"});
     SetupEditorModel m(rig.list);
     ASSERT_TRUE(m.OpenModify(2));
-    m.ipText = "10.9.9.9";
+    m.ipText = "127.9.9.9";
     EXPECT_EQ(m.Accept(), 0);
-    EXPECT_EQ(rig.table->records[1].ipAddress, "10.9.9.9");
+    EXPECT_EQ(rig.table->records[1].ipAddress, "127.9.9.9");
 }
 
 TEST(SetupEditor, newSetupTakesTheOptionsAndFontOfItsSlot) {
@@ -133,16 +133,16 @@ TEST(SetupEditor, modifyChangesOnlyNamePathAndLink) {
     SetupEditorModel m(rig.list);
     ASSERT_TRUE(m.OpenModify(1));
     EXPECT_EQ(m.comPort, 1); // COM0 shows as COM1
-    EXPECT_EQ(m.ipText, "10 .0  .0  .1  ");
+    EXPECT_EQ(m.ipText, "127.0  .0  .1  ");
     // OK without a change rewrites the same values.
     ASSERT_EQ(m.Accept(), 0);
-    EXPECT_EQ(rig.Reloaded()->records[0].ipAddress, "10.0.0.1");
+    EXPECT_EQ(rig.Reloaded()->records[0].ipAddress, "127.0.0.1");
     m.name = "Renamed";
-    m.ipText = "10.2.3.4";
+    m.ipText = "127.2.3.4";
     ASSERT_EQ(m.Accept(), 0);
     const auto back = rig.Reloaded();
     EXPECT_EQ(back->records[0].name, "Renamed");
-    EXPECT_EQ(back->records[0].ipAddress, "10.2.3.4");
+    EXPECT_EQ(back->records[0].ipAddress, "127.2.3.4");
     EXPECT_EQ(back->records[0].comPort, 1);
     EXPECT_FALSE(back->records[0].sendAll);
     EXPECT_EQ(back->records[0].remote3Port, 4000);

@@ -30,7 +30,7 @@ TEST(SetupScreenshots, theFourDialogs) {
         GTEST_SKIP() << "QDV70_SCREENSHOT_DIR is not set";
     SetupsRig rig({"Studio A", "Hall B (serial)", "OB Van 3"});
     rig.table->records[0].SetBackupDataPath("/srv/qdv70/studio-a");
-    rig.table->records[0].ipAddress = "192.168.10.21";
+    rig.table->records[0].ipAddress = "127.168.10.21";
     rig.table->records[1].selectLan = false;
     rig.table->records[1].comPort = 2;
     rig.table->records[1].sendAll = false;

@@ -11,7 +11,7 @@ SetupsRig::SetupsRig(const QStringList& names, bool fonts, int selected) {
         r.name = names[i];
         r.SetBackupDataPath(QStringLiteral("/data/") + names[i]);
         r.selectLan = true;
-        r.ipAddress = QStringLiteral("10.0.0.%1").arg(i + 1);
+        r.ipAddress = QStringLiteral("127.0.0.%1").arg(i + 1);
         r.comPort = 1;
         if (fonts)
             table->fonts[i] = SetupFont{0, -11, QStringLiteral("Font ") + names[i], 0, i + 1};

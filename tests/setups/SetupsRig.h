@@ -11,7 +11,7 @@
 namespace qdv::test {
 
 // A home folder whose QDV70LIST.INI holds the named setups, loaded into a table with a setup list over
-// it. Setup i (1-based) has the backup path /data/<name>, LAN address 10.0.0.i and, when fonts are
+// it. Setup i (1-based) has the backup path /data/<name>, LAN address 127.0.0.i and, when fonts are
 // asked for, a font named "Font <name>" of size i.
 struct SetupsRig {
     explicit SetupsRig(const QStringList& names, bool fonts = false, int selected = 0);

@@ -108,10 +108,10 @@ TEST(SetupList, fieldRulesOfOneSetup) {
         {"FONT_Charset=384\nFONT_Pitch=255\n",
          [](const SetupRecord&, const SetupFont& f) { return f.charset == 128 && f.pitch == -1; }},
         {"FONT_Name=\n", [](const SetupRecord&, const SetupFont& f) { return f.name.isEmpty(); }},
-        {"NAME=" + longText.toUtf8() + "\nDIR=/" + longText.toUtf8() + "\nIP=192.168.100.200.7\n",
+        {"NAME=" + longText.toUtf8() + "\nDIR=/" + longText.toUtf8() + "\nIP=127.168.100.200.7\n",
          [](const SetupRecord& r, const SetupFont&) {
              return r.name.size() == 259 && r.backupDataPath.size() == 259 && r.primaryPath.size() <= 259 &&
-                    r.ipAddress == "192.168.100.200";
+                    r.ipAddress == "127.168.100.200";
          }},
     };
     for (const Case& c : cases) {
@@ -139,7 +139,7 @@ TEST(SetupList, savedTableLoadsBackUnchanged) {
     SetupRecord& a = t->records[0];
     a.name = QStringLiteral("\u30B9\u30BF\u30B8\u30AA 1");
     a.SetBackupDataPath("/srv/with space");
-    a.ipAddress = "10.0.0.1";
+    a.ipAddress = "127.0.0.1";
     a.selectLan = a.receiveAll = true;
     a.comPort = 15;
     a.primaryBackupFiles = 0x81;

@@ -27,12 +27,12 @@ TEST(StationList, writesTheWorkedLineAndLoadsItBack) {
     Home home;
     const TmFile files = home.Files();
     StationList list;
-    list.At(12) = {true, false, 0x2a, "CAM-12", "10.0.0.12"};
+    list.At(12) = {true, false, 0x2a, "CAM-12", "127.0.0.12"};
     ASSERT_TRUE(files.SaveStationList(home.setup, list));
     const QByteArray text = home.dir.Read("backup/ZEBU_SEC_LIST.dat");
     EXPECT_EQ(text.count('\n'), 253);
     EXPECT_EQ(LineOf(text, 2), "2,0,0,0x00,,,\r");
-    EXPECT_EQ(LineOf(text, 12), "12,1,0,0x2a,CAM-12,10.0.0.12,\r");
+    EXPECT_EQ(LineOf(text, 12), "12,1,0,0x2a,CAM-12,127.0.0.12,\r");
     EXPECT_TRUE(text.endsWith("254,0,0,0x00,,,\r\n"));
     StationList back;
     ASSERT_TRUE(files.LoadStationList(home.setup, back));
@@ -47,16 +47,16 @@ TEST(StationList, readingLinesFieldByField) {
         int id;
         StationList::Entry want;
     } cases[] = {
-        {"1,1,0,0x01,ONE,10.0.0.1,", 1, {}},
-        {"255,1,0,0x01,ALL,10.0.0.255,", 255, {}},
+        {"1,1,0,0x01,ONE,127.0.0.1,", 1, {}},
+        {"255,1,0,0x01,ALL,127.0.0.255,", 255, {}},
         {"x5,1,0,0x01,BAD,,", 5, {}},
-        {"9, 1 ,1,0x07,,10.0.0.9,", 9, {true, true, 7, "Router", "10.0.0.9"}},
-        {"17,1,0,0x07, Studio A ,10.0.0.17,", 17, {true, false, 7, "Studio A", "10.0.0.17"}},
+        {"9, 1 ,1,0x07,,127.0.0.9,", 9, {true, true, 7, "Router", "127.0.0.9"}},
+        {"17,1,0,0x07, Studio A ,127.0.0.17,", 17, {true, false, 7, "Studio A", "127.0.0.17"}},
         {"10,1,0,0x08,,,", 10, {true, false, 8, "Unknow_8", ""}},
         {"11,0,0,200,,,", 11, {false, false, 200, "Unknow_200", ""}},
-        {"13,1,0,0x01,ABCDEFGHIJKLMNOPQRSTU,10.0.0.13,", 13, {true, false, 1, "", ""}},
+        {"13,1,0,0x01,ABCDEFGHIJKLMNOPQRSTU,127.0.0.13,", 13, {true, false, 1, "", ""}},
         {"14,1,0,0x01,N14,100.100.100.10000,", 14, {true, false, 1, "N14", ""}},
-        {"15,1,0,0x01,N15,10.0.0.15", 15, {true, false, 1, "N15", "10.0.0.15"}},
+        {"15,1,0,0x01,N15,127.0.0.15", 15, {true, false, 1, "N15", "127.0.0.15"}},
         {"16,1", 16, {true, false, 0, "", ""}},
     };
     for (const auto& c : cases) {

@@ -59,12 +59,12 @@ TEST(DevicesWindow, listsTheTableInOrder) {
     EXPECT_EQ(empty.Grid()->rowCount(), 0);
     EXPECT_EQ(empty.Summary(), "No device answered.");
     for (const char* mac : {"00-00-00-00-00-02", "00-00-00-00-00-01"})
-        table.TakeDatagram(QByteArray("\x02MAC ") + mac + " ZEBUID:7\xFFNAME:Hall\xFFOPTIP:10.0.0.1\xFF");
+        table.TakeDatagram(QByteArray("\x02MAC ") + mac + " ZEBUID:7\xFFNAME:Hall\xFFOPTIP:127.0.0.1\xFF");
     TwndDevices list(table);
     ASSERT_EQ(list.Grid()->rowCount(), 2);
     EXPECT_EQ(list.Grid()->item(0, 0)->text(), "00-00-00-00-00-02");
     EXPECT_EQ(list.Grid()->item(1, 1)->text(), "7");
-    EXPECT_EQ(list.Grid()->item(1, 4)->text(), "10.0.0.1");
+    EXPECT_EQ(list.Grid()->item(1, 4)->text(), "127.0.0.1");
     EXPECT_EQ(list.Grid()->item(1, 5)->text(), "Hall");
     EXPECT_EQ(list.Summary(), "2 device(s) found.");
 }

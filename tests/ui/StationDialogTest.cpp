@@ -228,7 +228,7 @@ TEST(SecondaryDataDialog, receiveRunAgainstTheSimulatorWithMixedResults) {
     t.setup.remote3Port = sim.Port();
     StationList list;
     for (int s : {2, 3, 4, 5, 9, 12}) {
-        list.At(s) = {true, false, 1, QStringLiteral("Panel %1").arg(s), QStringLiteral("10.0.0.%1").arg(s)};
+        list.At(s) = {true, false, 1, QStringLiteral("Panel %1").arg(s), QStringLiteral("127.0.0.%1").arg(s)};
     }
     list.At(3).checked = list.At(4).checked = false;
     ASSERT_TRUE(t.files.SaveStationList(t.setup, list));
