@@ -33,6 +33,18 @@ constexpr int kControllerType = 8191;
 constexpr int kTypeMode = kHalf + 253;
 constexpr int kLevelMode = kHalf + 255;
 constexpr int kMaxUnit = 255;
+constexpr int kTerminals = 1024; // sources and destinations each, numbered 0 to 1023 here
+constexpr int kTypes = 32;
+
+// Places in the names image (ZEBU_NME.DAU).
+constexpr int kDescriptionChars = 16; // source j at 16 × j, destination j at kDestinationNames + 16 × j
+constexpr int kDestinationNames = 16384;
+constexpr int kGroupCounts = 33024; // one count byte per name group
+constexpr int kGroupBlocks = 33032; // one block of entries per name group
+constexpr int kGroups = 8;
+constexpr int kGroupEntries = 160;
+constexpr int kGroupEntryBytes = 2; // high byte first: bit 15 for a destination, then the number
+constexpr std::uint16_t kGroupDst = 0x8000;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -111,6 +123,98 @@ void ConvertTerminalNumbers(Bytes& b, bool toType32) {
     }
 }
 
+// Terminal entries of the standard settings: source j at 256 + 4 × (j mod 512), destination j at
+// 2304 + 5 × (j mod 512), in the first half for j below 512 and in the second half otherwise. Bytes 0 and
+// 1 hold the label. In the first half while the type mode is Type16: the type index (0 to 15) in the
+// upper nibble of byte 0, the number as three decimal digits in the lower nibble and byte 1. Otherwise:
+// the type index's low four bits in the upper nibble, bit 3 set for indexes 16 to 31, and a ten-bit
+// number in bits 0 and 1 and byte 1. The entry's other bytes are not the label's and stay.
+std::size_t TerminalOffset(TerminalSide side, int j) {
+    const int half = j < kEntriesPerSide ? 0 : kHalf;
+    const int k = j % kEntriesPerSide;
+    return static_cast<std::size_t>(side == TerminalSide::kSource ? half + kSourceEntries + 4 * k
+                                                                  : half + kDestinationEntries + 5 * k);
+}
+
+bool DecimalLabel(const Bytes& b, int j) {
+    return j < kEntriesPerSide && b[kTypeMode] == 0;
+}
+
+// The label as a type number (type index + 1) and a number.
+std::pair<int, int> LabelAt(const Bytes& b, TerminalSide side, int j) {
+    const std::uint8_t* e = &b[TerminalOffset(side, j)];
+    if (DecimalLabel(b, j))
+        return {(e[0] >> 4) + 1, (e[0] & 0x0F) * 100 + (e[1] >> 4) * 10 + (e[1] & 0x0F)};
+    return {(e[0] >> 4) + ((e[0] & 0x08) ? 16 : 0) + 1, ((e[0] & 0x03) << 8) | e[1]};
+}
+
+// False, changing nothing, when the type or number does not fit the entry's form.
+bool PutLabel(Bytes& b, TerminalSide side, int j, int type, int number) {
+    const bool decimal = DecimalLabel(b, j);
+    if (type < 1 || type > (decimal ? 16 : kTypes) || number < 0 || number > (decimal ? 999 : kTerminals - 1))
+        return false;
+    std::uint8_t* e = &b[TerminalOffset(side, j)];
+    const int index = type - 1;
+    if (decimal) {
+        e[0] = static_cast<std::uint8_t>((index << 4) | (number / 100));
+        e[1] = static_cast<std::uint8_t>((((number / 10) % 10) << 4) | (number % 10));
+    } else {
+        e[0] = static_cast<std::uint8_t>(((index & 0x0F) << 4) | (index >= 16 ? 0x08 : 0) | (number >> 8));
+        e[1] = static_cast<std::uint8_t>(number & 0xFF);
+    }
+    return true;
+}
+
+int DescriptionOffset(TerminalSide side, int j) {
+    return (side == TerminalSide::kSource ? 0 : kDestinationNames) + j * kDescriptionChars;
+}
+
+bool ValidTerminal(int j) {
+    return j >= 0 && j < kTerminals;
+}
+
+// Name groups: group g (1 to 8) holds the count byte at kGroupCounts + g − 1 (at most 160) and its
+// entries in the g-th block of 160 two-byte entries.
+std::size_t GroupEntryOffset(int g, int k) {
+    return static_cast<std::size_t>(kGroupBlocks + (g - 1) * kGroupEntries * kGroupEntryBytes +
+                                    k * kGroupEntryBytes);
+}
+
+std::vector<GroupTerminal> GroupAt(const Bytes& b, int g) {
+    const int count = std::min<int>(b[static_cast<std::size_t>(kGroupCounts + g - 1)], kGroupEntries);
+    std::vector<GroupTerminal> out;
+    for (int k = 0; k < count; ++k) {
+        const std::size_t at = GroupEntryOffset(g, k);
+        const int v = (b[at] << 8) | b[at + 1];
+        out.push_back({(v & kGroupDst) != 0, v & ~kGroupDst});
+    }
+    return out;
+}
+
+void PutGroup(Bytes& b, int g, const std::vector<GroupTerminal>& terminals) {
+    b[static_cast<std::size_t>(kGroupCounts + g - 1)] = static_cast<std::uint8_t>(terminals.size());
+    for (int k = 0; k < kGroupEntries; ++k) {
+        const std::size_t at = GroupEntryOffset(g, k);
+        const std::size_t i = static_cast<std::size_t>(k);
+        const int v = i < terminals.size() ? (terminals[i].dst ? kGroupDst : 0) | terminals[i].no : 0;
+        b[at] = static_cast<std::uint8_t>(v >> 8);
+        b[at + 1] = static_cast<std::uint8_t>(v & 0xFF);
+    }
+}
+
+void AddOnce(std::vector<ImageStore::Id>& ids, ImageStore::Id id) {
+    if (std::find(ids.begin(), ids.end(), id) == ids.end())
+        ids.push_back(id);
+}
+
+bool ValidGroup(int g) {
+    return g >= 1 && g <= kGroups;
+}
+
+bool ValidGroupTerminal(const GroupTerminal& t) {
+    return t.no >= 1 && t.no <= kTerminals;
+}
+
 std::optional<int> InCtrlRange(const std::optional<int>& v) {
     if (v && *v >= 1 && *v <= kCtrlAreaMax)
         return v;
@@ -136,18 +240,32 @@ std::string ConfigOperations::WriteErrorText(ImageStore::Id id) {
     return std::string("\n") + ImageStore::FileName(id) + " File write error.";
 }
 
-template <typename Change> std::string ConfigOperations::ChangeStd(Change change) {
-    std::uint64_t number = 0;
+template <typename Change>
+std::string ConfigOperations::ChangeImages(std::vector<ImageStore::Id> needed, Change change) {
+    std::vector<std::pair<ImageStore::Id, std::uint64_t>> changes;
     {
         const std::unique_lock lock(m_images.Mutex());
-        if (!m_images.Loaded(ImageStore::kStd))
-            return MissingText(ImageStore::kStd);
-        if (!change(m_images.Bytes(ImageStore::kStd)))
-            return "OK";
-        number = m_images.MarkChanged(ImageStore::kStd);
+        for (const ImageStore::Id id : needed) {
+            if (!m_images.Loaded(id))
+                return MissingText(id);
+        }
+        for (const ImageStore::Id id : change())
+            changes.emplace_back(id, m_images.MarkChanged(id));
     }
-    // The answer waits until the file holds the change.
-    return m_images.Persist(ImageStore::kStd, number) ? "OK" : WriteErrorText(ImageStore::kStd);
+    // The answer waits until the files hold the change; the first file that fails is named.
+    std::string answer = "OK";
+    for (const auto& [id, number] : changes) {
+        if (!m_images.Persist(id, number) && answer == "OK")
+            answer = WriteErrorText(id);
+    }
+    return answer;
+}
+
+template <typename Change> std::string ConfigOperations::ChangeStd(Change change) {
+    return ChangeImages({ImageStore::kStd}, [&] {
+        return change(m_images.Bytes(ImageStore::kStd)) ? std::vector{ImageStore::kStd}
+                                                        : std::vector<ImageStore::Id>{};
+    });
 }
 
 template <typename Read>
@@ -362,6 +480,111 @@ std::optional<std::vector<UnitValue>> ConfigOperations::GetDetUnit(const std::ve
                 out.push_back({u, b[static_cast<std::size_t>(kDetectedUnits + u)]});
         }
         return out;
+    });
+}
+
+// A terminal's label goes into its entry of the standard settings, its description into the names
+// file. An entry whose number, type or label number is out of range for its place is skipped whole.
+std::string ConfigOperations::SetTerm(TerminalSide side, const std::vector<Terminal>& entries) {
+    std::vector<ImageStore::Id> needed;
+    for (const Terminal& t : entries) {
+        if (!ValidTerminal(t.no))
+            continue;
+        if (t.type || t.number)
+            AddOnce(needed, ImageStore::kStd);
+        if (t.name)
+            AddOnce(needed, ImageStore::kNme);
+    }
+    return ChangeImages(needed, [&] {
+        std::vector<ImageStore::Id> changed;
+        for (const Terminal& t : entries) {
+            if (!ValidTerminal(t.no))
+                continue;
+            if (t.type || t.number) {
+                Bytes& b = m_images.Bytes(ImageStore::kStd);
+                const auto [type, number] = LabelAt(b, side, t.no);
+                if (!PutLabel(b, side, t.no, t.type.value_or(type), t.number.value_or(number)))
+                    continue;
+                AddOnce(changed, ImageStore::kStd);
+            }
+            if (t.name) {
+                PutText(m_images.Bytes(ImageStore::kNme), DescriptionOffset(side, t.no), kDescriptionChars,
+                        *t.name);
+                AddOnce(changed, ImageStore::kNme);
+            }
+        }
+        return changed;
+    });
+}
+
+std::optional<std::vector<Terminal>> ConfigOperations::GetTerm(TerminalSide side,
+                                                               const std::vector<int>& numbers) {
+    const std::shared_lock lock(m_images.Mutex());
+    if (!m_images.Loaded(ImageStore::kStd))
+        return std::nullopt;
+    const Bytes& b = std::as_const(m_images).Bytes(ImageStore::kStd);
+    const bool names = m_images.Loaded(ImageStore::kNme);
+    std::vector<Terminal> out;
+    for (const int j : numbers) {
+        if (!ValidTerminal(j))
+            continue;
+        const auto [type, number] = LabelAt(b, side, j);
+        Terminal t{j, type, number, std::nullopt};
+        if (names)
+            t.name = TextAt(std::as_const(m_images).Bytes(ImageStore::kNme), DescriptionOffset(side, j),
+                            kDescriptionChars);
+        out.push_back(t);
+    }
+    return out;
+}
+
+std::optional<std::vector<NameGroup>> ConfigOperations::GetNameGroup(const std::vector<int>& numbers) {
+    const std::shared_lock lock(m_images.Mutex());
+    if (!m_images.Loaded(ImageStore::kNme))
+        return std::nullopt;
+    std::vector<NameGroup> out;
+    for (const int g : numbers) {
+        if (ValidGroup(g))
+            out.push_back({g, GroupAt(std::as_const(m_images).Bytes(ImageStore::kNme), g)});
+    }
+    return out;
+}
+
+// Terminals already in the group are not added twice; a group holds at most 160, further ones are
+// skipped.
+std::string ConfigOperations::AddNameGroup(const std::vector<NameGroup>& groups) {
+    return ChangeImages({ImageStore::kNme}, [&] {
+        Bytes& b = m_images.Bytes(ImageStore::kNme);
+        for (const NameGroup& g : groups) {
+            if (!ValidGroup(g.no))
+                continue;
+            std::vector<GroupTerminal> terminals = GroupAt(b, g.no);
+            for (const GroupTerminal& t : g.terminals) {
+                if (ValidGroupTerminal(t) && terminals.size() < kGroupEntries &&
+                    std::find(terminals.begin(), terminals.end(), t) == terminals.end())
+                    terminals.push_back(t);
+            }
+            PutGroup(b, g.no, terminals);
+        }
+        return std::vector{ImageStore::kNme};
+    });
+}
+
+std::string ConfigOperations::DelNameGroup(const std::vector<NameGroup>& groups) {
+    return ChangeImages({ImageStore::kNme}, [&] {
+        Bytes& b = m_images.Bytes(ImageStore::kNme);
+        for (const NameGroup& g : groups) {
+            if (!ValidGroup(g.no))
+                continue;
+            std::vector<GroupTerminal> terminals = GroupAt(b, g.no);
+            if (g.terminals.empty())
+                terminals.clear();
+            std::erase_if(terminals, [&](const GroupTerminal& t) {
+                return std::find(g.terminals.begin(), g.terminals.end(), t) != g.terminals.end();
+            });
+            PutGroup(b, g.no, terminals);
+        }
+        return std::vector{ImageStore::kNme};
     });
 }
 

@@ -46,6 +46,28 @@ struct ProductInfo {
     int running = 1;
     int reserved = 0;
 };
+// A source or destination terminal (No 0 to 1023): its label (type number 1 to 32 and number) in the
+// standard settings and its description in the names file. Absent members are left as they are by a
+// Set and answered when their image is loaded by a Get.
+struct Terminal {
+    int no = 0;
+    std::optional<int> type;
+    std::optional<int> number;
+    std::optional<std::string> name;
+    bool operator==(const Terminal&) const = default;
+};
+// A terminal in a name group: a source or a destination numbered 1 to 1024.
+struct GroupTerminal {
+    bool dst = false;
+    int no = 0;
+    bool operator==(const GroupTerminal&) const = default;
+};
+struct NameGroup {
+    int no = 0; // 1 to 8
+    std::vector<GroupTerminal> terminals;
+    bool operator==(const NameGroup&) const = default;
+};
+enum class TerminalSide { kSource, kDestination };
 // The device a GetInfo answer describes; the rest of its members are fixed.
 struct DeviceIdentity {
     std::string deviceName;
@@ -84,8 +106,21 @@ public:
     std::optional<std::vector<UnitFlag>> GetActiveUnit(const std::vector<int>& numbers);
     std::string SetDetUnit(const std::vector<UnitValue>& entries);
     std::optional<std::vector<UnitValue>> GetDetUnit(const std::vector<int>& numbers);
+    // Terminal labels go to ZEBU_STD.DAU, descriptions to ZEBU_NME.DAU; only the files an accepted
+    // entry touches must be loaded and are written back.
+    std::string SetTerm(TerminalSide side, const std::vector<Terminal>& entries);
+    // Labels from ZEBU_STD.DAU (which must be loaded), descriptions when ZEBU_NME.DAU is loaded.
+    std::optional<std::vector<Terminal>> GetTerm(TerminalSide side, const std::vector<int>& numbers);
+    // Name groups are the blocks of the names file's change list (ZEBU_NME.DAU).
+    std::optional<std::vector<NameGroup>> GetNameGroup(const std::vector<int>& numbers);
+    std::string AddNameGroup(const std::vector<NameGroup>& groups);
+    // Removes the terminals given; a group given without terminals is emptied.
+    std::string DelNameGroup(const std::vector<NameGroup>& groups);
 
 private:
+    // Under the exclusive lock: answers MissingText of the first image of `needed` that is not loaded,
+    // else lets `change` alter the images and writes back each image it names as changed, once.
+    template <typename Change> std::string ChangeImages(std::vector<ImageStore::Id> needed, Change change);
     template <typename Change> std::string ChangeStd(Change change);
     template <typename Read>
     auto ReadStd(Read read)

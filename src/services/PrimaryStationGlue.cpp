@@ -36,8 +36,17 @@ qdv::ConfigOperations& Ops(soap* s) {
 }
 
 // A read of an image that was never loaded is a fault whose text names the file.
-int Missing(soap* s) {
-    const std::string text = qdv::ConfigOperations::MissingText(qdv::ImageStore::kStd);
+int Missing(soap* s, qdv::ImageStore::Id id = qdv::ImageStore::kStd) {
+    const std::string text = qdv::ConfigOperations::MissingText(id);
+    return soap_receiver_fault(s, soap_strdup(s, text.c_str()), nullptr);
+}
+
+// Phantom groups, tie lines and the index table: where their data lie in their files is not known
+// here, and bytes written at guessed places would reach the controller with the next send. The
+// operations therefore refuse with a fault and change nothing.
+int NotOffered(soap* s, qdv::ImageStore::Id id, const char* what) {
+    const std::string text = std::string(qdv::ImageStore::FileName(id)) + ": " + what +
+                             " are not offered here (the file's layout is not known); nothing was changed.";
     return soap_receiver_fault(s, soap_strdup(s, text.c_str()), nullptr);
 }
 
@@ -68,6 +77,60 @@ std::vector<ns1__NamedNumberType> ToWire(const std::vector<qdv::NumberedName>& i
         out[i].Name = XmlText(in[i].name);
     }
     return out;
+}
+
+std::vector<qdv::Terminal> FromWire(const std::vector<ns1__TerminalType>& in) {
+    auto take = [](const auto* p) { return p ? std::optional(*p) : std::nullopt; };
+    std::vector<qdv::Terminal> out;
+    out.reserve(in.size());
+    for (const ns1__TerminalType& e : in)
+        out.push_back({e.No, take(e.Type), take(e.Number), take(e.Name)});
+    return out;
+}
+
+// The optional members are allocated in the request's context, which releases them after the answer.
+// False when memory ran out.
+bool ToWire(soap* s, const std::vector<qdv::Terminal>& in, std::vector<ns1__TerminalType>& out) {
+    out.resize(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        out[i].No = in[i].no;
+        out[i].Type = soap_new_int(s);
+        out[i].Number = soap_new_int(s);
+        out[i].Name = in[i].name ? soap_new_std__string(s) : nullptr;
+        if (!out[i].Type || !out[i].Number || (in[i].name && !out[i].Name))
+            return false;
+        *out[i].Type = in[i].type.value_or(0);
+        *out[i].Number = in[i].number.value_or(0);
+        if (in[i].name)
+            *out[i].Name = XmlText(*in[i].name);
+    }
+    return true;
+}
+
+std::vector<qdv::NameGroup> FromWire(const std::vector<ns1__NameGroupType>& in) {
+    std::vector<qdv::NameGroup> out;
+    for (const ns1__NameGroupType& g : in) {
+        qdv::NameGroup group{g.No, {}};
+        for (const ns1__GroupTerminalType& t : g.Terminal)
+            group.terminals.push_back({t.Dst, t.No});
+        out.push_back(group);
+    }
+    return out;
+}
+
+int SetTerm(soap* s, qdv::TerminalSide side, const std::vector<ns1__TerminalType>& in, std::string& result) {
+    result = Ops(s).SetTerm(side, FromWire(in));
+    return SOAP_OK;
+}
+
+int GetTerm(soap* s, qdv::TerminalSide side, const std::vector<int>& numbers,
+            std::vector<ns1__TerminalType>& out) {
+    const auto terminals = Ops(s).GetTerm(side, numbers);
+    if (!terminals)
+        return Missing(s);
+    if (!ToWire(s, *terminals, out))
+        return s->error = SOAP_EOM;
+    return SOAP_OK;
 }
 
 } // namespace
@@ -192,6 +255,86 @@ int __ns2__GetDetUnit(soap* s, _ns1__GetDetUnitReq* req, _ns1__GetDetUnitRes& re
         res.Unit.push_back(w);
     }
     return SOAP_OK;
+}
+
+// Source and destination terminals: labels in ZEBU_STD.DAU, descriptions in ZEBU_NME.DAU.
+
+int __ns2__SetSrcTerm(soap* s, _ns1__SetSrcTermReq* req, _ns1__SetSrcTermRes& res) {
+    return SetTerm(s, qdv::TerminalSide::kSource, req->Terminal, res.Result);
+}
+
+int __ns2__GetSrcTerm(soap* s, _ns1__GetSrcTermReq* req, _ns1__GetSrcTermRes& res) {
+    return GetTerm(s, qdv::TerminalSide::kSource, req->No, res.Terminal);
+}
+
+int __ns2__SetDstTerm(soap* s, _ns1__SetDstTermReq* req, _ns1__SetDstTermRes& res) {
+    return SetTerm(s, qdv::TerminalSide::kDestination, req->Terminal, res.Result);
+}
+
+int __ns2__GetDstTerm(soap* s, _ns1__GetDstTermReq* req, _ns1__GetDstTermRes& res) {
+    return GetTerm(s, qdv::TerminalSide::kDestination, req->No, res.Terminal);
+}
+
+// Name groups: the blocks of the change list in ZEBU_NME.DAU.
+
+int __ns2__GetNameGroup(soap* s, _ns1__GetNameGroupReq* req, _ns1__GetNameGroupRes& res) {
+    const auto groups = Ops(s).GetNameGroup(req->No);
+    if (!groups)
+        return Missing(s, qdv::ImageStore::kNme);
+    for (const qdv::NameGroup& g : *groups) {
+        ns1__NameGroupType w;
+        w.No = g.no;
+        for (const qdv::GroupTerminal& t : g.terminals) {
+            ns1__GroupTerminalType wt;
+            wt.Dst = t.dst;
+            wt.No = t.no;
+            w.Terminal.push_back(wt);
+        }
+        res.NameGroup.push_back(w);
+    }
+    return SOAP_OK;
+}
+
+int __ns2__AddNameGroup(soap* s, _ns1__AddNameGroupReq* req, _ns1__AddNameGroupRes& res) {
+    res.Result = Ops(s).AddNameGroup(FromWire(req->NameGroup));
+    return SOAP_OK;
+}
+
+int __ns2__DelNameGroup(soap* s, _ns1__DelNameGroupReq* req, _ns1__DelNameGroupRes& res) {
+    res.Result = Ops(s).DelNameGroup(FromWire(req->NameGroup));
+    return SOAP_OK;
+}
+
+int __ns2__SetGPhan(soap* s, _ns1__SetGPhanReq*, _ns1__SetGPhanRes&) {
+    return NotOffered(s, qdv::ImageStore::kGph, "phantom groups");
+}
+
+int __ns2__GetGPhan(soap* s, _ns1__GetGPhanReq*, _ns1__GetGPhanRes&) {
+    return NotOffered(s, qdv::ImageStore::kGph, "phantom groups");
+}
+
+int __ns2__AddGPhan(soap* s, _ns1__AddGPhanReq*, _ns1__AddGPhanRes&) {
+    return NotOffered(s, qdv::ImageStore::kGph, "phantom groups");
+}
+
+int __ns2__DelGPhan(soap* s, _ns1__DelGPhanReq*, _ns1__DelGPhanRes&) {
+    return NotOffered(s, qdv::ImageStore::kGph, "phantom groups");
+}
+
+int __ns2__SetTieLine(soap* s, _ns1__SetTieLineReq*, _ns1__SetTieLineRes&) {
+    return NotOffered(s, qdv::ImageStore::kTln, "tie lines");
+}
+
+int __ns2__GetTieLine(soap* s, _ns1__GetTieLineReq*, _ns1__GetTieLineRes&) {
+    return NotOffered(s, qdv::ImageStore::kTln, "tie lines");
+}
+
+int __ns2__FitAllIdx(soap* s, _ns1__FitAllIdxReq*, _ns1__FitAllIdxRes&) {
+    return NotOffered(s, qdv::ImageStore::kIdx, "index table operations");
+}
+
+int __ns2__AddAllIdx(soap* s, _ns1__AddAllIdxReq*, _ns1__AddAllIdxRes&) {
+    return NotOffered(s, qdv::ImageStore::kIdx, "index table operations");
 }
 
 // Operations a network controller offers that change nothing here.

@@ -12,6 +12,7 @@ using qdv::test::TestFolder;
 namespace {
 
 constexpr int kStdSize = 16384;
+constexpr int kNmeSize = 35592;
 
 // A backup folder whose standard settings hold a known pattern, and the operations on it.
 struct Rig {
@@ -20,14 +21,21 @@ struct Rig {
     ImageStore images{[this](const QString& line) { log << line; }};
     ConfigOperations ops{images, [this] { return folder.FilePath("backup"); }};
     QByteArray original;
+    QByteArray originalNames;
 
-    explicit Rig(bool load = true) {
+    explicit Rig(bool load = true, bool names = true) {
         original = QByteArray(kStdSize, '\0');
         for (int i = 0; i < kStdSize; ++i)
             original[i] = static_cast<char>((i * 7 + 3) & 0xFF);
         original[8192 + 255] = 0; // Level8
         original[8192 + 253] = 0; // Type16
         folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(original));
+        originalNames = QByteArray(kNmeSize, '\0');
+        for (int i = 0; i < kNmeSize; ++i)
+            originalNames[i] = static_cast<char>((i * 5 + 1) & 0xFF);
+        originalNames.replace(33024, 8, QByteArray(8, '\0')); // every name group empty
+        if (names)
+            folder.Write("backup/Name/ZEBU_NME.DAU", image::Encode(originalNames));
         if (load)
             ops.GetProductInfo();
     }
@@ -38,6 +46,11 @@ struct Rig {
     }
     void Put(int a, std::uint8_t v) { images.Bytes(ImageStore::kStd)[static_cast<std::size_t>(a)] = v; }
     QByteArray File() const { return folder.Read("backup/Primary/ZEBU_STD.DAU"); }
+    QByteArray Names(int a, int n) const {
+        return QByteArray(
+            reinterpret_cast<const char*>(&images.Bytes(ImageStore::kNme)[static_cast<std::size_t>(a)]), n);
+    }
+    QByteArray NamesFile() const { return folder.Read("backup/Name/ZEBU_NME.DAU"); }
 };
 
 TEST(ConfigOperations, typeNamesGoToTheirHalfAndTheFileChangesOnlyThere) {
@@ -224,6 +237,117 @@ TEST(ConfigOperations, deviceAndProductFromTheStandardSettings) {
     QFile::remove(missing.folder.FilePath("backup/Primary/ZEBU_STD.DAU"));
     EXPECT_FALSE(missing.ops.GetInfo());
     EXPECT_TRUE(missing.log.contains("read error[ZEBU_STD.DAU]1")) << missing.log.join('\n').toStdString();
+}
+
+TEST(ConfigOperations, terminalLabelsInTheirHalfAndForm) {
+    struct Case {
+        const char* what;
+        TerminalSide side;
+        int no;
+        bool type32;
+        int type, number;
+        int offset;       // of the entry in the standard settings
+        const char* b0b1; // the label bytes written
+    };
+    const auto src = TerminalSide::kSource;
+    const auto dst = TerminalSide::kDestination;
+    const Case cases[] = {
+        {"first source, three digits", src, 0, false, 2, 345, 256, "\x13\x45"},
+        {"last source of the first half", src, 511, false, 16, 999, 256 + 4 * 511, "\xF9\x99"},
+        {"first source of the second half is binary", src, 512, false, 17, 837, 8192 + 256, "\x0B\x45"},
+        {"last source", src, 1023, false, 32, 1023, 8192 + 256 + 4 * 511, "\xFB\xFF"},
+        {"destination in Type32 mode", dst, 0, true, 20, 1023, 2304, "\x3B\xFF"},
+        {"destination of the second half", dst, 700, false, 1, 5, 8192 + 2304 + 5 * 188, "\x00\x05"},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.Put(8192 + 253, c.type32 ? 1 : 0);
+        const QByteArray rest = rig.Bytes(c.offset + 2, 2);
+        const QByteArray names = rig.NamesFile();
+        EXPECT_EQ(rig.ops.SetTerm(c.side, {{c.no, c.type, c.number, {}}}), "OK") << c.what;
+        EXPECT_EQ(rig.Bytes(c.offset, 2), QByteArray(c.b0b1, 2)) << c.what;
+        EXPECT_EQ(rig.Bytes(c.offset + 2, 2), rest) << c.what; // not the label's bytes
+        const auto read = rig.ops.GetTerm(c.side, {c.no});
+        ASSERT_TRUE(read && read->size() == 1) << c.what;
+        EXPECT_EQ((*read)[0].type, c.type) << c.what;
+        EXPECT_EQ((*read)[0].number, c.number) << c.what;
+        EXPECT_EQ(image::Decode(rig.File(), kStdSize), rig.Bytes(0, kStdSize)) << c.what;
+        EXPECT_EQ(rig.NamesFile(), names) << c.what; // not touched, not written
+    }
+
+    // Entries out of range for their place are skipped whole; the others of the request apply.
+    Rig rig;
+    const QByteArray before = rig.Bytes(0, kStdSize);
+    EXPECT_EQ(rig.ops.SetTerm(src, {{-1, 1, 1, {}},
+                                    {1024, 1, 1, {}},
+                                    {0, 17, 1, "skipped too"}, // three-digit form holds types 1 to 16
+                                    {0, 1, 1000, {}},
+                                    {512, 1, 1024, {}},
+                                    {512, 0, 1, {}},
+                                    {5, {}, 7, {}}}),
+              "OK");
+    QByteArray expected = before;
+    expected[256 + 20 + 1] = 0x07; // source 5 keeps its type, its number becomes 7
+    expected[256 + 20] = static_cast<char>(before[256 + 20] & 0xF0);
+    EXPECT_EQ(rig.Bytes(0, kStdSize), expected);
+    EXPECT_EQ(rig.Names(0, 16), rig.originalNames.left(16));
+}
+
+TEST(ConfigOperations, terminalDescriptionsGoToTheNamesFileOnly) {
+    Rig rig;
+    const QByteArray std = rig.File();
+    EXPECT_EQ(rig.ops.SetTerm(TerminalSide::kSource, {{3, {}, {}, "CAMERA 3"}}), "OK");
+    EXPECT_EQ(rig.ops.SetTerm(TerminalSide::kDestination, {{1023, {}, {}, "MONITOR WALL LEFT"}}), "OK");
+    EXPECT_EQ(rig.Names(48, 16), QByteArray("CAMERA 3").leftJustified(16, '\0'));
+    EXPECT_EQ(rig.Names(16384 + 16 * 1023, 16), QByteArray("MONITOR WALL LEF"));
+    EXPECT_EQ(rig.NamesFile(), image::Encode(rig.Names(0, kNmeSize)));
+    EXPECT_EQ(rig.NamesFile().size(), 71742);
+    EXPECT_EQ(rig.File(), std);
+    const auto read = rig.ops.GetTerm(TerminalSide::kDestination, {1023});
+    ASSERT_TRUE(read);
+    EXPECT_EQ((*read)[0].name, "MONITOR WALL LEF");
+}
+
+TEST(ConfigOperations, nameGroupsAreTheBlocksOfTheChangeList) {
+    Rig rig;
+    EXPECT_EQ(rig.ops.AddNameGroup({{1, {{false, 1}, {true, 1024}, {false, 1}, {false, 0}, {true, 1025}}},
+                                    {8, {{true, 5}}},
+                                    {9, {{false, 2}}}}),
+              "OK");
+    EXPECT_EQ(rig.Names(33024, 8), QByteArray("\x02\0\0\0\0\0\0\x01", 8)); // a count per group
+    EXPECT_EQ(rig.Names(33032, 6), QByteArray("\x00\x01\x84\x00\x00\x00", 6));
+    EXPECT_EQ(rig.Names(33032 + 7 * 320, 2), QByteArray("\x80\x05", 2));
+    EXPECT_EQ(rig.NamesFile(), image::Encode(rig.Names(0, kNmeSize)));
+    EXPECT_EQ(rig.ops.GetNameGroup({1, 2, 0}),
+              (std::vector<NameGroup>{{1, {{false, 1}, {true, 1024}}}, {2, {}}}));
+
+    EXPECT_EQ(rig.ops.DelNameGroup({{1, {{false, 1}}}, {8, {}}}), "OK");
+    EXPECT_EQ(rig.ops.GetNameGroup({1, 8}), (std::vector<NameGroup>{{1, {{true, 1024}}}, {8, {}}}));
+    EXPECT_EQ(rig.Names(33032, 4), QByteArray("\x84\x00\x00\x00", 4)); // moved up, the rest cleared
+
+    NameGroup full{2, {}};
+    for (int n = 1; n <= 170; ++n)
+        full.terminals.push_back({false, n});
+    EXPECT_EQ(rig.ops.AddNameGroup({full}), "OK");
+    const auto held = rig.ops.GetNameGroup({2});
+    ASSERT_TRUE(held);
+    EXPECT_EQ((*held)[0].terminals.size(), 160u);
+    EXPECT_EQ(rig.Names(33032 + 320 + 318, 2), QByteArray("\x00\xA0", 2)); // terminal 160 last
+}
+
+TEST(ConfigOperations, withoutTheNamesFileOnlyTheLabelsCanChange) {
+    Rig rig(true, false);
+    const std::string missing = "\nZEBU_NME.DAU File doesn't exist.";
+    EXPECT_EQ(rig.ops.SetTerm(TerminalSide::kSource, {{0, 1, 1, {}}, {1, {}, {}, "X"}}), missing);
+    EXPECT_EQ(rig.Bytes(256, 2), rig.original.mid(256, 2)); // nothing of the request applied
+    EXPECT_EQ(rig.ops.SetTerm(TerminalSide::kSource, {{0, 1, 1, {}}}), "OK");
+    EXPECT_EQ(rig.ops.AddNameGroup({{1, {{false, 1}}}}), missing);
+    EXPECT_EQ(rig.ops.DelNameGroup({{1, {}}}), missing);
+    EXPECT_FALSE(rig.ops.GetNameGroup({1}));
+    const auto read = rig.ops.GetTerm(TerminalSide::kSource, {0});
+    ASSERT_TRUE(read);
+    EXPECT_FALSE((*read)[0].name);
+    EXPECT_FALSE(rig.folder.Exists("backup/Name/ZEBU_NME.DAU"));
 }
 
 } // namespace

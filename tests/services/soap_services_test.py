@@ -20,6 +20,7 @@ WSDL_DIR = os.environ["QDV70_WSDL_DIR"]
 PS_NS = "http://switcher.example/pro/switcher/primarystation/configurationservice"
 TIMEOUT = 60  # generous: the machine may be loaded
 STD_SIZE = 16384
+NME_SIZE = 35592
 
 
 def encode(image: bytes) -> bytes:
@@ -42,7 +43,8 @@ class Plant:
     """A home folder with one selected setup whose backup holds a standard settings file, and the
     services of `qdv70cli serve` on it."""
 
-    def __init__(self, std: bytes | None = None, deviceinfo_port: int = 0, services: int = 2):
+    def __init__(self, std: bytes | None = None, deviceinfo_port: int = 0, services: int = 2,
+                 names: bytes | None = None):
         self.dir = tempfile.TemporaryDirectory()
         self.home = os.path.join(self.dir.name, "home")
         self.backup = os.path.join(self.dir.name, "backup")
@@ -50,9 +52,11 @@ class Plant:
         os.makedirs(os.path.join(self.backup, "Primary"))
         os.makedirs(os.path.join(self.backup, "Name"))
         self.std_path = os.path.join(self.backup, "Primary", "ZEBU_STD.DAU")
-        if std is not None:
-            with open(self.std_path, "wb") as f:
-                f.write(encode(std))
+        self.names_path = os.path.join(self.backup, "Name", "ZEBU_NME.DAU")
+        for path, image in ((self.std_path, std), (self.names_path, names)):
+            if image is not None:
+                with open(path, "wb") as f:
+                    f.write(encode(image))
         with open(os.path.join(self.home, "QDV70LIST.INI"), "w") as f:
             f.write(f"[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Plant\nDIR={self.backup}\n")
         with open(os.path.join(self.home, "QDV70COMM.INI"), "w") as f:
@@ -78,6 +82,10 @@ class Plant:
 
     def std(self) -> bytes:
         with open(self.std_path, "rb") as f:
+            return f.read()
+
+    def names(self) -> bytes:
+        with open(self.names_path, "rb") as f:
             return f.read()
 
     def log(self) -> str:
@@ -142,7 +150,8 @@ class DeviceInfoTest(unittest.TestCase):
 class PrimaryStationTest(unittest.TestCase):
     def setUp(self):
         self.original = pattern_image()
-        self.plant = Plant(self.original)
+        self.original_names = bytes(NME_SIZE)
+        self.plant = Plant(self.original, names=self.original_names)
         self.client, self.service = self.plant.client("primarystation")
 
     def tearDown(self):
@@ -166,6 +175,44 @@ class PrimaryStationTest(unittest.TestCase):
         self.assertEqual((names[0].No, names[0].Name), (17, "XY"))
         self.assertEqual(self.plant.stop(), 0)
         self.assertTrue(self.plant.has_history)
+
+    def test_terminals_labelInStdAndDescriptionInNme(self):
+        self.service.GetProductInfo()
+        terminal = self.client.get_type(f"{{{PS_NS}}}TerminalType")
+        self.assertEqual(self.service.SetDstTerm(Terminal=[terminal(No=512, Type=17, Number=837, Name="VTR 1")]),
+                         "OK")
+        std, names = bytearray(self.original), bytearray(self.original_names)
+        std[8192 + 2304:8192 + 2306] = b"\x0b\x45"
+        names[16384 + 16 * 512:16384 + 16 * 512 + 5] = b"VTR 1"
+        self.assertEqual(self.plant.std(), encode(bytes(std)))
+        self.assertEqual(self.plant.names(), encode(bytes(names)))
+        answer = self.service.GetDstTerm(No=[512])
+        self.assertEqual((answer[0].No, answer[0].Type, answer[0].Number, answer[0].Name), (512, 17, 837, "VTR 1"))
+
+    def test_nameGroups_inTheChangeListOfNme(self):
+        with self.assertRaises(zeep.exceptions.Fault) as missing:
+            self.service.GetNameGroup(No=[1])
+        self.assertIn("ZEBU_NME.DAU File doesn't exist.", missing.exception.message)
+        self.service.GetProductInfo()
+        member = self.client.get_type(f"{{{PS_NS}}}GroupTerminalType")
+        group = self.client.get_type(f"{{{PS_NS}}}NameGroupType")
+        self.assertEqual(self.service.AddNameGroup(NameGroup=[group(No=2, Terminal=[member(Dst=True, No=7)])]), "OK")
+        names = bytearray(self.original_names)
+        names[33025] = 1
+        names[33032 + 320:33032 + 322] = b"\x80\x07"
+        self.assertEqual(self.plant.names(), encode(bytes(names)))
+        answer = self.service.GetNameGroup(No=[2])
+        self.assertEqual([(t.Dst, t.No) for t in answer[0].Terminal], [(True, 7)])
+
+    def test_phantomGroupsTieLinesAndIndexTable_refusedWithoutChange(self):
+        self.service.GetProductInfo()
+        port = self.plant.ports["primarystation"]
+        for op, file in (("SetGPhan", "GPH"), ("GetGPhan", "GPH"), ("AddGPhan", "GPH"), ("DelGPhan", "GPH"),
+                         ("SetTieLine", "TLN"), ("GetTieLine", "TLN"), ("FitAllIdx", "IDX"), ("AddAllIdx", "IDX")):
+            status, answer = post(port, envelope(f'<{op}Req xmlns="{PS_NS}"><No>1</No></{op}Req>'))
+            self.assertEqual(status, 500, op)
+            self.assertIn(f"ZEBU_{file}.DAU: ".encode(), answer, op)
+        self.assertEqual(self.plant.std(), encode(self.original))
 
     def test_malformedRequestsChangeNothing(self):
         self.service.GetProductInfo()

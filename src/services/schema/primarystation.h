@@ -1,7 +1,9 @@
 // Schema of the "primarystation" service: the configuration data of the backup folder read and changed
 // by SOAP clients. soapcpp2 generates the serializers and the request dispatch from it at build time
 // (C++ namespace primarystation). Every operation takes ns1:<Op>Req and answers ns1:<Op>Res; the
-// requests of operations that carry no data here accept any content.
+// requests of operations that carry no data here accept any content. Terminals: No 0 to 1023, Type and
+// Number the label in ZEBU_STD.DAU, Name the description in ZEBU_NME.DAU. Name groups: No 1 to 8, the
+// blocks of the change list in ZEBU_NME.DAU, terminals 1 to 1024 with Dst for destinations.
 
 //gsoap ns1 schema namespace: http://switcher.example/pro/switcher/primarystation/configurationservice
 //gsoap ns1 schema form: qualified
@@ -41,6 +43,26 @@ class ns1__TicketStatusType {
 public:
     std::string Ticket 1;
     std::string Status 1;
+};
+
+class ns1__TerminalType {
+public:
+    int No 1;
+    int* Type 0;
+    int* Number 0;
+    std::string* Name 0;
+};
+
+class ns1__GroupTerminalType {
+public:
+    bool Dst 1;
+    int No 1;
+};
+
+class ns1__NameGroupType {
+public:
+    int No 1;
+    std::vector<ns1__GroupTerminalType> Terminal 0;
 };
 
 class _ns1__GetProductInfoReq {
@@ -218,6 +240,196 @@ public:
 
 //gsoap ns2 service method-action: GetDetUnit ""
 int __ns2__GetDetUnit(_ns1__GetDetUnitReq* ns1__GetDetUnitReq, _ns1__GetDetUnitRes& ns1__GetDetUnitRes);
+
+class _ns1__SetSrcTermReq {
+public:
+    std::vector<ns1__TerminalType> Terminal 0;
+};
+
+class _ns1__SetSrcTermRes {
+public:
+    std::string Result 1;
+};
+
+//gsoap ns2 service method-action: SetSrcTerm ""
+int __ns2__SetSrcTerm(_ns1__SetSrcTermReq* ns1__SetSrcTermReq, _ns1__SetSrcTermRes& ns1__SetSrcTermRes);
+
+class _ns1__GetSrcTermReq {
+public:
+    std::vector<int> No 0;
+};
+
+class _ns1__GetSrcTermRes {
+public:
+    std::vector<ns1__TerminalType> Terminal 0;
+};
+
+//gsoap ns2 service method-action: GetSrcTerm ""
+int __ns2__GetSrcTerm(_ns1__GetSrcTermReq* ns1__GetSrcTermReq, _ns1__GetSrcTermRes& ns1__GetSrcTermRes);
+
+class _ns1__SetDstTermReq {
+public:
+    std::vector<ns1__TerminalType> Terminal 0;
+};
+
+class _ns1__SetDstTermRes {
+public:
+    std::string Result 1;
+};
+
+//gsoap ns2 service method-action: SetDstTerm ""
+int __ns2__SetDstTerm(_ns1__SetDstTermReq* ns1__SetDstTermReq, _ns1__SetDstTermRes& ns1__SetDstTermRes);
+
+class _ns1__GetDstTermReq {
+public:
+    std::vector<int> No 0;
+};
+
+class _ns1__GetDstTermRes {
+public:
+    std::vector<ns1__TerminalType> Terminal 0;
+};
+
+//gsoap ns2 service method-action: GetDstTerm ""
+int __ns2__GetDstTerm(_ns1__GetDstTermReq* ns1__GetDstTermReq, _ns1__GetDstTermRes& ns1__GetDstTermRes);
+
+class _ns1__GetNameGroupReq {
+public:
+    std::vector<int> No 0;
+};
+
+class _ns1__GetNameGroupRes {
+public:
+    std::vector<ns1__NameGroupType> NameGroup 0;
+};
+
+//gsoap ns2 service method-action: GetNameGroup ""
+int __ns2__GetNameGroup(_ns1__GetNameGroupReq* ns1__GetNameGroupReq, _ns1__GetNameGroupRes& ns1__GetNameGroupRes);
+
+class _ns1__AddNameGroupReq {
+public:
+    std::vector<ns1__NameGroupType> NameGroup 0;
+};
+
+class _ns1__AddNameGroupRes {
+public:
+    std::string Result 1;
+};
+
+//gsoap ns2 service method-action: AddNameGroup ""
+int __ns2__AddNameGroup(_ns1__AddNameGroupReq* ns1__AddNameGroupReq, _ns1__AddNameGroupRes& ns1__AddNameGroupRes);
+
+class _ns1__DelNameGroupReq {
+public:
+    std::vector<ns1__NameGroupType> NameGroup 0;
+};
+
+class _ns1__DelNameGroupRes {
+public:
+    std::string Result 1;
+};
+
+//gsoap ns2 service method-action: DelNameGroup ""
+int __ns2__DelNameGroup(_ns1__DelNameGroupReq* ns1__DelNameGroupReq, _ns1__DelNameGroupRes& ns1__DelNameGroupRes);
+
+// Phantom groups, tie lines and the index table: offered, but answered with a fault that changes
+// nothing, since the layouts of their files are not known here.
+
+class _ns1__SetGPhanReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__SetGPhanRes {
+public:
+};
+
+//gsoap ns2 service method-action: SetGPhan ""
+int __ns2__SetGPhan(_ns1__SetGPhanReq* ns1__SetGPhanReq, _ns1__SetGPhanRes& ns1__SetGPhanRes);
+
+class _ns1__GetGPhanReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__GetGPhanRes {
+public:
+};
+
+//gsoap ns2 service method-action: GetGPhan ""
+int __ns2__GetGPhan(_ns1__GetGPhanReq* ns1__GetGPhanReq, _ns1__GetGPhanRes& ns1__GetGPhanRes);
+
+class _ns1__AddGPhanReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__AddGPhanRes {
+public:
+};
+
+//gsoap ns2 service method-action: AddGPhan ""
+int __ns2__AddGPhan(_ns1__AddGPhanReq* ns1__AddGPhanReq, _ns1__AddGPhanRes& ns1__AddGPhanRes);
+
+class _ns1__DelGPhanReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__DelGPhanRes {
+public:
+};
+
+//gsoap ns2 service method-action: DelGPhan ""
+int __ns2__DelGPhan(_ns1__DelGPhanReq* ns1__DelGPhanReq, _ns1__DelGPhanRes& ns1__DelGPhanRes);
+
+class _ns1__SetTieLineReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__SetTieLineRes {
+public:
+};
+
+//gsoap ns2 service method-action: SetTieLine ""
+int __ns2__SetTieLine(_ns1__SetTieLineReq* ns1__SetTieLineReq, _ns1__SetTieLineRes& ns1__SetTieLineRes);
+
+class _ns1__GetTieLineReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__GetTieLineRes {
+public:
+};
+
+//gsoap ns2 service method-action: GetTieLine ""
+int __ns2__GetTieLine(_ns1__GetTieLineReq* ns1__GetTieLineReq, _ns1__GetTieLineRes& ns1__GetTieLineRes);
+
+class _ns1__FitAllIdxReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__FitAllIdxRes {
+public:
+};
+
+//gsoap ns2 service method-action: FitAllIdx ""
+int __ns2__FitAllIdx(_ns1__FitAllIdxReq* ns1__FitAllIdxReq, _ns1__FitAllIdxRes& ns1__FitAllIdxRes);
+
+class _ns1__AddAllIdxReq {
+public:
+    std::vector<_XML> __any 0;
+};
+
+class _ns1__AddAllIdxRes {
+public:
+};
+
+//gsoap ns2 service method-action: AddAllIdx ""
+int __ns2__AddAllIdx(_ns1__AddAllIdxReq* ns1__AddAllIdxReq, _ns1__AddAllIdxRes& ns1__AddAllIdxRes);
 
 class _ns1__ForwardNameGroupReq {
 public:
