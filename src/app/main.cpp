@@ -8,6 +8,8 @@
 #include "app/ui/MessageBox.h"
 #include "app/ui/TfrmMain.h"
 #include "discovery/ui/TwndDevices.h"
+#include "discovery/ui/TwndSearch.h"
+#include "secondary/FoundDevices.h"
 #include "secondary/ui/StationDialogs.h"
 
 #include <QApplication>
@@ -103,19 +105,19 @@ int main(int argc, char* argv[]) {
     frmMain.show();
     TtskCtrl& control = modules.StartTaskController(TtskCtrl::kAll);
     frmMain.SetJobStarter([&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    const DeviceSearch::RequestSink searchRequests = [&control](int entry, int kind) {
+        return control.StartNetworkRequest(entry, kind);
+    };
     frmMain.SetStationDialogOpener([&](int direction, int place, const SetupRecord& setup) {
+        // Get Z Menu on a LAN setup runs the device search and names the stations it finds.
         OpenStationDialog(&frmMain, direction, place,
-                          {modules.Files(),
-                           modules.Status(),
-                           modules.Stations(),
-                           [&control](int d, int k) { return control.StartJob(d, k); },
-                           setup,
-                           {}});
+                          {modules.Files(), modules.Status(), modules.Stations(),
+                           [&control](int d, int k) { return control.StartJob(d, k); }, setup,
+                           [&modules] { return FoundDevicesOf(modules.Devices().Copy().devices); }},
+                          [&searchRequests](QWidget* owner) { TwndSearch(searchRequests, owner).exec(); });
     });
-    frmMain.SetDeviceSearcher([&modules, &control](QWidget* parent) {
-        TwndDevices::SearchAndShow(parent, modules.Devices(), [&control](int entry, int kind) {
-            return control.StartNetworkRequest(entry, kind);
-        });
+    frmMain.SetDeviceSearcher([&modules, &searchRequests](QWidget* parent) {
+        TwndDevices::SearchAndShow(parent, modules.Devices(), searchRequests);
     });
     return QApplication::exec();
 }

@@ -21,10 +21,14 @@ extern "C" void OnSessionInterrupt(int) {
 
 } // namespace
 
-EngineSession::EngineSession(CliContext& ctx, const SetupRecord& setup)
+EngineSession::EngineSession(CliContext& ctx, const SetupRecord& setup, NetworkDeviceTable* devices)
     : m_ctx(ctx), m_setup(setup), m_ports(ctx.Ports()) {
-    m_control = std::make_unique<TtskCtrl>(TtskCtrl::kLinkEngine, m_status, m_stations, m_resolver,
-                                           ctx.File(), m_ports, [this] { return m_setup; });
+    const unsigned services =
+        devices != nullptr ? TtskCtrl::kLinkEngine | TtskCtrl::kUdp : TtskCtrl::kLinkEngine;
+    m_control = std::make_unique<TtskCtrl>(services, m_status, m_stations, m_resolver, ctx.File(), m_ports,
+                                           [this] { return m_setup; });
+    if (devices != nullptr)
+        m_control->AttachDeviceTable(*devices);
     g_interrupted = false;
     struct sigaction action {};
     action.sa_handler = OnSessionInterrupt;
@@ -41,6 +45,14 @@ EngineSession::~EngineSession() {
 
 bool EngineSession::StartJob(int direction, int kind) {
     return m_control->StartJob(direction, kind);
+}
+
+bool EngineSession::StartNetworkRequest(int entry, int kind) {
+    return m_control->StartNetworkRequest(entry, kind);
+}
+
+const TRpu16* EngineSession::Udp() const {
+    return m_control->Udp();
 }
 
 int EngineSession::Run(const std::function<bool()>& start,

@@ -11,8 +11,10 @@
 #include <optional>
 
 namespace qdv {
+class NetworkDeviceTable;
+class TRpu16;
 class TtskCtrl;
-}
+} // namespace qdv
 
 namespace qdv::cli {
 
@@ -23,7 +25,8 @@ class CliContext;
 // taken as a cancel instead of ending the process.
 class EngineSession {
 public:
-    EngineSession(CliContext& ctx, const SetupRecord& setup);
+    // With `devices`, the UDP stage runs too and fills that table (for a device search).
+    EngineSession(CliContext& ctx, const SetupRecord& setup, NetworkDeviceTable* devices = nullptr);
     ~EngineSession();
     EngineSession(const EngineSession&) = delete;
     EngineSession& operator=(const EngineSession&) = delete;
@@ -32,6 +35,10 @@ public:
     StationTables& Stations() { return m_stations; }
     // Starts a job through the task controller; false when it is refused.
     bool StartJob(int direction, int kind);
+    // Queues a discovery request through the task controller; false when refused.
+    bool StartNetworkRequest(int entry, int kind);
+    // The UDP stage, null without a device table.
+    const TRpu16* Udp() const;
 
     // Waits until the task controller is ready, calls `start` once (false: exit status 1), then calls
     // `poll` every `intervalMs` until it returns an exit status. `poll` is told whether Ctrl-C was

@@ -3,10 +3,16 @@
 #include "base/MessageCatalogue.h"
 #include "cli/CliContext.h"
 #include "cli/EngineSession.h"
+#include "discovery/DeviceSearch.h"
+#include "discovery/NetworkDeviceTable.h"
+#include "discovery/TRpu16.h"
 #include "link/TransferJobs.h"
+#include "secondary/FoundDevices.h"
 #include "secondary/NamesToSecondaryCore.h"
 #include "secondary/SecondaryDataCore.h"
 #include "secondary/StationNumbers.h"
+
+#include <QElapsedTimer>
 
 #include <optional>
 
@@ -42,25 +48,79 @@ struct ListOnly {
     }
 };
 
-// Follows a station job to its end: Ctrl-C cancels it, a message is printed; the device search of a
-// LAN setup is closed at once (the command line has no search window yet). Returns the last message.
-std::optional<int> Follow(CliContext& ctx, StationDialogCore& core, bool interrupted, bool* cancelled,
-                          int* message) {
-    if (interrupted && !*cancelled) {
-        *cancelled = true;
-        core.Cancel();
+// Follows a station job to its end: Ctrl-C cancels it, a message is printed. The device search that
+// follows Get Z Menu on a LAN setup runs here too, stepped as the search window steps it and squeezed
+// or stretched to `searchMs`; without a UDP stage (or with `searchMs` 0) it is closed at once.
+class Follower {
+public:
+    Follower(CliContext& ctx, StationDialogCore& core, EngineSession* session = nullptr, int searchMs = 0)
+        : m_ctx(ctx), m_core(core), m_session(session), m_searchMs(searchMs),
+          m_search([session](int entry, int kind) {
+              return session != nullptr && session->StartNetworkRequest(entry, kind);
+          }) {}
+
+    std::optional<int> operator()(bool interrupted) {
+        if (interrupted && !m_cancelled) {
+            m_cancelled = true;
+            m_core.Cancel();
+        }
+        if (m_core.CurrentMode() == StationDialogCore::kSearch)
+            StepSearch(interrupted);
+        else
+            Poll();
+        if (!m_core.Idle())
+            return std::nullopt;
+        return m_cancelled ? kExitAborted : (m_message != 0 && m_message != kAborted ? kExitFailed : kExitOk);
     }
-    const StationDialogCore::PollResult r = core.Poll();
-    if (r.message != 0) {
-        *message = r.message;
-        ctx.Err() << "qdv70cli: " << CatalogueText(r.message) << '\n';
+
+private:
+    void Poll() {
+        const StationDialogCore::PollResult r = m_core.Poll();
+        if (r.message != 0) {
+            m_message = r.message;
+            m_ctx.Err() << "qdv70cli: " << CatalogueText(r.message) << '\n';
+        }
+        if (!r.openSearch)
+            return;
+        const TRpu16* udp = m_session != nullptr ? m_session->Udp() : nullptr;
+        if (m_searchMs <= 0 || udp == nullptr) {
+            m_core.SearchClosed();
+        } else if (udp->SocketState() != DiscoveryWorker::kOpen) {
+            m_ctx.Err() << "qdv70cli: no device search, the UDP socket is not open: " << udp->LastError()
+                        << '\n';
+            m_core.SearchClosed();
+        } else {
+            m_ctx.Err() << "qdv70cli: searching the LAN for the stations' names and addresses ("
+                        << QString::number(m_searchMs / 1000.0, 'g', 3) << " s)\n";
+            m_search.Reset();
+            m_clock.start();
+            m_next = 0;
+        }
     }
-    if (r.openSearch)
-        core.SearchClosed();
-    if (!core.Idle())
-        return std::nullopt;
-    return *cancelled ? kExitAborted : (*message != 0 && *message != kAborted ? kExitFailed : kExitOk);
-}
+
+    void StepSearch(bool interrupted) {
+        while (!interrupted && !m_search.Ended() && m_clock.elapsed() >= m_next) {
+            const int wait = m_search.Step();
+            if (wait != DeviceSearch::kEnded)
+                m_next += static_cast<qint64>(wait) * m_searchMs / DeviceSearch::kTotalMs;
+        }
+        if (!interrupted && !m_search.Ended())
+            return;
+        const int matched = m_core.SearchClosed();
+        m_ctx.Err() << "qdv70cli: " << matched << (matched == 1 ? " station" : " stations")
+                    << " named by the devices found\n";
+    }
+
+    CliContext& m_ctx;
+    StationDialogCore& m_core;
+    EngineSession* m_session;
+    int m_searchMs;
+    DeviceSearch m_search;
+    QElapsedTimer m_clock;
+    qint64 m_next = 0;
+    bool m_cancelled = false;
+    int m_message = 0;
+};
 
 } // namespace
 
@@ -115,18 +175,18 @@ int CheckStations(CliContext& ctx, bool check, const QString& what) {
     return kExitOk;
 }
 
-int RunStationMenu(CliContext& ctx) {
+int RunStationMenu(CliContext& ctx, int searchMs) {
     const SetupRecord* setup = Setup(ctx);
     if (!setup)
         return kExitUsage;
-    EngineSession session(ctx, *setup);
-    SecondaryDataCore core(Services(ctx, session, *setup), false);
+    NetworkDeviceTable devices;
+    const bool search = setup->selectLan && searchMs > 0;
+    EngineSession session(ctx, *setup, search ? &devices : nullptr);
+    StationDialogServices services = Services(ctx, session, *setup);
+    services.foundDevices = [&devices] { return FoundDevicesOf(devices.Copy().devices); };
+    SecondaryDataCore core(std::move(services), false);
     core.Show();
-    bool cancelled = false;
-    int message = 0;
-    return session.Run(
-        [&] { return core.StartGetZMenu(); },
-        [&](bool interrupted) { return Follow(ctx, core, interrupted, &cancelled, &message); });
+    return session.Run([&] { return core.StartGetZMenu(); }, Follower(ctx, core, &session, searchMs));
 }
 
 int RunSecondary(CliContext& ctx, bool send, const QString& stations) {
@@ -156,9 +216,7 @@ int RunSecondary(CliContext& ctx, bool send, const QString& stations) {
             << "qdv70cli: no stations chosen: check some (qdv70cli stations check) or give --stations\n";
         return kExitUsage;
     }
-    bool cancelled = false;
     bool started = false;
-    int message = 0;
     const int status = session.Run(
         [&] {
             started = core.StartRun(&chosen);
@@ -166,7 +224,7 @@ int RunSecondary(CliContext& ctx, bool send, const QString& stations) {
                 ctx.Err() << "qdv70cli: the job was refused\n";
             return started;
         },
-        [&](bool interrupted) { return Follow(ctx, core, interrupted, &cancelled, &message); });
+        Follower(ctx, core));
     if (!started)
         return status;
     bool allOk = true;
@@ -190,11 +248,7 @@ int RunNamesToSecondary(CliContext& ctx, int kind, int station, bool broadcast) 
     core.SetBroadcast(broadcast);
     if (!broadcast)
         core.SetTarget(station);
-    bool cancelled = false;
-    int message = 0;
-    return session.Run(
-        [&] { return core.Start(); },
-        [&](bool interrupted) { return Follow(ctx, core, interrupted, &cancelled, &message); });
+    return session.Run([&] { return core.Start(); }, Follower(ctx, core));
 }
 
 } // namespace qdv::cli

@@ -12,8 +12,8 @@ class CliContext;
 // One line per station that is checked or has a type, name or address: ID, checked, type, name, IP.
 int ListStations(CliContext& ctx);
 // Get Z Menu: the station menu job, applied to the station list, on LAN setups merged with the devices
-// a device search finds, and saved.
-int RunStationMenu(CliContext& ctx);
+// a device search of `searchMs` milliseconds finds (0: no search), and saved.
+int RunStationMenu(CliContext& ctx, int searchMs);
 // `check all|device|clear`, or a list of stations to check (`check` true) or uncheck; saved.
 int CheckStations(CliContext& ctx, bool check, const QString& what);
 // Receive or send the data of the checked stations, or of `stations` ("5,9-11") when it is not empty;

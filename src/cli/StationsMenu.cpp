@@ -1,19 +1,40 @@
 #include "cli/StationsMenu.h"
 
 #include "cli/StationJobs.h"
+#include "discovery/DeviceSearch.h"
 
 namespace qdv::cli {
+
+namespace {
+
+constexpr int kMaxSearchSeconds = 3600;
+
+const QCommandLineOption kSearchSeconds(
+    QStringLiteral("search-seconds"),
+    QStringLiteral("On a LAN setup, search the LAN for the stations' names and addresses for N seconds "
+                   "(default 9, as the dialogs do; 0: no search)."),
+    QStringLiteral("N"), QString::number(DeviceSearch::kTotalMs / 1000));
+
+} // namespace
 
 StationsMenu::StationsMenu()
     : Command(QStringLiteral("menu"),
               QStringLiteral("Read the station menu from the device: check the stations it lists, name them "
-                             "after their device type and save the list.")) {}
+                             "after their device type (on a LAN setup, after the devices a search finds) and "
+                             "save the list.")) {
+    AddOption(kSearchSeconds);
+}
 
 int StationsMenu::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
-    return RunStationMenu(ctx);
+    bool ok = false;
+    const int seconds = parser.value(kSearchSeconds).toInt(&ok);
+    if (!ok || seconds < 0 || seconds > kMaxSearchSeconds)
+        return UsageError(
+            ctx, QStringLiteral("--search-seconds wants a whole number from 0 to %1").arg(kMaxSearchSeconds));
+    return RunStationMenu(ctx, seconds * 1000);
 }
 
 } // namespace qdv::cli

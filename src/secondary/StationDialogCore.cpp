@@ -118,22 +118,14 @@ StationDialogCore::PollResult StationDialogCore::PollZMenu() {
     return r;
 }
 
-void StationDialogCore::SearchClosed() {
+int StationDialogCore::SearchClosed() {
+    int matched = 0;
     if (m_s.foundDevices) {
-        for (const FoundDevice& d : m_s.foundDevices()) {
-            if (d.primaryAddress != m_s.setup.ipAddress)
-                continue;
-            bool ok = false;
-            const int id = d.stationId.toInt(&ok);
-            if (!ok || id < StationList::kFirst || id > StationList::kLast)
-                continue;
-            StationList::Entry& e = m_list.At(id);
-            e.name = d.name.left(StationList::kNameLength);
-            e.address = d.address.left(StationList::kAddressLength);
-        }
+        matched = MergeFoundDevices(m_list, m_s.setup.ipAddress, m_s.foundDevices());
         SaveList();
     }
     m_mode = kIdle;
+    return matched;
 }
 
 void StationDialogCore::NameMenuStations() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "secondary/FoundDevices.h"
 #include "secondary/StationStatus.h"
 #include "store/SetupRecord.h"
 #include "store/StationList.h"
@@ -15,14 +16,6 @@ namespace qdv {
 class StationTables;
 class StatusBlock;
 class TmFile;
-
-// A device the device search found, as the station dialogs merge it into their station list.
-struct FoundDevice {
-    QString name;
-    QString stationId;      // decimal text
-    QString address;        // the device's own IP address
-    QString primaryAddress; // the IP address of its primary controller
-};
 
 // What a station dialog works with: the file module (station list, device information, stored primary
 // data), the transfer status block and station tables it shares with the link engine, the task
@@ -87,8 +80,9 @@ public:
     void Cancel();
     // The follow-up of a running job; nothing in modes 0 and 2.
     PollResult Poll();
-    // After the device search: merges what it found into the list, saves it, idle.
-    void SearchClosed();
+    // After the device search: merges what it found into the list, saves it, idle. Returns the number
+    // of stations the devices matched.
+    int SearchClosed();
 
 protected:
     static std::size_t Index(int id) { return static_cast<std::size_t>(id & 0xFF); }

@@ -18,8 +18,14 @@ QProcessEnvironment EnglishEnvironment() {
 } // namespace
 
 SimProcess::SimProcess(const QString& dataDir, const QStringList& faults, const QStringList& extra) {
-    const QString line = Start(QStringList{"--data", dataDir, "--tcp", "0"} + extra, faults);
-    const QRegularExpressionMatch m = QRegularExpression(":(\\d+)").match(line);
+    QString line = Start(QStringList{"--data", dataDir, "--tcp", "0"} + extra, faults);
+    // With --discovery the simulator names its UDP port first.
+    const QRegularExpression discovery("discovery on [0-9.]+:(\\d+)");
+    if (const QRegularExpressionMatch d = discovery.match(line); d.hasMatch()) {
+        m_discoveryPort = static_cast<quint16>(d.captured(1).toUInt());
+        line = ReadLine();
+    }
+    const QRegularExpressionMatch m = QRegularExpression("listening on [0-9.]+:(\\d+)").match(line);
     if (m.hasMatch())
         m_port = static_cast<quint16>(m.captured(1).toUInt());
 }
@@ -47,8 +53,12 @@ QString SimProcess::Start(QStringList args, const QStringList& faults) {
     if (!m_process.waitForStarted(5000))
         return {};
     // The simulator says where it serves on its first line.
+    return ReadLine();
+}
+
+QString SimProcess::ReadLine() {
     QByteArray line;
-    while (!line.contains('\n') && m_process.waitForReadyRead(5000))
+    while (!line.contains('\n') && (m_process.canReadLine() || m_process.waitForReadyRead(5000)))
         line += m_process.readLine();
     return QString::fromLatin1(line);
 }

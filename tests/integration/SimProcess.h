@@ -22,14 +22,18 @@ public:
     ~SimProcess();
     bool Ok() const { return m_port != 0 || m_serial; }
     quint16 Port() const { return m_port; }
+    // The UDP port of the simulated devices when --discovery was among the options, else 0.
+    quint16 DiscoveryPort() const { return m_discoveryPort; }
     QProcess& Process() { return m_process; }
 
 private:
     // Starts the simulator and returns its first line, which says where it serves.
     QString Start(QStringList args, const QStringList& faults);
+    QString ReadLine();
 
     QProcess m_process;
     quint16 m_port = 0;
+    quint16 m_discoveryPort = 0;
     bool m_serial = false;
 };
 

@@ -62,7 +62,7 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedList) {
     EXPECT_EQ(noStd.exitCode, 1);
     EXPECT_TRUE(noStd.err.contains("ZEBU_STD.DAU doesn't exist.")) << noStd.err.toStdString();
 
-    const CliRun menu = e.Cli({"stations", "menu"});
+    const CliRun menu = e.Cli({"stations", "menu", "--search-seconds", "0"});
     EXPECT_EQ(menu.exitCode, 0) << menu.err.toStdString();
     const QStringList listed = Lines(e.Cli({"stations"}).out);
     ASSERT_FALSE(listed.isEmpty());
@@ -75,6 +75,25 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedList) {
     e.pc.Write("backup/Primary/ZEBU_STD.DAU", e.Device("Primary/ZEBU_STD.DAU"));
     EXPECT_EQ(e.Cli({"stations", "check", "device"}).exitCode, 0);
     EXPECT_EQ(Lines(e.Cli({"stations"}).out), listed);
+}
+
+// On a LAN setup the station menu is followed by a device search; the devices of this primary name
+// their stations, a device of another primary is left out.
+TEST(StationCommands, stationMenuOnTheLanTakesNamesAndAddressesFromTheDevicesFound) {
+    EndToEnd e({}, EndToEnd::Carrier::Tcp,
+               {"--discovery", "0", "--devices", "0", "--device",
+                "ZEBUID:2,NAME:Desk Panel,IPADRM:127.0.0.22", "--device",
+                "ZEBUID:3,NAME:Elsewhere,IPADRM:127.0.0.33,OPTIP:127.0.9.1"});
+    ASSERT_NE(e.sim->DiscoveryPort(), 0);
+    WriteDiscoveryHome(e.pc.FilePath("home"), e.sim->DiscoveryPort());
+    e.pc.Write("home/Device/DeviceInfo.txt", "1,Panel,n\r\n");
+    const CliRun menu = e.Cli({"stations", "menu", "--search-seconds", "2"});
+    EXPECT_EQ(menu.exitCode, 0) << menu.err.toStdString();
+    EXPECT_TRUE(menu.err.contains("1 station named by the devices found")) << menu.err.toStdString();
+    const QStringList listed = Lines(e.Cli({"stations"}).out);
+    ASSERT_FALSE(listed.isEmpty());
+    EXPECT_EQ(listed.front(), "002\t1\t1\tDesk Panel\t127.0.0.22");
+    EXPECT_FALSE(listed.join('\n').contains("Elsewhere"));
 }
 
 TEST(StationCommands, namesArriveCompleteAtOneStationAndByBroadcast) {
