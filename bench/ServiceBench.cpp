@@ -1,6 +1,7 @@
 // qdv70servicebench: requests per second of the hosted SOAP services, in process on loopback ports the
-// system chooses, for a read (GetTypeName) and a write (SetTypeName, which replaces ZEBU_STD.DAU each
-// time) with 1, 4 and 8 concurrent clients on keep-alive HTTP connections.
+// system chooses, for a read (GetTypeName), a write (SetTypeName, which replaces ZEBU_STD.DAU each time)
+// and a write of two files (SetSrcTerm with a label and a description: ZEBU_STD.DAU and ZEBU_NME.DAU)
+// with 1, 4 and 8 concurrent clients on keep-alive HTTP connections.
 // Usage: qdv70servicebench [seconds per row]
 
 #include "services/HostedServices.h"
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -129,28 +131,45 @@ struct Row {
     long failures;
 };
 
-Row Measure(int port, int clients, double seconds, bool write) {
+// One operation of the benchmark: the request body of client c's n-th request, and a text its answer holds.
+struct Operation {
+    const char* label;
+    std::function<std::string(int c, long n)> body;
+    const char* expect;
+};
+
+std::string Request(const char* op, const std::string& content) {
+    return Envelope("<" + std::string(op) + "Req xmlns=\"" + kNs + "\">" + content + "</" + op + "Req>");
+}
+
+const Operation kOperations[] = {
+    {"GetTypeName (read)",
+     [](int c, long) { return Request("GetTypeName", "<No>" + std::to_string(1 + c % 32) + "</No>"); },
+     "TypeName"},
+    {"SetTypeName (write-back)",
+     [](int c, long n) {
+         return Request("SetTypeName", "<TypeName><No>" + std::to_string(1 + c % 32) + "</No><Name>B" +
+                                           std::to_string(n % 1000) + "</Name></TypeName>");
+     },
+     ">OK<"},
+    {"SetSrcTerm (two files)",
+     [](int c, long n) {
+         return Request("SetSrcTerm", "<Terminal><No>" + std::to_string(c * 100) +
+                                          "</No><Type>2</Type><Number>" + std::to_string(n % 1000) +
+                                          "</Number><Name>SRC " + std::to_string(n) + "</Name></Terminal>");
+     },
+     ">OK<"},
+};
+
+Row Measure(int port, int clients, double seconds, const Operation& op) {
     std::atomic<bool> stop{false};
     std::atomic<long> done{0}, failed{0};
     std::vector<std::thread> threads;
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&, c] {
             Client client(port);
-            long n = 0;
-            while (!stop) {
-                const int no = 1 + (c % 32);
-                const bool ok =
-                    write ? client.Post(Envelope("<SetTypeNameReq xmlns=\"" + std::string(kNs) +
-                                                 "\"><TypeName><No>" + std::to_string(no) + "</No><Name>B" +
-                                                 std::to_string(n % 1000) +
-                                                 "</Name></TypeName></SetTypeNameReq>"),
-                                        ">OK<")
-                          : client.Post(Envelope("<GetTypeNameReq xmlns=\"" + std::string(kNs) + "\"><No>" +
-                                                 std::to_string(no) + "</No></GetTypeNameReq>"),
-                                        "TypeName");
-                ok ? ++done : ++failed;
-                ++n;
-            }
+            for (long n = 0; !stop; ++n)
+                client.Post(op.body(c, n), op.expect) ? ++done : ++failed;
         });
     }
     const auto start = std::chrono::steady_clock::now();
@@ -171,6 +190,7 @@ int main(int argc, char* argv[]) {
                   backup = dir.filePath(QStringLiteral("backup"));
     QDir().mkpath(home);
     QDir().mkpath(backup + QStringLiteral("/Primary"));
+    QDir().mkpath(backup + QStringLiteral("/Name"));
     QFile list(home + QStringLiteral("/QDV70LIST.INI"));
     list.open(QIODevice::WriteOnly);
     list.write(
@@ -180,6 +200,10 @@ int main(int argc, char* argv[]) {
     stdFile.open(QIODevice::WriteOnly);
     stdFile.write(image::Encode(QByteArray(16384, '\0')));
     stdFile.close();
+    QFile names(backup + QStringLiteral("/Name/ZEBU_NME.DAU"));
+    names.open(QIODevice::WriteOnly);
+    names.write(image::Encode(QByteArray(35592, '\0')));
+    names.close();
 
     TmFile files(home);
     ServiceSettings settings;
@@ -199,11 +223,10 @@ int main(int argc, char* argv[]) {
     }
 
     std::printf("%-28s %8s %12s %9s\n", "operation", "clients", "requests/s", "failures");
-    for (const bool write : {false, true}) {
+    for (const Operation& op : kOperations) {
         for (const int clients : {1, 4, 8}) {
-            const Row r = Measure(port, clients, seconds, write);
-            std::printf("%-28s %8d %12.0f %9ld\n", write ? "SetTypeName (write-back)" : "GetTypeName (read)",
-                        clients, r.perSecond, r.failures);
+            const Row r = Measure(port, clients, seconds, op);
+            std::printf("%-28s %8d %12.0f %9ld\n", op.label, clients, r.perSecond, r.failures);
             std::fflush(stdout);
         }
     }

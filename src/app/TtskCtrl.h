@@ -67,6 +67,8 @@ public:
     bool StartNetworkRequest(int entry, int kind);
     // The UDP stage, null when it was not asked for or has not been created yet.
     const TRpu16* Udp() const { return m_rpu16.get(); }
+    // The hosted SOAP services, null when they were not asked for, are switched off or not yet made.
+    const HostedServices* Hosted() const { return m_hosted.get(); }
     bool Ready() const { return m_state == kStateReady; }
     int State() const { return m_state; }
 

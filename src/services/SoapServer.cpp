@@ -4,8 +4,10 @@
 
 #include <chrono>
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 // The runtime library falls back to this table for a context that was given none; every service sets
 // its own.
@@ -18,7 +20,6 @@ namespace {
 
 constexpr int kBacklog = 100;
 constexpr int kAcceptPollMicroseconds = 200000; // how often the accept thread looks for a stop
-constexpr int kTransferTimeoutSeconds = 30;     // a whole request or answer, however slowly it trickles
 constexpr int kAcceptRetryMs = 100;
 constexpr int kBadRequest = 400; // an HTTP status as error: answered as such
 
@@ -57,7 +58,7 @@ bool SoapServer::Start() {
     master->accept_timeout = -kAcceptPollMicroseconds;
     master->recv_timeout = m_config.recvTimeoutSeconds;
     master->send_timeout = m_config.sendTimeoutSeconds;
-    master->transfer_timeout = kTransferTimeoutSeconds;
+    master->transfer_timeout = m_config.transferTimeoutSeconds;
     master->recv_maxlength = m_config.maxRequestBytes;
 
     const QByteArray host = m_config.bindAddress.toLatin1();
@@ -91,17 +92,20 @@ void SoapServer::Stop() {
     {
         const std::lock_guard lock(m_mutex);
         m_stop = true;
-        // Connections being served end at their next read or write.
-        for (soap* s : m_serving)
-            ::shutdown(s->socket, SHUT_RDWR);
+        // Connections being served end at their next read or write. Their stop handles stay open until
+        // their workers close them, so no handle here can name another socket meanwhile.
+        for (const auto& [context, handle] : m_serving)
+            ::shutdown(handle, SHUT_RDWR);
     }
     m_wake.notify_all();
     m_acceptThread.join();
     for (std::thread& t : m_workers)
         t.join();
     m_workers.clear();
-    for (soap* s : m_pending)
-        soap_free(s);
+    for (const Connection& c : m_pending) {
+        ::close(c.stopHandle);
+        soap_free(c.context);
+    }
     m_pending.clear();
     soap_destroy(m_master);
     soap_end(m_master);
@@ -126,8 +130,11 @@ void SoapServer::AcceptLoop() {
                 std::this_thread::sleep_for(std::chrono::milliseconds(kAcceptRetryMs));
             continue;
         }
-        soap* copy = soap_copy(m_master);
+        const int stopHandle = ::fcntl(m_master->socket, F_DUPFD_CLOEXEC, 0);
+        soap* copy = stopHandle >= 0 ? soap_copy(m_master) : nullptr;
         if (!copy) {
+            if (stopHandle >= 0)
+                ::close(stopHandle);
             soap_force_closesock(m_master);
             continue;
         }
@@ -135,7 +142,7 @@ void SoapServer::AcceptLoop() {
         m_master->socket = SOAP_INVALID_SOCKET;
         {
             const std::lock_guard lock(m_mutex);
-            m_pending.push_back(copy);
+            m_pending.push_back({copy, stopHandle});
         }
         m_wake.notify_all();
     }
@@ -143,7 +150,7 @@ void SoapServer::AcceptLoop() {
 
 void SoapServer::WorkerLoop() {
     for (;;) {
-        soap* s = nullptr;
+        Connection c;
         {
             std::unique_lock lock(m_mutex);
             ++m_idle;
@@ -152,14 +159,16 @@ void SoapServer::WorkerLoop() {
             --m_idle;
             if (m_stop)
                 return;
-            s = m_pending.front();
+            c = m_pending.front();
             m_pending.pop_front();
-            m_serving.insert(s);
+            m_serving.emplace(c.context, c.stopHandle);
         }
+        soap* s = c.context;
         ServeConnection(s);
         {
             const std::lock_guard lock(m_mutex);
             m_serving.erase(s);
+            ::close(c.stopHandle);
         }
         soap_destroy(s);
         soap_end(s);

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -34,6 +34,7 @@ public:
         int workers = 4;
         int recvTimeoutSeconds = 10;
         int sendTimeoutSeconds = 10;
+        int transferTimeoutSeconds = 30; // a whole request or answer, however slowly it trickles
         std::uint64_t maxRequestBytes = 1 << 20;
     };
     using Log = std::function<void(const QString&)>;
@@ -64,9 +65,15 @@ private:
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<struct soap*> m_pending; // accepted connections waiting for a worker
-    std::set<struct soap*> m_serving;   // connections being served, ended at once by Stop
-    int m_idle = 0;                     // workers waiting for a connection
+    // An accepted connection and a duplicate of its socket that only this class uses and closes, so that
+    // Stop can shut the connection down without touching the runtime's context, which its worker owns.
+    struct Connection {
+        struct soap* context = nullptr;
+        int stopHandle = -1;
+    };
+    std::deque<Connection> m_pending;      // accepted connections waiting for a worker
+    std::map<struct soap*, int> m_serving; // connections being served and their stop handles
+    int m_idle = 0;                        // workers waiting for a connection
     std::thread m_acceptThread;
     std::vector<std::thread> m_workers;
 };

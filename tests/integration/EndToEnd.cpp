@@ -2,7 +2,11 @@
 
 #include "sim/SampleDataSet.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
@@ -32,6 +36,25 @@ int EndToEnd::WorkFiles() const {
     for (; it.hasNext(); it.next())
         ++n;
     return n;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+void EnsureCoreApplication() {
+    static int argc = 1;
+    static char name[] = "test_integration";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr)
+        static QCoreApplication app(argc, argv);
 }
 
 } // namespace qdv::test

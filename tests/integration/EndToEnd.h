@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace qdv::test {
@@ -30,5 +31,10 @@ struct EndToEnd {
     // Work files (.BAK) left in the PC's backup folder.
     int WorkFiles() const;
 };
+
+// Waits in the event loop until `done` holds or `ms` have passed.
+bool WaitFor(const std::function<bool()>& done, int ms);
+// The application object that timers and the event loop need; made once for the test program.
+void EnsureCoreApplication();
 
 } // namespace qdv::test

@@ -8,12 +8,8 @@
 #include "store/TmFile.h"
 #include "support/TestFolder.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -159,26 +155,11 @@ TEST(CliOverSerialLine, aPortWithoutPermissionPointsToTheDeviceGroup) {
     EXPECT_TRUE(r.err.contains("usermod -aG")) << r.err.toStdString();
 }
 
-// Waits in the event loop until `done` holds or `ms` have passed.
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
-
 // Secondary jobs have no command of qdv70cli yet; the task controller starts them here as the secondary
 // dialogs will. On a serial line a lost line ends the run and fails every station still to come; on the
 // LAN each station has a connection of its own and the run goes on.
 TEST(SecondaryJobOverSerialLine, aLostLineFailsEveryStationStillToCome) {
-    static int argc = 1;
-    static char name[] = "test_integration";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    EnsureCoreApplication();
 
     for (const bool serial : {true, false}) {
         SCOPED_TRACE(serial ? "serial" : "LAN");

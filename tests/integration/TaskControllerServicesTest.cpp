@@ -1,0 +1,90 @@
+#include "EndToEnd.h"
+#include "app/TtskCtrl.h"
+#include "convert/TmTableRemote.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "services/HostedServices.h"
+#include "store/DataImage.h"
+#include "store/TmFile.h"
+#include "support/TestFolder.h"
+
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+namespace qdv::test {
+namespace {
+
+constexpr int kWaitMs = 30000; // generous: the machine may be loaded
+
+// Posts a GetInfo request and answers the whole HTTP answer.
+QByteArray GetInfo(int port) {
+    const QByteArray body = "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
+                            "envelope/\"><s:Body><GetInfoReq xmlns=\"http://switcher.example/pro/switcher/"
+                            "deviceinfo/configurationservice\"/></s:Body></s:Envelope>";
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
+    if (!socket.waitForConnected(kWaitMs))
+        return {};
+    socket.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: text/xml\r\n"
+                 "Content-Length: " +
+                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    QByteArray answer;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(kWaitMs))
+        answer += socket.readAll();
+    return answer + socket.readAll();
+}
+
+bool Listens(int port) {
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
+    return socket.waitForConnected(kWaitMs);
+}
+
+// The desktop program asks its task controller for everything; the controller makes the SOAP services
+// in its service stage when [SOAP] ENABLE=1 and stops them when it is destroyed at shutdown.
+TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
+    EnsureCoreApplication();
+    for (const bool enable : {true, false}) {
+        SCOPED_TRACE(enable ? "ENABLE=1" : "ENABLE=0");
+        TestFolder folder;
+        QByteArray std(16384, '\0');
+        std[8191] = 'e';
+        folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(std));
+        folder.Write("home/QDV70LIST.INI",
+                     "[SETUP]\r\nREG=1\r\n[SELECT LIST]\r\nSETUP=0\r\n[SETUP_1]\r\nNAME=Plant\r\n"
+                     "DIR=" +
+                         folder.FilePath("backup").toUtf8() + "\r\n");
+        folder.Write("home/QDV70COMM.INI", "[UDP]\r\nBROADCAST=127.255.255.255\r\n[SOAP]\r\nENABLE=" +
+                                               QByteArray(enable ? "1" : "0") +
+                                               "\r\nBIND=127.0.0.1\r\nDEVICEINFO=0\r\nPRIMARYSTATION=0\r\n");
+        StatusBlock status;
+        StationTables stations;
+        TmTableRemote resolver;
+        TmFile files(folder.FilePath("home"));
+        PortSettings ports;
+        int deviceInfo = 0, primaryStation = 0;
+        {
+            TtskCtrl control(TtskCtrl::kAll, status, stations, resolver, files, ports,
+                             [] { return SetupRecord(); });
+            ASSERT_TRUE(WaitFor([&] { return control.Ready(); }, kWaitMs));
+            if (!enable) {
+                EXPECT_EQ(control.Hosted(), nullptr);
+                continue;
+            }
+            ASSERT_NE(control.Hosted(), nullptr);
+            deviceInfo = control.Hosted()->DeviceInfoPort();
+            primaryStation = control.Hosted()->PrimaryStationPort();
+            ASSERT_NE(deviceInfo, 0);
+            ASSERT_NE(primaryStation, 0);
+            const QByteArray answer = GetInfo(deviceInfo);
+            EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << answer.toStdString();
+            EXPECT_TRUE(answer.contains("KMC-1000(P)")) << answer.toStdString();
+            EXPECT_TRUE(Listens(primaryStation));
+        }
+        EXPECT_FALSE(Listens(deviceInfo));
+        EXPECT_FALSE(Listens(primaryStation));
+    }
+}
+
+} // namespace
+} // namespace qdv::test
