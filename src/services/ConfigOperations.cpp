@@ -173,6 +173,15 @@ bool ValidTerminal(int j) {
     return j >= 0 && j < kTerminals;
 }
 
+// Descriptions travel as lines of text (the description text forms, the editors): a tab, line end or
+// other control character would split or shift them, so a terminal whose name holds one is skipped.
+bool AcceptedTerminal(const Terminal& t) {
+    return ValidTerminal(t.no) && (!t.name || std::none_of(t.name->begin(), t.name->end(), [](char c) {
+               const auto u = static_cast<unsigned char>(c);
+               return u < 0x20 || u == 0x7F;
+           }));
+}
+
 // Name groups: group g (1 to 8) holds the count byte at kGroupCounts + g − 1 (at most 160) and its
 // entries in the g-th block of 160 two-byte entries.
 std::size_t GroupEntryOffset(int g, int k) {
@@ -488,7 +497,7 @@ std::optional<std::vector<UnitValue>> ConfigOperations::GetDetUnit(const std::ve
 std::string ConfigOperations::SetTerm(TerminalSide side, const std::vector<Terminal>& entries) {
     std::vector<ImageStore::Id> needed;
     for (const Terminal& t : entries) {
-        if (!ValidTerminal(t.no))
+        if (!AcceptedTerminal(t))
             continue;
         if (t.type || t.number)
             AddOnce(needed, ImageStore::kStd);
@@ -498,7 +507,7 @@ std::string ConfigOperations::SetTerm(TerminalSide side, const std::vector<Termi
     return ChangeImages(needed, [&] {
         std::vector<ImageStore::Id> changed;
         for (const Terminal& t : entries) {
-            if (!ValidTerminal(t.no))
+            if (!AcceptedTerminal(t))
                 continue;
             if (t.type || t.number) {
                 Bytes& b = m_images.Bytes(ImageStore::kStd);

@@ -281,6 +281,7 @@ TEST(ConfigOperations, terminalLabelsInTheirHalfAndForm) {
     EXPECT_EQ(rig.ops.SetTerm(src, {{-1, 1, 1, {}},
                                     {1024, 1, 1, {}},
                                     {0, 17, 1, "skipped too"}, // three-digit form holds types 1 to 16
+                                    {1, 1, 1, "TAB\tBREAKS"},  // would split the description text forms
                                     {0, 1, 1000, {}},
                                     {512, 1, 1024, {}},
                                     {512, 0, 1, {}},
