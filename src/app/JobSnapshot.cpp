@@ -49,4 +49,12 @@ history::SnapshotResult JobSnapshot::AfterJob(const StatusBlock& status, const S
                                             FailedFiles(status, setup, report));
 }
 
+history::SnapshotResult JobSnapshot::AfterStationReceive(const SetupRecord& setup,
+                                                         const QStringList& failedFiles) {
+    if (setup.backupDataPath.isEmpty())
+        return {};
+    return history::BackupHistory::Snapshot(setup.backupDataPath, setup.name, JobName(0, kJobSecondary),
+                                            failedFiles);
+}
+
 } // namespace qdv

@@ -25,6 +25,10 @@ public:
     // Sends change nothing and are not recorded (the result is then Unchanged).
     static history::SnapshotResult AfterJob(const StatusBlock& status, const SetupRecord& setup,
                                             const JobReport& report);
+    // After a run of "Receive Secondary": snapshots the backup folder with the station files that
+    // were not received.
+    static history::SnapshotResult AfterStationReceive(const SetupRecord& setup,
+                                                       const QStringList& failedFiles);
 };
 
 } // namespace qdv

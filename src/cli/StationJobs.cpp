@@ -1,8 +1,10 @@
 #include "cli/StationJobs.h"
 
+#include "app/JobSnapshot.h"
 #include "base/MessageCatalogue.h"
 #include "cli/CliContext.h"
 #include "cli/EngineSession.h"
+#include "cli/HistoryNotice.h"
 #include "discovery/DeviceSearch.h"
 #include "discovery/NetworkDeviceTable.h"
 #include "discovery/TRpu16.h"
@@ -227,6 +229,8 @@ int RunSecondary(CliContext& ctx, bool send, const QString& stations) {
         Follower(ctx, core));
     if (!started)
         return status;
+    if (!send)
+        ReportSnapshot(JobSnapshot::AfterStationReceive(*setup, core.FailedFiles()), ctx.Err());
     bool allOk = true;
     for (const int id : chosen) {
         const StatusCell cell = core.Cell(id);

@@ -349,6 +349,7 @@ bool LinkEngine::StepExchange() {
             case Wait::kWaiting:
                 return true;
             case Wait::kFailed:
+            case Wait::kAbortRecord:
                 return FailBeforeFile(kNoReady);
             case Wait::kOk:
                 m_exchange = kNextFile;
@@ -565,6 +566,7 @@ LinkEngine::Wait LinkEngine::ReadyWait() {
 
 void LinkEngine::BeginAckWait(const QByteArray& record) {
     m_lastSent = record;
+    m_ackRecord.clear();
     m_retry = 0;
     m_slots.Set(kSlotAck, kAckUnits);
 }
@@ -575,6 +577,20 @@ LinkEngine::Wait LinkEngine::AckWait() {
         if (ReadByte(&c)) {
             if (c == record::kAck)
                 return Wait::kOk;
+            // A station that refuses the data (a disabled one) answers with the abort record instead.
+            if (c == ':' || !m_ackRecord.isEmpty()) {
+                if (c == ':')
+                    m_ackRecord.clear();
+                m_ackRecord.append(c);
+                const QByteArrayView abort = record::FixedRecord(record::Fixed::Abort);
+                if (m_ackRecord.size() >= abort.size()) {
+                    const bool aborted = QByteArrayView(m_ackRecord) == abort;
+                    m_ackRecord.clear();
+                    if (aborted)
+                        return Wait::kAbortRecord;
+                }
+                continue;
+            }
             if (c != record::kNak)
                 continue;
         } else if (!m_slots.Expired(kSlotAck)) {
@@ -666,6 +682,7 @@ int LinkEngine::StepReceive() {
         case Wait::kWaiting:
             return kRunning;
         case Wait::kFailed:
+        case Wait::kAbortRecord:
             return m_waitCode;
         case Wait::kOk:
             break;
@@ -826,6 +843,8 @@ int LinkEngine::StepSend() {
             return kRunning;
         case Wait::kFailed:
             return kNoAck;
+        case Wait::kAbortRecord:
+            return kAbortRecord;
         case Wait::kOk:
             break;
         }
@@ -884,6 +903,8 @@ int LinkEngine::StepNames() {
             return kRunning;
         case Wait::kFailed:
             return kNoAck;
+        case Wait::kAbortRecord:
+            return kAbortRecord;
         case Wait::kOk:
             break;
         }

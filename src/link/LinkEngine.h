@@ -69,7 +69,7 @@ public:
     QByteArray MenuBuffer() const { return m_menu; }
 
 private:
-    enum class Wait { kWaiting, kOk, kFailed };
+    enum class Wait { kWaiting, kOk, kFailed, kAbortRecord };
 
     bool StepExchange();
     void StepNetwork();
@@ -139,6 +139,7 @@ private:
     std::uint32_t m_oset = 0;
     std::uint32_t m_charsSent = 0;
     QByteArray m_lastSent;
+    QByteArray m_ackRecord; // a record arriving where an ACK is awaited
 
     // Names to a secondary station.
     NameRecordWalk m_names;

@@ -4,6 +4,7 @@
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
+#include "store/DataFileSet.h"
 #include "store/TmFile.h"
 
 namespace qdv {
@@ -74,6 +75,17 @@ bool SecondaryDataCore::StartRun(const std::vector<int>* only) {
     m_blink = true;
     m_mode = kRun;
     return true;
+}
+
+QStringList SecondaryDataCore::FailedFiles() const {
+    QStringList failed;
+    for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
+        const std::size_t i = Index(id);
+        if (m_state[i] == 0 || (m_state[i] == StationTables::kDone && m_result[i] == StationTables::kSuccess))
+            continue;
+        failed << datafiles::FileName(datafiles::kStationDat, id);
+    }
+    return failed;
 }
 
 int SecondaryDataCore::ApplyZMenu() {

@@ -2,6 +2,8 @@
 
 #include "secondary/StationDialogCore.h"
 
+#include <QStringList>
+
 namespace qdv {
 
 // The logic of the receive and send secondary data dialogs: the check boxes of the 253 station rows
@@ -29,6 +31,8 @@ public:
     // Start: every checked station (or, when `only` is given, exactly those) is queued with its IP
     // address and the Secondary job started. False when no station was chosen or the job did not start.
     bool StartRun(const std::vector<int>* only = nullptr);
+    // After a run: the station files (ZEBU_nnn.DAT) of the stations it chose that did not end OK.
+    QStringList FailedFiles() const;
 
 protected:
     int ApplyZMenu() override;

@@ -554,6 +554,9 @@ void SimulatedController::OnNameRecord(const QByteArray& rec) {
                   .arg(v.Oset());
     else
         result = m_names.Take(QByteArray::fromHex(v.HData().toByteArray()), &why);
+    // A disabled station refuses the names with the abort record, a silent one does not answer.
+    if (result != NameReceiver::Result::Refused && StationFault(m_names.Station()))
+        return;
     if (result == NameReceiver::Result::Last && !m_names.Store(m_dir, &why))
         result = NameReceiver::Result::Refused;
     if (result == NameReceiver::Result::Refused) {

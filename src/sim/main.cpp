@@ -166,7 +166,8 @@ int main(int argc, char* argv[]) {
                                         QStringLiteral("DIR"));
     const QCommandLineOption disabledStation(
         QStringLiteral("disabled-station"),
-        QStringLiteral("Secondary stations (e.g. 5,9-11) that answer with the abort record."),
+        QStringLiteral("Secondary stations (e.g. 5,9-11) that answer with the abort record, to "
+                       "their data and to names sent to them."),
         QStringLiteral("LIST"));
     const QCommandLineOption silentStation(QStringLiteral("silent-station"),
                                            QStringLiteral("Secondary stations that never answer."),

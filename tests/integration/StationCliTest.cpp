@@ -3,6 +3,9 @@
 #include "store/DataFileSet.h"
 #include "store/DataImage.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
@@ -36,6 +39,12 @@ TEST(StationCommands, receiveAndSendOverTheLanEachStationWithItsResult) {
     EXPECT_EQ(e.Pc("ZEBU_005.DAT"), e.Device("ZEBU_005.DAT"));
     EXPECT_EQ(e.Pc("ZEBU_009.DAT"), "kept\r\n");
     EXPECT_EQ(e.WorkFiles(), 0);
+    // The run is a snapshot of the backup folder naming the stations' files it could not store.
+    const QJsonArray log = QJsonDocument::fromJson(e.Cli({"history", "--json"}).out.toUtf8()).array();
+    ASSERT_FALSE(log.isEmpty());
+    EXPECT_EQ(log[0]["job"].toString(), "Receive Secondary");
+    EXPECT_EQ(log[0]["failedFiles"].toArray(), (QJsonArray{"ZEBU_009.DAT", "ZEBU_012.DAT"}));
+    EXPECT_TRUE(log[0]["changedFiles"].toArray().contains("ZEBU_005.DAT"));
 
     const QByteArray changed =
         image::Encode(QByteArray(datafiles::Entry(datafiles::kStationDat).imageSize, 'x'));
@@ -113,6 +122,10 @@ TEST(StationCommands, namesArriveCompleteAtOneStationAndByBroadcast) {
     for (int k = 1; k <= 7; ++k)
         EXPECT_EQ(e.Device("ZEBU_255/Name/" + datafiles::AliasFileName(k)),
                   e.Pc("Name/" + datafiles::AliasFileName(k)));
+
+    const CliRun disabled = e.Cli({"send", "description-to-secondary", "--station", "9"});
+    EXPECT_EQ(disabled.exitCode, 1);
+    EXPECT_TRUE(disabled.err.contains("Error(Receive abort command.)")) << disabled.err.toStdString();
 
     e.pc.Write("backup/Name/ZEBU_NME.DAU", "short\r\n");
     const CliRun refused = e.Cli({"send", "description-to-secondary", "--station", "7"});

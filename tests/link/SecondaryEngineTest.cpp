@@ -101,11 +101,11 @@ TEST(SecondaryStations, serialRunStopsAtTheFirstFailure) {
     EXPECT_EQ(rig.Outcome(12), kNg);
     EXPECT_EQ(rig.line.opens, 1);
 
-    // A disabled station never acknowledges the start of its file.
+    // A disabled station answers the start of its file with the abort record.
     rig.pc.Write("backup/ZEBU_009.DAT", rig.device.Read("ZEBU_009.DAT"));
     rig.Choose({9, 12});
-    EXPECT_EQ(rig.Run(kSend, kJobSecondary), 303);
-    EXPECT_EQ(rig.Outcome(9), kNg);
+    EXPECT_EQ(rig.Run(kSend, kJobSecondary), 318);
+    EXPECT_EQ(rig.Outcome(9), kDisabled);
     EXPECT_EQ(rig.Outcome(12), kNg);
 }
 
@@ -145,6 +145,24 @@ TEST(SecondaryStations, namesArriveCompleteAtOneStationOrByBroadcast) {
                   rig.pc.Read("backup/Name/" + datafiles::AliasFileName(k)))
             << k;
     EXPECT_EQ(rig.sim->NameRecordCount(), 410 + 2868);
+}
+
+// The disabled station answers the first name record with the abort record where the engine awaits an
+// ACK: the job ends with 318 at once instead of waiting out the time-outs.
+TEST(SecondaryStations, namesToADisabledStationEndWithItsAbortRecord) {
+    StationRig rig;
+    rig.pc.Write("backup/Name/ZEBU_NME.DAU", rig.device.Read("Name/ZEBU_NME.DAU"));
+    rig.pc.Write("backup/Name/" + datafiles::AliasFileName(1),
+                 rig.device.Read("Name/" + datafiles::AliasFileName(1)));
+    for (const int kind : {kJobDescriptionToSecondary, kJobAliasToSecondary}) {
+        rig.stations.currentStation = 9;
+        rig.stations.dialogState = 1;
+        EXPECT_EQ(rig.Run(kSend, kind), 318) << kind;
+        EXPECT_LT(rig.ticks, 300) << kind;
+        EXPECT_EQ(rig.stations.dialogState, 3);
+        EXPECT_TRUE(rig.stations.dialogError);
+    }
+    EXPECT_EQ(rig.sim->NameRecordCount(), 0);
 }
 
 TEST(SecondaryStations, namesThatCannotBeLoadedFailWithoutTouchingTheLine) {

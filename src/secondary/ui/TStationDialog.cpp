@@ -165,6 +165,8 @@ void TStationDialog::timMainTimer() {
     if (m_core->Idle()) {
         m_pnlGauge->hide();
         SetIdle(true);
+        if (before == StationDialogCore::kRun)
+            RunEnded();
         return;
     }
     m_timMain.start();

@@ -61,6 +61,8 @@ protected:
     virtual bool StartAllowed() const { return true; }
     // The subclass's own controls in the idle or the running state.
     virtual void EnableOwnControls(bool idle) = 0;
+    // A station job (not Get Z Menu) has ended and the Status column shows its results.
+    virtual void RunEnded() {}
 
     // Idle or running state of every control.
     void SetIdle(bool idle);

@@ -1,5 +1,6 @@
 #include "secondary/ui/TfrmSecondaryData.h"
 
+#include "app/JobSnapshot.h"
 #include "app/ui/MessageBox.h"
 
 #include <QBoxLayout>
@@ -171,6 +172,17 @@ bool TfrmSecondaryData::StartJob() {
 
 void TfrmSecondaryData::EnableOwnControls(bool idle) {
     m_mnuCheck->setEnabled(idle);
+}
+
+void TfrmSecondaryData::RunEnded() {
+    if (m_core.Send())
+        return;
+    // The history never fails a run; what it has to say is shown, the Status column stays the report.
+    const history::SnapshotResult snapshot =
+        JobSnapshot::AfterStationReceive(m_core.Setup(), m_core.FailedFiles());
+    const QString text = snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice;
+    if (!text.isEmpty())
+        ShowMessageText(this, text, DialogType::Information, kButtonOk);
 }
 
 } // namespace qdv

@@ -41,6 +41,8 @@ protected:
     bool StartJob() override;
     bool StartAllowed() const override { return m_core.CanStart(); }
     void EnableOwnControls(bool idle) override;
+    // A receive run is recorded in the backup folder's history.
+    void RunEnded() override;
 
 private:
     void listDeviceItemChanged(QTableWidgetItem* item);
