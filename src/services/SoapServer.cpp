@@ -9,12 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-// The runtime library falls back to this table for a context that was given none; every service sets
-// its own.
-struct Namespace namespaces[] = {
-    {"SOAP-ENV", "http://schemas.xmlsoap.org/soap/envelope/", "http://www.w3.org/*/soap-envelope", nullptr},
-    {nullptr, nullptr, nullptr, nullptr}};
-
 namespace qdv {
 namespace {
 
