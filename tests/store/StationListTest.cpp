@@ -85,7 +85,8 @@ TEST(StationList, linuxLineEndsAndMissingFile) {
 
 TEST(DeviceInfoTable, linesOfTheFile) {
     Home home("7,Router,y\r\n0,Zero,y\r\n256,Big,y\r\n9,,n\r\n12,ABCDEFGHIJKLMNOPQRSTUVWXYZ,yes\n");
-    const DeviceInfoTable& info = home.Files().DeviceInfo();
+    const TmFile files = home.Files();
+    const DeviceInfoTable& info = files.DeviceInfo();
     EXPECT_EQ(info.Name(7), "Router");
     EXPECT_TRUE(info.Bitmap(7));
     EXPECT_EQ(info.Name(0), "");
