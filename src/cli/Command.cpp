@@ -78,6 +78,12 @@ int Command::UsageError(CliContext& ctx, const QString& message) const {
     return kExitUsage;
 }
 
+int Command::WithChosenSetup(CliContext& ctx, const std::function<int(const SetupRecord&)>& run) const {
+    QString error;
+    const SetupRecord* setup = ctx.ChosenSetup(&error);
+    return setup == nullptr ? UsageError(ctx, error) : run(*setup);
+}
+
 std::optional<int> Command::Parse(CliContext& ctx, const QStringList& arguments,
                                   QCommandLineParser& parser) const {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -6,7 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+
+namespace qdv {
+struct SetupRecord;
+}
 
 namespace qdv::cli {
 
@@ -46,6 +51,8 @@ protected:
     // Prints `message` and the usage line on stderr; returns the usage-error exit status.
     int UsageError(CliContext& ctx, const QString& message) const;
     QString UsageLine() const;
+    // Runs `run` on the setup --setup names, else on the selected one; a usage error when there is none.
+    int WithChosenSetup(CliContext& ctx, const std::function<int(const SetupRecord&)>& run) const;
 
 private:
     friend class CommandGroup;

@@ -23,12 +23,10 @@ int Diff::Execute(CliContext& ctx, const QStringList& arguments) {
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
     const QStringList words = parser.positionalArguments();
-    QString error;
-    const SetupRecord* setup = ctx.ChosenSetup(&error);
-    if (setup == nullptr)
-        return UsageError(ctx, error);
-    return HistoryOutput::Diff(setup->backupDataPath, words.value(0), words.value(1),
-                               parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+    return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        return HistoryOutput::Diff(setup.backupDataPath, words.value(0), words.value(1),
+                                   parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+    });
 }
 
 } // namespace qdv::cli

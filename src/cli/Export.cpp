@@ -18,11 +18,9 @@ int Export::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
-    QString error;
-    const SetupRecord* setup = ctx.ChosenSetup(&error);
-    if (setup == nullptr)
-        return UsageError(ctx, error);
-    return RunExport(*setup, parser.positionalArguments(), ctx.Out(), ctx.Err());
+    return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        return RunExport(setup, parser.positionalArguments(), ctx.Out(), ctx.Err());
+    });
 }
 
 } // namespace qdv::cli

@@ -24,12 +24,10 @@ int History::Execute(CliContext& ctx, const QStringList& arguments) {
     const int max = parser.isSet(QStringLiteral("n")) ? parser.value(QStringLiteral("n")).toInt(&ok) : 0;
     if (!ok || max < 0)
         return UsageError(ctx, QStringLiteral("-n takes a number of snapshots"));
-    QString error;
-    const SetupRecord* setup = ctx.ChosenSetup(&error);
-    if (setup == nullptr)
-        return UsageError(ctx, error);
-    return HistoryOutput::History(setup->backupDataPath, max, parser.isSet(QStringLiteral("json")), ctx.Out(),
-                                  ctx.Err());
+    return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        return HistoryOutput::History(setup.backupDataPath, max, parser.isSet(QStringLiteral("json")),
+                                      ctx.Out(), ctx.Err());
+    });
 }
 
 } // namespace qdv::cli

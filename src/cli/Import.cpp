@@ -17,11 +17,9 @@ int Import::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
-    QString error;
-    const SetupRecord* setup = ctx.ChosenSetup(&error);
-    if (setup == nullptr)
-        return UsageError(ctx, error);
-    return RunImport(*setup, parser.positionalArguments(), ctx.Out(), ctx.Err());
+    return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        return RunImport(setup, parser.positionalArguments(), ctx.Out(), ctx.Err());
+    });
 }
 
 } // namespace qdv::cli

@@ -34,12 +34,10 @@ int Restore::Execute(CliContext& ctx, const QStringList& arguments) {
     if (!words.isEmpty() && !parser.isSet(QStringLiteral("files")))
         return UsageError(ctx, QStringLiteral("name the files to restore with --files"));
     files += words;
-    QString error;
-    const SetupRecord* setup = ctx.ChosenSetup(&error);
-    if (setup == nullptr)
-        return UsageError(ctx, error);
-    return HistoryOutput::Restore(setup->backupDataPath, setup->name, snapshot, files,
-                                  parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+    return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        return HistoryOutput::Restore(setup.backupDataPath, setup.name, snapshot, files,
+                                      parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+    });
 }
 
 } // namespace qdv::cli

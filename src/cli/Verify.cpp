@@ -17,12 +17,10 @@ int Verify::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
-    QString error;
-    const SetupRecord* setup = ctx.ChosenSetup(&error);
-    if (setup == nullptr)
-        return UsageError(ctx, error);
-    return HistoryOutput::Verify(setup->backupDataPath, parser.isSet(QStringLiteral("json")), ctx.Out(),
-                                 ctx.Err());
+    return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        return HistoryOutput::Verify(setup.backupDataPath, parser.isSet(QStringLiteral("json")), ctx.Out(),
+                                     ctx.Err());
+    });
 }
 
 } // namespace qdv::cli

@@ -112,14 +112,8 @@ int NetworkSequence::Step() {
             continue;
         }
         case kGetInfo:
-            switch (RequestStep(TmTableXML::Request::GetInfo)) {
-            case Outcome::kWaiting:
-                return kRunning;
-            case Outcome::kFailed:
-                return Fail(kLineFailure);
-            case Outcome::kOk:
-                break;
-            }
+            if (const auto end = Unfinished(RequestStep(TmTableXML::Request::GetInfo)))
+                return *end;
             if (m_kind == kJobSecondary) {
                 const QString folder =
                     JoinNoCase(m_setup.backupDataPath, datafiles::StationFolderName(m_station));
@@ -160,27 +154,16 @@ int NetworkSequence::Step() {
         case kBackUpReady:
         case kPutFinish: {
             const bool ready = m_state == kBackUpReady;
-            switch (RequestStep(ready ? TmTableXML::Request::BackUpReady : TmTableXML::Request::PutFinish)) {
-            case Outcome::kWaiting:
-                return kRunning;
-            case Outcome::kFailed:
-                return Fail(kLineFailure);
-            case Outcome::kOk:
-                break;
-            }
+            if (const auto end = Unfinished(
+                    RequestStep(ready ? TmTableXML::Request::BackUpReady : TmTableXML::Request::PutFinish)))
+                return *end;
             m_phase = 0;
             m_state = ready ? kFtp : kFileDone;
             continue;
         }
         case kFtp:
-            switch (FtpStep()) {
-            case Outcome::kWaiting:
-                return kRunning;
-            case Outcome::kFailed:
-                return Fail(kLineFailure);
-            case Outcome::kOk:
-                break;
-            }
+            if (const auto end = Unfinished(FtpStep()))
+                return *end;
             m_phase = 0;
             m_state = m_receive ? kFileDone : kPutFinish;
             continue;
@@ -303,6 +286,14 @@ int NetworkSequence::StationDone() {
 }
 
 // --- steps ------------------------------------------------------------------------------------------
+
+std::optional<int> NetworkSequence::Unfinished(Outcome outcome) {
+    if (outcome == Outcome::kWaiting)
+        return kRunning;
+    if (outcome == Outcome::kFailed)
+        return Fail(kLineFailure);
+    return std::nullopt;
+}
 
 NetworkSequence::Outcome NetworkSequence::RequestStep(TmTableXML::Request request) {
     const StepMessages messages = MessagesOf(request);

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace qdv {
 
 class FileTransfer;
@@ -73,6 +75,9 @@ private:
 
     Outcome RequestStep(TmTableXML::Request request);
     Outcome FtpStep();
+    // A step's outcome as the loop's result: running while it waits, the failure when it failed, and
+    // nothing when it succeeded and the sequence goes on.
+    std::optional<int> Unfinished(Outcome outcome);
     int Fail(int code);
     bool LocalFileMissing() const;
     void ReportFile();

@@ -5,10 +5,12 @@
 #include "store/SetupRecord.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPushButton>
 #include <QTableView>
 #include <algorithm>
 #include <climits>
@@ -108,6 +110,23 @@ GridRect SelectedRect(const QTableView* grid, int firstColumn) {
     }
     c0 = std::max(c0, firstColumn);
     return {c0 - firstColumn, r0, c1 - c0 + 1, r1 - r0 + 1};
+}
+
+EditorButtons MakeEditorButtons(QDialog* window, const std::function<void()>& ok,
+                                const std::function<void()>& importFile,
+                                const std::function<void()>& exportFile) {
+    EditorButtons b;
+    b.ok = new QPushButton(QStringLiteral("OK(&O)"), window);
+    b.cancel = new QPushButton(QStringLiteral("Cancel(&C)"), window);
+    b.importFile = new QPushButton(QStringLiteral("CSV Import"), window);
+    b.exportFile = new QPushButton(QStringLiteral("CSV Export"), window);
+    for (QPushButton* button : {b.ok, b.cancel, b.importFile, b.exportFile})
+        button->setAutoDefault(false);
+    QObject::connect(b.ok, &QPushButton::clicked, window, ok);
+    QObject::connect(b.cancel, &QPushButton::clicked, window, &QDialog::reject);
+    QObject::connect(b.importFile, &QPushButton::clicked, window, importFile);
+    QObject::connect(b.exportFile, &QPushButton::clicked, window, exportFile);
+    return b;
 }
 
 } // namespace qdv

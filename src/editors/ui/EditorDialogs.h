@@ -6,7 +6,9 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
 class QItemSelectionModel;
+class QPushButton;
 class QTableView;
 class QWidget;
 
@@ -36,6 +38,18 @@ CsvFileHook SetCsvFileHook(CsvFileHook hook);
 // Shows what an editor's OK has to say (an error, then a note about the history); true when the
 // editor is to close.
 bool ShowOkOutcome(QWidget* owner, const OkOutcome& outcome);
+
+// The buttons both editors carry: OK, Cancel (rejects the window), CSV Import and CSV Export, made
+// with the window as their parent, none of them a default button, each calling its handler.
+struct EditorButtons {
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* importFile = nullptr;
+    QPushButton* exportFile = nullptr;
+};
+EditorButtons MakeEditorButtons(QDialog* window, const std::function<void()>& ok,
+                                const std::function<void()>& importFile,
+                                const std::function<void()>& exportFile);
 
 // The bounding rectangle of a grid's selected cells, with its columns counted from `firstColumn`;
 // when nothing is selected, the current cell.

@@ -62,16 +62,12 @@ TfrmEditDescAndAlias::TfrmEditDescAndAlias(ConversionTables& tables, const Setup
             m_popMenu->actions()[i]->setEnabled(enabled[i]);
     });
 
-    m_btnOk = new QPushButton(QStringLiteral("OK(&O)"), this);
-    m_btnCancel = new QPushButton(QStringLiteral("Cancel(&C)"), this);
-    m_btnImport = new QPushButton(QStringLiteral("CSV Import"), this);
-    m_btnExport = new QPushButton(QStringLiteral("CSV Export"), this);
-    for (QPushButton* b : {m_btnOk, m_btnCancel, m_btnImport, m_btnExport})
-        b->setAutoDefault(false);
-    connect(m_btnOk, &QPushButton::clicked, this, &TfrmEditDescAndAlias::btnOkClick);
-    connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_btnImport, &QPushButton::clicked, this, &TfrmEditDescAndAlias::btnImportClick);
-    connect(m_btnExport, &QPushButton::clicked, this, &TfrmEditDescAndAlias::btnExportClick);
+    const EditorButtons b = MakeEditorButtons(
+        this, [this] { btnOkClick(); }, [this] { btnImportClick(); }, [this] { btnExportClick(); });
+    m_btnOk = b.ok;
+    m_btnCancel = b.cancel;
+    m_btnImport = b.importFile;
+    m_btnExport = b.exportFile;
 
     m_lblMessage = new QLabel(this);
     auto* buttons = new QHBoxLayout;
