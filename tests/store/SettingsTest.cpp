@@ -36,7 +36,7 @@ TEST(SetupList, windowsFileLoads) {
     const SetupRecord& a = t->records[0];
     EXPECT_EQ(a.name, QStringLiteral("Studio \u00E9")); // a Windows code page byte
     EXPECT_EQ(a.primaryPath, "/srv/qdv70/studio/Primary/");
-    EXPECT_EQ(a.ipAddress, "192.168.0.10");
+    EXPECT_EQ(a.ipAddress, "127.0.0.10");
     EXPECT_TRUE(a.selectLan); // stored as 5
     EXPECT_FALSE(a.editAll);
     EXPECT_EQ(t->fonts[0], (SetupFont{255, -13, "Courier New", 1, 10, 128, true, false, false, false}));
