@@ -1,14 +1,18 @@
 #include "store/TmTable.h"
 
+#include <algorithm>
+
 namespace qdv {
 
 TmTable::TmTable(const TmFile& files, const MenuFont& menuFont) : m_files(files) {
     m_files.LoadPortSettings(m_ports);
     m_files.LoadSetupList(*m_setups, menuFont);
+    m_savedState = FileState();
 }
 
 TmTable::~TmTable() {
-    Save();
+    if (FileState() != m_savedState)
+        Save();
 }
 
 void TmTable::Select(int index) {
@@ -16,7 +20,18 @@ void TmTable::Select(int index) {
 }
 
 bool TmTable::Save(QString* error) const {
-    return m_files.SaveSetupList(*m_setups, error);
+    if (!m_files.SaveSetupList(*m_setups, error))
+        return false;
+    m_savedState = FileState();
+    return true;
+}
+
+QStringList TmTable::FileState() const {
+    QStringList state{QString::number(m_setups->count), QString::number(m_setups->selected)};
+    for (int i = 0; i < std::clamp(m_setups->count, 0, SetupTable::kMaxSetups); ++i)
+        for (const auto& [key, value] : TmFile::SetupEntries(m_setups->records[i], m_setups->fonts[i]))
+            state << key + QLatin1Char('=') + value;
+    return state;
 }
 
 } // namespace qdv

@@ -1,5 +1,6 @@
 #include "store/IniFile.h"
 #include "store/TmFile.h"
+#include "store/TmTable.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -197,6 +198,26 @@ TEST(SetupList, fileNameInAnyCaseIsFoundAndKept) {
     ASSERT_TRUE(file.SaveSetupList(*t));
     EXPECT_EQ(QDir(home.Path()).entryList(QDir::Files), QStringList{"qdv70list.ini"});
     EXPECT_TRUE(home.Read("qdv70list.ini").startsWith("[setup]\r\nreg=1\r\n[setup_1]\r\nname=changed\r\n"));
+}
+
+TEST(TmTable, goingAwayWritesTheListOnlyWhenTheRunChangedIt) {
+    test::TestFolder home;
+    home.Write("QDV70LIST.INI", test::ReadTestData("store/QDV70LIST_windows.ini"));
+    const TmFile files(home.Path());
+    {
+        // Another program changes the file while the table is up; an unchanged table leaves it so.
+        TmTable table(files, kMenuFont);
+        home.Write("QDV70LIST.INI", "[SETUP]\r\nREG=0\r\n");
+    }
+    EXPECT_EQ(home.Read("QDV70LIST.INI"), "[SETUP]\r\nREG=0\r\n");
+    home.Write("QDV70LIST.INI", test::ReadTestData("store/QDV70LIST_windows.ini"));
+    {
+        TmTable table(files, kMenuFont);
+        table.Select(0);
+    }
+    auto reloaded = std::make_unique<SetupTable>();
+    ASSERT_TRUE(files.LoadSetupList(*reloaded, kMenuFont));
+    EXPECT_EQ(reloaded->selected, 0);
 }
 
 TEST(PortSettings, defaultsAndSerialDevices) {
