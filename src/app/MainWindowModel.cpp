@@ -1,9 +1,14 @@
 #include "app/MainWindowModel.h"
 
 #include "convert/ConversionTables.h"
+#include "convert/TmTableRemote.h"
 #include "link/TransferJobs.h"
+#include "store/DataFileSet.h"
+#include "store/PathNoCase.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace qdv {
 namespace {
@@ -184,6 +189,48 @@ MainWindowModel::KeyAction MainWindowModel::ActionOfKey(int key, Qt::KeyboardMod
             return {KeyTarget::Place, place};
     }
     return {};
+}
+
+QDateTime MainWindowModel::LastPrimaryBackup(const SetupRecord& setup) {
+    QDateTime oldest;
+    for (int i = 0; i < datafiles::kPrimaryCount; ++i) {
+        if (!(setup.primaryBackupFiles & (1 << i)))
+            continue;
+        const QFileInfo file(
+            JoinNoCase(TmTableRemote::PrimaryFolder(setup),
+                       datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]))));
+        if (!file.isFile())
+            return {};
+        const QDateTime t = file.lastModified();
+        if (!oldest.isValid() || t < oldest)
+            oldest = t;
+    }
+    return oldest;
+}
+
+MainWindowModel::BackupStatus MainWindowModel::DescribeBackup(const QDateTime& last, const QDateTime& now,
+                                                              int warnDays) {
+    BackupStatus s;
+    if (!last.isValid()) {
+        s.text = QStringLiteral("No complete Primary backup in the backup folder");
+        s.toolTip = QStringLiteral("Receive Primary (F3) backs the device up.");
+        s.warn = warnDays > 0;
+        return s;
+    }
+    const qint64 days = std::max<qint64>(0, last.secsTo(now) / (24 * 3600));
+    const QString age = days == 0   ? QStringLiteral("today")
+                        : days == 1 ? QStringLiteral("1 day ago")
+                                    : QStringLiteral("%1 days ago").arg(days);
+    s.text = QStringLiteral("Last Primary backup: %1 (%2)")
+                 .arg(last.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), age);
+    s.warn = warnDays > 0 && last.secsTo(now) > qint64(warnDays) * 24 * 3600;
+    s.toolTip = s.warn
+                    ? QStringLiteral("The last good Primary backup is older than %1 days ([BACKUP] WARN_DAYS "
+                                     "in QDV70COMM.INI). Receive Primary (F3) to take a new one.")
+                          .arg(warnDays)
+                    : QStringLiteral("The oldest of the setup's Primary files, each replaced only when it "
+                                     "arrived complete.");
+    return s;
 }
 
 } // namespace qdv

@@ -2,6 +2,7 @@
 
 #include "store/SetupRecord.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <Qt>
@@ -68,6 +69,19 @@ public:
     // F1..F6 act on place 0..5 of the current tab, Esc and Alt+C on Cancel, Alt+E on Exit; only when a
     // tab is current, and only on a visible, enabled button.
     KeyAction ActionOfKey(int key, Qt::KeyboardModifiers modifiers) const;
+
+    // The status bar's line about the selected setup's last good Primary backup.
+    struct BackupStatus {
+        QString text;
+        QString toolTip;
+        bool warn = false; // older than the warning age, or none at all
+    };
+    // When the setup's last good Primary backup was taken: the oldest modification time of the Primary
+    // files it selects, since each receive replaces a file only when it arrived complete; invalid when
+    // one of them is missing (or the setup selects none).
+    static QDateTime LastPrimaryBackup(const SetupRecord& setup);
+    // `warnDays` 0: never warn.
+    static BackupStatus DescribeBackup(const QDateTime& last, const QDateTime& now, int warnDays);
 
 private:
     int m_current = kTabReceive;

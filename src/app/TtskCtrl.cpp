@@ -113,13 +113,17 @@ bool TtskCtrl::StartNetworkRequest(int entry, int kind) {
 }
 
 bool TtskCtrl::StartJob(int direction, int kind) {
+    return StartJob(direction, kind, m_setup());
+}
+
+bool TtskCtrl::StartJob(int direction, int kind, const SetupRecord& setup) {
     if (m_state != kStateReady || !m_rst16 || !m_rst16->Running() || kind < 0 || kind > 6)
         return false;
     m_status.Clear();
     m_status.direction = static_cast<std::uint32_t>(direction);
     m_status.jobKind = static_cast<std::uint32_t>(kind);
     m_status.busy = true;
-    m_rst16->PostStart(m_setup(), m_ports);
+    m_rst16->PostStart(setup, m_ports);
     return true;
 }
 

@@ -105,6 +105,8 @@ int main(int argc, char* argv[]) {
     frmMain.show();
     TtskCtrl& control = modules.StartTaskController(TtskCtrl::kAll);
     frmMain.SetJobStarter([&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    frmMain.SetReadBackStarter(
+        [&control](int kind, const SetupRecord& readBack) { return control.StartJob(0, kind, readBack); });
     const DeviceSearch::RequestSink searchRequests = [&control](int entry, int kind) {
         return control.StartNetworkRequest(entry, kind);
     };

@@ -1,6 +1,7 @@
 #include "cli/JobCommand.h"
 
 #include "app/JobSnapshot.h"
+#include "app/SendVerification.h"
 #include "app/TtskCtrl.h"
 #include "base/MessageCatalogue.h"
 #include "cli/HistoryNotice.h"
@@ -34,21 +35,6 @@ std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnInterrupt(int) {
     g_interrupted = true;
-}
-
-// The data type codes of the files a job of `kind` moves for `setup`; a crosspoint send goes as a
-// compact list, but the device keeps, and sends back, the file it was made from.
-QList<int> FilesOfKind(const SetupRecord& setup, int kind) {
-    if (kind == kJobDescription)
-        return {datafiles::kNme};
-    if (kind == kJobCrosspoint)
-        return {datafiles::kXpt};
-    QList<int> codes;
-    for (int i = 0; i < datafiles::kPrimaryCount; ++i) {
-        if (setup.primaryBackupFiles & (1 << i))
-            codes << datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]);
-    }
-    return codes;
 }
 
 // Serial devices belong to a group on Linux ("dialout" on Debian and its kin, "uucp" elsewhere) that a
@@ -268,40 +254,19 @@ int VerifySend(CliContext& ctx, const SetupRecord& setup, int kind) {
         return kExitFailed;
     }
     // The same job in the other direction, into a folder of its own: the stored backup stays as it is.
-    SetupRecord readBack = setup;
-    readBack.SetBackupDataPath(folder.path());
     err << "verify: reading back\n";
-    const JobOutcome back = RunOneJob(ctx, readBack, false, kind, false);
+    const JobOutcome back =
+        RunOneJob(ctx, SendVerification::ReadBackSetup(setup, folder.path()), false, kind, false);
     if (back.exitCode != kExitOk) {
         err << "qdv70cli: verify: the read-back failed; the send is not verified\n";
         return back.exitCode;
     }
     TmTableRemote resolver;
-    int differing = 0;
-    for (int code : FilesOfKind(setup, kind)) {
-        const QString sentPath = resolver.ReceiveTarget(setup, kind, 0, code).path;
-        const QString backPath = resolver.ReceiveTarget(readBack, kind, 0, code).path;
-        const QString name = QFileInfo(sentPath).fileName();
-        QFile sent(sentPath);
-        QFile got(backPath);
-        if (!sent.open(QIODevice::ReadOnly) || !got.open(QIODevice::ReadOnly)) {
-            err << "  " << name
-                << ": cannot be compared: " << (sent.isOpen() ? got.errorString() : sent.errorString())
-                << '\n';
-            ++differing;
-            continue;
-        }
-        const std::int64_t address = image::FirstDifferingByte(sent.readAll(), got.readAll());
-        if (address < 0) {
-            err << "  " << name << ": verified\n";
-            continue;
-        }
-        ++differing;
-        err << "  " << name << ": differs from the device at address "
-            << QStringLiteral("0x%1").arg(
-                   QString::number(address, 16).toUpper().rightJustified(4, QLatin1Char('0')))
-            << '\n';
-    }
+    const std::vector<SendVerification::FileCheck> checks =
+        SendVerification::Compare(resolver, setup, kind, folder.path());
+    for (const SendVerification::FileCheck& c : checks)
+        err << "  " << c.Text() << '\n';
+    const int differing = SendVerification::Differing(checks);
     if (differing == 0)
         return kExitOk;
     err << "qdv70cli: verify: " << differing << (differing == 1 ? " file differs" : " files differ")

@@ -76,6 +76,14 @@ void TmFile::LoadPortSettings(PortSettings& ports) const {
             ini.ReadString(QStringLiteral("SERIAL"), QStringLiteral("COM%1").arg(n), {});
 }
 
+int TmFile::LoadBackupWarnDays() const {
+    constexpr int kDefaultWarnDays = 7;
+    IniFile ini;
+    ini.Load(CommFilePath());
+    return std::max(0,
+                    ini.ReadInteger(QStringLiteral("BACKUP"), QStringLiteral("WARN_DAYS"), kDefaultWarnDays));
+}
+
 ServiceSettings TmFile::LoadServiceSettings() const {
     IniFile ini;
     ini.Load(CommFilePath());

@@ -43,6 +43,9 @@ public:
     void LoadPortSettings(PortSettings& ports) const;
     // The hosted services' settings from QDV70COMM.INI (section "SOAP"); a missing key gives its default.
     ServiceSettings LoadServiceSettings() const;
+    // [BACKUP] WARN_DAYS: after how many days without a good Primary backup the main window warns;
+    // 0 (or less) turns the warning off. Default 7.
+    int LoadBackupWarnDays() const;
 
     // Replaces `table` with the setups of QDV70LIST.INI. False only when the file does not exist (or
     // cannot be read); the table is then empty.

@@ -1,6 +1,8 @@
 #include "app/MainWindowModel.h"
+#include "store/DataFileSet.h"
 #include "support/TestFolder.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace qdv {
@@ -171,6 +173,53 @@ TEST(MainWindowModel, keysActOnlyOnVisibleEnabledButtonsOfTheCurrentTab) {
         if (c.target == T::Place) {
             EXPECT_EQ(a.place, c.place) << c.name;
         }
+    }
+}
+
+TEST(MainWindowModel, lastPrimaryBackupIsTheOldestOfTheSelectedFiles) {
+    test::TestFolder home;
+    SetupRecord setup;
+    setup.SetBackupDataPath(home.FilePath("backup"));
+    setup.primaryBackupFiles = 0b11; // ZEBU_STD.DAU and the next Primary file
+    EXPECT_FALSE(MainWindowModel::LastPrimaryBackup(setup).isValid()) << "no files";
+    const QDateTime older = QDateTime::fromString("2026-03-01T10:00:00Z", Qt::ISODate);
+    const QDateTime newer = older.addDays(2);
+    int n = 0;
+    for (const QDateTime& t : {newer, older}) {
+        const QString name = datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[n++]));
+        home.Write("backup/Primary/" + name, "x");
+        QFile f(home.FilePath("backup/Primary/" + name));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
+    }
+    EXPECT_EQ(MainWindowModel::LastPrimaryBackup(setup), older);
+    setup.primaryBackupFiles = 0b111; // a third one that is missing
+    EXPECT_FALSE(MainWindowModel::LastPrimaryBackup(setup).isValid());
+}
+
+TEST(MainWindowModel, backupStatusWarnsOnlyPastTheWarningAge) {
+    const QDateTime now = QDateTime::fromString("2026-03-10T12:00:00Z", Qt::ISODate);
+    struct Case {
+        QDateTime last;
+        int warnDays;
+        const char* says;
+        bool warn;
+    };
+    const Case cases[] = {
+        {now.addSecs(-3600), 7, "(today)", false},
+        {now.addDays(-7), 7, "(7 days ago)", false},
+        {now.addDays(-7).addSecs(-60), 7, "(7 days ago)", true},
+        {now.addDays(-1), 0, "(1 day ago)", false},
+        {now.addDays(-400), 0, "(400 days ago)", false},
+        {QDateTime(), 7, "No complete Primary backup", true},
+        {QDateTime(), 0, "No complete Primary backup", false},
+    };
+    for (const Case& c : cases) {
+        const MainWindowModel::BackupStatus s = MainWindowModel::DescribeBackup(c.last, now, c.warnDays);
+        SCOPED_TRACE(s.text.toStdString());
+        EXPECT_TRUE(s.text.contains(c.says));
+        EXPECT_EQ(s.warn, c.warn);
+        EXPECT_EQ(s.toolTip.contains("WARN_DAYS"), c.warn && c.last.isValid());
     }
 }
 

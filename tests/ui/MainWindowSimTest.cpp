@@ -2,7 +2,9 @@
 #include "SimProcess.h"
 #include "sim/SampleDataSet.h"
 
+#include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
+#include <QCheckBox>
 #include <QDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -19,10 +21,10 @@ struct Plant {
     TestFolder cli;
     std::unique_ptr<SimProcess> sim;
 
-    Plant() {
+    explicit Plant(const QStringList& faults = {}) {
         QString error;
         EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
-        sim = std::make_unique<SimProcess>(device.Path());
+        sim = std::make_unique<SimProcess>(device.Path(), faults);
         EXPECT_TRUE(sim->Ok()) << "simulator did not start";
         WriteLanHome(cli.FilePath("home"), cli.FilePath("backup"), sim->Port());
     }
@@ -80,6 +82,39 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
 
     for (const ShownBox& b : boxes.boxes)
         ADD_FAILURE() << "unexpected box: " << b.text.toStdString();
+}
+
+// "Verify after sending" reads the sent file back: the simulator stores the first send with a wrong byte,
+// which the window reports with the file and the address; the second send verifies. The backup folder
+// keeps what was sent.
+TEST(MainWindowAgainstSimulator, verifyAfterSendingFindsAWrongByteOnTheDevice) {
+    Plant plant({"wrong-byte"});
+    ASSERT_TRUE(plant.sim->Ok());
+    SetupRecord setup = FullSetup("Sim", QString());
+    setup.remote3Port = plant.sim->Port();
+    BoxRecorder boxes;
+    MainWindowHarness h({setup});
+    TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll & ~TtskCtrl::kHostedServices);
+    h.Window().SetJobStarter(
+        [&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    h.Window().SetReadBackStarter(
+        [&control](int kind, const SetupRecord& readBack) { return control.StartJob(0, kind, readBack); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));
+    const QByteArray nme = plant.device.Read("Name/ZEBU_NME.DAU");
+    h.folder.Write("backup0/Name/ZEBU_NME.DAU", nme);
+    h.Window().VerifyBox()->setChecked(true);
+
+    ASSERT_TRUE(RunFromWindow(h, kTabSend, Qt::Key_F1));
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_TRUE(boxes.boxes[0].text.contains("ZEBU_NME.DAU: differs from the device at address 0x0001"))
+        << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(h.Window().StatusLine1(), "Verification failed.");
+    EXPECT_EQ(h.folder.Read("backup0/Name/ZEBU_NME.DAU"), nme);
+
+    ASSERT_TRUE(RunFromWindow(h, kTabSend, Qt::Key_F1));
+    EXPECT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(h.Window().StatusLine1(), "Verified: 1 file matches the device.");
+    EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/JobReport.h"
 #include "app/JobSnapshot.h"
+#include "app/SendVerification.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TAboutDlg.h"
 #include "app/ui/TPanelButton.h"
@@ -19,6 +20,7 @@
 #include "store/TmTable.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -29,6 +31,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace qdv {
@@ -36,7 +39,7 @@ namespace {
 
 // Sizes and colours of the window, in pixels of its client area.
 constexpr int kClientWidth = 441;
-constexpr int kClientHeight = 333;
+constexpr int kClientHeight = 355;
 constexpr int kMargin = 8;
 constexpr int kTabTop = 40;
 constexpr int kTabHeight = 24;
@@ -51,6 +54,7 @@ constexpr int kCommPanel0Width = 330;
 constexpr int kGaugePointSize = 9;
 
 const QColor kBackground(157, 176, 196);
+const QColor kWarning(255, 200, 64);
 
 void Fill(QWidget* w, const QColor& colour) {
     QPalette p = w->palette();
@@ -138,6 +142,10 @@ void TfrmMain::FormCreate() {
                                .arg(fore.name()));
     m_pnlGauge->hide();
 
+    // The age of the selected setup's last good Primary backup, in a warning colour when it is old.
+    m_stbBackup = StatusPanel(client, QStringLiteral("stbBackup"));
+    m_stbBackup->setGeometry(0, kClientHeight - 3 * kStatusHeight, kClientWidth, kStatusHeight);
+    m_warnDays = m_table.Files().LoadBackupWarnDays();
     m_stbMsg = StatusPanel(client, QStringLiteral("stbMsg"));
     m_stbMsg->setGeometry(0, kClientHeight - 2 * kStatusHeight, kClientWidth, kStatusHeight);
     m_stbComm0 = StatusPanel(client, QStringLiteral("stbComm0"));
@@ -158,6 +166,7 @@ void TfrmMain::FormCreate() {
         UpdateConnectionText();
         EnsureFolders();
     }
+    RefreshBackupStatus();
     EnableButtons(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -186,6 +195,15 @@ QWidget* TfrmMain::BuildPanel(int tab, QWidget* parent) {
     inner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     inner->setGeometry(10, 34, panel->width() - 20, panel->height() - 44);
     Fill(inner, kBackground);
+
+    if (tab == kTabSend) {
+        m_chkVerify = new QCheckBox(QStringLiteral("Verify after sending"), panel);
+        m_chkVerify->setObjectName(QStringLiteral("chkVerify"));
+        m_chkVerify->setToolTip(
+            QStringLiteral("After a successful send, receive the same files into a temporary "
+                           "folder and compare them byte for byte with what was sent."));
+        m_chkVerify->setGeometry(panel->width() - 172, 7, 162, 22);
+    }
 
     // Places 0..2 down the left column, 3..5 down the right one.
     for (int place = 0; place < MainWindowModel::kPlaces; ++place) {
@@ -335,6 +353,7 @@ void TfrmMain::SetupChanged() {
     ArrangeTabs();
     UpdateConnectionText();
     EnsureFolders();
+    RefreshBackupStatus();
     // The file rules are the new setup's.
     if (!Polling())
         EnableButtons(true);
@@ -369,6 +388,8 @@ void TfrmMain::StartJobButton(int direction, int place) {
         button->SetLowered(false);
         return;
     }
+    m_jobDirection = direction;
+    m_jobKind = kind;
     EnableButtons(false);
     m_phase = 1;
     m_timMain.start();
@@ -539,11 +560,17 @@ void TfrmMain::timMainTimer() {
 }
 
 void TfrmMain::ReportFinishedJob() {
-    const SetupRecord* setup = Current();
+    const SetupRecord* setup = m_readBackDir ? &m_readBackSetup : Current();
     const JobReport report = JobReport::FromStatus(m_status, setup ? *setup : SetupRecord(), m_cancelled);
     if (m_cancelled) {
         m_cancelled = false;
         m_btnCancel->SetLowered(false);
+    }
+    if (m_readBackDir) {
+        ReportReadBack(report);
+        m_phase = 0;
+        EnableButtons(true);
+        return;
     }
     // The list of files not moved comes first: after Cancel it names the one file of a Description or
     // Crosspoint job, which an error box of the same job then follows.
@@ -556,8 +583,87 @@ void TfrmMain::ReportFinishedJob() {
         JobSnapshot::AfterJob(m_status, setup ? *setup : SetupRecord(), report);
     if (!snapshot.notice.isEmpty() || !snapshot.pushError.isEmpty())
         m_stbMsg->setText(snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice);
+    if (m_jobDirection == 0)
+        RefreshBackupStatus();
+    // A successful send is read back before the buttons come back.
+    if (m_jobDirection == 1 && report.Success() && setup != nullptr && m_chkVerify->isChecked() &&
+        StartReadBack(*setup, m_jobKind))
+        return;
     m_phase = 0;
     EnableButtons(true);
+}
+
+bool TfrmMain::StartReadBack(const SetupRecord& setup, int kind) {
+    auto folder = std::make_unique<QTemporaryDir>();
+    const QString why = !m_startReadBack     ? QStringLiteral("no read-back is available")
+                        : !folder->isValid() ? folder->errorString()
+                                             : QString();
+    if (why.isEmpty()) {
+        m_readBackSetup = SendVerification::ReadBackSetup(setup, folder->path());
+        m_readBackDir = std::move(folder);
+        m_status.Clear();
+        if (m_startReadBack(kind, m_readBackSetup)) {
+            m_stbMsg->setText(QStringLiteral("Verifying: reading the sent files back..."));
+            m_phase = 1;
+            m_timMain.start();
+            return true;
+        }
+        m_readBackDir.reset();
+    }
+    ShowMessageText(this,
+                    QStringLiteral("The send is not verified: the read-back could not start (%1).")
+                        .arg(why.isEmpty() ? QStringLiteral("the job was refused") : why),
+                    DialogType::Warning, kButtonOk);
+    return false;
+}
+
+void TfrmMain::ReportReadBack(const JobReport& report) {
+    const std::unique_ptr<QTemporaryDir> folder = std::move(m_readBackDir);
+    const SetupRecord* setup = Current();
+    if (!report.Success() || setup == nullptr) {
+        const QString why = report.errorCode != 0 ? CatalogueText(report.errorCode) : report.ListText();
+        m_stbMsg->setText(QStringLiteral("The send is not verified."));
+        ShowMessageText(this, QStringLiteral("The send is not verified: the read-back failed.\n%1").arg(why),
+                        DialogType::Warning, kButtonOk);
+        return;
+    }
+    const std::vector<SendVerification::FileCheck> checks =
+        SendVerification::Compare(m_remote, *setup, m_jobKind, folder->path());
+    const int differing = SendVerification::Differing(checks);
+    if (differing == 0) {
+        m_stbMsg->setText(
+            QStringLiteral("Verified: %1 %2 the device.")
+                .arg(checks.size())
+                .arg(checks.size() == 1 ? QStringLiteral("file matches") : QStringLiteral("files match")));
+        return;
+    }
+    QStringList lines;
+    for (const SendVerification::FileCheck& c : checks) {
+        if (!c.Ok())
+            lines << c.Text();
+    }
+    m_stbMsg->setText(QStringLiteral("Verification failed."));
+    ShowMessageText(this,
+                    QStringLiteral("Verification failed: %1 of what was sent:\n%2")
+                        .arg(differing == 1 ? QStringLiteral("1 file differs from")
+                                            : QStringLiteral("%1 files differ from").arg(differing),
+                             lines.join(QLatin1Char('\n'))),
+                    DialogType::Warning, kButtonOk);
+}
+
+void TfrmMain::RefreshBackupStatus() {
+    const SetupRecord* setup = Current();
+    if (setup == nullptr) {
+        m_stbBackup->clear();
+        m_stbBackup->setToolTip(QString());
+        Fill(m_stbBackup, TPanelButton::kFace);
+        return;
+    }
+    const MainWindowModel::BackupStatus s = MainWindowModel::DescribeBackup(
+        MainWindowModel::LastPrimaryBackup(*setup), QDateTime::currentDateTime(), m_warnDays);
+    m_stbBackup->setText(s.text);
+    m_stbBackup->setToolTip(s.toolTip);
+    Fill(m_stbBackup, s.warn ? kWarning : TPanelButton::kFace);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "app/MainWindowModel.h"
+#include "store/SetupRecord.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <memory>
 
+class QCheckBox;
 class QComboBox;
+class QTemporaryDir;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -20,8 +24,8 @@ class TPanelButton;
 class TTabBar;
 class TmTable;
 class TmTableRemote;
+struct JobReport;
 struct SetupFont;
-struct SetupRecord;
 
 // The window the operator works in: the setup list, the Receive, Send and Edit tabs with their
 // function buttons, Cancel and Exit, the progress gauge and two status bars. A Receive or Send button
@@ -47,6 +51,10 @@ public:
     // Runs a device search with this window as parent; until it is set the menu entry does nothing.
     using DeviceSearcher = std::function<void(QWidget* parent)>;
     void SetDeviceSearcher(DeviceSearcher search) { m_searchDevices = std::move(search); }
+    // Starts the receive job of `kind` for `readBack`, a copy of the setup whose backup folder is a
+    // temporary one: the read-back of "Verify after sending". Until it is set, sends are not verified.
+    using ReadBackStarter = std::function<bool(int kind, const SetupRecord& readBack)>;
+    void SetReadBackStarter(ReadBackStarter start) { m_startReadBack = std::move(start); }
 
     // Handlers of the window's controls.
     void pageQdv70Change(int index);
@@ -76,6 +84,8 @@ public:
     QFrame* GaugeStrip() const { return m_pnlGauge; }
     QMenu* SetupMenu() const { return m_mnuSetup; }
     QMenu* HelpMenu() const { return m_mnuHelp; }
+    QCheckBox* VerifyBox() const { return m_chkVerify; }
+    QLabel* BackupPanel() const { return m_stbBackup; }
     QString StatusLine1() const;
     QString StatusLine2() const;
     QString ConnectionText() const;
@@ -101,6 +111,10 @@ private:
     void OpenStationDialog(int direction, int place);
     void Press(TPanelButton* button);
     void ReportFinishedJob();
+    // "Verify after sending": the read-back after a successful send, and its comparison.
+    bool StartReadBack(const SetupRecord& setup, int kind);
+    void ReportReadBack(const JobReport& report);
+    void RefreshBackupStatus();
     const SetupRecord* Current() const;
     const SetupFont* EditorFont() const;
 
@@ -110,6 +124,7 @@ private:
     JobStarter m_startJob;
     StationDialogOpener m_openStationDialog;
     DeviceSearcher m_searchDevices;
+    ReadBackStarter m_startReadBack;
     MainWindowModel m_model;
 
     QComboBox* m_cmbList = nullptr;
@@ -123,11 +138,19 @@ private:
     QLabel* m_stbMsg = nullptr;
     QLabel* m_stbComm0 = nullptr;
     QLabel* m_stbComm1 = nullptr;
+    QLabel* m_stbBackup = nullptr;
+    QCheckBox* m_chkVerify = nullptr;
     QMenu* m_mnuSetup = nullptr;
     QMenu* m_mnuHelp = nullptr;
     QTimer m_timMain;
 
     bool m_cancelled = false;
+    int m_jobDirection = 0;
+    int m_jobKind = -1;
+    int m_warnDays = 7;
+    // While a read-back runs: its folder and setup.
+    std::unique_ptr<QTemporaryDir> m_readBackDir;
+    SetupRecord m_readBackSetup;
     int m_phase = 0; // 0 off, 1 started, 2 running
     bool m_centred = false;
 };
