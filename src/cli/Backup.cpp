@@ -2,12 +2,18 @@
 
 #include "cli/CliContext.h"
 #include "cli/JobCommand.h"
+#include "link/TSerialThread.h"
 #include "link/TransferJobs.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
+
+#include <atomic>
+#include <csignal>
 
 namespace qdv::cli {
 
@@ -69,6 +75,61 @@ QJsonArray ToJson(const QList<Entry>& entries) {
     return array;
 }
 
+constexpr int kMaxWaitSeconds = 24 * 3600;
+constexpr int kLinePollMs = 200;
+
+std::atomic<bool> g_waitInterrupted{false};
+
+extern "C" void OnWaitInterrupt(int) {
+    g_waitInterrupted = true;
+}
+
+// Before a job on a serial line: while another program (the desktop program, another backup) holds the
+// line, waits for it, at most `seconds`, saying so on stderr. Empty when the line is free (or is not a
+// serial line, or cannot be opened at all: the job then says why); else why the job is not run.
+// `interrupted` is set when Ctrl-C or SIGTERM ended the wait.
+QString WaitForLine(CliContext& ctx, const SetupRecord& setup, int seconds, bool* interrupted) {
+    if (setup.selectLan)
+        return {};
+    const QString device = ctx.Ports().SerialDevicePath(setup.comPort);
+    if (!TSerialThread::LineBusy(device))
+        return {};
+    if (seconds <= 0)
+        return QStringLiteral("the serial line %1 is in use by another program").arg(device);
+    ctx.Err() << "qdv70cli: " << setup.name << ": the serial line " << device
+              << " is in use by another program (the desktop program or another job); waiting up to "
+              << seconds << " s for it\n";
+    ctx.Err().flush();
+    g_waitInterrupted = false;
+    struct sigaction action {};
+    struct sigaction oldInt {};
+    struct sigaction oldTerm {};
+    action.sa_handler = OnWaitInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt);
+    sigaction(SIGTERM, &action, &oldTerm);
+    QElapsedTimer clock;
+    clock.start();
+    bool busy = true;
+    while (busy && !g_waitInterrupted && clock.elapsed() < qint64(seconds) * 1000) {
+        QThread::msleep(kLinePollMs);
+        busy = TSerialThread::LineBusy(device);
+    }
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    if (g_waitInterrupted) {
+        *interrupted = true;
+        return QStringLiteral("interrupted while waiting for the serial line %1").arg(device);
+    }
+    if (busy)
+        return QStringLiteral("the serial line %1 stayed in use by another program for %2 s")
+            .arg(device)
+            .arg(seconds);
+    ctx.Err() << "qdv70cli: " << setup.name << ": the serial line " << device << " is free after "
+              << QString::number(clock.elapsed() / 1000.0, 'f', 1) << " s\n";
+    return {};
+}
+
 QString SummaryLine(const Entry& e) {
     QString line = e.setup + '\t' + e.kind + '\t' + (e.ok ? QStringLiteral("OK") : QStringLiteral("FAILED"));
     if (!e.ok)
@@ -97,6 +158,11 @@ Backup::Backup()
                                  QStringLiteral("KIND,...")));
     AddOption(QCommandLineOption(QStringLiteral("json"),
                                  QStringLiteral("write only the summary on standard output, as JSON")));
+    AddOption(
+        QCommandLineOption(QStringLiteral("wait-line"),
+                           QStringLiteral("when another program holds a setup's serial line, wait for it "
+                                          "up to SECONDS before each job (default 0: fail at once)"),
+                           QStringLiteral("SECONDS"), QStringLiteral("0")));
 }
 
 int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
@@ -106,6 +172,13 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
     if (!parser.positionalArguments().isEmpty())
         return UsageError(ctx,
                           QStringLiteral("unexpected argument: ") + parser.positionalArguments().front());
+
+    bool waitOk = false;
+    const int waitSeconds = parser.value(QStringLiteral("wait-line")).toInt(&waitOk);
+    if (!waitOk || waitSeconds < 0 || waitSeconds > kMaxWaitSeconds)
+        return UsageError(
+            ctx,
+            QStringLiteral("--wait-line wants a whole number of seconds from 0 to %1").arg(kMaxWaitSeconds));
 
     QList<int> kinds;
     if (parser.isSet(QStringLiteral("kinds"))) {
@@ -160,14 +233,21 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
         if (setupKinds.isEmpty())
             ctx.Err() << "qdv70cli: " << setup.name
                       << ": the setup offers no Receive jobs; nothing backed up\n";
+        // A line that stayed busy is not waited for again by the setup's next kinds.
+        QString lineBusy;
         for (int kind : setupKinds) {
             Entry e;
             e.setup = setup.name;
             e.kind = WordOfJobKind(kind);
+            if (!interrupted && lineBusy.isEmpty() && !(kind == kJobPrimary && setup.primaryBackupFiles == 0))
+                lineBusy = WaitForLine(ctx, setup, waitSeconds, &interrupted);
             if (interrupted) {
                 e.error = QStringLiteral("not run: interrupted");
             } else if (kind == kJobPrimary && setup.primaryBackupFiles == 0) {
                 e.error = QStringLiteral("the setup selects no Primary files");
+            } else if (!lineBusy.isEmpty()) {
+                e.error = QStringLiteral("not run: ") + lineBusy;
+                ctx.Err() << "qdv70cli: " << setup.name << ": " << e.kind << " not run: " << lineBusy << '\n';
             } else {
                 const JobOutcome outcome = RunOneJob(ctx, setup, false, kind);
                 interrupted = outcome.exitCode == kExitAborted;

@@ -144,6 +144,15 @@ int TSerialThread::OpenDevice(const QString& device, quint32 baud, QString* erro
     return fd;
 }
 
+bool TSerialThread::LineBusy(const QString& device) {
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY;
+    const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd); // closing drops the lock taken here
+    return busy;
+}
+
 bool TSerialThread::IsPermissionFailure(const QString& errorText) {
     static const QRegularExpression open(QStringLiteral("\\((\\d+):SERIAL:open\\("));
     const QRegularExpressionMatch m = open.match(errorText);

@@ -56,6 +56,9 @@ public:
     static int OpenDevice(const QString& device, quint32 baud, QString* error);
     // Whether an error text of a failed open says the user may not use the device.
     static bool IsPermissionFailure(const QString& errorText);
+    // Whether another program holds `device` the way this transport does (its lock, or exclusive use).
+    // A device that cannot be opened for any other reason is not busy: the job says why it fails.
+    static bool LineBusy(const QString& device);
 
 private:
     void Execute();

@@ -1,13 +1,21 @@
+#include "EndToEnd.h"
 #include "SimProcess.h"
 
 #include "sim/SampleDataSet.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace qdv::test {
 namespace {
@@ -100,6 +108,62 @@ TEST(CliBackup, namedSetupsDefaultKindsAndUsageErrors) {
                                  {"extra"}};
     for (const QStringList& args : usage)
         EXPECT_EQ(plants.Backup(args).exitCode, 2) << args.join(' ').toStdString();
+}
+
+// Another program holding the serial line (as the desktop program does during a job) is played by the
+// test: it locks the simulator's pseudo terminal the way the serial transport does.
+class LineHolder {
+public:
+    explicit LineHolder(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
+        EXPECT_GE(m_fd, 0) << path.toStdString();
+        EXPECT_EQ(::flock(m_fd, LOCK_EX | LOCK_NB), 0);
+    }
+    ~LineHolder() { Release(); }
+    void Release() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+TEST(CliBackup, aBusySerialLineIsWaitedForThenUsedOrFailsClearly) {
+    EndToEnd e({}, EndToEnd::Carrier::Serial);
+    LineHolder holder(e.SerialLink());
+
+    const CliRun gaveUp = e.Cli({"backup", "--kinds", "primary,description", "--wait-line", "1"});
+    EXPECT_EQ(gaveUp.exitCode, 1);
+    EXPECT_TRUE(gaveUp.err.contains("is in use by another program (the desktop program or another job); "
+                                    "waiting up to 1 s"))
+        << gaveUp.err.toStdString();
+    EXPECT_EQ(gaveUp.err.count("waiting up to"), 1) << "the second kind does not wait again";
+    EXPECT_TRUE(gaveUp.out.contains("Sim\tprimary\tFAILED\tnot run: the serial line"));
+    EXPECT_TRUE(gaveUp.out.contains("stayed in use by another program for 1 s"));
+    EXPECT_TRUE(e.Pc("Primary/ZEBU_STD.DAU").isEmpty()) << "no job ran";
+
+    // The line comes free while the backup waits: the backup then runs.
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C.UTF-8");
+    env.remove("QDV70_HOME");
+    cli.setProcessEnvironment(env);
+    cli.start(QStringLiteral(QDV70CLI_PATH),
+              {"--home", e.pc.FilePath("home"), "backup", "--kinds", "primary", "--wait-line", "120"});
+    cli.setReadChannel(QProcess::StandardError);
+    ASSERT_TRUE(cli.waitForStarted(10000));
+    QByteArray err;
+    while (!err.contains("waiting up to 120 s") && cli.waitForReadyRead(30000))
+        err += cli.readAllStandardError();
+    ASSERT_TRUE(err.contains("waiting up to 120 s")) << err.toStdString();
+    holder.Release();
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    err += cli.readAllStandardError();
+    EXPECT_EQ(cli.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("is free after")) << err.toStdString();
+    EXPECT_EQ(e.Pc("Primary/ZEBU_STD.DAU"), e.Device("Primary/ZEBU_STD.DAU"));
 }
 
 } // namespace

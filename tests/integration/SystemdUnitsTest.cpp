@@ -20,7 +20,7 @@ TEST(SystemdUnits, backupServiceAndTimerPassSystemdAnalyzeVerify) {
         ASSERT_TRUE(unit.open(QIODevice::ReadOnly)) << name;
         units.Write(name, unit.readAll());
     }
-    EXPECT_TRUE(units.Read("qdv70-backup@.service").contains(" backup --setup %i\n"));
+    EXPECT_TRUE(units.Read("qdv70-backup@.service").contains(" backup --setup %i --wait-line 1800\n"));
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     // --man=no: the manual page is installed only by cmake --install.
