@@ -115,6 +115,10 @@ TEST(MainWindowAgainstSimulator, verifyAfterSendingFindsAWrongByteOnTheDevice) {
     EXPECT_EQ(boxes.boxes.size(), 1);
     EXPECT_EQ(h.Window().StatusLine1(), "Verified: 1 file matches the device.");
     EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
+    const QString shot = qEnvironmentVariable("QDV70_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        EXPECT_TRUE(h.Window().grab().save(shot));
+    }
 }
 
 } // namespace
