@@ -2,9 +2,11 @@
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
 #include "link/TransferJobs.h"
+#include "store/DataFileSet.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QUrl>
@@ -324,6 +326,24 @@ TEST(MainWindow, helpOpensTheHelpFileWithTheDesktopOrSaysItIsMissing) {
     ASSERT_EQ(opened.urls.size(), 1);
     EXPECT_EQ(opened.urls[0].toLocalFile(), h.folder.FilePath("home/HELP/qdv70e.chm"));
     QDesktopServices::unsetUrlHandler("file");
+}
+
+TEST(MainWindow, theBackupStatusBarFollowsTheSelectedSetup) {
+    SetupRecord noPrimary = FullSetup("B", QString());
+    noPrimary.primaryBackupFiles = 0;
+    MainWindowHarness h({FullSetup("A", QString()), noPrimary});
+    const QLabel* bar = h.Window().BackupPanel();
+    EXPECT_TRUE(bar->text().startsWith("No complete Primary backup")) << bar->text().toStdString();
+    for (int i = 0; i < datafiles::kPrimaryCount; ++i)
+        h.folder.Write("backup0/Primary/" +
+                           datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i])),
+                       "x");
+    h.Window().SetupList()->setCurrentIndex(1);
+    EXPECT_TRUE(bar->text().isEmpty()) << "a setup without Primary files";
+    h.Window().SetupList()->setCurrentIndex(0);
+    EXPECT_TRUE(bar->text().startsWith("Last Primary backup: ")) << bar->text().toStdString();
+    EXPECT_TRUE(bar->text().endsWith("(today)"));
+    EXPECT_FALSE(bar->toolTip().contains("WARN_DAYS"));
 }
 
 } // namespace

@@ -653,7 +653,8 @@ void TfrmMain::ReportReadBack(const JobReport& report) {
 
 void TfrmMain::RefreshBackupStatus() {
     const SetupRecord* setup = Current();
-    if (setup == nullptr) {
+    // A setup that takes no Primary files has no Primary backup to age.
+    if (setup == nullptr || setup->primaryBackupFiles == 0) {
         m_stbBackup->clear();
         m_stbBackup->setToolTip(QString());
         Fill(m_stbBackup, TPanelButton::kFace);
