@@ -57,6 +57,36 @@ QColor StatusColour(const TfrmSecondaryData& d, int id) {
     return d.RowItem(id, TfrmSecondaryData::kColStatus)->foreground().color();
 }
 
+// Get Z Menu on a LAN setup shows the device search once the station menu has ended; the rows then
+// carry the names and addresses of the devices of this setup's primary.
+TEST(SecondaryDataDialog, getZMenuOnTheLanShowsTheSearchAndTakesItsNamesAndAddresses) {
+    Tables t;
+    StationDialogServices services = t.Services();
+    services.foundDevices = [] {
+        return std::vector<FoundDevice>{{"CAM-12", "12", "127.0.0.12", "127.0.0.1"},
+                                        {"OTHER", "13", "127.0.9.13", "127.0.9.1"}};
+    };
+    TfrmRcvSecondaryData d(services);
+    int searches = 0;
+    d.SetDeviceSearch([&](QWidget* owner) {
+        ++searches;
+        EXPECT_EQ(owner, &d);
+        EXPECT_FALSE(d.ExitButton()->isEnabled()) << "the dialog stays busy while the search is open";
+    });
+    d.GetZMenuButton()->click();
+    ASSERT_EQ(t.started.size(), 1);
+    d.timMainTimer();
+    EXPECT_EQ(searches, 0) << "not while the station menu runs";
+    t.stations.present[11] = true; // station 12
+    t.status.busy = false;
+    d.timMainTimer();
+    EXPECT_EQ(searches, 1);
+    EXPECT_EQ(d.RowItem(12, TfrmSecondaryData::kColName)->text(), "CAM-12");
+    EXPECT_EQ(d.RowItem(12, TfrmSecondaryData::kColIp)->text(), "127.0.0.12");
+    EXPECT_EQ(d.RowItem(13, TfrmSecondaryData::kColName)->text(), "");
+    EXPECT_TRUE(d.ExitButton()->isEnabled());
+}
+
 TEST(SecondaryDataDialog, startIsGreyUntilARowIsCheckedAndChecksCarryToTheSendDialog) {
     Tables t;
     {
