@@ -1,29 +1,40 @@
-// qdv70bench: measures the wall time of whole Receive and Send jobs over loopback TCP against a
-// qdv70sim process serving the sample data set, through the same task controller and link engine the
-// program uses; then a Description and a Primary receive over a pseudo terminal paced to a 38400 bit/s
+// qdv70bench: what a transfer costs beyond the protocol itself. Over loopback TCP against one qdv70sim
+// process serving the sample data set, each repetition runs a Primary receive and a Primary send three
+// ways in turn: the reference client (the smallest stop-and-wait client, ReferenceClient), the link engine
+// through the task controller (StartJob to busy falling), and the whole `qdv70cli receive|send primary`
+// process; it prints the medians and the median ratios to the reference. Then whole Description jobs
+// through the engine; a Description and a Primary receive over a pseudo terminal paced to a 38400 bit/s
 // line, against the time the line itself needs for the bytes that crossed it; and a Primary receive and
 // send through a network controller's exchange (qdv70sim --netctl with an FTP server on loopback).
-// Usage: qdv70bench [runs] [serial runs]
-
+// Usage: qdv70bench [runs] [serial runs] [folder]
+// The device's and the PC's files go under `folder`, by default /dev/shm where it exists: the received
+// and the stored files are flushed to disk one by one, and on a disk shared with other work the flushes
+// would swamp what is measured here.
+#include "ReferenceClient.h"
 #include "app/TtskCtrl.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
 #include "sim/SampleDataSet.h"
+#include "store/DataFileSet.h"
 #include "store/TmFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 using namespace qdv;
@@ -74,6 +85,111 @@ qint64 LineBytes(QProcess& sim, qint64 previous) {
     return bytes;
 }
 
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The load average of the machine (1, 5, 15 minutes), for the record beside the figures.
+QString LoadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    return QString::fromLatin1(f.readLine()).section(QLatin1Char(' '), 0, 2);
+}
+
+// CPU time of this process's thread named `name` (the link engine's is "RST16"), in milliseconds; -1
+// when there is none. Unlike wall time it does not grow when other work holds the processors.
+double ThreadCpuMs(const char* name) {
+    QDirIterator it(QStringLiteral("/proc/self/task"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString task = it.next();
+        QFile comm(task + QStringLiteral("/comm"));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name)
+            continue;
+        QFile stat(task + QStringLiteral("/schedstat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            return -1;
+        return QString::fromLatin1(stat.readAll()).section(QLatin1Char(' '), 0, 0).toDouble() / 1e6;
+    }
+    return -1;
+}
+
+double OwnCpuMs() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+double MsSince(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+// The Primary files through the reference client: all eight in one connection. Milliseconds, or a
+// negative value when it failed.
+double RunReference(quint16 port, bool send, const QString& primaryFolder, double* cpuMs) {
+    const double cpu = OwnCpuMs();
+    QElapsedTimer t;
+    t.start();
+    ReferenceClient client;
+    bool ok = client.Connect(port);
+    for (int i = 0; ok && i < datafiles::kPrimaryCount; ++i) {
+        const char type = datafiles::kPrimaryTypes[i];
+        const QString path =
+            primaryFolder + QLatin1Char('/') + datafiles::FileName(datafiles::CodeOfCharacter(type));
+        ok = send ? client.SendFile(type, path, false) : client.ReceiveFile(type, path);
+    }
+    client.Close();
+    const double ms = MsSince(t);
+    *cpuMs = OwnCpuMs() - cpu;
+    if (!ok) {
+        std::fprintf(stderr, "reference %s failed: %s\n", send ? "send" : "receive",
+                     qPrintable(client.Error()));
+        return -1;
+    }
+    return ms;
+}
+
+// A home folder for qdv70cli whose one setup talks to the simulator at 127.0.0.1:`port`.
+bool WriteCliHome(const QString& home, const QString& backup, quint16 port) {
+    QDir().mkpath(home);
+    QFile list(QDir(home).filePath(QStringLiteral("QDV70LIST.INI")));
+    QFile comm(QDir(home).filePath(QStringLiteral("QDV70COMM.INI")));
+    if (!list.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        !comm.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    list.write(QStringLiteral("[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=bench\nDIR=%1\n"
+                              "IP=127.0.0.1\nSELECT_LAN=1\nREOTE3=%2\nSELECT_PRIMARY_BACKUP_FILE=255\n")
+                   .arg(backup)
+                   .arg(port)
+                   .toUtf8());
+    comm.write("[UDP]\nBROADCAST=127.255.255.255\n");
+    return true;
+}
+
+// The whole command-line tool for one job; milliseconds from start to exit, negative when it failed.
+double RunCli(const QString& home, bool send) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.remove(QStringLiteral("QDV70_HOME"));
+    p.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral(QDV70CLI_PATH),
+            {QStringLiteral("--home"), home, send ? QStringLiteral("send") : QStringLiteral("receive"),
+             QStringLiteral("primary")});
+    const bool finished = p.waitForFinished(120000);
+    const double ms = MsSince(t);
+    if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "qdv70cli %s failed: %s\n", send ? "send" : "receive",
+                     p.readAllStandardError().constData());
+        return -1;
+    }
+    return ms;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -82,7 +198,15 @@ int main(int argc, char* argv[]) {
     // A Primary receive at 38400 bit/s takes over two minutes; one run says enough.
     const int serialRuns = argc > 2 ? std::max(0, atoi(argv[2])) : 1;
 
-    QTemporaryDir tmp;
+    const QString base = argc > 3 ? QString::fromLocal8Bit(argv[3])
+                         : QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                                              : QDir::tempPath();
+    QTemporaryDir tmp(base + QStringLiteral("/qdv70bench-XXXXXX"));
+    if (!tmp.isValid()) {
+        std::fprintf(stderr, "cannot make a folder under %s\n", qPrintable(base));
+        return 1;
+    }
+    std::printf("files under %s\n", qPrintable(base));
     const QString device = tmp.filePath("device");
     const QString pc = tmp.filePath("pc");
     QString error;
@@ -118,12 +242,6 @@ int main(int argc, char* argv[]) {
         int direction;
         int kind;
     };
-    const Job jobs[] = {
-        {"Description receive", 0, kJobDescription},
-        {"Primary receive", 0, kJobPrimary},
-        {"Primary send", 1, kJobPrimary},
-        {"Description send", 1, kJobDescription},
-    };
     // Runs one job and returns its wall time in milliseconds, or a negative value when it failed.
     const auto runOnce = [&](const Job& job) {
         QElapsedTimer t;
@@ -133,14 +251,79 @@ int main(int argc, char* argv[]) {
             return -1.0;
         }
         WaitFor([&] { return !status.busy; });
-        const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+        const double ms = MsSince(t);
         if (status.error || status.lastError != 0) {
             std::fprintf(stderr, "%s failed with code %u\n", job.name, status.lastError.load());
             return -1.0;
         }
         return ms;
     };
-    std::printf("%-22s %6s %10s %10s %10s %12s\n", "job", "runs", "min ms", "median ms", "max ms",
+
+    // Side by side: within each repetition the reference client, the engine and the command-line tool
+    // take turns on the same simulator, so that all three see the same load. The first repetition
+    // only warms up (folders, the tool's backup history) and is not counted.
+    const quint16 port = static_cast<quint16>(setup.remote3Port);
+    const QString reference = tmp.filePath("reference");
+    const QString cliHome = tmp.filePath("cli/home");
+    if (!WriteCliHome(cliHome, tmp.filePath("cli/backup"), port)) {
+        std::fprintf(stderr, "cannot write the command-line tool's home folder\n");
+        return 1;
+    }
+    const Job primary[] = {{"Primary receive", 0, kJobPrimary}, {"Primary send", 1, kJobPrimary}};
+    struct Row {
+        std::vector<double> reference, engine, cli, engineRatio, cliRatio, referenceCpu, engineCpu;
+    } rows[2];
+    std::printf("loopback TCP, sample data set; load average before: %s\n", qPrintable(LoadAverage()));
+    for (int i = -1; i < runs; ++i) {
+        for (int j = 0; j < 2; ++j) {
+            const bool send = primary[j].direction == 1;
+            double rCpu = 0;
+            const double r = RunReference(port, send, reference, &rCpu);
+            const double eCpu = ThreadCpuMs("RST16");
+            const double e = runOnce(primary[j]);
+            const double eCpuUsed = ThreadCpuMs("RST16") - eCpu;
+            const double c = RunCli(cliHome, send);
+            if (r < 0 || e < 0 || c < 0)
+                return 1;
+            if (i < 0)
+                continue;
+            std::printf(
+                "  run %d %-15s ref %7.1f  engine %7.1f  cli %7.1f ms   cpu: ref %6.1f  engine %6.1f ms\n",
+                i + 1, primary[j].name, r, e, c, rCpu, eCpuUsed);
+            rows[j].referenceCpu.push_back(rCpu);
+            rows[j].engineCpu.push_back(eCpuUsed);
+            rows[j].reference.push_back(r);
+            rows[j].engine.push_back(e);
+            rows[j].cli.push_back(c);
+            rows[j].engineRatio.push_back(e / r);
+            rows[j].cliRatio.push_back(c / r);
+        }
+    }
+    // The reference must have moved the same bytes as the engine, or its time says nothing.
+    for (int i = 0; i < datafiles::kPrimaryCount; ++i) {
+        const QString name = datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]));
+        QFile a(reference + QLatin1Char('/') + name);
+        QFile b(pc + QStringLiteral("/Primary/") + name);
+        if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.readAll() != b.readAll()) {
+            std::fprintf(stderr, "the reference client's %s differs from the engine's\n", qPrintable(name));
+            return 1;
+        }
+    }
+    std::printf("%-16s %4s %8s %9s %8s %10s %8s %11s %11s\n", "median of runs", "runs", "ref ms", "engine ms",
+                "cli ms", "engine/ref", "cli/ref", "ref cpu ms", "engine cpu");
+    for (int j = 0; j < 2; ++j) {
+        const Row& r = rows[j];
+        std::printf("%-16s %4d %8.1f %9.1f %8.1f %10.3f %8.3f %11.1f %11.1f\n", primary[j].name, runs,
+                    Median(r.reference), Median(r.engine), Median(r.cli), Median(r.engineRatio),
+                    Median(r.cliRatio), Median(r.referenceCpu), Median(r.engineCpu));
+    }
+    std::printf("load average after: %s\n\n", qPrintable(LoadAverage()));
+
+    const Job jobs[] = {
+        {"Description receive", 0, kJobDescription},
+        {"Description send", 1, kJobDescription},
+    };
+    std::printf("%-22s %6s %10s %10s %10s %12s\n", "engine only", "runs", "min ms", "median ms", "max ms",
                 "file bytes");
     for (const Job& job : jobs) {
         std::vector<double> ms;
@@ -150,9 +333,8 @@ int main(int argc, char* argv[]) {
                 return 1;
         }
         std::sort(ms.begin(), ms.end());
-        const QString folder = pc + (job.kind == kJobPrimary ? "/Primary" : "/Name");
-        std::printf("%-22s %6d %10.1f %10.1f %10.1f %12lld\n", job.name, runs, ms.front(), ms[ms.size() / 2],
-                    ms.back(), static_cast<long long>(FolderBytes(folder)));
+        std::printf("%-22s %6d %10.1f %10.1f %10.1f %12lld\n", job.name, runs, ms.front(), Median(ms),
+                    ms.back(), static_cast<long long>(FolderBytes(pc + "/Name")));
     }
     sim.terminate();
     sim.waitForFinished();
@@ -222,7 +404,7 @@ int main(int argc, char* argv[]) {
     std::printf("%-22s %6s %10s %12s %10s %8s\n", "job", "runs", "median ms", "line bytes", "line ms",
                 "ratio");
     qint64 crossed = LineBytes(serialSim, 0);
-    for (const Job& job : {jobs[0], jobs[1]}) {
+    for (const Job& job : {jobs[0], primary[0]}) {
         std::vector<double> ms;
         std::vector<double> lineMs;
         for (int i = 0; i < serialRuns; ++i) {
