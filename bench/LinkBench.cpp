@@ -7,6 +7,8 @@
 // line, against the time the line itself needs for the bytes that crossed it; and a Primary receive and
 // send through a network controller's exchange (qdv70sim --netctl with an FTP server on loopback).
 // Usage: qdv70bench [runs] [serial runs] [folder]
+// QDV70SIM and QDV70CLI in the environment name other simulator and tool executables than the build's
+// (to compare with an older build in the same run of this program).
 // The device's and the PC's files go under `folder`, by default /dev/shm where it exists: the received
 // and the stored files are flushed to disk one by one, and on a disk shared with other work the flushes
 // would swamp what is measured here.
@@ -63,7 +65,7 @@ void WaitFor(const std::function<bool()>& done) {
 
 // Starts the simulator with `args` and returns its first line, which says where it serves.
 QString StartSim(QProcess& sim, const QStringList& args) {
-    sim.start(QStringLiteral(QDV70SIM_PATH), args);
+    sim.start(qEnvironmentVariable("QDV70SIM", QStringLiteral(QDV70SIM_PATH)), args);
     QByteArray banner;
     while (!banner.contains('\n') && sim.waitForReadyRead(5000))
         banner += sim.readLine();
@@ -177,7 +179,7 @@ double RunCli(const QString& home, bool send) {
     p.setProcessEnvironment(env);
     QElapsedTimer t;
     t.start();
-    p.start(QStringLiteral(QDV70CLI_PATH),
+    p.start(qEnvironmentVariable("QDV70CLI", QStringLiteral(QDV70CLI_PATH)),
             {QStringLiteral("--home"), home, send ? QStringLiteral("send") : QStringLiteral("receive"),
              QStringLiteral("primary")});
     const bool finished = p.waitForFinished(120000);
