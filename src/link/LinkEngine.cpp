@@ -9,6 +9,7 @@
 #include "store/TmFile.h"
 
 #include <QFileInfo>
+#include <utility>
 
 namespace qdv {
 
@@ -132,12 +133,23 @@ bool LinkEngine::SendBytes(QByteArrayView bytes) {
     return Line().Send(bytes);
 }
 
+// The protocol is read a byte at a time; the transport is asked once for all it has.
 bool LinkEngine::ReadByte(char* c) {
-    return Line().Read(c, 1) == 1;
+    if (m_inPos == m_inCount) {
+        const qint64 n = Line().Read(m_in.data(), static_cast<qint64>(m_in.size()));
+        if (n <= 0)
+            return false;
+        m_inPos = 0;
+        m_inCount = static_cast<int>(n);
+        m_inArrived = true;
+    }
+    *c = m_in[static_cast<std::size_t>(m_inPos++)];
+    return true;
 }
 
 void LinkEngine::CloseLine() {
     Line().Close();
+    DropReadBytes();
     m_lineOpen = false;
 }
 
@@ -319,6 +331,7 @@ bool LinkEngine::StepExchange() {
                 target.comPort = m_setup.comPort;
                 target.serialDevice = m_ports.SerialDevicePath(m_setup.comPort);
             }
+            DropReadBytes();
             if (!line.Open(target)) {
                 if (!line.LastErrorText().isEmpty())
                     st.SetStatusLines(1, line.LastErrorText(), 0);
@@ -621,7 +634,9 @@ LinkEngine::Wait LinkEngine::ReceiveRecord() {
                 return Wait::kWaiting;
             failure = kNoPacket;
         } else {
-            m_slots.Set(kSlotRecord, kRecordUnits);
+            // The time limit runs from the last arrival, not from each byte of it.
+            if (std::exchange(m_inArrived, false))
+                m_slots.Set(kSlotRecord, kRecordUnits);
             if (m_parser.Hunting() && c != ':') {
                 if (c == record::kNak)
                     failure = kNak;
@@ -758,7 +773,7 @@ int LinkEngine::HandleReceivedRecord() {
         st.SetProgress(static_cast<std::uint32_t>(m_writer.FileSize()));
     }
     if (rec.Dlen() > 0)
-        st.SetLine2(QString::fromLatin1(rec.HData()));
+        st.SetRecordData(rec.HData());
     if (cmd != '1')
         m_firstData = false;
     m_expectedPn = (m_expectedPn + 1) & 0x0F;
@@ -820,7 +835,7 @@ int LinkEngine::StepSend() {
             m_oset += static_cast<std::uint32_t>(chunk.size() / 2);
             m_charsSent += static_cast<std::uint32_t>(chunk.size());
             st.SetProgress(m_charsSent);
-            st.SetLine2(QString::fromLatin1(chunk));
+            st.SetRecordData(chunk);
             m_fileState = list ? kListAck : kDataAck;
             continue;
         }

@@ -9,6 +9,7 @@
 #include "store/SetupRecord.h"
 
 #include <QByteArray>
+#include <array>
 #include <atomic>
 #include <memory>
 
@@ -77,6 +78,7 @@ private:
     Transport& Line();
     bool SendBytes(QByteArrayView bytes);
     bool ReadByte(char* c);
+    void DropReadBytes() { m_inPos = m_inCount = 0; }
     void EndExchange(int code);
     bool FailBeforeFile(int code);
     bool ReportEnd();
@@ -132,6 +134,13 @@ private:
     bool m_crosspoint = false;
     QByteArray m_record;
     QByteArray m_readyBuffer;
+
+    // Bytes taken from the transport in one read and not looked at yet. Emptied whenever the line is
+    // opened or closed, as the transport's own queue is.
+    std::array<char, record::kMaxLength> m_in{};
+    int m_inPos = 0;
+    int m_inCount = 0;
+    bool m_inArrived = false; // a read brought bytes since the record receiver last looked
     QByteArray m_menu;
 
     // Send bookkeeping.

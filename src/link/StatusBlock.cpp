@@ -2,6 +2,9 @@
 
 #include "base/MessageCatalogue.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace qdv {
 
 void StatusBlock::Clear() {
@@ -20,6 +23,7 @@ void StatusBlock::Clear() {
     std::lock_guard lock(m_mutex);
     m_line1.clear();
     m_line2.clear();
+    m_line2IsRecord = false;
     m_line1Changed = false;
     m_line2Changed = false;
     m_fileResults.clear();
@@ -30,6 +34,7 @@ void StatusBlock::SetStatusLines(int mode, const QString& text, int code) {
     if (mode == 0) {
         m_line1.clear();
         m_line2.clear();
+        m_line2IsRecord = false;
         m_line1Changed = m_line2Changed = true;
         return;
     }
@@ -39,6 +44,7 @@ void StatusBlock::SetStatusLines(int mode, const QString& text, int code) {
     }
     if (mode & 2) {
         m_line2 = code == 0 ? QString() : CatalogueText(code);
+        m_line2IsRecord = false;
         m_line2Changed = true;
     }
 }
@@ -46,7 +52,23 @@ void StatusBlock::SetStatusLines(int mode, const QString& text, int code) {
 void StatusBlock::SetLine2(const QString& text) {
     std::lock_guard lock(m_mutex);
     m_line2 = text.left(kLineLength);
+    m_line2IsRecord = false;
     m_line2Changed = true;
+}
+
+void StatusBlock::SetRecordData(QByteArrayView hdata) {
+    const auto n = static_cast<int>(std::min<qsizetype>(hdata.size(), kLineLength));
+    std::lock_guard lock(m_mutex);
+    std::memcpy(m_recordData.data(), hdata.data(), static_cast<std::size_t>(n));
+    m_recordLength = n;
+    m_line2IsRecord = true;
+    m_line2Changed = true;
+}
+
+QString StatusBlock::Line2Locked() const {
+    if (m_line2IsRecord)
+        return QString::fromLatin1(m_recordData.data(), m_recordLength);
+    return m_line2;
 }
 
 void StatusBlock::SetProgress(std::uint32_t position) {
@@ -68,7 +90,7 @@ bool StatusBlock::TakeLine1(QString* text) {
 
 bool StatusBlock::TakeLine2(QString* text) {
     std::lock_guard lock(m_mutex);
-    *text = m_line2;
+    *text = Line2Locked();
     return std::exchange(m_line2Changed, false);
 }
 
@@ -79,7 +101,7 @@ QString StatusBlock::Line1() const {
 
 QString StatusBlock::Line2() const {
     std::lock_guard lock(m_mutex);
-    return m_line2;
+    return Line2Locked();
 }
 
 void StatusBlock::AddFileResult(FileResult result) {

@@ -2,7 +2,9 @@
 
 #include "link/FileResult.h"
 
+#include <QByteArrayView>
 #include <QString>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -38,8 +40,11 @@ public:
     // Mode 0 clears both lines; bit 0 sets line 1 to `text`; bit 1 sets line 2 to the catalogue text
     // of `code` in the user's language (code 0 leaves it empty).
     void SetStatusLines(int mode, const QString& text, int code);
-    // Line 2 with a text of its own (the data of the record in flight).
+    // Line 2 with a text of its own.
     void SetLine2(const QString& text);
+    // Line 2 with the data of the record in flight (hexadecimal characters; the first 512 are kept).
+    // Called for every record, so it only keeps the bytes: the text is made when a reader asks.
+    void SetRecordData(QByteArrayView hdata);
     void SetProgress(std::uint32_t position);
     void ShowGauge(bool shown, std::uint32_t total);
 
@@ -54,9 +59,14 @@ public:
     std::vector<FileResult> TakeFileResults();
 
 private:
+    QString Line2Locked() const;
+
     mutable std::mutex m_mutex;
     QString m_line1;
     QString m_line2;
+    std::array<char, kLineLength> m_recordData{}; // line 2 while m_line2IsRecord
+    int m_recordLength = 0;
+    bool m_line2IsRecord = false;
     bool m_line1Changed = false;
     bool m_line2Changed = false;
     std::vector<FileResult> m_fileResults;

@@ -326,6 +326,44 @@ TEST(LinkEngine, recoversWhenTheRetryOfAWaitSucceeds) {
     EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "0102\r\n03\r\n");
 }
 
+// The receiver's two seconds run from the last bytes that arrived, not from the record's start: a record
+// trickling in with pauses under the limit is taken; a pause over it costs the retry and then the file.
+TEST(LinkEngine, recordTimeLimitRunsFromTheLastArrival) {
+    const QByteArray data = Rec(1, '2', '7', "0102");
+    const QByteArray tail =
+        Rec(2, '3', '7', "03", 1, 2) + record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray();
+    struct Case {
+        int pauseTicks;
+        int code;
+    } cases[] = {{150, 0}, {210, 304}};
+    for (const Case& c : cases) {
+        Rig rig;
+        int acks = 0;
+        rig.line.SetPeer([&](QByteArrayView b) {
+            if (b.endsWith(record::FixedRecord(record::Fixed::Attention)))
+                rig.line.Deliver(record::FixedRecord(record::Fixed::Ready));
+            else if (b.size() == record::kMinLength && b[4] == '8')
+                rig.line.Deliver(Rec(0, '1', '7'));
+            else if (b.size() == 1 && b[0] == record::kAck && ++acks == 2)
+                rig.line.Deliver(tail);
+        });
+        int from = -1;
+        int part = 0;
+        const int code = rig.Run(kReceive, kJobDescription, 20000, [&](int tick) {
+            if (acks == 1 && from < 0)
+                from = tick;
+            if (from >= 0 && part < 3 && tick == from + part * c.pauseTicks) {
+                rig.line.Deliver(data.mid(part * 10, part == 2 ? -1 : 10));
+                ++part;
+            }
+        });
+        EXPECT_EQ(code, c.code) << c.pauseTicks;
+        if (c.code == 0) {
+            EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "0102\r\n03\r\n");
+        }
+    }
+}
+
 TEST(LinkEngine, readyOnTheSecondAttentionIsEnough) {
     SimRig rig;
     int attentions = 0;
