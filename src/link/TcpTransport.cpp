@@ -57,9 +57,11 @@ bool TcpTransport::Open(const LinkTarget& target) {
         address = info.addresses().front();
     }
     m_socket = new QTcpSocket(this);
-    // Records are small and answered one by one; Nagle's delay would cost a round trip each.
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(m_socket, &QTcpSocket::connected, this, [this] {
+        // Records are small and answered one by one; Nagle's algorithm would hold an ETB's attention
+        // sequence until the device acknowledged the ETB. The option needs the connected socket: set
+        // on a socket that is not connected yet, it is silently dropped.
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         SetLineUp(true);
         Notify();
     });

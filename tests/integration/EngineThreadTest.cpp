@@ -1,0 +1,73 @@
+#include "link/TcpTransport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+namespace qdv::test {
+namespace {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "test_integration";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr)
+        new QCoreApplication(argc, argv);
+}
+
+bool Spin(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+// Records are answered one by one: the data socket must send each at once, not hold a small one back
+// until the device has acknowledged the one before (which it does only after a delay of its own).
+TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
+    EnsureApplication();
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    TcpTransport transport;
+    LinkTarget target;
+    target.host = QStringLiteral("127.0.0.1");
+    target.port = server.serverPort();
+    ASSERT_TRUE(transport.Open(target));
+    ASSERT_TRUE(Spin([&] { return transport.LineUp() && server.hasPendingConnections(); }));
+    const auto* socket = transport.findChild<QTcpSocket*>();
+    ASSERT_NE(socket, nullptr);
+    int noDelay = 0;
+    socklen_t length = sizeof noDelay;
+    ASSERT_EQ(::getsockopt(static_cast<int>(socket->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &noDelay,
+                           &length),
+              0);
+    EXPECT_NE(noDelay, 0);
+
+    QTcpSocket* device = server.nextPendingConnection();
+    transport.SetAccept(true);
+    EXPECT_TRUE(transport.Send("\x17"));
+    device->write(":00000100000000FF\r\n");
+    QByteArray got;
+    ASSERT_TRUE(Spin([&] {
+        char buf[64];
+        got += QByteArray(buf, static_cast<int>(transport.Read(buf, sizeof buf)));
+        return got.size() == 19 && device->bytesAvailable() == 1;
+    }));
+    EXPECT_EQ(got, ":00000100000000FF\r\n");
+    transport.Close();
+}
+
+} // namespace
+} // namespace qdv::test
