@@ -13,8 +13,10 @@
 namespace qdv {
 
 namespace {
-constexpr int kFirstStepMs = 0;
-constexpr int kStepMs = 50;
+// The next step comes at the next turn of the event loop; nothing in the start-up needs a pause.
+constexpr int kNextStepMs = 0;
+// While waiting for the threads: how often to look again should a thread's word be missed.
+constexpr int kWaitPollMs = 50;
 constexpr int kMaxAddresses = 10;
 constexpr int kMaxAddressText = 16;
 } // namespace
@@ -25,7 +27,7 @@ TtskCtrl::TtskCtrl(unsigned services, StatusBlock& status, StationTables& statio
       m_files(files), m_ports(ports), m_setup(std::move(setup)) {
     m_timCtrl.setSingleShot(true);
     connect(&m_timCtrl, &QTimer::timeout, this, &TtskCtrl::timCtrlTimer);
-    m_timCtrl.start(kFirstStepMs);
+    m_timCtrl.start(kNextStepMs);
 }
 
 TtskCtrl::~TtskCtrl() {
@@ -79,8 +81,13 @@ void TtskCtrl::timCtrlTimer() {
                 m_hosted->Start();
             }
         }
-        if (m_services & kLinkEngine)
+        if (m_services & kLinkEngine) {
             m_rst16 = std::make_unique<TRst16>(m_status, m_stations, m_resolver, m_files);
+            connect(m_rst16.get(), &TRst16::StartedReached, this, &TtskCtrl::ThreadStarted);
+            connect(m_rst16.get(), &TRst16::JobEnded, this, &TtskCtrl::JobEnded);
+        }
+        if (m_rpu16)
+            connect(m_rpu16.get(), &TRpu16::StartedReached, this, &TtskCtrl::ThreadStarted);
         m_state = kStateUdp;
         break;
     case kStateUdp:
@@ -99,11 +106,17 @@ void TtskCtrl::timCtrlTimer() {
             Q_EMIT ReadyReached();
             return;
         }
-        break;
+        m_timCtrl.start(kWaitPollMs);
+        return;
     default:
         return;
     }
-    m_timCtrl.start(kStepMs);
+    m_timCtrl.start(kNextStepMs);
+}
+
+void TtskCtrl::ThreadStarted() {
+    if (m_state == kStateWait)
+        m_timCtrl.start(kNextStepMs);
 }
 
 bool TtskCtrl::StartNetworkRequest(int entry, int kind) {

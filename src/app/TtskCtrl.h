@@ -21,7 +21,8 @@ class TmTableRemote;
 
 // The task controller: starts the background machinery in a fixed order, one step per timer event,
 // says when everything is ready, is the one entry through which a transfer job starts, and stops it all
-// when it is destroyed.
+// when it is destroyed. Each step follows the one before as soon as the event loop comes round again;
+// the wait for the threads ends when they say they have started (a slow poll stays as a safety net).
 //
 //   state  action                                                   next
 //   0      learn the PC's own addresses                              1 (255 on failure)
@@ -80,9 +81,12 @@ public:
 
 Q_SIGNALS:
     void ReadyReached();
+    // A job started through StartJob has ended: busy has fallen.
+    void JobEnded();
 
 private:
     void timCtrlTimer();
+    void ThreadStarted();
     bool LearnOwnAddresses();
 
     unsigned m_services;

@@ -163,13 +163,18 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
     JobWatcher watcher(status, err, send, ::isatty(STDERR_FILENO) == 1);
     bool started = false;
     bool cancelled = false;
+    bool finished = false; // the outcome is told; later looks find nothing to do
     auto fail = [&](const QString& error, int exitCode) {
+        finished = true;
         outcome.error = error;
         err << "qdv70cli: " << error << '\n';
         QCoreApplication::exit(exitCode);
     };
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    // Looked at every 100 ms for the progress bar and Ctrl-C, and at once when the task controller is
+    // ready or the job has ended, so that neither waits for the next look.
+    const auto step = [&] {
+        if (finished)
+            return;
         if (g_interrupted && !cancelled) {
             cancelled = true;
             if (started)
@@ -193,6 +198,7 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
             return;
         watcher.Poll(outcome.files);
         watcher.Done();
+        finished = true;
         const JobReport report = JobReport::FromStatus(status, setup, cancelled);
         outcome.report = report;
         if (report.errorCode != 0) {
@@ -211,7 +217,11 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
             ReportSnapshot(JobSnapshot::AfterJob(status, setup, report), err);
         err.flush();
         QCoreApplication::exit(cancelled ? kExitAborted : report.Success() ? kExitOk : kExitFailed);
-    });
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, step);
+    QObject::connect(&control, &TtskCtrl::ReadyReached, step);
+    QObject::connect(&control, &TtskCtrl::JobEnded, step);
     poll.start(kPollMs);
     outcome.exitCode = QCoreApplication::exec();
     poll.stop();

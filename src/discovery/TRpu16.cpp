@@ -31,6 +31,7 @@ void TRpu16::Start() {
         timer->start();
         m_worker.Tick();
         m_started = true;
+        Q_EMIT StartedReached();
     });
     // finished comes from the thread itself: the socket is closed where it lives.
     connect(

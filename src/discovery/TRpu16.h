@@ -24,7 +24,7 @@ public:
     void Start();
     // Ends the thread after its current tick and closes the socket.
     void Stop();
-    // True once the thread has set up its worker and timer.
+    // True once the thread has set up its worker and timer; StartedReached() says so as it happens.
     bool Started() const { return m_started.load(); }
 
     // Clears the answer status of `entry` (255: no particular device), makes `kind` the device table's
@@ -34,6 +34,10 @@ public:
     DiscoveryWorker::State SocketState() const { return m_worker.SocketState(); }
     QString LastError() const { return m_worker.LastError(); }
     QList<QHostAddress> Targets() const { return m_worker.Targets(); }
+
+Q_SIGNALS:
+    // Emitted from the thread itself, once.
+    void StartedReached();
 
 private:
     NetworkDeviceTable& m_table;

@@ -2,6 +2,7 @@
 
 #include "link/Clock.h"
 #include "link/LinkEngine.h"
+#include "link/StatusBlock.h"
 #include "link/TSerialThread.h"
 #include "link/TcpTransport.h"
 #include "netctl/NetworkSequence.h"
@@ -91,10 +92,15 @@ void TRst16::Step() {
     if (m_stepping)
         return;
     m_stepping = true;
+    const bool wasBusy = m_status.busy;
     m_engine->Tick();
     m_stepping = false;
-    if (m_engine->TickStateNow() != LinkEngine::kStart)
+    if (!m_started && m_engine->TickStateNow() != LinkEngine::kStart) {
         m_started = true;
+        Q_EMIT StartedReached();
+    }
+    if (wasBusy && !m_status.busy)
+        Q_EMIT JobEnded();
 }
 
 void TRst16::Teardown() {

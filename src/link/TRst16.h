@@ -33,7 +33,8 @@ public:
     TRst16(StatusBlock& status, StationTables& stations, TmTableRemote& resolver, const TmFile& files);
     ~TRst16() override;
 
-    // Starts the thread; the engine reports itself through Started() once it has left its start state.
+    // Starts the thread; the engine reports itself through Started() and StartedReached() once it has
+    // left its start state.
     void Start();
     // Ends the thread after the tick it is in; a job still running is not finished, its line is closed.
     void Stop();
@@ -42,6 +43,12 @@ public:
 
     // The start message: the status block already holds direction and kind.
     void PostStart(const SetupRecord& setup, const PortSettings& ports);
+
+Q_SIGNALS:
+    // Emitted from the engine thread: once when the engine has left its start state, and whenever a
+    // job has ended (busy fell), so that a watcher need not poll to learn it.
+    void StartedReached();
+    void JobEnded();
 
 private:
     void Setup();

@@ -1,4 +1,11 @@
+#include "app/TtskCtrl.h"
+#include "convert/TmTableRemote.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
 #include "link/TcpTransport.h"
+#include "link/TransferJobs.h"
+#include "store/TmFile.h"
+#include "support/TestFolder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -67,6 +74,36 @@ TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
     }));
     EXPECT_EQ(got, ":00000100000000FF\r\n");
     transport.Close();
+}
+
+// The task controller says when a job it started has ended, so that its caller need not poll for it;
+// once per job.
+TEST(TaskController, tellsOnceWhenAJobHasEnded) {
+    EnsureApplication();
+    TestFolder pc;
+    SetupRecord setup;
+    setup.name = "Empty";
+    setup.SetBackupDataPath(pc.FilePath("backup"));
+    setup.selectLan = true;
+    setup.ipAddress = "127.0.0.1";
+    setup.remote3Port = 1;
+    PortSettings ports;
+    StatusBlock status;
+    StationTables stations;
+    TmTableRemote resolver;
+    TmFile files(pc.FilePath("home"));
+    TtskCtrl control(TtskCtrl::kLinkEngine, status, stations, resolver, files, ports, [&] { return setup; });
+    int ended = 0;
+    QObject::connect(&control, &TtskCtrl::JobEnded, [&] { ++ended; });
+    ASSERT_TRUE(Spin([&] { return control.Ready(); }));
+    // A send of a Description the PC does not have queues nothing: the job ends at once.
+    for (int job = 1; job <= 2; ++job) {
+        ASSERT_TRUE(control.StartJob(1, kJobDescription));
+        ASSERT_TRUE(Spin([&] { return ended == job; }));
+        EXPECT_FALSE(status.busy);
+    }
+    Spin([] { return false; }, 50);
+    EXPECT_EQ(ended, 2);
 }
 
 } // namespace
