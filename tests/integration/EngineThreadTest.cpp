@@ -53,13 +53,9 @@ TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
     target.port = server.serverPort();
     ASSERT_TRUE(transport.Open(target));
     ASSERT_TRUE(Spin([&] { return transport.LineUp() && server.hasPendingConnections(); }));
-    const auto* socket = transport.findChild<QTcpSocket*>();
-    ASSERT_NE(socket, nullptr);
     int noDelay = 0;
     socklen_t length = sizeof noDelay;
-    ASSERT_EQ(::getsockopt(static_cast<int>(socket->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &noDelay,
-                           &length),
-              0);
+    ASSERT_EQ(::getsockopt(transport.SocketDescriptor(), IPPROTO_TCP, TCP_NODELAY, &noDelay, &length), 0);
     EXPECT_NE(noDelay, 0);
 
     QTcpSocket* device = server.nextPendingConnection();
