@@ -1,3 +1,4 @@
+#include "EndToEnd.h"
 #include "app/TtskCtrl.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
@@ -7,12 +8,8 @@
 #include "store/TmFile.h"
 #include "support/TestFolder.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -22,29 +19,10 @@
 namespace qdv::test {
 namespace {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_integration";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr)
-        new QCoreApplication(argc, argv);
-}
-
-bool Spin(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(2, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
-
 // Records are answered one by one: the data socket must send each at once, not hold a small one back
 // until the device has acknowledged the one before (which it does only after a delay of its own).
 TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
-    EnsureApplication();
+    EnsureCoreApplication();
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
     TcpTransport transport;
@@ -52,7 +30,7 @@ TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
     target.host = QStringLiteral("127.0.0.1");
     target.port = server.serverPort();
     ASSERT_TRUE(transport.Open(target));
-    ASSERT_TRUE(Spin([&] { return transport.LineUp() && server.hasPendingConnections(); }));
+    ASSERT_TRUE(WaitFor([&] { return transport.LineUp() && server.hasPendingConnections(); }, 5000));
     int noDelay = 0;
     socklen_t length = sizeof noDelay;
     ASSERT_EQ(::getsockopt(transport.SocketDescriptor(), IPPROTO_TCP, TCP_NODELAY, &noDelay, &length), 0);
@@ -63,11 +41,13 @@ TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
     EXPECT_TRUE(transport.Send("\x17"));
     device->write(":00000100000000FF\r\n");
     QByteArray got;
-    ASSERT_TRUE(Spin([&] {
-        char buf[64];
-        got += QByteArray(buf, static_cast<int>(transport.Read(buf, sizeof buf)));
-        return got.size() == 19 && device->bytesAvailable() == 1;
-    }));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            char buf[64];
+            got += QByteArray(buf, static_cast<int>(transport.Read(buf, sizeof buf)));
+            return got.size() == 19 && device->bytesAvailable() == 1;
+        },
+        5000));
     EXPECT_EQ(got, ":00000100000000FF\r\n");
     transport.Close();
 }
@@ -75,7 +55,7 @@ TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
 // The task controller says when a job it started has ended, so that its caller need not poll for it;
 // once per job.
 TEST(TaskController, tellsOnceWhenAJobHasEnded) {
-    EnsureApplication();
+    EnsureCoreApplication();
     TestFolder pc;
     SetupRecord setup;
     setup.name = "Empty";
@@ -91,14 +71,14 @@ TEST(TaskController, tellsOnceWhenAJobHasEnded) {
     TtskCtrl control(TtskCtrl::kLinkEngine, status, stations, resolver, files, ports, [&] { return setup; });
     int ended = 0;
     QObject::connect(&control, &TtskCtrl::JobEnded, [&] { ++ended; });
-    ASSERT_TRUE(Spin([&] { return control.Ready(); }));
+    ASSERT_TRUE(WaitFor([&] { return control.Ready(); }, 5000));
     // A send of a Description the PC does not have queues nothing: the job ends at once.
     for (int job = 1; job <= 2; ++job) {
         ASSERT_TRUE(control.StartJob(1, kJobDescription));
-        ASSERT_TRUE(Spin([&] { return ended == job; }));
+        ASSERT_TRUE(WaitFor([&] { return ended == job; }, 5000));
         EXPECT_FALSE(status.busy);
     }
-    Spin([] { return false; }, 50);
+    WaitFor([] { return false; }, 50);
     EXPECT_EQ(ended, 2);
 }
 
