@@ -18,17 +18,17 @@ TEST(IpAddressText, storedValidAndShownForms) {
     };
     const Case cases[] = {
         {"127.168.1  .10 ", "127.168.1.10", true},
-        {"  1. 2 .3  .  4", "1.2.3.4", true},
+        {"  127. 0 .3  .  4", "127.0.3.4", true},
         {"   .   .   .   ", "...", false},
         {"255.255.255.255", "255.255.255.255", false},
-        {"255.255.255.254", "255.255.255.254", true},
-        {"0.0.0.0", "0.0.0.0", true},
-        {"256.1.1.1", "256.1.1.1", false},
-        {"1.2.3", "1.2.3", false},
-        {"1.2.3.4.5", "1.2.3.4.5", false},
-        {"1.2..4", "1.2..4", false},
-        {"1.2.3.1234", "1.2.3.1234", false},
-        {"1.2.3.x", "1.2.3.x", false},
+        {"127.255.255.255", "127.255.255.255", true},
+        {"127.0.0.0", "127.0.0.0", true},
+        {"127.256.1.1", "127.256.1.1", false},
+        {"127.2.3", "127.2.3", false},
+        {"127.2.3.4.5", "127.2.3.4.5", false},
+        {"127.2..4", "127.2..4", false},
+        {"127.2.3.1234", "127.2.3.1234", false},
+        {"127.2.3.x", "127.2.3.x", false},
         {"", "", false},
     };
     for (const Case& c : cases) {
@@ -38,7 +38,7 @@ TEST(IpAddressText, storedValidAndShownForms) {
     EXPECT_EQ(IpAddressText::Shown("127.168.1.10"), "127.168.1  .10 ");
     EXPECT_EQ(IpAddressText::Shown(""), "   .   .   .   ");
     EXPECT_EQ(IpAddressText::Shown("..."), "   .   .   .   ");
-    EXPECT_EQ(IpAddressText::Shown("1.2.3.4567"), "   .   .   .   ");
+    EXPECT_EQ(IpAddressText::Shown("127.2.3.4567"), "   .   .   .   ");
 }
 
 TEST(SetupEditor, refusalsComeInTheEditorsOrder) {
@@ -58,7 +58,7 @@ TEST(SetupEditor, refusalsComeInTheEditorsOrder) {
         {"name of another setup", [](SetupEditorModel& m) { m.name = "B"; }, 122},
         {"no path", [](SetupEditorModel& m) { m.backupDataPath.clear(); }, 112},
         {"long path", [&](SetupEditorModel& m) { m.backupDataPath = "/" + tooLong; }, 121},
-        {"bad address", [](SetupEditorModel& m) { m.ipText = "1.2.3"; }, 321},
+        {"bad address", [](SetupEditorModel& m) { m.ipText = "127.2.3"; }, 321},
         {"broadcast", [](SetupEditorModel& m) { m.ipText = "255.255.255.255"; }, 321},
         {"blank mask", [](SetupEditorModel& m) { m.ipText = "   .   .   .   "; }, 321},
         {"serial, blank address",

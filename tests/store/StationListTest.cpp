@@ -55,7 +55,7 @@ TEST(StationList, readingLinesFieldByField) {
         {"10,1,0,0x08,,,", 10, {true, false, 8, "Unknow_8", ""}},
         {"11,0,0,200,,,", 11, {false, false, 200, "Unknow_200", ""}},
         {"13,1,0,0x01,ABCDEFGHIJKLMNOPQRSTU,127.0.0.13,", 13, {true, false, 1, "", ""}},
-        {"14,1,0,0x01,N14,100.100.100.10000,", 14, {true, false, 1, "N14", ""}},
+        {"14,1,0,0x01,N14,127.100.100.10000,", 14, {true, false, 1, "N14", ""}},
         {"15,1,0,0x01,N15,127.0.0.15", 15, {true, false, 1, "N15", "127.0.0.15"}},
         {"16,1", 16, {true, false, 0, "", ""}},
     };
