@@ -584,6 +584,20 @@ void LinkEngine::BeginAckWait(const QByteArray& record) {
     m_slots.Set(kSlotAck, kAckUnits);
 }
 
+std::optional<int> LinkEngine::AckUnfinished() {
+    switch (AckWait()) {
+    case Wait::kWaiting:
+        return kRunning;
+    case Wait::kFailed:
+        return kNoAck;
+    case Wait::kAbortRecord:
+        return kAbortRecord;
+    case Wait::kOk:
+        break;
+    }
+    return std::nullopt;
+}
+
 LinkEngine::Wait LinkEngine::AckWait() {
     for (;;) {
         char c;
@@ -853,16 +867,8 @@ int LinkEngine::StepSend() {
         default:
             break;
         }
-        switch (AckWait()) {
-        case Wait::kWaiting:
-            return kRunning;
-        case Wait::kFailed:
-            return kNoAck;
-        case Wait::kAbortRecord:
-            return kAbortRecord;
-        case Wait::kOk:
-            break;
-        }
+        if (const auto end = AckUnfinished())
+            return *end;
         switch (m_fileState) {
         case kStartAck:
             m_fileState = kDataRecord;
@@ -913,16 +919,8 @@ int LinkEngine::StepNames() {
             st.SetProgress(static_cast<std::uint32_t>(m_names.BlocksDone()));
             m_fileState = kNamesAck;
         }
-        switch (AckWait()) {
-        case Wait::kWaiting:
-            return kRunning;
-        case Wait::kFailed:
-            return kNoAck;
-        case Wait::kAbortRecord:
-            return kAbortRecord;
-        case Wait::kOk:
-            break;
-        }
+        if (const auto end = AckUnfinished())
+            return *end;
         if (!m_names.HasMore())
             return 0;
         m_fileState = kNamesRecord;

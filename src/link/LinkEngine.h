@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 namespace qdv {
 
@@ -92,6 +93,9 @@ private:
     Wait ReadyWait();
     void BeginAckWait(const QByteArray& record);
     Wait AckWait();
+    // The ACK wait of a send step as the step's result: running while it waits, the failure's code, and
+    // nothing once the record is acknowledged.
+    std::optional<int> AckUnfinished();
     void BeginRecordReceive();
     Wait ReceiveRecord();
 

@@ -79,6 +79,30 @@ int LevelNameOffset(int n) {
     return -1;
 }
 
+// The change of SetTypeName and SetLvName: each entry's name into the slot `offset` gives its number,
+// cleared first; numbers without a slot are skipped.
+auto PutNames(const std::vector<NumberedName>& entries, int (*offset)(int), int chars) {
+    return [&entries, offset, chars](Bytes& b) {
+        for (const NumberedName& e : entries) {
+            if (const int at = offset(e.no); at >= 0)
+                PutText(b, at, chars, e.name);
+        }
+        return true;
+    };
+}
+
+// The read of GetTypeName and GetLvName: the name in the slot of each number that has one.
+auto NamesAt(const std::vector<int>& numbers, int (*offset)(int), int chars) {
+    return [&numbers, offset, chars](const Bytes& b) {
+        std::vector<NumberedName> out;
+        for (const int n : numbers) {
+            if (const int at = offset(n); at >= 0)
+                out.push_back({n, TextAt(b, at, chars)});
+        }
+        return out;
+    };
+}
+
 bool ValidUnit(int u) {
     return u >= 1 && u <= kMaxUnit;
 }
@@ -324,45 +348,19 @@ ProductInfo ConfigOperations::GetProductInfo() {
 }
 
 std::string ConfigOperations::SetTypeName(const std::vector<NumberedName>& entries) {
-    return ChangeStd([&](Bytes& b) {
-        for (const NumberedName& e : entries) {
-            if (const int at = TypeNameOffset(e.no); at >= 0)
-                PutText(b, at, kTypeNameChars, e.name);
-        }
-        return true;
-    });
+    return ChangeStd(PutNames(entries, TypeNameOffset, kTypeNameChars));
 }
 
 std::optional<std::vector<NumberedName>> ConfigOperations::GetTypeName(const std::vector<int>& numbers) {
-    return ReadStd([&](const Bytes& b) {
-        std::vector<NumberedName> out;
-        for (const int n : numbers) {
-            if (const int at = TypeNameOffset(n); at >= 0)
-                out.push_back({n, TextAt(b, at, kTypeNameChars)});
-        }
-        return out;
-    });
+    return ReadStd(NamesAt(numbers, TypeNameOffset, kTypeNameChars));
 }
 
 std::string ConfigOperations::SetLvName(const std::vector<NumberedName>& entries) {
-    return ChangeStd([&](Bytes& b) {
-        for (const NumberedName& e : entries) {
-            if (const int at = LevelNameOffset(e.no); at >= 0)
-                PutText(b, at, kLevelNameChars, e.name);
-        }
-        return true;
-    });
+    return ChangeStd(PutNames(entries, LevelNameOffset, kLevelNameChars));
 }
 
 std::optional<std::vector<NumberedName>> ConfigOperations::GetLvName(const std::vector<int>& numbers) {
-    return ReadStd([&](const Bytes& b) {
-        std::vector<NumberedName> out;
-        for (const int n : numbers) {
-            if (const int at = LevelNameOffset(n); at >= 0)
-                out.push_back({n, TextAt(b, at, kLevelNameChars)});
-        }
-        return out;
-    });
+    return ReadStd(NamesAt(numbers, LevelNameOffset, kLevelNameChars));
 }
 
 std::string ConfigOperations::SetCtrlArea(const CtrlAreaRequest& request) {

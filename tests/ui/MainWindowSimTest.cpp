@@ -31,7 +31,22 @@ struct Plant {
     CliRun Cli(const QStringList& args) const {
         return RunCli(QStringList{"--home", cli.FilePath("home")} + args);
     }
+    // The window's one setup, a LAN setup on the simulator.
+    SetupRecord WindowSetup() const {
+        SetupRecord setup = FullSetup("Sim", QString());
+        setup.remote3Port = sim->Port();
+        return setup;
+    }
 };
+
+// The real task controller behind the window (without the hosted services, which would bind their ports
+// on every address), starting the window's jobs.
+TtskCtrl& StartController(MainWindowHarness& h) {
+    TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll & ~TtskCtrl::kHostedServices);
+    h.Window().SetJobStarter(
+        [&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    return control;
+}
 
 // Runs a job from the window with the real task controller and waits until its end is reported.
 bool RunFromWindow(MainWindowHarness& h, int tab, int key) {
@@ -45,13 +60,9 @@ bool RunFromWindow(MainWindowHarness& h, int tab, int key) {
 TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLineTool) {
     Plant plant;
     ASSERT_TRUE(plant.sim->Ok());
-    SetupRecord setup = FullSetup("Sim", QString());
-    setup.remote3Port = plant.sim->Port();
     BoxRecorder boxes;
-    MainWindowHarness h({setup});
-    TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll & ~TtskCtrl::kHostedServices);
-    h.Window().SetJobStarter(
-        [&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    MainWindowHarness h({plant.WindowSetup()});
+    TtskCtrl& control = StartController(h);
     ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));
 
     ASSERT_TRUE(RunFromWindow(h, kTabReceive, Qt::Key_F3));
@@ -90,13 +101,9 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
 TEST(MainWindowAgainstSimulator, verifyAfterSendingFindsAWrongByteOnTheDevice) {
     Plant plant({"wrong-byte"});
     ASSERT_TRUE(plant.sim->Ok());
-    SetupRecord setup = FullSetup("Sim", QString());
-    setup.remote3Port = plant.sim->Port();
     BoxRecorder boxes;
-    MainWindowHarness h({setup});
-    TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll & ~TtskCtrl::kHostedServices);
-    h.Window().SetJobStarter(
-        [&control](int direction, int kind) { return control.StartJob(direction, kind); });
+    MainWindowHarness h({plant.WindowSetup()});
+    TtskCtrl& control = StartController(h);
     h.Window().SetReadBackStarter(
         [&control](int kind, const SetupRecord& readBack) { return control.StartJob(0, kind, readBack); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));

@@ -129,4 +129,25 @@ EditorButtons MakeEditorButtons(QDialog* window, const std::function<void()>& ok
     return b;
 }
 
+bool ImportCsvFile(QWidget* owner, const QString& folder, const QString& description,
+                   const std::function<bool(const QString& path)>& read) {
+    const QString path = ChooseCsvFile(owner, false, folder, description);
+    if (path.isEmpty())
+        return false;
+    if (!read(path)) {
+        ShowMessageText(owner, QStringLiteral("%1 cannot be read.").arg(path), DialogType::Error, kButtonOk);
+        return false;
+    }
+    return true;
+}
+
+void ExportCsvFile(QWidget* owner, const QString& folder, const QString& description,
+                   const std::function<bool(const QString& path, QString* why)>& write) {
+    const QString path = ChooseCsvFile(owner, true, folder, description);
+    QString why;
+    if (!path.isEmpty() && !write(path, &why))
+        ShowMessageText(owner, QStringLiteral("%1 was not written: %2").arg(path, why), DialogType::Error,
+                        kButtonOk);
+}
+
 } // namespace qdv

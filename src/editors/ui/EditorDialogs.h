@@ -31,6 +31,14 @@ void SetColumnWidths(QTableView* grid, const int* widths, const int* chars);
 // files' description; the pattern matches ".CSV" in any case. Empty when the operator cancels.
 QString ChooseCsvFile(QWidget* owner, bool save, const QString& folder, const QString& description);
 
+// Import: asks for a file and reads it with `read`; a file that cannot be read is reported. True when
+// the file was read.
+bool ImportCsvFile(QWidget* owner, const QString& folder, const QString& description,
+                   const std::function<bool(const QString& path)>& read);
+// Export: asks for a file name and writes the file with `write`; a failure is reported with its reason.
+void ExportCsvFile(QWidget* owner, const QString& folder, const QString& description,
+                   const std::function<bool(const QString& path, QString* why)>& write);
+
 // While a hook is set, ChooseCsvFile asks it instead of showing a dialog (tests). Returns the old one.
 using CsvFileHook = std::function<QString(bool save, const QString& folder, const QString& filter)>;
 CsvFileHook SetCsvFileHook(CsvFileHook hook);

@@ -1,6 +1,5 @@
 #include "editors/ui/TfrmEditCrosspoint.h"
 
-#include "app/ui/MessageBox.h"
 #include "convert/ConversionTables.h"
 #include "convert/TmTableRemote.h"
 #include "editors/ui/CrosspointDelegate.h"
@@ -151,22 +150,15 @@ void TfrmEditCrosspoint::btnOkClick() {
 }
 
 void TfrmEditCrosspoint::btnImportClick() {
-    const QString path = ChooseCsvFile(this, false, TmTableRemote::XPointFolder(m_setup), kFileDescription);
-    if (path.isEmpty())
+    if (!ImportCsvFile(this, TmTableRemote::XPointFolder(m_setup), kFileDescription,
+                       [this](const QString& path) { return m_editor.Import(path); }))
         return;
-    if (!m_editor.Import(path)) {
-        ShowMessageText(this, QStringLiteral("%1 cannot be read.").arg(path), DialogType::Error, kButtonOk);
-        return;
-    }
     m_dstModel->LevelsChanged({0, 0, CrosspointTable::kLevels, kTerminalCount});
 }
 
 void TfrmEditCrosspoint::btnExportClick() {
-    const QString path = ChooseCsvFile(this, true, TmTableRemote::XPointFolder(m_setup), kFileDescription);
-    QString why;
-    if (!path.isEmpty() && !m_editor.Export(path, &why))
-        ShowMessageText(this, QStringLiteral("%1 was not written: %2").arg(path, why), DialogType::Error,
-                        kButtonOk);
+    ExportCsvFile(this, TmTableRemote::XPointFolder(m_setup), kFileDescription,
+                  [this](const QString& path, QString* why) { return m_editor.Export(path, why); });
 }
 
 } // namespace qdv

@@ -1,6 +1,5 @@
 #include "editors/ui/TfrmEditDescAndAlias.h"
 
-#include "app/ui/MessageBox.h"
 #include "convert/TmTableRemote.h"
 #include "editors/TerminalTextCodec.h"
 #include "editors/ui/CellEditDelegate.h"
@@ -288,14 +287,12 @@ void TfrmEditDescAndAlias::btnOkClick() {
 }
 
 void TfrmEditDescAndAlias::btnImportClick() {
-    const QString path = ChooseCsvFile(this, false, TmTableRemote::NameFolder(m_setup), kFileDescription);
-    if (path.isEmpty())
+    if (!ImportCsvFile(this, TmTableRemote::NameFolder(m_setup), kFileDescription,
+                       [this](const QString& path) {
+                           FinishEditing();
+                           return m_editor.Import(path);
+                       }))
         return;
-    FinishEditing();
-    if (!m_editor.Import(path)) {
-        ShowMessageText(this, QStringLiteral("%1 cannot be read.").arg(path), DialogType::Error, kButtonOk);
-        return;
-    }
     // The buffers refer to texts the import replaced.
     m_editor.Buffers().Reset();
     for (DescAliasModel* model : m_models)
@@ -304,11 +301,8 @@ void TfrmEditDescAndAlias::btnImportClick() {
 
 void TfrmEditDescAndAlias::btnExportClick() {
     FinishEditing();
-    const QString path = ChooseCsvFile(this, true, TmTableRemote::NameFolder(m_setup), kFileDescription);
-    QString why;
-    if (!path.isEmpty() && !m_editor.Export(path, &why))
-        ShowMessageText(this, QStringLiteral("%1 was not written: %2").arg(path, why), DialogType::Error,
-                        kButtonOk);
+    ExportCsvFile(this, TmTableRemote::NameFolder(m_setup), kFileDescription,
+                  [this](const QString& path, QString* why) { return m_editor.Export(path, why); });
 }
 
 } // namespace qdv
