@@ -214,9 +214,10 @@ bool HistoryRepository::Commit(const QString& message, QString* commitId, QStrin
         return Fail(error, QStringLiteral("cannot open the history's index"));
     IndexPtr index(rawIndex);
     git_oid treeId{};
+    // Adding all also drops the entries of files that have left the folder; each file is read and
+    // hashed once.
     if (git_index_read(index.get(), 0) != 0 ||
         git_index_add_all(index.get(), nullptr, GIT_INDEX_ADD_FORCE, AddFilter, nullptr) != 0 ||
-        git_index_update_all(index.get(), nullptr, AddFilter, nullptr) != 0 ||
         git_index_write(index.get()) != 0 || git_index_write_tree(&treeId, index.get()) != 0)
         return Fail(error, QStringLiteral("cannot stage the backup folder"));
 

@@ -38,6 +38,8 @@ public:
     explicit Countdowns(const Clock& clock) : m_clock(clock) {}
     void Set(int slot, int units) { m_deadline[slot] = m_clock.NowMs() + qint64(units) * kUnitMs; }
     bool Expired(int slot) const { return m_clock.NowMs() >= m_deadline[slot]; }
+    // Milliseconds until the slot runs out; 0 once it has.
+    qint64 LeftMs(int slot) const { return qMax<qint64>(0, m_deadline[slot] - m_clock.NowMs()); }
 
 private:
     const Clock& m_clock;

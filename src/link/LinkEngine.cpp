@@ -46,7 +46,7 @@ constexpr int kFtpOk = 409;
 
 // Countdown slots and their lengths in 10 ms units.
 constexpr int kSlotConnect = 0, kConnectUnits = 1000;
-constexpr int kSlotEndPause = 1, kEndPauseUnits = 4;
+constexpr int kSlotEndPause = 1, kEndPauseUnits = LinkEngine::kEndPauseMs / Countdowns::kUnitMs;
 constexpr int kSlotReady = 2, kReadyUnits = 1000;
 constexpr int kSlotAck = 3, kAckUnits = 500;
 constexpr int kSlotRecord = 4, kRecordUnits = 200;
@@ -528,6 +528,10 @@ bool LinkEngine::FailBeforeFile(int code) {
     }
     m_result = code;
     return ReportEnd();
+}
+
+qint64 LinkEngine::EndPauseLeftMs() const {
+    return m_exchange == kEnd ? m_slots.LeftMs(kSlotEndPause) : -1;
 }
 
 bool LinkEngine::ReportEnd() {

@@ -51,6 +51,8 @@ public:
     };
 
     enum TickState { kStart = 0, kIdle = 1, kDispatch = 2, kExchange = 3, kNetwork = 5 };
+    // The pause between the end of an exchange (line closed) and the report of its result.
+    static constexpr int kEndPauseMs = 40;
 
     explicit LinkEngine(const Services& services);
     ~LinkEngine();
@@ -67,6 +69,9 @@ public:
     void SetNetworkAttempt(NetworkAttempt* attempt) { m_network = attempt; }
 
     int TickStateNow() const { return m_tick.load(); }
+    // While an exchange is in its end pause: the milliseconds until the pause runs out, so that the
+    // thread can step the engine at that moment instead of at its next tick; otherwise -1.
+    qint64 EndPauseLeftMs() const;
     // The station menu text received by the last station menu job.
     QByteArray MenuBuffer() const { return m_menu; }
 

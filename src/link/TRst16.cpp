@@ -83,6 +83,10 @@ void TRst16::Setup() {
     timer->setInterval(kTickMs);
     connect(timer, &QTimer::timeout, m_context, [this] { Step(); });
     timer->start();
+    m_endPauseTimer = new QTimer(m_context);
+    m_endPauseTimer->setTimerType(Qt::PreciseTimer);
+    m_endPauseTimer->setSingleShot(true);
+    connect(m_endPauseTimer, &QTimer::timeout, m_context, [this] { Step(); });
     Step();
 }
 
@@ -95,6 +99,10 @@ void TRst16::Step() {
     const bool wasBusy = m_status.busy;
     m_engine->Tick();
     m_stepping = false;
+    // The result is reported the moment the end pause has run out, not up to a tick later.
+    const qint64 pause = m_engine->EndPauseLeftMs();
+    if (pause > 0 && !m_endPauseTimer->isActive())
+        m_endPauseTimer->start(static_cast<int>(pause));
     if (!m_started && m_engine->TickStateNow() != LinkEngine::kStart) {
         m_started = true;
         Q_EMIT StartedReached();
@@ -112,6 +120,7 @@ void TRst16::Teardown() {
     m_serial.reset(); // its worker ends here, before the context its calls go to
     delete m_context; // the timer and the TCP transport with it
     m_context = nullptr;
+    m_endPauseTimer = nullptr;
     m_tcp = nullptr;
     m_xmlConnection = nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 
@@ -74,6 +75,7 @@ private:
     std::unique_ptr<LinkEngine> m_engine;
     std::atomic<bool> m_started{false};
     bool m_stepping = false;
+    QTimer* m_endPauseTimer = nullptr; // steps the engine when an exchange's end pause runs out
 };
 
 } // namespace qdv

@@ -251,6 +251,31 @@ TEST(LinkEngine, fileThatCannotBeStoredIsReportedWithTheSystemsError) {
     EXPECT_TRUE(got[0].detail.contains("ZEBU_NME.BAK: ")) << got[0].detail.toStdString();
 }
 
+TEST(LinkEngine, endPauseSaysWhenItRunsOutAndHoldsTheResultUntilThen) {
+    // Stepped every millisecond, so that the engine is seen at the moment the exchange ends.
+    SimRig rig;
+    rig.status.Clear();
+    rig.status.direction = kReceive;
+    rig.status.jobKind = kJobDescription;
+    rig.engine.AcceptJob(rig.setup, rig.ports);
+    EXPECT_EQ(rig.engine.EndPauseLeftMs(), -1);
+    for (int ms = 0; ms < 60000 && rig.engine.EndPauseLeftMs() < 0; ++ms) {
+        rig.clock.Advance(1);
+        rig.engine.Tick();
+    }
+    EXPECT_EQ(rig.engine.EndPauseLeftMs(), 40);
+    // One millisecond short of the pause the result is still held back; at its end it is reported.
+    rig.clock.Advance(39);
+    rig.engine.Tick();
+    EXPECT_TRUE(rig.status.busy);
+    EXPECT_EQ(rig.engine.EndPauseLeftMs(), 1);
+    rig.clock.Advance(1);
+    rig.engine.Tick();
+    EXPECT_FALSE(rig.status.busy);
+    EXPECT_EQ(rig.status.lastError, 0u);
+    EXPECT_EQ(rig.engine.EndPauseLeftMs(), -1);
+}
+
 TEST(LinkEngine, abortSendsEtbAndEndsWith102WithoutError) {
     // Mid-file: the device stalls, the operator cancels before the time-out.
     SimRig rig({sim::Fault::Stall});
