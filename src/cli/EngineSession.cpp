@@ -59,7 +59,7 @@ int EngineSession::Run(const std::function<bool()>& start,
                        const std::function<std::optional<int>(bool interrupted)>& poll, int intervalMs) {
     bool started = false;
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
+    const auto step = [&] {
         if (!started) {
             if (g_interrupted) {
                 QCoreApplication::exit(kExitAborted);
@@ -82,7 +82,12 @@ int EngineSession::Run(const std::function<bool()>& start,
         }
         if (const std::optional<int> done = poll(g_interrupted))
             QCoreApplication::exit(*done);
-    });
+    };
+    // Besides the timer, the task controller's readiness and each job's end are looked at the moment
+    // they happen, so that neither waits for the next look.
+    QObject::connect(&timer, &QTimer::timeout, step);
+    QObject::connect(m_control.get(), &TtskCtrl::ReadyReached, step);
+    QObject::connect(m_control.get(), &TtskCtrl::JobEnded, step);
     timer.start(10);
     const int status = QCoreApplication::exec();
     timer.stop();
