@@ -50,6 +50,12 @@ int NotOffered(soap* s, qdv::ImageStore::Id id, const char* what) {
     return soap_receiver_fault(s, soap_strdup(s, text.c_str()), nullptr);
 }
 
+// A request element sent as xsi:nil="true" reaches the operation as a null pointer: a fault of the
+// client, never a dereference.
+int NilRequest(soap* s) {
+    return soap_sender_fault(s, "The request element is nil; nothing was changed.", nullptr);
+}
+
 // Texts from the images are bytes; control characters other than tab and line ends cannot appear in
 // XML 1.0 at all, so they are answered as '?' rather than making the whole answer unreadable. Other
 // bytes travel as Latin-1 characters, which the runtime writes as character references.
@@ -144,11 +150,15 @@ int __ns2__GetProductInfo(soap* s, _ns1__GetProductInfoReq*, _ns1__GetProductInf
 }
 
 int __ns2__SetTypeName(soap* s, _ns1__SetTypeNameReq* req, _ns1__SetTypeNameRes& res) {
+    if (!req)
+        return NilRequest(s);
     res.Result = Ops(s).SetTypeName(FromWire(req->TypeName));
     return SOAP_OK;
 }
 
 int __ns2__GetTypeName(soap* s, _ns1__GetTypeNameReq* req, _ns1__GetTypeNameRes& res) {
+    if (!req)
+        return NilRequest(s);
     const auto names = Ops(s).GetTypeName(req->No);
     if (!names)
         return Missing(s);
@@ -157,11 +167,15 @@ int __ns2__GetTypeName(soap* s, _ns1__GetTypeNameReq* req, _ns1__GetTypeNameRes&
 }
 
 int __ns2__SetLvName(soap* s, _ns1__SetLvNameReq* req, _ns1__SetLvNameRes& res) {
+    if (!req)
+        return NilRequest(s);
     res.Result = Ops(s).SetLvName(FromWire(req->LvName));
     return SOAP_OK;
 }
 
 int __ns2__GetLvName(soap* s, _ns1__GetLvNameReq* req, _ns1__GetLvNameRes& res) {
+    if (!req)
+        return NilRequest(s);
     const auto names = Ops(s).GetLvName(req->No);
     if (!names)
         return Missing(s);
@@ -170,6 +184,8 @@ int __ns2__GetLvName(soap* s, _ns1__GetLvNameReq* req, _ns1__GetLvNameRes& res) 
 }
 
 int __ns2__SetCtrlArea(soap* s, _ns1__SetCtrlAreaReq* req, _ns1__SetCtrlAreaRes& res) {
+    if (!req)
+        return NilRequest(s);
     qdv::CtrlAreaRequest r;
     auto take = [](const int* p) { return p ? std::optional<int>(*p) : std::nullopt; };
     r.srcStart = take(req->SrcStart);
@@ -195,6 +211,8 @@ int __ns2__GetCtrlArea(soap* s, _ns1__GetCtrlAreaReq*, _ns1__GetCtrlAreaRes& res
 }
 
 int __ns2__SetConfMode(soap* s, _ns1__SetConfModeReq* req, _ns1__SetConfModeRes& res) {
+    if (!req)
+        return NilRequest(s);
     std::vector<qdv::ModeEntry> modes;
     for (const ns1__ModeType& m : req->Mode)
         modes.push_back({m.Item, m.Value});
@@ -216,6 +234,8 @@ int __ns2__GetConfMode(soap* s, _ns1__GetConfModeReq*, _ns1__GetConfModeRes& res
 }
 
 int __ns2__SetActiveUnit(soap* s, _ns1__SetActiveUnitReq* req, _ns1__SetActiveUnitRes& res) {
+    if (!req)
+        return NilRequest(s);
     std::vector<qdv::UnitFlag> units;
     for (const ns1__ActiveUnitType& u : req->Unit)
         units.push_back({u.No, u.Active});
@@ -224,6 +244,8 @@ int __ns2__SetActiveUnit(soap* s, _ns1__SetActiveUnitReq* req, _ns1__SetActiveUn
 }
 
 int __ns2__GetActiveUnit(soap* s, _ns1__GetActiveUnitReq* req, _ns1__GetActiveUnitRes& res) {
+    if (!req)
+        return NilRequest(s);
     const auto units = Ops(s).GetActiveUnit(req->No);
     if (!units)
         return Missing(s);
@@ -237,6 +259,8 @@ int __ns2__GetActiveUnit(soap* s, _ns1__GetActiveUnitReq* req, _ns1__GetActiveUn
 }
 
 int __ns2__SetDetUnit(soap* s, _ns1__SetDetUnitReq* req, _ns1__SetDetUnitRes& res) {
+    if (!req)
+        return NilRequest(s);
     std::vector<qdv::UnitValue> units;
     for (const ns1__UnitValueType& u : req->Unit)
         units.push_back({u.No, u.Value});
@@ -245,6 +269,8 @@ int __ns2__SetDetUnit(soap* s, _ns1__SetDetUnitReq* req, _ns1__SetDetUnitRes& re
 }
 
 int __ns2__GetDetUnit(soap* s, _ns1__GetDetUnitReq* req, _ns1__GetDetUnitRes& res) {
+    if (!req)
+        return NilRequest(s);
     const auto units = Ops(s).GetDetUnit(req->No);
     if (!units)
         return Missing(s);
@@ -260,24 +286,34 @@ int __ns2__GetDetUnit(soap* s, _ns1__GetDetUnitReq* req, _ns1__GetDetUnitRes& re
 // Source and destination terminals: labels in ZEBU_STD.DAU, descriptions in ZEBU_NME.DAU.
 
 int __ns2__SetSrcTerm(soap* s, _ns1__SetSrcTermReq* req, _ns1__SetSrcTermRes& res) {
+    if (!req)
+        return NilRequest(s);
     return SetTerm(s, qdv::TerminalSide::kSource, req->Terminal, res.Result);
 }
 
 int __ns2__GetSrcTerm(soap* s, _ns1__GetSrcTermReq* req, _ns1__GetSrcTermRes& res) {
+    if (!req)
+        return NilRequest(s);
     return GetTerm(s, qdv::TerminalSide::kSource, req->No, res.Terminal);
 }
 
 int __ns2__SetDstTerm(soap* s, _ns1__SetDstTermReq* req, _ns1__SetDstTermRes& res) {
+    if (!req)
+        return NilRequest(s);
     return SetTerm(s, qdv::TerminalSide::kDestination, req->Terminal, res.Result);
 }
 
 int __ns2__GetDstTerm(soap* s, _ns1__GetDstTermReq* req, _ns1__GetDstTermRes& res) {
+    if (!req)
+        return NilRequest(s);
     return GetTerm(s, qdv::TerminalSide::kDestination, req->No, res.Terminal);
 }
 
 // Name groups: the blocks of the change list in ZEBU_NME.DAU.
 
 int __ns2__GetNameGroup(soap* s, _ns1__GetNameGroupReq* req, _ns1__GetNameGroupRes& res) {
+    if (!req)
+        return NilRequest(s);
     const auto groups = Ops(s).GetNameGroup(req->No);
     if (!groups)
         return Missing(s, qdv::ImageStore::kNme);
@@ -296,11 +332,15 @@ int __ns2__GetNameGroup(soap* s, _ns1__GetNameGroupReq* req, _ns1__GetNameGroupR
 }
 
 int __ns2__AddNameGroup(soap* s, _ns1__AddNameGroupReq* req, _ns1__AddNameGroupRes& res) {
+    if (!req)
+        return NilRequest(s);
     res.Result = Ops(s).AddNameGroup(FromWire(req->NameGroup));
     return SOAP_OK;
 }
 
 int __ns2__DelNameGroup(soap* s, _ns1__DelNameGroupReq* req, _ns1__DelNameGroupRes& res) {
+    if (!req)
+        return NilRequest(s);
     res.Result = Ops(s).DelNameGroup(FromWire(req->NameGroup));
     return SOAP_OK;
 }
@@ -359,7 +399,9 @@ int __ns2__BcpuTx(soap*, _ns1__BcpuTxReq*, _ns1__BcpuTxRes& res) {
     return SOAP_OK;
 }
 
-int __ns2__GetStatus(soap*, _ns1__GetStatusReq* req, _ns1__GetStatusRes& res) {
+int __ns2__GetStatus(soap* s, _ns1__GetStatusReq* req, _ns1__GetStatusRes& res) {
+    if (!req)
+        return NilRequest(s);
     for (const std::string& ticket : req->Ticket) {
         ns1__TicketStatusType st;
         st.Ticket = ticket;

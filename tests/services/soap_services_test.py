@@ -229,6 +229,14 @@ class PrimaryStationTest(unittest.TestCase):
             status, answer = post(port, envelope(body))
             self.assertEqual(status, 500, body)
             self.assertIn(b"Fault>", answer, body)
+        # A request element sent as nil is refused; before, the first such request ended the program.
+        for op in ("SetTypeName", "GetTypeName", "SetLvName", "GetLvName", "SetCtrlArea", "SetConfMode",
+                   "SetActiveUnit", "GetActiveUnit", "SetDetUnit", "GetDetUnit", "SetSrcTerm", "GetSrcTerm",
+                   "SetDstTerm", "GetDstTerm", "GetNameGroup", "AddNameGroup", "DelNameGroup", "GetStatus"):
+            status, answer = post(port, envelope(f'<{op}Req xmlns="{PS_NS}" xsi:nil="true" '
+                                                 'xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance"/>'))
+            self.assertEqual(status, 500, op)
+            self.assertIn(b"The request element is nil", answer, op)
         for junk in (b"this is not XML at all", b"<a>an element, but no envelope</a>"):
             status, _ = post(port, junk)
             self.assertGreaterEqual(status, 400)
