@@ -24,6 +24,8 @@ QSet<QString> g_toldOff;
 
 constexpr int kCommitTries = 3;
 constexpr int kRetryPauseMs = 200;
+// A snapshot holds a lock for milliseconds; one untouched this long was left by a run that ended.
+constexpr qint64 kStaleLockSecs = 600;
 
 bool IsUrlOrScp(const QString& remote) {
     return remote.contains(QLatin1String("://")) ||
@@ -94,6 +96,7 @@ SnapshotResult BackupHistory::Snapshot(const QString& folder, const QString& set
         return result;
     }
 
+    const QStringList staleLocks = repo->RemoveStaleLocks(kStaleLockSecs);
     // Another program may hold the history's lock for a moment (a second instance, a command-line job).
     bool committed = false;
     for (int attempt = 0; attempt < kCommitTries && !committed; ++attempt) {
@@ -108,6 +111,9 @@ SnapshotResult BackupHistory::Snapshot(const QString& folder, const QString& set
     }
     result.outcome =
         result.commitId.isEmpty() ? SnapshotResult::Outcome::Unchanged : SnapshotResult::Outcome::Committed;
+    if (!staleLocks.isEmpty())
+        result.notice = QStringLiteral("History of %1: removed %2 left behind by an interrupted run.")
+                            .arg(folder, staleLocks.join(QStringLiteral(", ")));
 
     // A push that failed before is owed even when this job changed nothing.
     if (!options.remote.isEmpty() && (!result.commitId.isEmpty() || repo->PushPending())) {

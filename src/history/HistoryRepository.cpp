@@ -2,7 +2,9 @@
 
 #include "store/PathNoCase.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -205,6 +207,26 @@ bool HistoryRepository::MarkOurs(git_repository* repo, QString* error) {
         return false;
     }
     return true;
+}
+
+QStringList HistoryRepository::RemoveStaleLocks(qint64 olderThanSecs) {
+    const QDir git(QFile::decodeName(git_repository_path(m_repo.get())));
+    QStringList candidates = {QStringLiteral("index.lock"), QStringLiteral("HEAD.lock"),
+                              QStringLiteral("config.lock"), QStringLiteral("packed-refs.lock")};
+    QDirIterator refs(git.filePath(QStringLiteral("refs")), {QStringLiteral("*.lock")}, QDir::Files,
+                      QDirIterator::Subdirectories);
+    while (refs.hasNext())
+        candidates << git.relativeFilePath(refs.next());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QStringList removed;
+    for (const QString& name : std::as_const(candidates)) {
+        const QFileInfo lock(git.filePath(name));
+        // A lock from the future (a clock set back) is not judged stale.
+        if (lock.isFile() && lock.lastModified().toUTC().secsTo(now) > olderThanSecs &&
+            QFile::remove(lock.filePath()))
+            removed << name;
+    }
+    return removed;
 }
 
 bool HistoryRepository::Commit(const QString& message, QString* commitId, QString* error) {

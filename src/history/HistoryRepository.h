@@ -34,6 +34,11 @@ public:
 
     const QString& Folder() const { return m_folder; }
 
+    // Removes the lock files of the history (index, HEAD, configuration, references) that were last
+    // touched more than `olderThanSecs` ago: a run that ended in the middle of writing one leaves it
+    // behind, and every later snapshot would fail on it. Returns their paths relative to the `.git`.
+    QStringList RemoveStaleLocks(qint64 olderThanSecs);
+
     // Stages the folder as it is and commits it with `message` when it differs from the last snapshot.
     // `commitId` gets the new commit's id, or stays empty when nothing changed.
     bool Commit(const QString& message, QString* commitId, QString* error);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 
 namespace qdv::history {
@@ -66,6 +67,35 @@ TEST(BackupHistory, commitsOnlyChangesAndKeepsWorkingFilesOut) {
     EXPECT_EQ(log[1].failedFiles, QStringList({"ZEBU_GPH.DAU"}));
     EXPECT_EQ(log[1].changedFiles, QStringList({"Primary/ZEBU_STD.DAU"}));
     EXPECT_TRUE(log[0].id.startsWith(log[0].shortId));
+}
+
+// Locks left by a run that ended while writing the history: an old one is removed and said, so that the
+// history goes on; a fresh one may belong to a snapshot running now and is left, the snapshot failing.
+TEST(BackupHistory, staleLocksAreRemovedFreshOnesRespected) {
+    TestFolder d;
+    d.Write("Primary/ZEBU_STD.DAU", kStd);
+    ASSERT_EQ(BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {}).outcome, Outcome::Committed);
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QString& lock : {QString(".git/index.lock"), QString(".git/refs/heads/history.lock")}) {
+        d.Write(lock, "");
+        QFile f(d.FilePath(lock));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    d.Write("Primary/ZEBU_STD.DAU", kStd + "1");
+    const SnapshotResult cleaned = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
+    EXPECT_EQ(cleaned.outcome, Outcome::Committed);
+    EXPECT_TRUE(cleaned.notice.contains("index.lock, refs/heads/history.lock"))
+        << cleaned.notice.toStdString();
+    EXPECT_FALSE(QFile::exists(d.FilePath(".git/index.lock")));
+    EXPECT_EQ(LogOf(d.Path()).size(), 2u);
+
+    d.Write(".git/index.lock", "");
+    d.Write("Primary/ZEBU_STD.DAU", kStd + "2");
+    const SnapshotResult held = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
+    EXPECT_EQ(held.outcome, Outcome::Failed);
+    EXPECT_TRUE(QFile::exists(d.FilePath(".git/index.lock")));
+    EXPECT_EQ(LogOf(d.Path()).size(), 2u);
 }
 
 TEST(BackupHistory, keepsCrLfBytesAsTheyAre) {
