@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <unistd.h>
+
 namespace qdv::history {
 
 namespace {
@@ -146,8 +148,19 @@ std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder
     git_repository* raw = nullptr;
     if (QFileInfo::exists(path + QStringLiteral("/.git"))) {
         // Never search upwards: a repository that merely contains the backup folder is not its history.
-        if (git_repository_open_ext(&raw, native.constData(), GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr) != 0 ||
-            !IsOurs(raw)) {
+        const int opened =
+            git_repository_open_ext(&raw, native.constData(), GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr);
+        if (opened != 0 && QFileInfo(path + QStringLiteral("/.git")).ownerId() != ::geteuid()) {
+            // Ours or not, libgit2 refuses a repository that another user owns (its own error may only
+            // say that a setting was not found).
+            if (error)
+                *error = QStringLiteral("its .git belongs to another user, and git opens only a repository "
+                                        "of the user running it (make the folder yours with chown, or run "
+                                        "the program as its owner)");
+            *state = OpenState::Failed;
+            return nullptr;
+        }
+        if (opened != 0 || !IsOurs(raw)) {
             git_repository_free(raw);
             *state = OpenState::Foreign;
             return nullptr;

@@ -7,10 +7,12 @@
 
 #include <git2.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 
 namespace qdv::history {
 namespace {
@@ -96,6 +98,28 @@ TEST(BackupHistory, staleLocksAreRemovedFreshOnesRespected) {
     EXPECT_EQ(held.outcome, Outcome::Failed);
     EXPECT_TRUE(QFile::exists(d.FilePath(".git/index.lock")));
     EXPECT_EQ(LogOf(d.Path()).size(), 2u);
+}
+
+// A history that another user owns cannot be opened; it is said for what it is, every time, and not
+// taken for a .git of another program. Needs root to hand the folder to another user.
+TEST(BackupHistory, aHistoryOwnedByAnotherUserIsSaidToBeSo) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give the folder to another user";
+    TestFolder d;
+    d.Write("Primary/ZEBU_STD.DAU", kStd);
+    ASSERT_EQ(BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {}).outcome, Outcome::Committed);
+    QDirIterator it(d.FilePath(".git"), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    ASSERT_EQ(::chown(QFile::encodeName(d.FilePath(".git")).constData(), 65534, 65534), 0);
+    while (it.hasNext())
+        ASSERT_EQ(::lchown(QFile::encodeName(it.next()).constData(), 65534, 65534), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(d.Path()).constData(), 65534, 65534), 0);
+    d.Write("Primary/ZEBU_STD.DAU", kStd + "1");
+    for (int i = 0; i < 2; ++i) {
+        const SnapshotResult r = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
+        EXPECT_EQ(r.outcome, Outcome::Failed);
+        EXPECT_TRUE(r.notice.contains("belongs to another user")) << r.notice.toStdString();
+    }
 }
 
 TEST(BackupHistory, keepsCrLfBytesAsTheyAre) {
