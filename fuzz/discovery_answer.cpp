@@ -3,6 +3,8 @@
 // within its field, the MAC being the one of an answer.
 #include "discovery/NetworkDeviceTable.h"
 
+#include <QByteArrayList>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

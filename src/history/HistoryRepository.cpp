@@ -170,7 +170,8 @@ std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder
             *state = OpenState::None;
             return nullptr;
         }
-        git_repository_init_options options = GIT_REPOSITORY_INIT_OPTIONS_INIT;
+        git_repository_init_options options;
+        git_repository_init_options_init(&options, GIT_REPOSITORY_INIT_OPTIONS_VERSION);
         options.flags = GIT_REPOSITORY_INIT_NO_REINIT;
         options.initial_head = kBranch;
         if (git_repository_init_ext(&raw, native.constData(), &options) != 0 || !MarkOurs(raw, error)) {
@@ -390,7 +391,8 @@ bool HistoryRepository::Changes(const QString& oldId, const QString& newId, QLis
     if ((!oldId.isEmpty() && !LookupTree(oldId, &oldTree, error)) ||
         (!newId.isEmpty() && !LookupTree(newId, &newTree, error)))
         return false;
-    git_diff_options options = GIT_DIFF_OPTIONS_INIT;
+    git_diff_options options;
+    git_diff_options_init(&options, GIT_DIFF_OPTIONS_VERSION);
     git_diff* rawDiff = nullptr;
     int rc = 0;
     if (newId.isEmpty()) {
@@ -497,7 +499,8 @@ bool HistoryRepository::Push(const QString& remoteUrl, const QString& branch, QS
     char* specs[] = {const_cast<char*>(refspec.constData())};
     const git_strarray array{specs, 1};
     PushState state;
-    git_push_options options = GIT_PUSH_OPTIONS_INIT;
+    git_push_options options;
+    git_push_options_init(&options, GIT_PUSH_OPTIONS_VERSION);
     options.callbacks.push_update_reference = PushStatus;
     options.callbacks.credentials = PushCredentials;
     options.callbacks.payload = &state;
