@@ -74,13 +74,20 @@ void MainWindowHarness::Key(int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(m_window.get(), static_cast<Qt::Key>(key), modifiers);
 }
 
-void MainWindowHarness::FinishJob(bool error, int lastError, std::uint32_t primaryDone) {
+void MainWindowHarness::EndJob(bool error, int lastError, std::uint32_t primaryDone) {
     StatusBlock& s = Status();
     s.lastError = static_cast<std::uint32_t>(lastError);
     s.error = error;
     s.primaryDoneMask = primaryDone;
     s.busy = false;
     m_window->timMainTimer();
+}
+
+void MainWindowHarness::FinishJob(bool error, int lastError, std::uint32_t primaryDone) {
+    EndJob(error, lastError, primaryDone);
+    // After a receive the history snapshot is written beside the window; the job has ended with it.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->Polling(); }, 30000))
+        << "the snapshot did not end";
 }
 
 } // namespace qdv::test

@@ -56,7 +56,9 @@ public:
 
     // Presses a key on the window as the operator would.
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    // Ends the job the starter began, as the link engine would, and lets the window poll it.
+    // Ends the job the starter began, as the link engine would, and lets the window poll it; FinishJob
+    // also waits until the window has done with it (the history snapshot after a receive included).
+    void EndJob(bool error, int lastError, std::uint32_t primaryDone = 0);
     void FinishJob(bool error, int lastError, std::uint32_t primaryDone = 0);
 
     TestFolder folder;

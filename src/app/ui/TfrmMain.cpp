@@ -11,6 +11,7 @@
 #include "convert/TmTableRemote.h"
 #include "editors/ui/TfrmEditCrosspoint.h"
 #include "editors/ui/TfrmEditDescAndAlias.h"
+#include "history/BackupHistory.h"
 #include "history/ui/THistoryDlg.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
@@ -32,6 +33,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 
 namespace qdv {
@@ -84,6 +86,11 @@ TfrmMain::TfrmMain(TmTable& table, TmTableRemote& remote, StatusBlock& status, Q
 
 TfrmMain::~TfrmMain() {
     qApp->removeEventFilter(this);
+    // A snapshot still being written is let finish: it holds the history's locks.
+    if (m_snapshot) {
+        m_snapshot->wait();
+        delete m_snapshot;
+    }
 }
 
 void TfrmMain::FormCreate() {
@@ -578,16 +585,41 @@ void TfrmMain::ReportFinishedJob() {
         ShowMessageText(this, report.ListText(), DialogType::Warning, kButtonOk);
     if (report.errorCode != 0)
         ShowMessage(this, report.errorCode, DialogType::Warning, kButtonOk);
-    // The history never fails a job: what it has to say goes to the status bar.
-    const history::SnapshotResult snapshot =
-        JobSnapshot::AfterJob(m_status, setup ? *setup : SetupRecord(), report);
+    const SetupRecord jobSetup = setup ? *setup : SetupRecord();
+    const bool verify =
+        m_jobDirection == 1 && report.Success() && setup != nullptr && m_chkVerify->isChecked();
+    if (m_jobDirection != 0 || jobSetup.backupDataPath.isEmpty()) {
+        FinishAfterSnapshot({}, jobSetup, verify);
+        return;
+    }
+    // The history never fails a job. It is written on a thread of its own, because a push to a remote
+    // may wait long on the network and the window must stay alive meanwhile; the buttons come back when
+    // it is done.
+    const QString what = JobSnapshot::JobName(0, m_jobKind);
+    const QStringList failed = JobSnapshot::FailedFiles(m_status, jobSetup, report);
+    auto result = std::make_shared<history::SnapshotResult>();
+    m_phase = 3;
+    m_snapshot = QThread::create([result, jobSetup, what, failed] {
+        *result = history::BackupHistory::Snapshot(jobSetup.backupDataPath, jobSetup.name, what, failed);
+    });
+    connect(m_snapshot, &QThread::finished, this, [this, result, jobSetup, verify] {
+        m_snapshot->wait();
+        delete m_snapshot;
+        m_snapshot = nullptr;
+        FinishAfterSnapshot(*result, jobSetup, verify);
+    });
+    m_snapshot->start();
+}
+
+void TfrmMain::FinishAfterSnapshot(const history::SnapshotResult& snapshot, const SetupRecord& setup,
+                                   bool verify) {
+    // What the history has to say goes to the status bar.
     if (!snapshot.notice.isEmpty() || !snapshot.pushError.isEmpty())
         m_stbMsg->setText(snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice);
     if (m_jobDirection == 0)
         RefreshBackupStatus();
     // A successful send is read back before the buttons come back.
-    if (m_jobDirection == 1 && report.Success() && setup != nullptr && m_chkVerify->isChecked() &&
-        StartReadBack(*setup, m_jobKind))
+    if (verify && StartReadBack(setup, m_jobKind))
         return;
     m_phase = 0;
     EnableButtons(true);

@@ -16,8 +16,13 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QThread;
 
 namespace qdv {
+
+namespace history {
+struct SnapshotResult;
+}
 
 class StatusBlock;
 class TPanelButton;
@@ -111,6 +116,9 @@ private:
     void OpenStationDialog(int direction, int place);
     void Press(TPanelButton* button);
     void ReportFinishedJob();
+    // The end of a job after its history snapshot (none for a send): status text, backup status row,
+    // the read-back when `verify`, else the buttons back.
+    void FinishAfterSnapshot(const history::SnapshotResult& snapshot, const SetupRecord& setup, bool verify);
     // "Verify after sending": the read-back after a successful send, and its comparison.
     bool StartReadBack(const SetupRecord& setup, int kind);
     void ReportReadBack(const JobReport& report);
@@ -151,7 +159,8 @@ private:
     // While a read-back runs: its folder and setup.
     std::unique_ptr<QTemporaryDir> m_readBackDir;
     SetupRecord m_readBackSetup;
-    int m_phase = 0; // 0 off, 1 started, 2 running
+    int m_phase = 0;               // 0 off, 1 started, 2 running, 3 writing the history snapshot
+    QThread* m_snapshot = nullptr; // writes the snapshot after a receive
     bool m_centred = false;
 };
 
