@@ -19,6 +19,10 @@ namespace {
 
 // One snapshot at a time in this process: jobs, editors and services may end at the same moment.
 std::mutex g_mutex;
+// One push at a time. A push may wait long on the network, so it runs outside the snapshot lock: a
+// snapshot that finds a push running leaves its own push owed to the next snapshot rather than wait.
+std::mutex g_pushMutex;
+bool g_pushOwed = false; // under g_mutex: a push was left owed while another ran
 HistoryOptions g_options;
 QSet<QString> g_toldOff;
 
@@ -69,7 +73,7 @@ SnapshotResult BackupHistory::Snapshot(const QString& folder, const QString& set
 
 SnapshotResult BackupHistory::Snapshot(const QString& folder, const QString& setupName, const QString& what,
                                        const QStringList& failedFiles, const HistoryOptions& options) {
-    const std::lock_guard<std::mutex> lock(g_mutex);
+    std::unique_lock<std::mutex> lock(g_mutex);
     SnapshotResult result;
     HistoryRepository::OpenState state = HistoryRepository::OpenState::Ok;
     QString error;
@@ -116,14 +120,22 @@ SnapshotResult BackupHistory::Snapshot(const QString& folder, const QString& set
                             .arg(folder, staleLocks.join(QStringLiteral(", ")));
 
     // A push that failed before is owed even when this job changed nothing.
-    if (!options.remote.isEmpty() && (!result.commitId.isEmpty() || repo->PushPending())) {
-        if (repo->Push(options.remote, HistoryRepository::SafeBranchName(setupName), &error)) {
-            repo->SetPushPending(false);
-        } else {
-            repo->SetPushPending(true);
-            result.pushError = error;
-        }
+    if (options.remote.isEmpty() || (result.commitId.isEmpty() && !repo->PushPending()))
+        return result;
+    std::unique_lock<std::mutex> push(g_pushMutex, std::try_to_lock);
+    if (!push.owns_lock()) {
+        repo->SetPushPending(true);
+        g_pushOwed = true;
+        return result;
     }
+    g_pushOwed = false;
+    lock.unlock();
+    const bool pushed = repo->Push(options.remote, HistoryRepository::SafeBranchName(setupName), &error);
+    lock.lock();
+    // A snapshot committed while this push ran may not be in it: its push stays owed.
+    repo->SetPushPending(!pushed || g_pushOwed);
+    if (!pushed)
+        result.pushError = error;
     return result;
 }
 

@@ -136,6 +136,27 @@ QString GitErrorText(const QString& fallback) {
 HistoryRepository::HistoryRepository(const QString& folder, RepoPtr repo)
     : m_folder(folder), m_repo(std::move(repo)) {}
 
+namespace {
+
+// libgit2 opens a repository only when the working folder and its .git belong to the user running it
+// (or to root); its own error then may say no more than that a setting was not found.
+bool OwnedByAnother(const QString& path) {
+    const auto another = [](const QFileInfo& f) {
+        return f.exists() && f.ownerId() != ::geteuid() && f.ownerId() != 0;
+    };
+    return another(QFileInfo(path)) || another(QFileInfo(path + QStringLiteral("/.git")));
+}
+
+std::unique_ptr<HistoryRepository> OwnedByAnotherUser(QString* error) {
+    if (error)
+        *error = QStringLiteral("the backup folder or its .git belongs to another user, and git works only "
+                                "in a repository of the user running it (make the folder and its .git "
+                                "yours with chown, or run the program as their owner)");
+    return nullptr;
+}
+
+} // namespace
+
 std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder, bool create,
                                                            OpenState* state, QString* error) {
     EnsureGitLibrary();
@@ -150,15 +171,9 @@ std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder
         // Never search upwards: a repository that merely contains the backup folder is not its history.
         const int opened =
             git_repository_open_ext(&raw, native.constData(), GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr);
-        if (opened != 0 && QFileInfo(path + QStringLiteral("/.git")).ownerId() != ::geteuid()) {
-            // Ours or not, libgit2 refuses a repository that another user owns (its own error may only
-            // say that a setting was not found).
-            if (error)
-                *error = QStringLiteral("its .git belongs to another user, and git opens only a repository "
-                                        "of the user running it (make the folder yours with chown, or run "
-                                        "the program as its owner)");
+        if (opened != 0 && OwnedByAnother(path)) {
             *state = OpenState::Failed;
-            return nullptr;
+            return OwnedByAnotherUser(error);
         }
         if (opened != 0 || !IsOurs(raw)) {
             git_repository_free(raw);
@@ -179,6 +194,10 @@ std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder
                 Fail(error, QStringLiteral("cannot create the history"));
             git_repository_free(raw);
             *state = OpenState::Failed;
+            // A .git left half made would later pass for one this program did not make.
+            QDir(path + QStringLiteral("/.git")).removeRecursively();
+            if (OwnedByAnother(path))
+                return OwnedByAnotherUser(error);
             return nullptr;
         }
     }

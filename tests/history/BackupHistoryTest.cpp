@@ -3,10 +3,13 @@
 #include "history/FolderVerifier.h"
 #include "history/GitHandle.h"
 #include "history/HistoryRepository.h"
+#include "support/HangingRemote.h"
 #include "support/TestFolder.h"
 
+#include <chrono>
 #include <git2.h>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -18,6 +21,7 @@ namespace qdv::history {
 namespace {
 
 using Outcome = SnapshotResult::Outcome;
+using test::HangingRemote;
 using test::TestFolder;
 
 const QByteArray kStd = QByteArray(256, 'A') + "\r\n" + QByteArray(256, '0') + "\r\n";
@@ -119,6 +123,53 @@ TEST(BackupHistory, aHistoryOwnedByAnotherUserIsSaidToBeSo) {
         const SnapshotResult r = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
         EXPECT_EQ(r.outcome, Outcome::Failed);
         EXPECT_TRUE(r.notice.contains("belongs to another user")) << r.notice.toStdString();
+    }
+
+    // Only the folder another user's, no history yet: none is made (a half-made .git would later pass
+    // for a foreign one), and once the folder is ours again the history begins.
+    TestFolder fresh;
+    fresh.Write("Primary/ZEBU_STD.DAU", kStd);
+    ASSERT_EQ(::chown(QFile::encodeName(fresh.Path()).constData(), 65534, 65534), 0);
+    const SnapshotResult refused = BackupHistory::Snapshot(fresh.Path(), "S", "Receive Primary", {}, {});
+    EXPECT_EQ(refused.outcome, Outcome::Failed);
+    EXPECT_TRUE(refused.notice.contains("belongs to another user")) << refused.notice.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(fresh.FilePath(".git")));
+    ASSERT_EQ(::chown(QFile::encodeName(fresh.Path()).constData(), 0, 0), 0);
+    EXPECT_EQ(BackupHistory::Snapshot(fresh.Path(), "S", "Receive Primary", {}, {}).outcome,
+              Outcome::Committed);
+}
+
+// A push that waits on a remote that never answers holds up no other snapshot: another folder's
+// snapshot commits at once and leaves its push owed; the waiting push fails when the remote closes.
+TEST(BackupHistory, aHangingPushDoesNotHoldUpOtherSnapshots) {
+    TestFolder a;
+    TestFolder b;
+    a.Write("Primary/ZEBU_STD.DAU", kStd);
+    b.Write("Primary/ZEBU_STD.DAU", kStd);
+    HangingRemote remote;
+    HistoryOptions options;
+    options.remote = remote.Url();
+    SnapshotResult first;
+    std::thread pushing(
+        [&] { first = BackupHistory::Snapshot(a.Path(), "A", "Receive Primary", {}, options); });
+    for (int i = 0; i < 1000 && !remote.Taken(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(remote.Taken());
+
+    const SnapshotResult second = BackupHistory::Snapshot(b.Path(), "B", "Receive Primary", {}, options);
+    EXPECT_FALSE(remote.Closed()) << "the second snapshot waited for the first one's push";
+    EXPECT_EQ(second.outcome, Outcome::Committed);
+    EXPECT_TRUE(second.pushError.isEmpty());
+    remote.Release();
+    pushing.join();
+    EXPECT_EQ(first.outcome, Outcome::Committed);
+    EXPECT_FALSE(first.pushError.isEmpty());
+    for (const QString& folder : {a.Path(), b.Path()}) {
+        HistoryRepository::OpenState state{};
+        QString error;
+        const auto repo = HistoryRepository::Open(folder, false, &state, &error);
+        ASSERT_TRUE(repo);
+        EXPECT_TRUE(repo->PushPending()) << folder.toStdString();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "history/BackupHistory.h"
 #include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
+#include "support/HangingRemote.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -13,15 +14,6 @@
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <atomic>
-#include <chrono>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
 namespace qdv::test {
 namespace {
@@ -283,50 +275,24 @@ TEST(MainWindow, theEndOfAJobReportsFailuresAsTheOperatorMustSeeThem) {
 // it beside the window, which keeps running with its buttons off; when the remote gives up, the window
 // says why and takes jobs again.
 TEST(MainWindow, aHistoryPushThatHangsLeavesTheWindowRunning) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 1), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    std::atomic<bool> taken{false};
-    std::atomic<bool> release{false};
-    std::thread remote([&] {
-        // Waits at most 20 s for the push to come.
-        pollfd waiting{listener, POLLIN, 0};
-        if (::poll(&waiting, 1, 20000) != 1)
-            return;
-        const int connection = ::accept(listener, nullptr, nullptr);
-        taken = true;
-        // Held until the test has looked, or at most 20 s should the window be stuck.
-        for (int i = 0; i < 2000 && !release; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ::close(connection);
-    });
     BoxRecorder boxes;
     MainWindowHarness h({FullSetup("A", QString())});
-    // After the program's start-up, which sets the history's options from the home folder.
-    history::BackupHistory::Configure(
-        {QStringLiteral("http://127.0.0.1:%1/history.git").arg(ntohs(address.sin_port))});
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", "names\r\n");
+    HangingRemote remote;
+    // After the program's start-up, which sets the history's options from the home folder.
+    history::BackupHistory::Configure({remote.Url()});
     h.Key(Qt::Key_F1);
     ASSERT_EQ(h.started.size(), 1);
     h.EndJob(false, 0);
-    const bool held = QTest::qWaitFor([&] { return taken.load(); }, 10000);
-    EXPECT_TRUE(held);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return remote.Taken(); }, 10000));
     EXPECT_TRUE(h.Window().Polling());
     EXPECT_FALSE(h.Window().ExitButton()->isEnabled());
     EXPECT_FALSE(h.Window().Button(kTabReceive, 0)->isEnabled());
-    release = true;
+    remote.Release();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !h.Window().Polling(); }, 30000));
     EXPECT_FALSE(h.Window().StatusLine1().isEmpty());
     EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
     EXPECT_TRUE(boxes.boxes.isEmpty());
-    remote.join();
-    ::close(listener);
-    history::BackupHistory::Configure({});
 }
 
 TEST(MainWindow, aPrimaryButtonWithoutPrimaryFilesOrARefusedJobStartsNothing) {
