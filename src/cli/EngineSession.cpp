@@ -84,10 +84,12 @@ int EngineSession::Run(const std::function<bool()>& start,
             QCoreApplication::exit(*done);
     };
     // Besides the timer, the task controller's readiness and each job's end are looked at the moment
-    // they happen, so that neither waits for the next look.
+    // they happen, so that neither waits for the next look. The connections end with this call (`step`
+    // refers to its locals).
+    QObject connections;
     QObject::connect(&timer, &QTimer::timeout, step);
-    QObject::connect(m_control.get(), &TtskCtrl::ReadyReached, step);
-    QObject::connect(m_control.get(), &TtskCtrl::JobEnded, step);
+    QObject::connect(m_control.get(), &TtskCtrl::ReadyReached, &connections, step);
+    QObject::connect(m_control.get(), &TtskCtrl::JobEnded, &connections, step);
     timer.start(10);
     const int status = QCoreApplication::exec();
     timer.stop();
