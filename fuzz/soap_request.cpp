@@ -1,10 +1,13 @@
 // Serves arbitrary bytes as the HTTP request of a client to each of the two hosted SOAP services, with
 // the real operations on the sample data set (loaded once, so that writes and reads reach real images),
 // and sends the answer nowhere. Any crash or sanitizer report is a finding; a request that is refused
-// is not.
+// is not. A request is served as SoapServer serves one (same size limit, same answers to what is not a
+// SOAP request). The images stay loaded between inputs, as a running service's do, so a finding may
+// need the inputs before it as well.
 #include "services/ConfigOperations.h"
 #include "services/ImageStore.h"
 #include "services/ServiceBindings.h"
+#include "services/SoapServer.h"
 #include "sim/SampleDataSet.h"
 
 #include <QDir>
@@ -20,6 +23,8 @@
 using namespace qdv;
 
 namespace {
+
+constexpr int kBadRequest = 400; // as SoapServer answers a POST that is no SOAP envelope
 
 struct Input {
     const char* data = nullptr;
@@ -67,9 +72,13 @@ void Serve(Plant& plant, const Namespace* namespaces, int (*dispatch)(soap*), co
     s->user = &plant.context;
     s->frecv = Receive;
     s->fsend = SendNowhere;
+    s->recv_maxlength = SoapServer::Config().maxRequestBytes;
     if (soap_begin_serve(s) != 0) {
-        soap_send_fault(s);
-    } else if (dispatch(s) != SOAP_OK && s->error != SOAP_OK) {
+        if (s->error == SOAP_POST)
+            s->error = kBadRequest;
+        if (s->error < SOAP_STOP && s->error != SOAP_EOF)
+            soap_send_fault(s);
+    } else if ((dispatch(s) || (s->fserveloop && s->fserveloop(s))) && s->error && s->error < SOAP_STOP) {
         soap_send_fault(s);
     }
     soap_destroy(s);
