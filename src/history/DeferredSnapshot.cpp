@@ -46,6 +46,11 @@ void DeferredSnapshot::Flush() {
     }
 }
 
+void DeferredSnapshot::Finish() {
+    m_timer.stop();
+    Flush();
+}
+
 int DeferredSnapshot::PendingFolders() const {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return static_cast<int>(m_pending.size());

@@ -18,6 +18,9 @@ HostedServices::HostedServices(const TmFile& files, ServiceSettings settings)
       m_images([this](const QString& line) { m_log.Write(line); }),
       m_operations(m_images, [this] { return SelectedBackupFolder(); }) {
     m_context.operations = &m_operations;
+    m_historyThread.setObjectName(QStringLiteral("history"));
+    m_history.moveToThread(&m_historyThread);
+    m_historyThread.start();
     // Primary/ and Name/ lie directly in the backup folder.
     m_images.SetWriteHook([this](const QString& path) {
         RecordInHistory(QDir::cleanPath(QFileInfo(path).absolutePath() + "/.."));
@@ -26,6 +29,12 @@ HostedServices::HostedServices(const TmFile& files, ServiceSettings settings)
 
 HostedServices::~HostedServices() {
     Stop();
+    // What the write-backs left pending is recorded before the thread ends.
+    if (m_historyThread.isRunning())
+        QMetaObject::invokeMethod(&m_history, &history::DeferredSnapshot::Finish,
+                                  Qt::BlockingQueuedConnection);
+    m_historyThread.quit();
+    m_historyThread.wait();
 }
 
 QString HostedServices::SelectedBackupFolder() {

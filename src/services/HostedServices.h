@@ -8,6 +8,8 @@
 #include "services/SoapServer.h"
 #include "store/ServiceSettings.h"
 
+#include <QThread>
+
 #include <memory>
 
 namespace qdv {
@@ -50,7 +52,9 @@ private:
     ServiceLog m_log;
     std::mutex m_setupMutex;
     QString m_setupName; // of the selected setup at the last load, named in history snapshots
-    // On the thread that made the services, whose event loop takes the snapshots.
+    // The write-backs' snapshots are taken on a thread of their own: a push to the history's remote may
+    // wait long on the network, and the services live on the window's thread in the desktop program.
+    QThread m_historyThread;
     history::DeferredSnapshot m_history;
     ImageStore m_images;
     ConfigOperations m_operations;

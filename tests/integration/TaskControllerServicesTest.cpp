@@ -1,11 +1,13 @@
 #include "EndToEnd.h"
 #include "app/TtskCtrl.h"
 #include "convert/TmTableRemote.h"
+#include "history/BackupHistory.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "services/HostedServices.h"
 #include "store/DataImage.h"
 #include "store/TmFile.h"
+#include "support/HangingRemote.h"
 #include "support/TestFolder.h"
 
 #include <QTcpSocket>
@@ -16,11 +18,11 @@ namespace {
 
 constexpr int kWaitMs = 30000; // generous: the machine may be loaded
 
-// Posts a GetInfo request and answers the whole HTTP answer.
-QByteArray GetInfo(int port) {
+// Posts a request with `element` as the body of its envelope and answers the whole HTTP answer.
+QByteArray Post(int port, const QByteArray& element) {
     const QByteArray body = "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
-                            "envelope/\"><s:Body><GetInfoReq xmlns=\"http://switcher.example/pro/switcher/"
-                            "deviceinfo/configurationservice\"/></s:Body></s:Envelope>";
+                            "envelope/\"><s:Body>" +
+                            element + "</s:Body></s:Envelope>";
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
     if (!socket.waitForConnected(kWaitMs))
@@ -76,7 +78,9 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
             primaryStation = control.Hosted()->PrimaryStationPort();
             ASSERT_NE(deviceInfo, 0);
             ASSERT_NE(primaryStation, 0);
-            const QByteArray answer = GetInfo(deviceInfo);
+            const QByteArray answer =
+                Post(deviceInfo, "<GetInfoReq xmlns=\"http://switcher.example/pro/switcher/"
+                                 "deviceinfo/configurationservice\"/>");
             EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << answer.toStdString();
             EXPECT_TRUE(answer.contains("KMC-1000(P)")) << answer.toStdString();
             EXPECT_TRUE(Listens(primaryStation));
@@ -84,6 +88,38 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
         EXPECT_FALSE(Listens(deviceInfo));
         EXPECT_FALSE(Listens(primaryStation));
     }
+}
+
+// A client's write-back is recorded in the history on a thread of the services' own: a push to a remote
+// that takes the connection and never answers does not hold up the thread that made the services (the
+// window's, in the desktop program).
+TEST(HostedServices, aHangingHistoryPushHoldsUpNotTheThreadThatMadeThem) {
+    EnsureCoreApplication();
+    TestFolder folder;
+    folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(QByteArray(16384, '\0')));
+    folder.Write("home/QDV70LIST.INI",
+                 "[SETUP]\r\nREG=1\r\n[SELECT LIST]\r\nSETUP=0\r\n[SETUP_1]\r\nNAME=Plant\r\nDIR=" +
+                     folder.FilePath("backup").toUtf8() + "\r\n");
+    const TmFile files(folder.FilePath("home"));
+    ServiceSettings settings;
+    settings.enable = true;
+    settings.bindAddress = QStringLiteral("127.0.0.1");
+    settings.deviceInfoPort = 0;
+    settings.primaryStationPort = 0;
+    HostedServices services(files, settings);
+    ASSERT_EQ(services.Start(), 2);
+    HangingRemote remote;
+    history::BackupHistory::Configure({remote.Url()});
+    const QByteArray ns =
+        "xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"";
+    Post(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
+    const QByteArray answer = Post(services.PrimaryStationPort(), "<SetTypeNameReq " + ns +
+                                                                      "><TypeName><No>1</No><Name>AB</Name>"
+                                                                      "</TypeName></SetTypeNameReq>");
+    EXPECT_TRUE(answer.contains(">OK<")) << answer.toStdString();
+    EXPECT_TRUE(WaitFor([&] { return remote.Taken(); }, kWaitMs));
+    EXPECT_FALSE(remote.Closed()) << "the snapshot's push held up this thread";
+    remote.Release();
 }
 
 } // namespace
