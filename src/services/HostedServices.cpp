@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QHostAddress>
 
+#include <future>
+
 namespace qdv {
 namespace {
 constexpr int kSnapshotDelayMs = 1000;
@@ -14,13 +16,23 @@ constexpr int kSnapshotDelayMs = 1000;
 
 HostedServices::HostedServices(const TmFile& files, ServiceSettings settings)
     : m_files(files), m_settings(std::move(settings)), m_log(files.HomeFolder()),
-      m_history(kSnapshotDelayMs, [this](const history::SnapshotResult& r) { ReportSnapshot(r); }),
       m_images([this](const QString& line) { m_log.Write(line); }),
       m_operations(m_images, [this] { return SelectedBackupFolder(); }) {
     m_context.operations = &m_operations;
-    m_historyThread.setObjectName(QStringLiteral("history"));
-    m_history.moveToThread(&m_historyThread);
-    m_historyThread.start();
+    std::promise<void> ready;
+    std::future<void> started = ready.get_future();
+    m_historyThread = std::thread([this, &ready] {
+        QEventLoop loop;
+        history::DeferredSnapshot deferred(kSnapshotDelayMs,
+                                           [this](const history::SnapshotResult& r) { ReportSnapshot(r); });
+        m_historyLoop = &loop;
+        m_history = &deferred;
+        ready.set_value();
+        loop.exec();
+        // What the write-backs left pending is recorded before the thread ends.
+        deferred.Finish();
+    });
+    started.wait();
     // Primary/ and Name/ lie directly in the backup folder.
     m_images.SetWriteHook([this](const QString& path) {
         RecordInHistory(QDir::cleanPath(QFileInfo(path).absolutePath() + "/.."));
@@ -29,12 +41,8 @@ HostedServices::HostedServices(const TmFile& files, ServiceSettings settings)
 
 HostedServices::~HostedServices() {
     Stop();
-    // What the write-backs left pending is recorded before the thread ends.
-    if (m_historyThread.isRunning())
-        QMetaObject::invokeMethod(&m_history, &history::DeferredSnapshot::Finish,
-                                  Qt::BlockingQueuedConnection);
-    m_historyThread.quit();
-    m_historyThread.wait();
+    QMetaObject::invokeMethod(m_historyLoop, &QEventLoop::quit, Qt::QueuedConnection);
+    m_historyThread.join();
 }
 
 QString HostedServices::SelectedBackupFolder() {
@@ -52,7 +60,7 @@ void HostedServices::RecordInHistory(const QString& folder) {
         const std::lock_guard lock(m_setupMutex);
         name = m_setupName;
     }
-    m_history.Request(folder, name, QStringLiteral("Change by a SOAP client"));
+    m_history->Request(folder, name, QStringLiteral("Change by a SOAP client"));
 }
 
 void HostedServices::ReportSnapshot(const history::SnapshotResult& result) {

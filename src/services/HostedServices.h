@@ -8,9 +8,10 @@
 #include "services/SoapServer.h"
 #include "store/ServiceSettings.h"
 
-#include <QThread>
+#include <QEventLoop>
 
 #include <memory>
+#include <thread>
 
 namespace qdv {
 
@@ -52,10 +53,13 @@ private:
     ServiceLog m_log;
     std::mutex m_setupMutex;
     QString m_setupName; // of the selected setup at the last load, named in history snapshots
-    // The write-backs' snapshots are taken on a thread of their own: a push to the history's remote may
-    // wait long on the network, and the services live on the window's thread in the desktop program.
-    QThread m_historyThread;
-    history::DeferredSnapshot m_history;
+    // The write-backs' snapshots are taken on a thread of their own, in its event loop: a push to the
+    // history's remote may wait long on the network, and the services live on the window's thread in the
+    // desktop program. A joined std::thread, so that the git library's state for the thread is gone when
+    // the services are.
+    std::thread m_historyThread;
+    QEventLoop* m_historyLoop = nullptr;            // lives on m_historyThread
+    history::DeferredSnapshot* m_history = nullptr; // lives on m_historyThread
     ImageStore m_images;
     ConfigOperations m_operations;
     ServiceContext m_context;
