@@ -50,22 +50,18 @@ TfrmEditCrosspoint::TfrmEditCrosspoint(ConversionTables& tables, const SetupReco
     connect(m_grdSrcList, &QAbstractItemView::doubleClicked, this, &TfrmEditCrosspoint::grdSrcListDblClick);
     m_grdDstList->installEventFilter(this);
 
-    const EditorButtons b = MakeEditorButtons(
+    m_buttons = MakeEditorButtons(
         this, [this] { btnOkClick(); }, [this] { btnImportClick(); }, [this] { btnExportClick(); });
-    m_btnOk = b.ok;
-    m_btnCancel = b.cancel;
-    m_btnImport = b.importFile;
-    m_btnExport = b.exportFile;
 
     auto* grids = new QHBoxLayout;
     grids->addWidget(m_grdDstList, 3);
     grids->addWidget(m_grdSrcList, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_btnImport);
-    buttons->addWidget(m_btnExport);
+    buttons->addWidget(m_buttons.importFile);
+    buttons->addWidget(m_buttons.exportFile);
     buttons->addStretch(1);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(m_btnCancel);
+    buttons->addWidget(m_buttons.ok);
+    buttons->addWidget(m_buttons.cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grids, 1);
     layout->addLayout(buttons);

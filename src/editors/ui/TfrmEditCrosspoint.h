@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/CrosspointEditor.h"
+#include "editors/ui/EditorDialogs.h"
 #include "store/SetupRecord.h"
 
 #include <QDialog>
@@ -28,10 +29,10 @@ public:
     CrosspointEditor& Editor() { return m_editor; }
     QTableView* DestinationGrid() const { return m_grdDstList; }
     QTableView* SourceGrid() const { return m_grdSrcList; }
-    QPushButton* OkButton() const { return m_btnOk; }
-    QPushButton* CancelButton() const { return m_btnCancel; }
-    QPushButton* ImportButton() const { return m_btnImport; }
-    QPushButton* ExportButton() const { return m_btnExport; }
+    QPushButton* OkButton() const { return m_buttons.ok; }
+    QPushButton* CancelButton() const { return m_buttons.cancel; }
+    QPushButton* ImportButton() const { return m_buttons.importFile; }
+    QPushButton* ExportButton() const { return m_buttons.exportFile; }
 
     // Handlers of the window's controls.
     void grdDstListSelectCell(const QModelIndex& current);
@@ -58,10 +59,7 @@ private:
     CrosspointModel* m_srcModel = nullptr;
     QTableView* m_grdDstList = nullptr;
     QTableView* m_grdSrcList = nullptr;
-    QPushButton* m_btnOk = nullptr;
-    QPushButton* m_btnCancel = nullptr;
-    QPushButton* m_btnImport = nullptr;
-    QPushButton* m_btnExport = nullptr;
+    EditorButtons m_buttons;
 };
 
 } // namespace qdv

@@ -61,20 +61,16 @@ TfrmEditDescAndAlias::TfrmEditDescAndAlias(ConversionTables& tables, const Setup
             m_popMenu->actions()[i]->setEnabled(enabled[i]);
     });
 
-    const EditorButtons b = MakeEditorButtons(
+    m_buttons = MakeEditorButtons(
         this, [this] { btnOkClick(); }, [this] { btnImportClick(); }, [this] { btnExportClick(); });
-    m_btnOk = b.ok;
-    m_btnCancel = b.cancel;
-    m_btnImport = b.importFile;
-    m_btnExport = b.exportFile;
 
     m_lblMessage = new QLabel(this);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_btnImport);
-    buttons->addWidget(m_btnExport);
+    buttons->addWidget(m_buttons.importFile);
+    buttons->addWidget(m_buttons.exportFile);
     buttons->addWidget(m_lblMessage, 1);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(m_btnCancel);
+    buttons->addWidget(m_buttons.ok);
+    buttons->addWidget(m_buttons.cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pageQdv70, 1);
     layout->addLayout(buttons);

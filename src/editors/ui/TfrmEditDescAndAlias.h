@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/DescAliasEditor.h"
+#include "editors/ui/EditorDialogs.h"
 #include "store/SetupRecord.h"
 
 #include <QDialog>
@@ -34,10 +35,10 @@ public:
     QTableView* Grid(Side side) const { return m_grids[Index(side)]; }
     QTabWidget* Pages() const { return m_pageQdv70; }
     QMenu* PopupMenu() const { return m_popMenu; }
-    QPushButton* OkButton() const { return m_btnOk; }
-    QPushButton* CancelButton() const { return m_btnCancel; }
-    QPushButton* ImportButton() const { return m_btnImport; }
-    QPushButton* ExportButton() const { return m_btnExport; }
+    QPushButton* OkButton() const { return m_buttons.ok; }
+    QPushButton* CancelButton() const { return m_buttons.cancel; }
+    QPushButton* ImportButton() const { return m_buttons.importFile; }
+    QPushButton* ExportButton() const { return m_buttons.exportFile; }
     QString MessageText() const;
 
     // Handlers of the window's controls.
@@ -81,10 +82,7 @@ private:
     std::array<CellEditDelegate*, 2> m_delegates{};
     QMenu* m_popMenu = nullptr;
     QLabel* m_lblMessage = nullptr;
-    QPushButton* m_btnOk = nullptr;
-    QPushButton* m_btnCancel = nullptr;
-    QPushButton* m_btnImport = nullptr;
-    QPushButton* m_btnExport = nullptr;
+    EditorButtons m_buttons;
 };
 
 } // namespace qdv
