@@ -43,7 +43,7 @@ private:
 
     mutable std::mutex m_mutex;
     QHash<QString, Pending> m_pending;
-    QTimer m_timer{this}; // a child, so that it moves with this object to another thread
+    QTimer m_timer;
     Report m_report;
 };
 
