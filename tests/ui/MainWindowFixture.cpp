@@ -1,6 +1,10 @@
 #include "MainWindowFixture.h"
 
+#include "app/ui/UserSettings.h"
+
 #include <QAbstractButton>
+#include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -14,6 +18,8 @@ BoxRecorder::BoxRecorder(int answerWith) : answer(answerWith) {
         shown.text = box.text();
         for (QAbstractButton* b : box.buttons())
             shown.buttons << b->text();
+        if (box.defaultButton() != nullptr)
+            shown.defaultButton = box.defaultButton()->text();
         boxes << shown;
         return answer;
     });
@@ -53,6 +59,8 @@ MainWindowHarness::MainWindowHarness(const QList<SetupRecord>& setups, int selec
     // The window can search for devices: on loopback only.
     folder.Write(QStringLiteral("home/QDV70COMM.INI"), "[UDP]\nBROADCAST=127.255.255.255\n");
 
+    // Each window starts as for a new user.
+    UserSettings()->clear();
     m_modules = std::make_unique<AppModules>(home, MenuFont());
     m_window = std::make_unique<TfrmMain>(m_modules->Table(), m_modules->Remote(), m_modules->Status());
     m_window->SetJobStarter([this](int direction, int kind) {

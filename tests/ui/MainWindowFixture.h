@@ -20,6 +20,7 @@ struct ShownBox {
     QString caption;
     QString text;
     QStringList buttons;
+    QString defaultButton; // its text; empty when the box names none
 };
 
 // Takes every message box while it lives, records it and answers it with `answer`.

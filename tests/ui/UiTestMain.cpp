@@ -2,6 +2,8 @@
 // not, and may run where there is no display at all.
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -9,9 +11,14 @@ int main(int argc, char** argv) {
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
     // The expected texts are the English ones, and no window may need a real screen.
-    qputenv("LC_ALL", "C.UTF-8");
+    // QDV70_TEST_LOCALE runs them in another one (the editors' metrics in a Japanese locale).
+    qputenv("LC_ALL", qEnvironmentVariableIsEmpty("QDV70_TEST_LOCALE") ? QByteArray("C.UTF-8")
+                                                                       : qgetenv("QDV70_TEST_LOCALE"));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // What the windows remember for the user goes to a folder of the run, not the tester's own.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     return RUN_ALL_TESTS();
 }

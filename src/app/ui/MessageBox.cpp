@@ -47,7 +47,7 @@ QMessageBox::Icon IconOf(DialogType type) {
 } // namespace
 
 std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* owner, const QString& text, DialogType type,
-                                              int buttons) {
+                                              int buttons, int defaultButton) {
     auto box = std::make_unique<QMessageBox>(owner);
     box->setWindowTitle(QStringLiteral("QDV-70"));
     box->setIcon(IconOf(type));
@@ -60,12 +60,14 @@ std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* owner, const QString& tex
         button->setText(QString::fromLatin1(b.text));
         auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | b.accelerator), box.get());
         QObject::connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+        if (b.button == defaultButton)
+            box->setDefaultButton(button);
     }
     return box;
 }
 
-int ShowMessageText(QWidget* owner, const QString& text, DialogType type, int buttons) {
-    std::unique_ptr<QMessageBox> box = CreateMessageBox(owner, text, type, buttons);
+int ShowMessageText(QWidget* owner, const QString& text, DialogType type, int buttons, int defaultButton) {
+    std::unique_ptr<QMessageBox> box = CreateMessageBox(owner, text, type, buttons, defaultButton);
     if (Hook())
         return Hook()(*box);
     box->exec();
@@ -77,8 +79,8 @@ int ShowMessageText(QWidget* owner, const QString& text, DialogType type, int bu
     return 0;
 }
 
-int ShowMessage(QWidget* owner, int code, DialogType type, int buttons) {
-    return ShowMessageText(owner, CatalogueText(code), type, buttons);
+int ShowMessage(QWidget* owner, int code, DialogType type, int buttons, int defaultButton) {
+    return ShowMessageText(owner, CatalogueText(code), type, buttons, defaultButton);
 }
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
