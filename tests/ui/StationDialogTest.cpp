@@ -9,18 +9,22 @@
 #include "link/TransferJobs.h"
 #include "secondary/ui/TfrmRcvSecondaryData.h"
 #include "secondary/ui/TfrmSndAliasToSecondary.h"
+#include "secondary/ui/TfrmSndDescriptionToSecondary.h"
 #include "secondary/ui/TfrmSndSecondaryData.h"
 #include "sim/SampleDataSet.h"
 #include "store/DataFileSet.h"
 #include "store/DataImage.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
@@ -183,6 +187,46 @@ TEST(SecondaryDataDialog, cancelMarksQueuedStationsCancelAfter102) {
     EXPECT_EQ(StatusColour(d, 5), QColor(255, 0, 0));
 }
 
+// While a run is on, Alt+C and Esc press Cancel wherever the focus is; the greyed check menu does not
+// take Alt+C. Idle, Esc closes the dialog.
+TEST(SecondaryDataDialog, altCAndEscCancelARunningJobFromTheKeyboard) {
+    const struct {
+        bool names;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    } cases[] = {{false, Qt::Key_C, Qt::AltModifier},
+                 {false, Qt::Key_Escape, Qt::NoModifier},
+                 {true, Qt::Key_C, Qt::AltModifier},
+                 {true, Qt::Key_Escape, Qt::NoModifier}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "names " << c.names << " key " << c.key);
+        Tables t;
+        BoxRecorder boxes;
+        std::unique_ptr<TStationDialog> d;
+        if (c.names) {
+            d = std::make_unique<TfrmSndAliasToSecondary>(t.Services());
+        } else {
+            auto rcv = std::make_unique<TfrmRcvSecondaryData>(t.Services());
+            rcv->ClickCheckBox(5);
+            d = std::move(rcv);
+        }
+        d->show();
+        d->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
+        d->StartButton()->click();
+        ASSERT_TRUE(d->Following());
+        QWidget* focus = d->focusWidget() ? d->focusWidget() : d.get();
+        QTest::keyClick(focus, static_cast<Qt::Key>(c.key), c.modifiers);
+        EXPECT_TRUE(t.status.abortRequest);
+        EXPECT_TRUE(d->isVisible()) << "a running job keeps the dialog open";
+        t.status.busy = false;
+        d->timMainTimer();
+        d->timMainTimer();
+        QTest::keyClick(d->focusWidget() ? d->focusWidget() : d.get(), Qt::Key_Escape);
+        EXPECT_FALSE(d->isVisible()) << "idle, Esc closes";
+    }
+}
+
 TEST(SecondaryDataDialog, checkAllWithoutStoredSettingsShows108) {
     Tables t;
     BoxRecorder boxes;
@@ -221,6 +265,35 @@ TEST(NamesToSecondaryDialog, radioButtonsScrollingAndBroadcast) {
     t.status.busy = false;
     d.timMainTimer();
     EXPECT_EQ(d.RowItem(7, TfrmNamesToSecondary::kColStatus)->text(), "OK");
+}
+
+// The gauge coming and going during a run leaves the dialog's size and its 15 rows as they were; the
+// mouse wheel over the rows moves them.
+TEST(NamesToSecondaryDialog, keepsItsSizeThroughARunAndTheWheelScrollsTheRows) {
+    Tables t;
+    TfrmSndDescriptionToSecondary d(t.Services());
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    const QSize size = d.size();
+    const int listHeight = d.List()->height();
+    d.StartButton()->click();
+    t.status.ShowGauge(true, 100);
+    d.timMainTimer();
+    EXPECT_TRUE(d.Gauge()->isVisible());
+    EXPECT_EQ(d.size(), size);
+    t.stations.dialogState = 3;
+    t.status.busy = false;
+    d.timMainTimer();
+    EXPECT_FALSE(d.Gauge()->isVisible());
+    EXPECT_EQ(d.size(), size);
+    EXPECT_EQ(d.List()->height(), listHeight);
+
+    QWheelEvent wheel(QPointF(20, 20), d.List()->viewport()->mapToGlobal(QPointF(20, 20)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(d.List()->viewport(), &wheel);
+    EXPECT_GT(d.ScrollBar()->value(), 2);
+    EXPECT_EQ(d.RowItem(0, TfrmNamesToSecondary::kColId)->text(),
+              QString::asprintf("%03d", d.ScrollBar()->value()));
 }
 
 TEST(MainWindow, secondaryButtonsOpenTheirDialogs) {

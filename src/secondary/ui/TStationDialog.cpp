@@ -2,20 +2,44 @@
 
 #include "app/ui/MessageBox.h"
 #include "app/ui/TPanelButton.h"
+#include "app/ui/UserSettings.h"
 #include "link/StatusBlock.h"
 #include "secondary/StationDialogCore.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QProgressBar>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdint>
 
 namespace qdv {
+
+namespace {
+
+const QColor kSelection(190, 205, 225);
+
+// Draws a Status cell in its own colour also when its row is selected.
+class StatusDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant colour = index.data(Qt::ForegroundRole);
+        if (colour.canConvert<QBrush>())
+            option->palette.setBrush(QPalette::HighlightedText, colour.value<QBrush>());
+    }
+};
+
+} // namespace
 
 TStationDialog::TStationDialog(const QString& caption, const QString& startCaption, QWidget* parent)
     : QDialog(parent) {
@@ -39,6 +63,10 @@ TStationDialog::TStationDialog(const QString& caption, const QString& startCapti
     m_gauge = new QProgressBar(m_pnlGauge);
     m_gauge->setTextVisible(false);
     gaugeLayout->addWidget(m_gauge);
+    // The gauge's place is kept while it is hidden: the dialog does not change its size during a run.
+    QSizePolicy keep = m_pnlGauge->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_pnlGauge->setSizePolicy(keep);
     m_pnlGauge->hide();
     layout->addWidget(m_pnlGauge);
 
@@ -63,6 +91,11 @@ TStationDialog::TStationDialog(const QString& caption, const QString& startCapti
             [this] { Click(m_btnExit, &TStationDialog::btnExitClick); });
     m_timMain.setInterval(kPollMs);
     connect(&m_timMain, &QTimer::timeout, this, &TStationDialog::timMainTimer);
+    qApp->installEventFilter(this);
+}
+
+TStationDialog::~TStationDialog() {
+    qApp->removeEventFilter(this);
 }
 
 void TStationDialog::Initialise(StationDialogCore& core) {
@@ -70,6 +103,21 @@ void TStationDialog::Initialise(StationDialogCore& core) {
     m_core->Show();
     FillRows();
     SetIdle(true);
+    RestoreWindowSize(this, windowTitle());
+}
+
+void TStationDialog::done(int result) {
+    SaveWindowSize(this, windowTitle());
+    QDialog::done(result);
+}
+
+void TStationDialog::KeepStatusColours(QTableWidget* list, int statusColumn) {
+    list->setItemDelegateForColumn(statusColumn, new StatusDelegate(list));
+    // A pale selection, on which the Status colours (orange and white included) stay readable.
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Highlight, kSelection);
+    palette.setColor(QPalette::HighlightedText, Qt::black);
+    list->setPalette(palette);
 }
 
 void TStationDialog::Click(TPanelButton* button, void (TStationDialog::*action)()) {
@@ -191,25 +239,47 @@ void TStationDialog::reject() {
     QDialog::reject();
 }
 
-void TStationDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() & Qt::AltModifier) {
-        const struct {
-            int key;
-            TPanelButton* button;
-            void (TStationDialog::*action)();
-        } keys[] = {{Qt::Key_G, m_btnGetZMenu, &TStationDialog::btnGetZMenuClick},
-                    {Qt::Key_D, m_btnListClear, &TStationDialog::btnListClearClick},
-                    {Qt::Key_S, m_btnStart, &TStationDialog::btnStartClick},
-                    {Qt::Key_C, m_btnCancel, &TStationDialog::btnCancelClick},
-                    {Qt::Key_E, m_btnExit, &TStationDialog::btnExitClick}};
-        for (const auto& k : keys) {
-            if (event->key() == k.key) {
-                Click(k.button, k.action);
-                return;
+std::pair<TPanelButton*, TStationDialog::Action>
+TStationDialog::ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const {
+    const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
+    if (key == Qt::Key_Escape && mods == Qt::NoModifier && m_core && !m_core->Idle())
+        return {m_btnCancel, &TStationDialog::btnCancelClick};
+    if (mods != Qt::AltModifier)
+        return {nullptr, nullptr};
+    const struct {
+        int key;
+        TPanelButton* button;
+        Action action;
+    } keys[] = {{Qt::Key_G, m_btnGetZMenu, &TStationDialog::btnGetZMenuClick},
+                {Qt::Key_D, m_btnListClear, &TStationDialog::btnListClearClick},
+                {Qt::Key_S, m_btnStart, &TStationDialog::btnStartClick},
+                {Qt::Key_C, m_btnCancel, &TStationDialog::btnCancelClick},
+                {Qt::Key_E, m_btnExit, &TStationDialog::btnExitClick}};
+    for (const auto& k : keys) {
+        // A greyed button leaves its key to the rest of the dialog (Alt+C to the check menu when idle).
+        if (k.key == key && k.button->isEnabled())
+            return {k.button, k.action};
+    }
+    return {nullptr, nullptr};
+}
+
+bool TStationDialog::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::ShortcutOverride) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto [button, action] = ButtonOfKey(key->key(), key->modifiers());
+        if (button != nullptr) {
+            if (type == QEvent::ShortcutOverride) {
+                // Taken as a key press, which comes back here, instead of as a menu bar shortcut.
+                event->accept();
+                return true;
             }
+            Click(button, action);
+            return true;
         }
     }
-    QDialog::keyPressEvent(event);
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace qdv

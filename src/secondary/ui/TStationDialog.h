@@ -3,11 +3,13 @@
 #include <QDialog>
 #include <QTimer>
 #include <functional>
+#include <utility>
 
 class QBoxLayout;
 class QFrame;
 class QLabel;
 class QProgressBar;
+class QTableWidget;
 
 namespace qdv {
 
@@ -24,6 +26,8 @@ public:
     static constexpr int kPollMs = 250;
     // Shows the device search modally; set on the desktop program, absent in tests.
     using DeviceSearch = std::function<void(QWidget* owner)>;
+
+    ~TStationDialog() override;
 
     void SetDeviceSearch(DeviceSearch search) { m_search = std::move(search); }
 
@@ -64,15 +68,26 @@ protected:
     // A station job (not Get Z Menu) has ended and the Status column shows its results.
     virtual void RunEnded() {}
 
+    // A station list whose Status texts keep their colours on the selected row, so that the station in
+    // transfer is seen to flash there too.
+    static void KeepStatusColours(QTableWidget* list, int statusColumn);
+
     // Idle or running state of every control.
     void SetIdle(bool idle);
     void RefreshStart();
 
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
+    // Every way of closing: the size is remembered for the next opening.
+    void done(int result) override;
+    // The dialog sees the keys of its controls first: the buttons' Alt keys, and Esc, which cancels a
+    // running job. While a job runs, its Alt+C and Esc are Cancel's, not a shortcut of the menu bar's.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    using Action = void (TStationDialog::*)();
+    // The button and action a key presses; null when the key is not the dialog's.
+    std::pair<TPanelButton*, Action> ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const;
     void UpdateGauge();
     void Click(TPanelButton* button, void (TStationDialog::*action)());
 

@@ -5,10 +5,13 @@
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace qdv {
 
@@ -44,8 +47,12 @@ TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int k
     m_listDevice->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listDevice->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listDevice->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listDevice->setMinimumHeight(rows * rowHeight + m_listDevice->horizontalHeader()->sizeHint().height() +
-                                   4);
+    // Exactly the 15 rows: no empty band under them whatever the dialog's height.
+    m_listDevice->setFixedHeight(rows * rowHeight + m_listDevice->horizontalHeader()->sizeHint().height() +
+                                 2 * m_listDevice->frameWidth());
+    KeepStatusColours(m_listDevice, kColStatus);
+    // The mouse wheel over the rows moves the window of 15 rows, as the scroll bar beside them does.
+    m_listDevice->viewport()->installEventFilter(this);
     m_radios = new QButtonGroup(this);
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < 5; ++c) {
@@ -72,10 +79,20 @@ TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int k
     connect(m_scrList, &QScrollBar::valueChanged, this, &TfrmNamesToSecondary::scrListChange);
     connect(m_radios, &QButtonGroup::idClicked, this, &TfrmNamesToSecondary::rdoIDClick);
     connect(m_chkBroadcast, &QCheckBox::clicked, this, &TfrmNamesToSecondary::chkBroadcastClick);
-    resize(480, 0);
     m_scrList->setValue(NamesToSecondaryCore::kFirstTop);
     Initialise(m_core);
+    // Only the width follows the user: the height is that of the 15 rows.
+    setFixedHeight(sizeHint().height());
+    resize(std::max(width(), 480), height());
     m_core.SetBroadcast(m_chkBroadcast->isChecked());
+}
+
+bool TfrmNamesToSecondary::eventFilter(QObject* watched, QEvent* event) {
+    if (m_listDevice != nullptr && watched == m_listDevice->viewport() && event->type() == QEvent::Wheel) {
+        QCoreApplication::sendEvent(m_scrList, event);
+        return true;
+    }
+    return TStationDialog::eventFilter(watched, event);
 }
 
 QTableWidgetItem* TfrmNamesToSecondary::RowItem(int row, int column) const {

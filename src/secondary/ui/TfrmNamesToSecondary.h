@@ -38,6 +38,7 @@ public:
     QTableWidgetItem* RowItem(int row, int column) const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void FillRows() override;
     void RefreshStatus() override;
     bool StartJob() override;

@@ -72,6 +72,7 @@ TfrmSecondaryData::TfrmSecondaryData(StationDialogServices services, bool send, 
             m_listDevice->setItem(r, c, item);
         }
     }
+    KeepStatusColours(m_listDevice, kColStatus);
     Body()->addWidget(m_listDevice);
     connect(m_listDevice, &QTableWidget::itemChanged, this, &TfrmSecondaryData::listDeviceItemChanged);
     resize(widths[0] + widths[1] + widths[2] + widths[3] + 50, 560);
@@ -172,6 +173,8 @@ bool TfrmSecondaryData::StartJob() {
 
 void TfrmSecondaryData::EnableOwnControls(bool idle) {
     m_mnuCheck->setEnabled(idle);
+    // A greyed menu offers no Alt key: while a job runs, Alt+C is Cancel's.
+    m_mnuCheck->setTitle(idle ? QStringLiteral("Check Box(&C)") : QStringLiteral("Check Box(C)"));
 }
 
 void TfrmSecondaryData::RunEnded() {
