@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -81,10 +83,13 @@ int Screenshots(const QString& dir) {
         grid->selectionModel()->select(
             QItemSelection(grid->model()->index(row0, col0), grid->model()->index(row1, col1)),
             QItemSelectionModel::ClearAndSelect);
+        // The picture starts at the number column.
+        grid->horizontalScrollBar()->setValue(0);
     };
     bool saved = true;
     {
         TfrmEditDescAndAlias dialog(*tables, setup, nullptr);
+        dialog.resize(900, 560);
         dialog.show();
         select(dialog.Grid(Side::Source), 8, 2, 11, 3);
         QApplication::processEvents();
@@ -92,6 +97,7 @@ int Screenshots(const QString& dir) {
     }
     {
         TfrmEditCrosspoint dialog(*tables, setup, nullptr);
+        dialog.resize(1100, 560);
         dialog.show();
         select(dialog.DestinationGrid(), 2, 3, 5, 5);
         QApplication::processEvents();
@@ -104,6 +110,9 @@ int Screenshots(const QString& dir) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The editors remember their sizes for the user: not the sizes of a benchmark's windows.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     if (argc > 2 && QByteArray(argv[1]) == "--screenshot")
         return Screenshots(QString::fromLocal8Bit(argv[2]));
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;

@@ -21,7 +21,12 @@ GridRect LevelCells(const GridRect& r) {
 
 } // namespace
 
-CrosspointEditor::CrosspointEditor(ConversionTables& tables) : m_tables(tables) {}
+CrosspointEditor::CrosspointEditor(ConversionTables& tables)
+    : m_tables(tables), m_loaded(tables.Crosspoints()) {}
+
+bool CrosspointEditor::Modified() const {
+    return m_tables.Crosspoints() != m_loaded;
+}
 
 QByteArray CrosspointEditor::SourceText(int source) const {
     // A damaged file may name a source beyond the last; it shows as its number.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/CrosspointTable.h"
 #include "editors/EditorQuestions.h"
 #include "editors/GridRect.h"
 #include "editors/OkOutcome.h"
@@ -26,6 +27,10 @@ public:
     static constexpr int kAskDau = 105;
 
     explicit CrosspointEditor(ConversionTables& tables);
+
+    // The table differs from what it held when the editor was made: closing without OK would lose
+    // changes (an import counts, and so does an OK that wrote the CSV text but not the data file).
+    bool Modified() const;
 
     bool RowMode() const { return m_rowMode; }
     // The destination grid's current column decides the mode.
@@ -55,6 +60,7 @@ private:
     void SetCells(const GridRect& cells, std::uint16_t source);
 
     ConversionTables& m_tables;
+    CrosspointTable m_loaded;
     bool m_rowMode = true;
 };
 

@@ -1,5 +1,6 @@
 #include "editors/DescAliasEditor.h"
 
+#include "base/MessageCatalogue.h"
 #include "convert/ConversionTables.h"
 #include "convert/DescriptionText.h"
 #include "editors/EditorSnapshot.h"
@@ -35,17 +36,23 @@ QString SideName(Side side) {
     return side == Side::Source ? QStringLiteral("source") : QStringLiteral("destination");
 }
 
-const QString kSlashRefused =
-    QStringLiteral("A description cannot hold \"/\": the description file ends the text there.");
+// Catalogue codes of the reasons an edit is refused.
+constexpr int kRefusedCharacter = 130;
+constexpr int kRefusedComma = 131;
+constexpr int kRefusedSlash = 132;
+constexpr int kRefusedLength = 133;
 
 } // namespace
 
 DescAliasEditor::DescAliasEditor(ConversionTables& tables)
-    : m_tables(tables), m_source(kTextColumns, kTerminalCount), m_destination(kTextColumns, kTerminalCount) {}
+    : m_tables(tables), m_source(kTextColumns, kTerminalCount), m_destination(kTextColumns, kTerminalCount),
+      m_loadedSource(m_source), m_loadedDestination(m_destination) {}
 
 void DescAliasEditor::Show() {
     m_buffers.Reset();
     Fill();
+    m_loadedSource = m_source;
+    m_loadedDestination = m_destination;
     m_page = Side::Source;
     m_editMode = false;
 }
@@ -99,18 +106,16 @@ QString DescAliasEditor::RefuseEdit(int column, const QString& before, const QSt
     const qsizetype refused = TerminalTextCodec::FirstRefused(inserted);
     if (refused >= 0) {
         const QChar c = inserted[refused];
-        return QStringLiteral("\"%1\" (U+%2) is not in the controller's character set (ASCII and "
-                              "half-width katakana).")
+        return CatalogueText(kRefusedCharacter)
             .arg(c.isPrint() ? QString(c) : QString(), QString::number(c.unicode(), 16).toUpper());
     }
     if (inserted.contains(QLatin1Char(',')))
-        return QStringLiteral("A comma separates the fields of the CSV text; it cannot stand in a "
-                              "description or alias.");
+        return CatalogueText(kRefusedComma);
     if (column == kDescriptionColumn && inserted.contains(QLatin1Char('/')))
-        return kSlashRefused;
+        return CatalogueText(kRefusedSlash);
     if (TerminalTextCodec::ByteLength(after) > kMaxBytes &&
         TerminalTextCodec::ByteLength(after) > TerminalTextCodec::ByteLength(before))
-        return QStringLiteral("A description or alias holds at most %1 characters.").arg(kMaxBytes);
+        return CatalogueText(kRefusedLength).arg(kMaxBytes);
     return {};
 }
 
@@ -120,7 +125,7 @@ QString DescAliasEditor::Paste(int column, int row, GridRect* written) {
     if (offset >= 0 && offset < static_cast<int>(paste.size())) {
         for (const QByteArray& text : paste[offset]) {
             if (text.contains('/'))
-                return kSlashRefused;
+                return CatalogueText(kRefusedSlash);
         }
     }
     *written = m_buffers.Paste(Current(), column, row);

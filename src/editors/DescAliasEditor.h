@@ -29,6 +29,9 @@ public:
 
     // Opening: buffers cleared, grids filled from the tables, the source page, edit mode off.
     void Show();
+    // The grids differ from what Show loaded: closing without OK would lose changes (an import counts,
+    // and so does an OK that wrote the CSV text but not the data files).
+    bool Modified() const { return m_source != m_loadedSource || m_destination != m_loadedDestination; }
     // Another page: edit mode off, buffers and menu reset (nothing is carried between pages).
     void ChangePage(Side side);
     Side Page() const { return m_page; }
@@ -70,6 +73,8 @@ private:
     ConversionTables& m_tables;
     TextGrid m_source;
     TextGrid m_destination;
+    TextGrid m_loadedSource;
+    TextGrid m_loadedDestination;
     EditBuffers m_buffers;
     Side m_page = Side::Source;
     bool m_editMode = false;

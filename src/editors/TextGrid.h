@@ -24,6 +24,8 @@ public:
     // The part of `rect` that lies in the grid.
     GridRect Clipped(const GridRect& rect) const;
 
+    bool operator==(const TextGrid&) const = default;
+
 private:
     int m_columns;
     int m_rows;

@@ -138,6 +138,8 @@ TEST(EditorWindows, cancelWritesNothingAndImportRefreshesTheGrids) {
         asked << folder << filter;
         return p.gui.FilePath(filter.startsWith("Crosspoint") ? "x.csv" : "in.csv");
     });
+    // An import is a change: Cancel asks before it is dropped.
+    BoxRecorder discard(kButtonYes);
     {
         TfrmEditDescAndAlias dlg(*p.tables, p.setup, nullptr);
         dlg.ImportButton()->click();
@@ -155,12 +157,128 @@ TEST(EditorWindows, cancelWritesNothingAndImportRefreshesTheGrids) {
         dlg.CancelButton()->click();
     }
     SetCsvFileHook(previous);
+    EXPECT_EQ(discard.boxes.size(), 2);
     EXPECT_EQ(asked.value(0), p.gui.FilePath("Name"));
     EXPECT_EQ(asked.value(3), "Crosspoint Name File (*.CSV *.csv *.Csv)");
     EXPECT_EQ(p.gui.Read("Name/ZEBU_NME.DAU"), nme);
     EXPECT_EQ(p.gui.Read("XPoint/ZEBU_XPT.DAU"), xpt);
     EXPECT_FALSE(p.gui.Exists("Name/ZEBU_NME.CSV"));
     EXPECT_FALSE(p.gui.Exists("XPoint/ZEBU_XPT.CSV"));
+}
+
+// Closing an editor by Esc, its close button or Cancel drops changes only when the operator says so;
+// without changes it closes at once.
+TEST(EditorWindows, closingWithChangesAsksBeforeDiscardingThem) {
+    enum How { kEsc, kCloseButton, kCancel };
+    const struct {
+        bool crosspoints;
+        bool change;
+        How how;
+        int answer;
+        bool asked, closed;
+    } cases[] = {
+        {false, false, kEsc, kButtonNo, false, true},
+        {false, true, kEsc, kButtonNo, true, false},
+        {false, true, kCloseButton, kButtonYes, true, true},
+        {true, false, kCloseButton, kButtonNo, false, true},
+        {true, true, kEsc, kButtonNo, true, false},
+        {true, true, kCancel, kButtonYes, true, true},
+    };
+    EditorPlant p;
+    int source = 40; // a new one each time: the table keeps what an earlier case routed
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "crosspoints " << c.crosspoints << " change " << c.change << " how " << c.how);
+        std::unique_ptr<QDialog> dlg;
+        QTableView* grid = nullptr;
+        QPushButton* cancel = nullptr;
+        if (c.crosspoints) {
+            auto* x = new TfrmEditCrosspoint(*p.tables, p.setup, nullptr);
+            dlg.reset(x);
+            grid = x->DestinationGrid();
+            cancel = x->CancelButton();
+            if (c.change) {
+                grid->setCurrentIndex(grid->model()->index(3, 4));
+                x->SourceGrid()->setCurrentIndex(x->SourceGrid()->model()->index(++source, 0));
+                x->grdSrcListDblClick();
+            }
+        } else {
+            auto* d = new TfrmEditDescAndAlias(*p.tables, p.setup, nullptr);
+            dlg.reset(d);
+            grid = d->Grid(Side::Source);
+            cancel = d->CancelButton();
+            if (c.change)
+                d->Editor().Current().Set(0, 0, "CHANGED");
+        }
+        dlg->show();
+        BoxRecorder boxes(c.answer);
+        if (c.how == kEsc)
+            QTest::keyClick(grid, Qt::Key_Escape);
+        else if (c.how == kCloseButton)
+            dlg->close();
+        else
+            cancel->click();
+        ASSERT_EQ(boxes.boxes.size(), c.asked ? 1 : 0);
+        if (c.asked) {
+            EXPECT_EQ(boxes.boxes[0].text, "Discard the changes?");
+            EXPECT_EQ(boxes.boxes[0].buttons, (QStringList{"Yes", "No"}));
+            EXPECT_EQ(boxes.boxes[0].defaultButton, "No");
+        }
+        EXPECT_EQ(dlg->isVisible(), !c.closed);
+    }
+}
+
+// From the keyboard alone: the other page, the CSV buttons, out of the grid with Tab, and a route.
+TEST(EditorWindows, theKeyboardReachesPagesButtonsAndRoutes) {
+    EditorPlant p;
+    QStringList asked;
+    const CsvFileHook previous = SetCsvFileHook([&](bool save, const QString&, const QString&) {
+        asked << (save ? "export" : "import");
+        return QString();
+    });
+    {
+        TfrmEditDescAndAlias d(*p.tables, p.setup, nullptr);
+        d.show();
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int page;
+        } pages[] = {{Qt::Key_Tab, Qt::ControlModifier, 1},
+                     {Qt::Key_PageDown, Qt::ControlModifier, 0},
+                     {Qt::Key_PageUp, Qt::ControlModifier, 1},
+                     {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0}};
+        for (const auto& k : pages) {
+            QTest::keyClick(QApplication::focusWidget(), k.key, k.modifiers);
+            EXPECT_EQ(d.Pages()->currentIndex(), k.page) << k.key;
+        }
+        // A button's mnemonic clicks it a moment later.
+        QTest::keyClick(d.Grid(Side::Source), Qt::Key_I, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return asked.size() == 1; }, 2000));
+        QTest::keyClick(d.Grid(Side::Source), Qt::Key_X, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return asked.size() == 2; }, 2000));
+        EXPECT_EQ(asked, (QStringList{"import", "export"}));
+        d.Grid(Side::Source)->setFocus();
+        QTest::keyClick(d.Grid(Side::Source), Qt::Key_Tab);
+        EXPECT_NE(qobject_cast<QPushButton*>(QApplication::focusWidget()), nullptr);
+    }
+    {
+        TfrmEditCrosspoint x(*p.tables, p.setup, nullptr);
+        x.show();
+        x.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&x));
+        QTableView* dst = x.DestinationGrid();
+        dst->setCurrentIndex(dst->model()->index(4, 0));
+        x.SourceGrid()->setCurrentIndex(x.SourceGrid()->model()->index(2, 0));
+        QTest::keyClick(x.SourceGrid(), Qt::Key_Return);
+        for (int level = 1; level <= CrosspointTable::kLevels; ++level)
+            EXPECT_EQ(p.tables->Crosspoints().Source(level, 5), 3) << level;
+        dst->setFocus();
+        QTest::keyClick(dst, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), dst) << "from a whole row Tab leaves the grid";
+    }
+    SetCsvFileHook(previous);
 }
 
 TEST(EditorWindows, f1AndF2OfTheEditTabOpenTheEditorsOnTheSetupsFiles) {

@@ -1,6 +1,7 @@
 #include "editors/ui/EditorDialogs.h"
 
 #include "app/ui/MessageBox.h"
+#include "app/ui/UserSettings.h"
 #include "editors/OkOutcome.h"
 #include "store/SetupRecord.h"
 
@@ -11,6 +12,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableView>
 #include <algorithm>
 #include <climits>
@@ -61,10 +64,60 @@ void ApplyEditorFont(QTableView* grid, const SetupFont* font) {
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 }
 
-void SetColumnWidths(QTableView* grid, const int* widths, const int* chars) {
+QString WidestText(const QTableView* grid, int count) {
     const QFontMetrics metrics(grid->font());
-    for (int c = 0; c < grid->model()->columnCount(); ++c)
-        grid->setColumnWidth(c, std::max(widths[c], metrics.averageCharWidth() * chars[c] + 8));
+    QChar widest = QLatin1Char('W');
+    int width = metrics.horizontalAdvance(widest);
+    const auto consider = [&](char16_t first, char16_t last) {
+        for (char16_t u = first; u <= last; ++u) {
+            const int w = metrics.horizontalAdvance(QChar(u));
+            if (w > width) {
+                width = w;
+                widest = QChar(u);
+            }
+        }
+    };
+    consider(0x20, 0x7E);     // ASCII
+    consider(0xFF61, 0xFF9F); // half-width katakana
+    return QString(count, widest);
+}
+
+QString NumberSample() {
+    return QStringLiteral("0000");
+}
+
+QString LabelSample() {
+    return QStringLiteral("XXXXXXXX 0000");
+}
+
+int CellWidthFor(const QTableView* grid, const QString& text) {
+    // The item view draws a cell's text inside the focus frame's margin on both sides, and the grid
+    // line takes one pixel of the cell.
+    const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    return QFontMetrics(grid->font()).horizontalAdvance(text) + 2 * margin + 1 + (grid->showGrid() ? 1 : 0);
+}
+
+void SizeEditor(QDialog* window, QSize wanted, const QList<QTableView*>& grids, const QString& key) {
+    if (const QScreen* screen = window->screen())
+        wanted = wanted.boundedTo(screen->availableGeometry().size() * 0.95);
+    window->resize(wanted);
+    RestoreWindowSize(window, key);
+    for (QTableView* grid : grids)
+        RestoreColumnWidths(grid, key + QLatin1Char('/') + grid->objectName());
+}
+
+void RememberEditor(const QDialog* window, const QList<QTableView*>& grids, const QString& key) {
+    SaveWindowSize(window, key);
+    for (const QTableView* grid : grids)
+        SaveColumnWidths(grid, key + QLatin1Char('/') + grid->objectName());
+}
+
+void SetColumnWidths(QTableView* grid, const QStringList& longest) {
+    QHeaderView* header = grid->horizontalHeader();
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        const int text = c < longest.size() ? CellWidthFor(grid, longest[c]) : 0;
+        grid->setColumnWidth(c, std::max(text, header->sectionSizeHint(c)));
+    }
 }
 
 QString ChooseCsvFile(QWidget* owner, bool save, const QString& folder, const QString& description) {
@@ -95,6 +148,12 @@ bool ShowOkOutcome(QWidget* owner, const OkOutcome& outcome) {
     return outcome.close;
 }
 
+bool MayDiscardChanges(QWidget* owner, bool modified) {
+    constexpr int kAskDiscard = 125;
+    return !modified || ShowMessage(owner, kAskDiscard, DialogType::Confirmation, kButtonYes | kButtonNo,
+                                    kButtonNo) == kButtonYes;
+}
+
 GridRect SelectedRect(const QTableView* grid, int firstColumn) {
     const QModelIndexList cells = grid->selectionModel()->selectedIndexes();
     if (cells.isEmpty()) {
@@ -118,8 +177,8 @@ EditorButtons MakeEditorButtons(QDialog* window, const std::function<void()>& ok
     EditorButtons b;
     b.ok = new QPushButton(QStringLiteral("OK(&O)"), window);
     b.cancel = new QPushButton(QStringLiteral("Cancel(&C)"), window);
-    b.importFile = new QPushButton(QStringLiteral("CSV Import"), window);
-    b.exportFile = new QPushButton(QStringLiteral("CSV Export"), window);
+    b.importFile = new QPushButton(QStringLiteral("CSV Import(&I)"), window);
+    b.exportFile = new QPushButton(QStringLiteral("CSV Export(&X)"), window);
     for (QPushButton* button : {b.ok, b.cancel, b.importFile, b.exportFile})
         button->setAutoDefault(false);
     QObject::connect(b.ok, &QPushButton::clicked, window, ok);

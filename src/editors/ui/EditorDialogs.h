@@ -3,6 +3,8 @@
 #include "editors/GridRect.h"
 
 #include <QFont>
+#include <QList>
+#include <QSize>
 #include <QString>
 #include <functional>
 
@@ -24,8 +26,23 @@ struct SetupFont;
 // font's size in points plus 8 pixels (15 for size 0), but never lower than the font's own lines.
 void ApplyEditorFont(QTableView* grid, const SetupFont* font);
 
-// Column widths: the given ones, widened where the grid's font needs more for `chars[c]` characters.
-void SetColumnWidths(QTableView* grid, const int* widths, const int* chars);
+// `count` times the widest character of the controller's set (ASCII and half-width katakana) in the
+// grid's font: the room a text of that many characters may need.
+QString WidestText(const QTableView* grid, int count);
+// The sample texts of the columns both editors share: the number and the label ("Type+Num").
+QString NumberSample();
+QString LabelSample();
+// Column widths from the grid's font: each column as wide as its header and as `longest[c]`, the longest
+// text it may show, plus the room a cell leaves around its text.
+void SetColumnWidths(QTableView* grid, const QStringList& longest);
+// An editor's first size: `wanted` where the screen has room, else as much as it has (the grids then
+// scroll). Then the size and column widths the user left it with last time, under `key`.
+void SizeEditor(QDialog* window, QSize wanted, const QList<QTableView*>& grids, const QString& key);
+// Remembers the editor's size and its grids' column widths for the next opening.
+void RememberEditor(const QDialog* window, const QList<QTableView*>& grids, const QString& key);
+
+// The width a cell of `grid` needs to show `text` without eliding it.
+int CellWidthFor(const QTableView* grid, const QString& text);
 
 // The file dialogs: Import opens an existing file, Export names one to write. `filter` is the
 // files' description; the pattern matches ".CSV" in any case. Empty when the operator cancels.
@@ -46,6 +63,10 @@ CsvFileHook SetCsvFileHook(CsvFileHook hook);
 // Shows what an editor's OK has to say (an error, then a note about the history); true when the
 // editor is to close.
 bool ShowOkOutcome(QWidget* owner, const OkOutcome& outcome);
+
+// Closing an editor without OK: when it holds changes, asks whether to discard them (Yes/No, No the
+// default). True when the editor may close.
+bool MayDiscardChanges(QWidget* owner, bool modified);
 
 // The buttons both editors carry: OK, Cancel (rejects the window), CSV Import and CSV Export, made
 // with the window as their parent, none of them a default button, each calling its handler.

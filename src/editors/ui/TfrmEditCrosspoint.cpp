@@ -1,6 +1,7 @@
 #include "editors/ui/TfrmEditCrosspoint.h"
 
 #include "convert/ConversionTables.h"
+#include "convert/TextSlot.h"
 #include "convert/TmTableRemote.h"
 #include "editors/ui/CrosspointDelegate.h"
 #include "editors/ui/CrosspointModel.h"
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -20,9 +22,6 @@ namespace qdv {
 namespace {
 
 constexpr int kInfo = CrosspointModel::kInfoColumns;
-constexpr int kDstWidths[] = {40, 65, 65, 45, 45, 45, 45, 45, 45, 45, 45};
-constexpr int kSrcWidths[] = {40, 65, 65};
-constexpr int kChars[] = {4, 9, 12, 10, 10, 10, 10, 10, 10, 10, 10};
 const QColor kSourceGrey(0xC0, 0xC0, 0xC0);
 const QString kFileDescription = QStringLiteral("Crosspoint Name File");
 
@@ -34,8 +33,8 @@ TfrmEditCrosspoint::TfrmEditCrosspoint(ConversionTables& tables, const SetupReco
     setWindowTitle(QStringLiteral("Edit Crosspoint"));
     m_dstModel = new CrosspointModel(m_editor, m_tables, true, this);
     m_srcModel = new CrosspointModel(m_editor, m_tables, false, this);
-    m_grdDstList = BuildGrid(m_dstModel, "grdDstList", kDstWidths);
-    m_grdSrcList = BuildGrid(m_srcModel, "grdSrcList", kSrcWidths);
+    m_grdDstList = BuildGrid(m_dstModel, "grdDstList");
+    m_grdSrcList = BuildGrid(m_srcModel, "grdSrcList");
     m_grdDstList->setItemDelegate(new CrosspointDelegate(kInfo, m_grdDstList));
     m_grdDstList->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grdSrcList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -43,12 +42,18 @@ TfrmEditCrosspoint::TfrmEditCrosspoint(ConversionTables& tables, const SetupReco
     QPalette grey = m_grdSrcList->palette();
     grey.setColor(QPalette::Base, kSourceGrey);
     m_grdSrcList->setPalette(grey);
-    m_grdSrcList->setMaximumWidth(m_grdSrcList->horizontalHeader()->length() + 24);
+    // The sources are shown whole and grow with the window.
+    m_grdSrcList->setMinimumWidth(m_grdSrcList->horizontalHeader()->length() +
+                                  m_grdSrcList->verticalScrollBar()->sizeHint().width() +
+                                  2 * m_grdSrcList->frameWidth());
+    m_grdSrcList->horizontalHeader()->setStretchLastSection(true);
 
     connect(m_grdDstList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { grdDstListSelectCell(current); });
     connect(m_grdSrcList, &QAbstractItemView::doubleClicked, this, &TfrmEditCrosspoint::grdSrcListDblClick);
     m_grdDstList->installEventFilter(this);
+    m_grdSrcList->installEventFilter(this);
+    m_grdSrcList->setTabKeyNavigation(false);
 
     m_buttons = MakeEditorButtons(
         this, [this] { btnOkClick(); }, [this] { btnImportClick(); }, [this] { btnExportClick(); });
@@ -65,13 +70,14 @@ TfrmEditCrosspoint::TfrmEditCrosspoint(ConversionTables& tables, const SetupReco
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grids, 1);
     layout->addLayout(buttons);
-    resize(1100, 560);
+    SizeEditor(this, {m_grdDstList->horizontalHeader()->length() + m_grdSrcList->minimumWidth() + 80, 640},
+               {m_grdDstList, m_grdSrcList}, QStringLiteral("crosspoint"));
     FormShow();
 }
 
 TfrmEditCrosspoint::~TfrmEditCrosspoint() = default;
 
-QTableView* TfrmEditCrosspoint::BuildGrid(CrosspointModel* model, const char* name, const int* widths) {
+QTableView* TfrmEditCrosspoint::BuildGrid(CrosspointModel* model, const char* name) {
     auto* grid = new QTableView(this);
     grid->setObjectName(QString::fromLatin1(name));
     grid->setModel(model);
@@ -79,13 +85,19 @@ QTableView* TfrmEditCrosspoint::BuildGrid(CrosspointModel* model, const char* na
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setWordWrap(false);
     ApplyEditorFont(grid, m_font);
-    SetColumnWidths(grid, widths, kChars);
+    // Descriptions and the sources shown in the level cells are texts of up to 16 characters.
+    const QString text = WidestText(grid, TextSlot::kSize);
+    QStringList longest{NumberSample(), LabelSample()};
+    for (int c = 2; c < model->columnCount(); ++c)
+        longest << text;
+    SetColumnWidths(grid, longest);
     return grid;
 }
 
 void TfrmEditCrosspoint::FormShow() {
     m_editor.SetCurrentColumn(0);
     m_grdDstList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grdDstList->setTabKeyNavigation(false);
     m_grdDstList->setCurrentIndex(m_dstModel->index(0, 0));
     m_grdSrcList->setCurrentIndex(m_srcModel->index(0, 0));
     m_grdDstList->setFocus();
@@ -104,6 +116,8 @@ void TfrmEditCrosspoint::grdDstListSelectCell(const QModelIndex& current) {
         const auto how = QItemSelectionModel::ClearAndSelect |
                          (m_editor.RowMode() ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate);
         m_grdDstList->selectionModel()->select(current, how);
+        // Tab moves between level cells; from a whole row it leaves the grid.
+        m_grdDstList->setTabKeyNavigation(!m_editor.RowMode());
     }
     m_grdDstList->viewport()->update();
 }
@@ -136,6 +150,14 @@ bool TfrmEditCrosspoint::eventFilter(QObject* watched, QEvent* event) {
         grdDstListDelete();
         return true;
     }
+    // Enter on a source routes it, as a double click does.
+    if (watched == m_grdSrcList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            grdSrcListDblClick();
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -155,6 +177,16 @@ void TfrmEditCrosspoint::btnImportClick() {
 void TfrmEditCrosspoint::btnExportClick() {
     ExportCsvFile(this, TmTableRemote::XPointFolder(m_setup), kFileDescription,
                   [this](const QString& path, QString* why) { return m_editor.Export(path, why); });
+}
+
+void TfrmEditCrosspoint::done(int result) {
+    RememberEditor(this, {m_grdDstList, m_grdSrcList}, QStringLiteral("crosspoint"));
+    QDialog::done(result);
+}
+
+void TfrmEditCrosspoint::reject() {
+    if (MayDiscardChanges(this, m_editor.Modified()))
+        QDialog::reject();
 }
 
 } // namespace qdv

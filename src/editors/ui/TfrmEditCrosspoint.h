@@ -42,12 +42,17 @@ public:
     void btnImportClick();
     void btnExportClick();
 
+    // Cancel, Esc and the close button: asks before changes are dropped.
+    void reject() override;
+    // Every way of closing: the size and column widths are remembered for the next opening.
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QTableView* BuildGrid(CrosspointModel* model, const char* name, const int* widths);
+    QTableView* BuildGrid(CrosspointModel* model, const char* name);
     void FormShow();
     GridRect SelectedLevels() const;
 

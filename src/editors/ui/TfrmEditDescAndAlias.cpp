@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -24,8 +25,6 @@ namespace qdv {
 namespace {
 
 constexpr int kFirstText = DescAliasModel::kFixedColumns;
-constexpr int kWidths[] = {45, 70, 65, 45, 45, 45, 45, 45, 45, 45};
-constexpr int kChars[] = {4, 9, 16, 10, 10, 10, 10, 10, 10, 10};
 const QColor kPageColour(0xE1, 0xE7, 0xED);
 const QString kFileDescription = QStringLiteral("Description/Alias Name File");
 
@@ -43,6 +42,13 @@ TfrmEditDescAndAlias::TfrmEditDescAndAlias(ConversionTables& tables, const Setup
     m_pageQdv70->addTab(BuildGrid(Side::Source), QStringLiteral("     Source     "));
     m_pageQdv70->addTab(BuildGrid(Side::Destination), QStringLiteral("   Destination  "));
     connect(m_pageQdv70, &QTabWidget::currentChanged, this, &TfrmEditDescAndAlias::pageQdv70Change);
+    // The other page from the keyboard, wherever the focus is (the grid would take Ctrl+Tab itself).
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+          QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_PageUp)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this] { m_pageQdv70->setCurrentIndex(1 - m_pageQdv70->currentIndex()); });
+    }
 
     m_popMenu = new QMenu(this);
     const struct {
@@ -74,7 +80,8 @@ TfrmEditDescAndAlias::TfrmEditDescAndAlias(ConversionTables& tables, const Setup
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pageQdv70, 1);
     layout->addLayout(buttons);
-    resize(860, 560);
+    const QHeaderView* header = Grid(Side::Source)->horizontalHeader();
+    SizeEditor(this, {header->length() + 80, 640}, {m_grids[0], m_grids[1]}, QStringLiteral("descAlias"));
     FormShow();
 }
 
@@ -99,8 +106,14 @@ QTableView* TfrmEditDescAndAlias::BuildGrid(Side side) {
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     grid->setWordWrap(false);
+    // Tab leaves the grid for the buttons; the arrow keys move between cells.
+    grid->setTabKeyNavigation(false);
     ApplyEditorFont(grid, m_font);
-    SetColumnWidths(grid, kWidths, kChars);
+    const QString text = WidestText(grid, DescAliasEditor::kMaxBytes);
+    QStringList longest{NumberSample(), LabelSample()};
+    for (int c = 0; c < DescAliasEditor::kTextColumns; ++c)
+        longest << text;
+    SetColumnWidths(grid, longest);
     grid->installEventFilter(this);
     connect(grid, &QWidget::customContextMenuRequested, this,
             [this, grid](const QPoint& pos) { ShowMenu(grid->viewport()->mapToGlobal(pos)); });
@@ -299,6 +312,17 @@ void TfrmEditDescAndAlias::btnExportClick() {
     FinishEditing();
     ExportCsvFile(this, TmTableRemote::NameFolder(m_setup), kFileDescription,
                   [this](const QString& path, QString* why) { return m_editor.Export(path, why); });
+}
+
+void TfrmEditDescAndAlias::done(int result) {
+    RememberEditor(this, {m_grids[0], m_grids[1]}, QStringLiteral("descAlias"));
+    QDialog::done(result);
+}
+
+void TfrmEditDescAndAlias::reject() {
+    FinishEditing();
+    if (MayDiscardChanges(this, m_editor.Modified()))
+        QDialog::reject();
 }
 
 } // namespace qdv
