@@ -172,13 +172,14 @@ bool MainWindowModel::PlaceEnabled(int tab, int place) const {
 }
 
 MainWindowModel::KeyAction MainWindowModel::ActionOfKey(int key, Qt::KeyboardModifiers modifiers) const {
+    // Exit is there with no setup as well.
+    if ((modifiers & Qt::AltModifier) && key == Qt::Key_E && ExitEnabled())
+        return {KeyTarget::Exit, -1};
     if (!ValidTab(m_current))
         return {};
     if (modifiers & Qt::AltModifier) {
         if (key == Qt::Key_C && CancelEnabled())
             return {KeyTarget::Cancel, -1};
-        if (key == Qt::Key_E && ExitEnabled())
-            return {KeyTarget::Exit, -1};
         return {};
     }
     if (key == Qt::Key_Escape)

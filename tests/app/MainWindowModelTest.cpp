@@ -76,7 +76,7 @@ TEST(MainWindowModel, tabsAndButtonsFollowTheSetupsFlagsAndBitSets) {
     }
 }
 
-TEST(MainWindowModel, withoutASetupNoTabIsShownAndNoKeyActs) {
+TEST(MainWindowModel, withoutASetupNoTabIsShownAndOnlyExitActs) {
     MainWindowModel m;
     m.Arrange(nullptr);
     m.SetButtonsEnabled(true, nullptr);
@@ -84,7 +84,8 @@ TEST(MainWindowModel, withoutASetupNoTabIsShownAndNoKeyActs) {
     EXPECT_EQ(m.CurrentTab(), kTabNone);
     for (int key : {Qt::Key_F1, Qt::Key_F3, Qt::Key_F6, Qt::Key_Escape})
         EXPECT_EQ(m.ActionOfKey(key, Qt::NoModifier).target, MainWindowModel::KeyTarget::None) << key;
-    EXPECT_EQ(m.ActionOfKey(Qt::Key_E, Qt::AltModifier).target, MainWindowModel::KeyTarget::None);
+    EXPECT_EQ(m.ActionOfKey(Qt::Key_C, Qt::AltModifier).target, MainWindowModel::KeyTarget::None);
+    EXPECT_EQ(m.ActionOfKey(Qt::Key_E, Qt::AltModifier).target, MainWindowModel::KeyTarget::Exit);
 }
 
 struct FileRuleCase {

@@ -113,6 +113,7 @@ TEST(MainWindowAgainstSimulator, verifyAfterSendingFindsAWrongByteOnTheDevice) {
 
     ASSERT_TRUE(RunFromWindow(h, kTabSend, Qt::Key_F1));
     ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith("Verification failed: 1 file differs from what was sent:\n"));
     EXPECT_TRUE(boxes.boxes[0].text.contains("ZEBU_NME.DAU: differs from the device at address 0x0001"))
         << boxes.boxes[0].text.toStdString();
     EXPECT_EQ(h.Window().StatusLine1(), "Verification failed.");

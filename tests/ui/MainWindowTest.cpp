@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "app/HelpFiles.h"
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
 #include "history/BackupHistory.h"
@@ -8,6 +9,8 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -95,7 +98,7 @@ TEST(MainWindow, tabsAndButtonsFollowTheSelectedSetup) {
     }
 }
 
-TEST(MainWindow, withoutSetupsNoTabShowsAndFunctionKeysAreDead) {
+TEST(MainWindow, withoutSetupsNoTabShowsFunctionKeysAreDeadAndAltEExits) {
     BoxRecorder boxes;
     MainWindowHarness h({});
     EXPECT_EQ(WhatIsShown(h.Window()), Shown{});
@@ -106,6 +109,28 @@ TEST(MainWindow, withoutSetupsNoTabShowsAndFunctionKeysAreDead) {
     EXPECT_TRUE(boxes.boxes.isEmpty());
     EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
     EXPECT_TRUE(h.Window().ConnectionText().isEmpty());
+    EXPECT_EQ(h.Window().StatusLine1(), "No setups yet: Setup > Setup... adds one");
+    boxes.answer = kButtonOk;
+    h.Key(Qt::Key_E, Qt::AltModifier);
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].text, "Do you quit the application?");
+    EXPECT_FALSE(h.Window().isVisible());
+}
+
+// What a job left in the status lines was the previous setup's: another setup starts with them empty.
+TEST(MainWindow, switchingSetupsClearsTheStatusLinesOfThePreviousOne) {
+    BoxRecorder boxes;
+    MainWindowHarness h({FullSetup("A", QString()), FullSetup("B", QString())});
+    h.Key(Qt::Key_F1);
+    ASSERT_EQ(h.started.size(), 1);
+    h.Status().SetStatusLines(1, "ZEBU_NME.DAU", 0);
+    h.Status().SetLine2("0102030405");
+    h.FinishJob(true, 303);
+    EXPECT_FALSE(h.Window().StatusLine1().isEmpty());
+    EXPECT_EQ(h.Window().StatusLine2(), "0102030405");
+    h.Window().SetupList()->setCurrentIndex(1);
+    EXPECT_EQ(h.Window().StatusLine1(), "");
+    EXPECT_EQ(h.Window().StatusLine2(), "");
 }
 
 TEST(MainWindow, functionKeysStartTheirJobsAndF5OnReceiveDoesNothing) {
@@ -341,17 +366,36 @@ TEST(MainWindow, helpOpensTheHelpFileWithTheDesktopOrSaysItIsMissing) {
     UrlRecorder opened;
     QDesktopServices::setUrlHandler("file", &opened, "Open");
     MainWindowHarness h({FullSetup("A", QString())});
+    h.Window().SetManualFolders({h.folder.FilePath("manual")});
     h.Window().mnu_Help_HelpClick();
     ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, "Not found Help File.");
+    EXPECT_EQ(boxes.boxes[0].text, "Not found Help File.\n\nLooked in:\n" +
+                                       h.folder.FilePath("manual/en/index.html") + "\n" +
+                                       h.folder.FilePath("home/HELP/qdv70e.chm"));
     EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(opened.urls.isEmpty());
 
+    // A help file in the home folder, then the manual, which comes first; then the manual built with
+    // the program.
     h.folder.Write("home/HELP/qdv70e.chm", "help");
-    h.Window().mnu_Help_HelpClick();
+    h.folder.Write("manual/en/index.html", "<html></html>");
+    const QStringList built = DefaultManualFolders(QStringLiteral(QDV70_DIR));
+    const struct {
+        QStringList folders;
+        QString file;
+    } cases[] = {{{h.folder.FilePath("elsewhere")}, h.folder.FilePath("home/HELP/qdv70e.chm")},
+                 {{h.folder.FilePath("elsewhere"), h.folder.FilePath("manual")},
+                  h.folder.FilePath("manual/en/index.html")},
+                 {built, QDir(built[0]).filePath("en/index.html")}};
+    for (const auto& c : cases) {
+        opened.urls.clear();
+        h.Window().SetManualFolders(c.folders);
+        h.Window().mnu_Help_HelpClick();
+        ASSERT_EQ(opened.urls.size(), 1);
+        EXPECT_EQ(opened.urls[0].toLocalFile(), c.file);
+        EXPECT_TRUE(QFileInfo(opened.urls[0].toLocalFile()).isFile());
+    }
     EXPECT_EQ(boxes.boxes.size(), 1);
-    ASSERT_EQ(opened.urls.size(), 1);
-    EXPECT_EQ(opened.urls[0].toLocalFile(), h.folder.FilePath("home/HELP/qdv70e.chm"));
     QDesktopServices::unsetUrlHandler("file");
 }
 

@@ -1,5 +1,6 @@
 #include "app/ui/TfrmMain.h"
 
+#include "app/HelpFiles.h"
 #include "app/JobReport.h"
 #include "app/JobSnapshot.h"
 #include "app/SendVerification.h"
@@ -7,6 +8,7 @@
 #include "app/ui/TAboutDlg.h"
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
+#include "app/ui/UserSettings.h"
 #include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
 #include "editors/ui/TfrmEditCrosspoint.h"
@@ -32,6 +34,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -54,6 +57,29 @@ constexpr int kBottomButtonHeight = 26;
 constexpr int kStatusHeight = 22;
 constexpr int kCommPanel0Width = 330;
 constexpr int kGaugePointSize = 9;
+
+const QString kVerifyKey = QStringLiteral("mainWindow/verifyAfterSending");
+
+// Catalogue codes of the window's own texts.
+constexpr int kNoSetups = 126;
+constexpr int kOneFileDiffers = 127;
+constexpr int kFilesDiffer = 128;
+constexpr int kLookedIn = 129;
+
+// What a function button does, for its tooltip; the key is added to it.
+QString ButtonToolTip(int tab, int place) {
+    static const char* const kTips[kTabCount][MainWindowModel::kPlaces] = {
+        {"Receive the descriptions and aliases from the device", "Receive the crosspoints from the device",
+         "Receive the setup's Primary files from the device", "Receive the data of secondary stations",
+         nullptr, nullptr},
+        {"Send the descriptions to the device", "Send the crosspoints to the device",
+         "Send the setup's Primary files to the device", "Send the data of secondary stations",
+         "Send the descriptions to secondary stations", "Send the aliases to secondary stations"},
+        {"Edit the descriptions and aliases", "Edit the crosspoints", nullptr, nullptr, nullptr, nullptr},
+    };
+    const char* tip = kTips[tab][place];
+    return tip ? QStringLiteral("%1 (F%2)").arg(QString::fromLatin1(tip)).arg(place + 1) : QString();
+}
 
 const QColor kBackground(157, 176, 196);
 const QColor kWarning(255, 200, 64);
@@ -78,7 +104,8 @@ QLabel* StatusPanel(QWidget* parent, const QString& name) {
 } // namespace
 
 TfrmMain::TfrmMain(TmTable& table, TmTableRemote& remote, StatusBlock& status, QWidget* parent)
-    : QMainWindow(parent), m_table(table), m_remote(remote), m_status(status) {
+    : QMainWindow(parent), m_table(table), m_remote(remote), m_status(status),
+      m_manualFolders(DefaultManualFolders(QCoreApplication::applicationDirPath())) {
     FormCreate();
     // Keyboard preview: the window sees the keys of all its controls first.
     qApp->installEventFilter(this);
@@ -124,11 +151,13 @@ void TfrmMain::FormCreate() {
     m_btnExit->setObjectName(QStringLiteral("btnExit"));
     m_btnExit->setGeometry(kClientWidth - kMargin - kBottomButtonWidth, bottomTop, kBottomButtonWidth,
                            kBottomButtonHeight);
+    m_btnExit->setToolTip(QStringLiteral("Close the program (Alt+E)"));
     connect(m_btnExit, &QAbstractButton::clicked, this, &TfrmMain::btnExitClick);
     m_btnCancel = new TPanelButton(QStringLiteral("Cancel(&C)"), client);
     m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
     m_btnCancel->setGeometry(m_btnExit->x() - kButtonGap - kBottomButtonWidth, bottomTop, kBottomButtonWidth,
                              kBottomButtonHeight);
+    m_btnCancel->setToolTip(QStringLiteral("Stop the running job (Esc, Alt+C)"));
     connect(m_btnCancel, &QAbstractButton::clicked, this, &TfrmMain::btnCancelClick);
 
     m_pnlGauge = new QFrame(client);
@@ -173,6 +202,7 @@ void TfrmMain::FormCreate() {
         UpdateConnectionText();
         EnsureFolders();
     }
+    ShowSetupHint();
     RefreshBackupStatus();
     EnableButtons(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -210,6 +240,10 @@ QWidget* TfrmMain::BuildPanel(int tab, QWidget* parent) {
             QStringLiteral("After a successful send, receive the same files into a temporary "
                            "folder and compare them byte for byte with what was sent."));
         m_chkVerify->setGeometry(panel->width() - 172, 7, 162, 22);
+        // The operator's choice is kept for the next start.
+        m_chkVerify->setChecked(UserSettings()->value(kVerifyKey, false).toBool());
+        connect(m_chkVerify, &QCheckBox::toggled, this,
+                [](bool on) { UserSettings()->setValue(kVerifyKey, on); });
     }
 
     // Places 0..2 down the left column, 3..5 down the right one.
@@ -218,6 +252,7 @@ QWidget* TfrmMain::BuildPanel(int tab, QWidget* parent) {
             continue;
         auto* b = new TPanelButton(MainWindowModel::ButtonCaption(tab, place), inner);
         b->setObjectName(QString::fromLatin1(kButtonNames[tab][place]));
+        b->setToolTip(ButtonToolTip(tab, place));
         const int column = place / 3;
         const int row = place % 3;
         b->setGeometry(kButtonGap + 2 + column * (kButtonWidth + kButtonGap),
@@ -356,8 +391,17 @@ void TfrmMain::cmbListChange(int index) {
     m_table.Save();
 }
 
+void TfrmMain::ShowSetupHint() {
+    m_stbMsg->setText(Current() == nullptr ? CatalogueText(kNoSetups) : QString());
+}
+
 void TfrmMain::SetupChanged() {
     ArrangeTabs();
+    // The file and data lines were the previous setup's; a running job keeps writing its own.
+    if (!Polling()) {
+        ShowSetupHint();
+        m_stbComm0->clear();
+    }
     UpdateConnectionText();
     EnsureFolders();
     RefreshBackupStatus();
@@ -493,11 +537,14 @@ void TfrmMain::mnu_Setup_HistoryClick() {
 }
 
 void TfrmMain::mnu_Help_HelpClick() {
-    const QString help =
-        JoinNoCase(JoinNoCase(m_table.Files().HomeFolder(), QStringLiteral("HELP")),
-                   LanguageOffset() == 0 ? QStringLiteral("qdv70j.chm") : QStringLiteral("qdv70e.chm"));
-    if (!QFileInfo(help).isFile() || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
-        ShowMessage(this, 110, DialogType::Error, kButtonOk);
+    const HelpLocation help = FindHelp(m_manualFolders, m_table.Files().HomeFolder(), LanguageOffset() == 0);
+    if (!help.file.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(help.file)))
+        return;
+    ShowMessageText(
+        this,
+        QStringLiteral("%1\n\n%2\n%3")
+            .arg(CatalogueText(110), CatalogueText(kLookedIn), help.looked.join(QLatin1Char('\n'))),
+        DialogType::Error, kButtonOk);
 }
 
 void TfrmMain::AboutClick() {
@@ -675,12 +722,10 @@ void TfrmMain::ReportReadBack(const JobReport& report) {
             lines << c.Text();
     }
     m_stbMsg->setText(QStringLiteral("Verification failed."));
-    ShowMessageText(this,
-                    QStringLiteral("Verification failed: %1 of what was sent:\n%2")
-                        .arg(differing == 1 ? QStringLiteral("1 file differs from")
-                                            : QStringLiteral("%1 files differ from").arg(differing),
-                             lines.join(QLatin1Char('\n'))),
-                    DialogType::Warning, kButtonOk);
+    const QString head =
+        differing == 1 ? CatalogueText(kOneFileDiffers) : CatalogueText(kFilesDiffer).arg(differing);
+    ShowMessageText(this, head + QLatin1Char('\n') + lines.join(QLatin1Char('\n')), DialogType::Warning,
+                    kButtonOk);
 }
 
 void TfrmMain::RefreshBackupStatus() {

@@ -4,6 +4,7 @@
 #include "store/SetupRecord.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -60,6 +61,8 @@ public:
     // temporary one: the read-back of "Verify after sending". Until it is set, sends are not verified.
     using ReadBackStarter = std::function<bool(int kind, const SetupRecord& readBack)>;
     void SetReadBackStarter(ReadBackStarter start) { m_startReadBack = std::move(start); }
+    // Where Help looks for the HTML manual; by default beside the program (see HelpFiles.h).
+    void SetManualFolders(const QStringList& folders) { m_manualFolders = folders; }
 
     // Handlers of the window's controls.
     void pageQdv70Change(int index);
@@ -112,6 +115,8 @@ private:
     void UpdateConnectionText();
     void EnsureFolders();
     void SetupChanged();
+    // Status line 1 with no setup says how to add one; else it is emptied.
+    void ShowSetupHint();
     void StartJobButton(int direction, int place);
     void OpenStationDialog(int direction, int place);
     void Press(TPanelButton* button);
@@ -162,6 +167,7 @@ private:
     int m_phase = 0;               // 0 off, 1 started, 2 running, 3 writing the history snapshot
     QThread* m_snapshot = nullptr; // writes the snapshot after a receive
     bool m_centred = false;
+    QStringList m_manualFolders;
 };
 
 } // namespace qdv
