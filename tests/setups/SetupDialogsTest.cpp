@@ -167,7 +167,7 @@ TEST(SetupDialogs, copyCancelMoveAndDelete) {
     EXPECT_EQ(d.list->currentRow(), 0);
     EXPECT_EQ(rig.table->fonts[1].name, "Font B");
     ASSERT_EQ(boxes.boxes.size(), 2);
-    EXPECT_EQ(boxes.boxes[0].text, "Do you want to delete the selected setup?");
+    EXPECT_EQ(boxes.boxes[0].text, "Do you want to delete the selected setup?\n\nB (2)");
     EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Information);
 
     // Without a selection the row buttons are greyed and Enter does nothing.

@@ -2,6 +2,7 @@
 
 #include "app/ui/MessageBox.h"
 #include "app/ui/TPanelButton.h"
+#include "base/MessageCatalogue.h"
 #include "setups/SetupList.h"
 #include "setups/ui/TfrmSetup.h"
 
@@ -110,7 +111,10 @@ void TfrmConfigurationSetup::btnNewClick() {
 
 void TfrmConfigurationSetup::btnDeleteClick() {
     const int row = SelectedRow();
-    if (row >= 0 && ShowMessage(this, 109, DialogType::Information, kButtonOk | kButtonCancel) == kButtonOk &&
+    // The question names the setup it is about.
+    if (row >= 0 &&
+        ShowMessageText(this, CatalogueText(109) + QStringLiteral("\n\n") + m_list.Record(row + 1).name,
+                        DialogType::Information, kButtonOk | kButtonCancel) == kButtonOk &&
         m_list.RemoveSetup(row + 1))
         FillList(row > 0 ? row - 1 : 0);
     ReportSaveError();
