@@ -1,5 +1,9 @@
 #include "services/ConfigOperations.h"
 
+#include "editors/TerminalTextCodec.h"
+
+#include <QString>
+
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -46,6 +50,9 @@ constexpr int kGroupEntries = 160;
 constexpr int kGroupEntryBytes = 2; // high byte first: bit 15 for a destination, then the number
 constexpr std::uint16_t kGroupDst = 0x8000;
 
+// How often a change is made anew on a file that another writer replaced during its write-back.
+constexpr int kChangeAttempts = 8;
+
 using Bytes = std::vector<std::uint8_t>;
 
 // Up to `max` characters from `offset`, ending at the first zero byte.
@@ -54,6 +61,67 @@ std::string TextAt(const Bytes& b, int offset, int max) {
     for (int i = 0; i < max && b[static_cast<std::size_t>(offset + i)] != 0; ++i)
         s.push_back(static_cast<char>(b[static_cast<std::size_t>(offset + i)]));
     return s;
+}
+
+// Texts travel as UTF-8; the images hold the controller's 8-bit characters (ASCII and half-width
+// katakana). A byte outside that set is answered as U+FFFD.
+std::string WireText(const std::string& bytes) {
+    return TerminalTextCodec::Display(QByteArray::fromStdString(bytes)).toStdString();
+}
+
+enum class TextRule {
+    kName,        // level and control area names
+    kTypeName,    // type names also stand in the description text's fields
+    kDescription, // descriptions: the description text cuts at "/" and splits at ","
+};
+
+// The bytes `text` takes in the controller's character set, or why it cannot be stored: a control
+// character, a character without an 8-bit form, or a field separator of the description text.
+std::optional<std::string> DeviceText(const std::string& text, TextRule rule, std::string* why) {
+    const QString chars = QString::fromUtf8(text);
+    for (const QChar c : chars) {
+        const char16_t u = c.unicode();
+        const QString code =
+            QStringLiteral("U+%1").arg(static_cast<int>(u), 4, 16, QLatin1Char('0')).toUpper();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0)) {
+            *why = "a control character (" + code.toStdString() + ")";
+            return std::nullopt;
+        }
+        if (rule != TextRule::kName && (u == ',' || u == '/')) {
+            *why = std::string("\"") + static_cast<char>(u) +
+                   "\", which separates the fields of the description text";
+            return std::nullopt;
+        }
+        // The private-use characters that the editors use for bytes outside the set are no text.
+        if ((u >= 0xE000 && u <= 0xE0FF) || TerminalTextCodec::FirstRefused(QString(c)) >= 0) {
+            *why =
+                "\"" + QString(c).toStdString() + "\" (" + code.toStdString() + "), which has no 8-bit form";
+            return std::nullopt;
+        }
+    }
+    QByteArray bytes;
+    TerminalTextCodec::Encode(chars, &bytes);
+    return bytes.toStdString();
+}
+
+// The line of an answer that names an entry skipped for its text.
+std::string SkippedLine(const char* what, int no, const std::string& why) {
+    return "\n" + std::string(what) + " " + std::to_string(no) + " skipped: it holds " + why + ".";
+}
+
+// The entries of `entries` whose names can be stored, as the controller's bytes; `skipped` gets a line
+// for each of the others.
+std::vector<NumberedName> DeviceNames(const std::vector<NumberedName>& entries, TextRule rule,
+                                      const char* what, std::string& skipped) {
+    std::vector<NumberedName> out;
+    for (const NumberedName& e : entries) {
+        std::string why;
+        if (const auto bytes = DeviceText(e.name, rule, &why))
+            out.push_back({e.no, *bytes});
+        else
+            skipped += SkippedLine(what, e.no, why);
+    }
+    return out;
 }
 
 // Clears `slot` bytes at `offset` and copies up to `slot` characters of `text` there.
@@ -97,7 +165,7 @@ auto NamesAt(const std::vector<int>& numbers, int (*offset)(int), int chars) {
         std::vector<NumberedName> out;
         for (const int n : numbers) {
             if (const int at = offset(n); at >= 0)
-                out.push_back({n, TextAt(b, at, chars)});
+                out.push_back({n, WireText(TextAt(b, at, chars))});
         }
         return out;
     };
@@ -197,15 +265,6 @@ bool ValidTerminal(int j) {
     return j >= 0 && j < kTerminals;
 }
 
-// Descriptions travel as lines of text (the description text forms, the editors): a tab, line end or
-// other control character would split or shift them, so a terminal whose name holds one is skipped.
-bool AcceptedTerminal(const Terminal& t) {
-    return ValidTerminal(t.no) && (!t.name || std::none_of(t.name->begin(), t.name->end(), [](char c) {
-               const auto u = static_cast<unsigned char>(c);
-               return u < 0x20 || u == 0x7F;
-           }));
-}
-
 // Name groups: group g (1 to 8) holds the count byte at kGroupCounts + g − 1 (at most 160) and its
 // entries in the g-th block of 160 two-byte entries.
 std::size_t GroupEntryOffset(int g, int k) {
@@ -275,23 +334,33 @@ std::string ConfigOperations::WriteErrorText(ImageStore::Id id) {
 
 template <typename Change>
 std::string ConfigOperations::ChangeImages(std::vector<ImageStore::Id> needed, Change change) {
-    std::vector<std::pair<ImageStore::Id, std::uint64_t>> changes;
-    {
-        const std::unique_lock lock(m_images.Mutex());
-        for (const ImageStore::Id id : needed) {
-            if (!m_images.Loaded(id))
-                return MissingText(id);
+    // A file that another writer replaced meanwhile is read again and the change made anew on it, so
+    // that a write-back never takes back what that writer stored.
+    for (int attempt = 0; attempt < kChangeAttempts; ++attempt) {
+        m_images.Refresh(needed);
+        std::vector<ImageStore::Change> changes;
+        {
+            const std::unique_lock lock(m_images.Mutex());
+            for (const ImageStore::Id id : needed) {
+                if (!m_images.Loaded(id))
+                    return MissingText(id);
+            }
+            for (const ImageStore::Id id : change())
+                changes.push_back(m_images.MarkChanged(id));
         }
-        for (const ImageStore::Id id : change())
-            changes.emplace_back(id, m_images.MarkChanged(id));
+        // The answer waits until the files hold the change; the first file that fails is named.
+        std::string answer = "OK";
+        bool stale = false;
+        for (const ImageStore::Change& c : changes) {
+            const ImageStore::Persisted result = m_images.Persist(c);
+            stale = stale || result == ImageStore::Persisted::kStale;
+            if (result == ImageStore::Persisted::kFailed && answer == "OK")
+                answer = WriteErrorText(c.id);
+        }
+        if (!stale)
+            return answer;
     }
-    // The answer waits until the files hold the change; the first file that fails is named.
-    std::string answer = "OK";
-    for (const auto& [id, number] : changes) {
-        if (!m_images.Persist(id, number) && answer == "OK")
-            answer = WriteErrorText(id);
-    }
-    return answer;
+    return WriteErrorText(needed.empty() ? ImageStore::kStd : needed.front());
 }
 
 template <typename Change> std::string ConfigOperations::ChangeStd(Change change) {
@@ -304,6 +373,7 @@ template <typename Change> std::string ConfigOperations::ChangeStd(Change change
 template <typename Read>
 auto ConfigOperations::ReadStd(Read read)
     -> std::optional<decltype(read(std::declval<const std::vector<std::uint8_t>&>()))> {
+    m_images.Refresh({ImageStore::kStd});
     const std::shared_lock lock(m_images.Mutex());
     if (!m_images.Loaded(ImageStore::kStd))
         return std::nullopt;
@@ -348,7 +418,9 @@ ProductInfo ConfigOperations::GetProductInfo() {
 }
 
 std::string ConfigOperations::SetTypeName(const std::vector<NumberedName>& entries) {
-    return ChangeStd(PutNames(entries, TypeNameOffset, kTypeNameChars));
+    std::string skipped;
+    const std::vector<NumberedName> names = DeviceNames(entries, TextRule::kTypeName, "TypeName", skipped);
+    return ChangeStd(PutNames(names, TypeNameOffset, kTypeNameChars)) + skipped;
 }
 
 std::optional<std::vector<NumberedName>> ConfigOperations::GetTypeName(const std::vector<int>& numbers) {
@@ -356,34 +428,44 @@ std::optional<std::vector<NumberedName>> ConfigOperations::GetTypeName(const std
 }
 
 std::string ConfigOperations::SetLvName(const std::vector<NumberedName>& entries) {
-    return ChangeStd(PutNames(entries, LevelNameOffset, kLevelNameChars));
+    std::string skipped;
+    const std::vector<NumberedName> names = DeviceNames(entries, TextRule::kName, "LvName", skipped);
+    return ChangeStd(PutNames(names, LevelNameOffset, kLevelNameChars)) + skipped;
 }
 
 std::optional<std::vector<NumberedName>> ConfigOperations::GetLvName(const std::vector<int>& numbers) {
     return ReadStd(NamesAt(numbers, LevelNameOffset, kLevelNameChars));
 }
 
-std::string ConfigOperations::SetCtrlArea(const CtrlAreaRequest& request) {
+std::string ConfigOperations::SetCtrlArea(const CtrlAreaRequest& given) {
+    CtrlAreaRequest request = given;
+    std::string skipped, why;
+    if (request.name) {
+        request.name = DeviceText(*given.name, TextRule::kName, &why);
+        if (!request.name)
+            skipped = "\nName skipped: it holds " + why + ".";
+    }
     return ChangeStd([&](Bytes& b) {
-        // In Level16 mode the control area is fixed.
-        if (b[kLevelMode] != 0)
-            return false;
-        const std::optional<int> srcStart = InCtrlRange(request.srcStart),
-                                 dstStart = InCtrlRange(request.dstStart);
-        std::optional<int> srcEnd = InCtrlRange(request.srcEnd), dstEnd = InCtrlRange(request.dstEnd);
-        ClampRange(srcStart, srcEnd);
-        ClampRange(dstStart, dstEnd);
-        const std::optional<int> values[] = {srcStart, srcEnd, dstStart, dstEnd};
-        for (int i = 0; i < 4; ++i) {
-            if (values[i])
-                PutU16(b, kCtrlArea + 2 * i, *values[i] - 1);
-        }
-        if (request.name) {
-            PutText(b, kCtrlAreaName, kCtrlAreaNameChars, *request.name);
-            b[kCtrlAreaName + kCtrlAreaNameChars] = 0;
-        }
-        return true;
-    });
+               // In Level16 mode the control area is fixed.
+               if (b[kLevelMode] != 0)
+                   return false;
+               const std::optional<int> srcStart = InCtrlRange(request.srcStart),
+                                        dstStart = InCtrlRange(request.dstStart);
+               std::optional<int> srcEnd = InCtrlRange(request.srcEnd), dstEnd = InCtrlRange(request.dstEnd);
+               ClampRange(srcStart, srcEnd);
+               ClampRange(dstStart, dstEnd);
+               const std::optional<int> values[] = {srcStart, srcEnd, dstStart, dstEnd};
+               for (int i = 0; i < 4; ++i) {
+                   if (values[i])
+                       PutU16(b, kCtrlArea + 2 * i, *values[i] - 1);
+               }
+               if (request.name) {
+                   PutText(b, kCtrlAreaName, kCtrlAreaNameChars, *request.name);
+                   b[kCtrlAreaName + kCtrlAreaNameChars] = 0;
+               }
+               return true;
+           }) +
+           skipped;
 }
 
 std::optional<CtrlArea> ConfigOperations::GetCtrlArea() {
@@ -400,7 +482,7 @@ std::optional<CtrlArea> ConfigOperations::GetCtrlArea() {
             a.dstStart = U16At(b, kCtrlArea + 4) + 1;
             a.dstEnd = U16At(b, kCtrlArea + 6) + 1;
         }
-        a.name = TextAt(b, kCtrlAreaName, kCtrlAreaNameRead);
+        a.name = WireText(TextAt(b, kCtrlAreaName, kCtrlAreaNameRead));
         return a;
     });
 }
@@ -492,40 +574,55 @@ std::optional<std::vector<UnitValue>> ConfigOperations::GetDetUnit(const std::ve
 
 // A terminal's label goes into its entry of the standard settings, its description into the names
 // file. An entry whose number, type or label number is out of range for its place is skipped whole.
-std::string ConfigOperations::SetTerm(TerminalSide side, const std::vector<Terminal>& entries) {
+std::string ConfigOperations::SetTerm(TerminalSide side, const std::vector<Terminal>& given) {
+    // Descriptions travel as fields of lines of text (the description text forms, the editors): a
+    // terminal whose description breaks their rules is skipped whole.
+    std::vector<Terminal> entries;
+    std::string skipped;
+    for (const Terminal& t : given) {
+        if (!ValidTerminal(t.no))
+            continue;
+        Terminal accepted = t;
+        std::string why;
+        if (t.name && !(accepted.name = DeviceText(*t.name, TextRule::kDescription, &why))) {
+            skipped += SkippedLine(side == TerminalSide::kSource ? "SrcTerm" : "DstTerm", t.no, why);
+            continue;
+        }
+        entries.push_back(std::move(accepted));
+    }
     std::vector<ImageStore::Id> needed;
     for (const Terminal& t : entries) {
-        if (!AcceptedTerminal(t))
-            continue;
         if (t.type || t.number)
             AddOnce(needed, ImageStore::kStd);
         if (t.name)
             AddOnce(needed, ImageStore::kNme);
     }
-    return ChangeImages(needed, [&] {
-        std::vector<ImageStore::Id> changed;
-        for (const Terminal& t : entries) {
-            if (!AcceptedTerminal(t))
-                continue;
-            if (t.type || t.number) {
-                Bytes& b = m_images.Bytes(ImageStore::kStd);
-                const auto [type, number] = LabelAt(b, side, t.no);
-                if (!PutLabel(b, side, t.no, t.type.value_or(type), t.number.value_or(number)))
-                    continue;
-                AddOnce(changed, ImageStore::kStd);
-            }
-            if (t.name) {
-                PutText(m_images.Bytes(ImageStore::kNme), DescriptionOffset(side, t.no), kDescriptionChars,
-                        *t.name);
-                AddOnce(changed, ImageStore::kNme);
-            }
-        }
-        return changed;
-    });
+    return ChangeImages(
+               needed,
+               [&] {
+                   std::vector<ImageStore::Id> changed;
+                   for (const Terminal& t : entries) {
+                       if (t.type || t.number) {
+                           Bytes& b = m_images.Bytes(ImageStore::kStd);
+                           const auto [type, number] = LabelAt(b, side, t.no);
+                           if (!PutLabel(b, side, t.no, t.type.value_or(type), t.number.value_or(number)))
+                               continue;
+                           AddOnce(changed, ImageStore::kStd);
+                       }
+                       if (t.name) {
+                           PutText(m_images.Bytes(ImageStore::kNme), DescriptionOffset(side, t.no),
+                                   kDescriptionChars, *t.name);
+                           AddOnce(changed, ImageStore::kNme);
+                       }
+                   }
+                   return changed;
+               }) +
+           skipped;
 }
 
 std::optional<std::vector<Terminal>> ConfigOperations::GetTerm(TerminalSide side,
                                                                const std::vector<int>& numbers) {
+    m_images.Refresh({ImageStore::kStd, ImageStore::kNme});
     const std::shared_lock lock(m_images.Mutex());
     if (!m_images.Loaded(ImageStore::kStd))
         return std::nullopt;
@@ -538,14 +635,15 @@ std::optional<std::vector<Terminal>> ConfigOperations::GetTerm(TerminalSide side
         const auto [type, number] = LabelAt(b, side, j);
         Terminal t{j, type, number, std::nullopt};
         if (names)
-            t.name = TextAt(std::as_const(m_images).Bytes(ImageStore::kNme), DescriptionOffset(side, j),
-                            kDescriptionChars);
+            t.name = WireText(TextAt(std::as_const(m_images).Bytes(ImageStore::kNme),
+                                     DescriptionOffset(side, j), kDescriptionChars));
         out.push_back(t);
     }
     return out;
 }
 
 std::optional<std::vector<NameGroup>> ConfigOperations::GetNameGroup(const std::vector<int>& numbers) {
+    m_images.Refresh({ImageStore::kNme});
     const std::shared_lock lock(m_images.Mutex());
     if (!m_images.Loaded(ImageStore::kNme))
         return std::nullopt;

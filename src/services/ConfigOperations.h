@@ -77,7 +77,9 @@ struct DeviceIdentity {
 // The operations of the hosted services on the data images, without any SOAP: each Set operation
 // checks its entries against their ranges (others are skipped), changes the image and writes its file
 // back before it answers "OK" or the file's error text; Get operations answer from the images, or
-// nothing when the image was never loaded (the caller reports MissingText then).
+// nothing when the image was never loaded (the caller reports MissingText then). Texts (names and
+// descriptions) are UTF-8 here and stored in the controller's 8-bit character set; an entry whose text
+// has no place there is skipped, and the answer gets a line naming it ("\nTypeName 3 skipped: ...").
 class ConfigOperations {
 public:
     // The backup data path of the selected setup at the time of the call; empty when there is none.
@@ -98,7 +100,7 @@ public:
     std::optional<std::vector<NumberedName>> GetTypeName(const std::vector<int>& numbers);
     std::string SetLvName(const std::vector<NumberedName>& entries);
     std::optional<std::vector<NumberedName>> GetLvName(const std::vector<int>& numbers);
-    std::string SetCtrlArea(const CtrlAreaRequest& request);
+    std::string SetCtrlArea(const CtrlAreaRequest& given);
     std::optional<CtrlArea> GetCtrlArea();
     std::string SetConfMode(const std::vector<ModeEntry>& entries);
     std::optional<std::vector<ModeEntry>> GetConfMode();
@@ -108,7 +110,7 @@ public:
     std::optional<std::vector<UnitValue>> GetDetUnit(const std::vector<int>& numbers);
     // Terminal labels go to ZEBU_STD.DAU, descriptions to ZEBU_NME.DAU; only the files an accepted
     // entry touches must be loaded and are written back.
-    std::string SetTerm(TerminalSide side, const std::vector<Terminal>& entries);
+    std::string SetTerm(TerminalSide side, const std::vector<Terminal>& given);
     // Labels from ZEBU_STD.DAU (which must be loaded), descriptions when ZEBU_NME.DAU is loaded.
     std::optional<std::vector<Terminal>> GetTerm(TerminalSide side, const std::vector<int>& numbers);
     // Name groups are the blocks of the names file's change list (ZEBU_NME.DAU).

@@ -72,6 +72,8 @@ void HostedServices::ReportSnapshot(const history::SnapshotResult& result) {
 
 int HostedServices::Start() {
     Stop();
+    // A write-back that a killed program left unfinished leaves its temporary file behind.
+    m_images.RemoveStaleTemporaries(SelectedBackupFolder());
     auto log = [this](const QString& line) { m_log.Write(line); };
     const QString& bind = m_settings.bindAddress;
     // A mistyped address must not widen the services to every address.

@@ -56,18 +56,6 @@ int NilRequest(soap* s) {
     return soap_sender_fault(s, "The request element is nil; nothing was changed.", nullptr);
 }
 
-// Texts from the images are bytes; control characters other than tab and line ends cannot appear in
-// XML 1.0 at all, so they are answered as '?' rather than making the whole answer unreadable. Other
-// bytes travel as Latin-1 characters, which the runtime writes as character references.
-std::string XmlText(std::string text) {
-    for (char& c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 && c != '\t' && c != '\n' && c != '\r')
-            c = '?';
-    }
-    return text;
-}
-
 std::vector<qdv::NumberedName> FromWire(const std::vector<ns1__NamedNumberType>& in) {
     std::vector<qdv::NumberedName> out;
     out.reserve(in.size());
@@ -80,7 +68,7 @@ std::vector<ns1__NamedNumberType> ToWire(const std::vector<qdv::NumberedName>& i
     std::vector<ns1__NamedNumberType> out(in.size());
     for (std::size_t i = 0; i < in.size(); ++i) {
         out[i].No = in[i].no;
-        out[i].Name = XmlText(in[i].name);
+        out[i].Name = in[i].name;
     }
     return out;
 }
@@ -108,7 +96,7 @@ bool ToWire(soap* s, const std::vector<qdv::Terminal>& in, std::vector<ns1__Term
         *out[i].Type = in[i].type.value_or(0);
         *out[i].Number = in[i].number.value_or(0);
         if (in[i].name)
-            *out[i].Name = XmlText(*in[i].name);
+            *out[i].Name = *in[i].name;
     }
     return true;
 }
@@ -206,7 +194,7 @@ int __ns2__GetCtrlArea(soap* s, _ns1__GetCtrlAreaReq*, _ns1__GetCtrlAreaRes& res
     res.SrcEnd = area->srcEnd;
     res.DstStart = area->dstStart;
     res.DstEnd = area->dstEnd;
-    res.Name = XmlText(area->name);
+    res.Name = area->name;
     return SOAP_OK;
 }
 

@@ -2,9 +2,16 @@
 #include "store/DataImage.h"
 #include "support/TestFolder.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+
+#include <sys/resource.h>
 
 using namespace qdv;
 using qdv::test::TestFolder;
@@ -197,8 +204,18 @@ TEST(ConfigOperations, beforeLoadingEveryOperationSaysTheFileDoesNotExist) {
 
 TEST(ConfigOperations, aFailedWriteBackSaysSoAndKeepsTheChangeInMemory) {
     Rig rig;
-    ASSERT_TRUE(QDir(rig.folder.FilePath("backup/Primary")).removeRecursively());
-    EXPECT_EQ(rig.ops.SetTypeName({{1, "NEW"}}), "\nZEBU_STD.DAU File write error.");
+    // A full disk, as this process sees it: no file may grow beyond 1 KB.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string answer = rig.ops.SetTypeName({{1, "NEW"}});
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(answer, "\nZEBU_STD.DAU File write error.");
+    EXPECT_EQ(rig.File(), image::Encode(rig.original));
     EXPECT_EQ(rig.Bytes(0, 3), QByteArray("NEW"));
     EXPECT_TRUE(rig.log.join('\n').contains("ZEBU_STD.DAU")) << rig.log.join('\n').toStdString();
 }
@@ -286,7 +303,7 @@ TEST(ConfigOperations, terminalLabelsInTheirHalfAndForm) {
                                     {512, 1, 1024, {}},
                                     {512, 0, 1, {}},
                                     {5, {}, 7, {}}}),
-              "OK");
+              "OK\nSrcTerm 1 skipped: it holds a control character (U+0009).");
     QByteArray expected = before;
     expected[256 + 20 + 1] = 0x07; // source 5 keeps its type, its number becomes 7
     expected[256 + 20] = static_cast<char>(before[256 + 20] & 0xF0);
@@ -336,6 +353,81 @@ TEST(ConfigOperations, nameGroupsAreTheBlocksOfTheChangeList) {
     EXPECT_EQ(rig.Names(33032 + 320 + 318, 2), QByteArray("\x00\xA0", 2)); // terminal 160 last
 }
 
+// Names and descriptions keep the controller's character set; a description also keeps the
+// description text's field rules. An entry that breaks them is skipped and named in the answer.
+TEST(ConfigOperations, textsKeepTheControllersCharacterRules) {
+    struct Case {
+        const char* what;
+        std::function<std::string(ConfigOperations&)> request;
+        std::string answer;
+        int offset; // in STD, or in NME when negative (-1 - offset)
+        QByteArray stored;
+    };
+    const auto desc = [](int src) { return -1 - 16 * src; };
+    const Case cases[] = {
+        {"half-width katakana",
+         [](auto& o) {
+             return o.SetTypeName({{1, "\uFF76\uFF92\uFF97"}});
+         },
+         "OK", 0, "\xB6\xD2\xD7\0"},
+        {"no 8-bit form",
+         [](auto& o) {
+             return o.SetTypeName({{1, "\u30AB"}});
+         },
+         "OK\nTypeName 1 skipped: it holds \"\u30AB\" (U+30AB), which has no 8-bit form.", 0, QByteArray()},
+        {"a type name stands in the description text",
+         [](auto& o) {
+             return o.SetTypeName({{1, "A,B"}, {2, "C/D"}});
+         },
+         "OK\nTypeName 1 skipped: it holds \",\", which separates the fields of the description text."
+         "\nTypeName 2 skipped: it holds \"/\", which separates the fields of the description text.",
+         0, QByteArray()},
+        {"level names may hold both",
+         [](auto& o) {
+             return o.SetLvName({{1, "A/B,C"}});
+         },
+         "OK", 128, "A/B,C"},
+        {"control character",
+         [](auto& o) {
+             return o.SetLvName({{1, "A\x01"}});
+         },
+         "OK\nLvName 1 skipped: it holds a control character (U+0001).", 128, QByteArray()},
+        {"a byte the editors keep is no text",
+         [](auto& o) {
+             return o.SetLvName({{1, "\uE041"}});
+         },
+         "OK\nLvName 1 skipped: it holds \"\uE041\" (U+E041), which has no 8-bit form.", 128, QByteArray()},
+        {"description in katakana",
+         [](auto& o) {
+             return o.SetTerm(TerminalSide::kSource, {{6, {}, {}, "\uFF76\uFF92\uFF97 1"}});
+         },
+         "OK", desc(6), "\xB6\xD2\xD7 1"},
+        {"description cut at / by the description text, skipped whole",
+         [](auto& o) {
+             return o.SetTerm(TerminalSide::kSource, {{5, 1, 5, "CAM/1"}});
+         },
+         "OK\nSrcTerm 5 skipped: it holds \"/\", which separates the fields of the description text.",
+         256 + 20, QByteArray()},
+        {"area name",
+         [](auto& o) {
+             return o.SetCtrlArea({5, 10, 7, 9, "\t"});
+         },
+         "OK\nName skipped: it holds a control character (U+0009).", 5384, QByteArray()},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        const QByteArray before = c.offset >= 0 ? rig.Bytes(c.offset, 8) : rig.Names(-1 - c.offset, 8);
+        EXPECT_EQ(c.request(rig.ops), c.answer) << c.what;
+        const QByteArray expected = c.stored.isNull() ? before : c.stored;
+        const QByteArray after = c.offset >= 0 ? rig.Bytes(c.offset, static_cast<int>(expected.size()))
+                                               : rig.Names(-1 - c.offset, static_cast<int>(expected.size()));
+        EXPECT_EQ(after, expected) << c.what;
+    }
+    Rig rig;
+    rig.ops.SetTypeName({{1, "\uFF76\uFF92\uFF97"}});
+    EXPECT_EQ(rig.ops.GetTypeName({1})->front().name, "\uFF76\uFF92\uFF97"); // read back as sent
+}
+
 TEST(ConfigOperations, withoutTheNamesFileOnlyTheLabelsCanChange) {
     Rig rig(true, false);
     const std::string missing = "\nZEBU_NME.DAU File doesn't exist.";
@@ -357,16 +449,131 @@ namespace {
 
 TEST(ImageStore, aChangeNotYetWrittenReachesItsFileBeforeAReloadReplacesTheImage) {
     Rig rig;
-    std::uint64_t change = 0;
+    ImageStore::Change change;
     {
         const std::unique_lock lock(rig.images.Mutex());
         rig.images.Bytes(ImageStore::kStd)[0] = 'Z';
         change = rig.images.MarkChanged(ImageStore::kStd);
     }
     rig.ops.GetProductInfo(); // another client reloads between the change and its write-back
-    EXPECT_TRUE(rig.images.Persist(ImageStore::kStd, change));
+    EXPECT_EQ(rig.images.Persist(change), ImageStore::Persisted::kWritten);
     EXPECT_EQ(rig.At(0), 'Z');
     EXPECT_EQ(rig.File().left(2), QByteArray("5A"));
+}
+
+// Another writer (a receive job, an import, an editor) replaces a file after the services loaded it.
+TEST(ImageStore, aNewerFileIsNeverTakenBack) {
+    const auto newer = [](Rig& rig, int at, const QByteArray& bytes, bool names = false) {
+        QByteArray image = names ? rig.originalNames : rig.original;
+        image.replace(at, bytes.size(), bytes);
+        rig.folder.Write(names ? "backup/Name/ZEBU_NME.DAU" : "backup/Primary/ZEBU_STD.DAU",
+                         image::Encode(image));
+    };
+    struct Case {
+        const char* what;
+        std::function<void(Rig&)> otherWriter;
+        std::function<std::string(Rig&)> request;
+        std::function<void(Rig&)> check;
+    };
+    const Case cases[] = {
+        {"a write keeps what the newer file holds", [&](Rig& r) { newer(r, 0, "NEW!"); },
+         [](Rig& r) {
+             return r.ops.SetTypeName({{2, "TWO"}});
+         },
+         [](Rig& r) {
+             const QByteArray file = image::Decode(r.File(), kStdSize);
+             EXPECT_EQ(file.left(4), QByteArray("NEW!"));
+             EXPECT_EQ(file.mid(8, 4), QByteArray("TWO\0", 4));
+         }},
+        {"a read answers from the newer file", [&](Rig& r) { newer(r, 0, "NEW!"); },
+         [](Rig& r) { return r.ops.GetTypeName({1})->front().name; }, [](Rig&) {}},
+        {"a description keeps the newer names file", [&](Rig& r) { newer(r, 0, "IMPORTED", true); },
+         [](Rig& r) {
+             return r.ops.SetTerm(TerminalSide::kSource, {{5, {}, {}, "CAM 5"}});
+         },
+         [](Rig& r) {
+             const QByteArray file = image::Decode(r.NamesFile(), kNmeSize);
+             EXPECT_EQ(file.left(8), QByteArray("IMPORTED"));
+             EXPECT_EQ(file.mid(80, 6), QByteArray("CAM 5\0", 6));
+         }},
+        {"same size and times, other content",
+         [&](Rig& r) {
+             const QString path = r.folder.FilePath("backup/Primary/ZEBU_STD.DAU");
+             const QDateTime when = QFileInfo(path).lastModified();
+             newer(r, 0, "NEW!");
+             QFile f(path);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             f.setFileTime(when, QFileDevice::FileModificationTime);
+         },
+         [](Rig& r) {
+             return r.ops.SetTypeName({{2, "TWO"}});
+         },
+         [](Rig& r) { EXPECT_EQ(image::Decode(r.File(), kStdSize).left(4), QByteArray("NEW!")); }},
+        {"a file that is gone is not made again",
+         [](Rig& r) { QFile::remove(r.folder.FilePath("backup/Primary/ZEBU_STD.DAU")); },
+         [](Rig& r) {
+             return r.ops.SetTypeName({{2, "TWO"}});
+         },
+         [](Rig& r) { EXPECT_FALSE(r.folder.Exists("backup/Primary/ZEBU_STD.DAU")); }},
+    };
+    const std::string expected[] = {"OK", "NEW!", "OK", "OK", "\nZEBU_STD.DAU File doesn't exist."};
+    int i = 0;
+    for (const Case& c : cases) {
+        Rig rig;
+        c.otherWriter(rig);
+        EXPECT_EQ(c.request(rig), expected[i++]) << c.what;
+        c.check(rig);
+    }
+}
+
+// The last check before the rename: a file replaced between the change and its write-back is left as
+// it is, and the change is made again on it.
+TEST(ImageStore, aWriteBackReplacesOnlyTheFileTheImageCameFrom) {
+    Rig rig;
+    ImageStore::Change change;
+    {
+        const std::unique_lock lock(rig.images.Mutex());
+        rig.images.Bytes(ImageStore::kStd)[0] = 'Z';
+        change = rig.images.MarkChanged(ImageStore::kStd);
+    }
+    QByteArray newer = rig.original;
+    newer[1] = 'N';
+    rig.folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(newer));
+    EXPECT_EQ(rig.images.Persist(change), ImageStore::Persisted::kStale);
+    EXPECT_EQ(rig.File(), image::Encode(newer));
+}
+
+} // namespace
+
+namespace {
+
+// Only the write-backs' own temporary files are removed, and only when they are old enough not to
+// belong to a write going on now.
+TEST(ImageStore, staleTemporariesOfWriteBacksAreRemoved) {
+    struct Case {
+        const char* name;
+        int ageSeconds;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"Primary/ZEBU_STD.DAU.aB3xY9", 120, true},   {"Name/zebu_nme.dau.Q1w2E3", 120, true},
+        {"Primary/ZEBU_STD.DAU.aB3xY9x", 120, false}, {"Primary/ZEBU_STD.DAU.aB3x", 120, false},
+        {"Primary/ZEBU_STD.DAU.aB3x-9", 120, false},  {"Primary/ZEBU_STD.DAU.aB3xY8", 5, false},
+        {"Name/ZEBU_ALS1.DAU.aB3xY9", 120, false},    {"Primary/ZEBU_NME.DAU.aB3xY9", 120, false},
+        {"Primary/ZEBU_STD.DAU", 120, false},
+    };
+    Rig rig(false);
+    for (const Case& c : cases) {
+        const QString path = rig.folder.FilePath(QStringLiteral("backup/") + c.name);
+        rig.folder.Write(QStringLiteral("backup/") + c.name, "x");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-c.ageSeconds),
+                      QFileDevice::FileModificationTime);
+    }
+    rig.images.RemoveStaleTemporaries(rig.folder.FilePath("backup"));
+    for (const Case& c : cases)
+        EXPECT_EQ(rig.folder.Exists(QStringLiteral("backup/") + c.name), !c.removed) << c.name;
 }
 
 } // namespace
