@@ -44,7 +44,7 @@ class Plant:
     services of `qdv70cli serve` on it."""
 
     def __init__(self, std: bytes | None = None, deviceinfo_port: int = 0, services: int = 2,
-                 names: bytes | None = None):
+                 names: bytes | None = None, before_start=None):
         self.dir = tempfile.TemporaryDirectory()
         self.home = os.path.join(self.dir.name, "home")
         self.backup = os.path.join(self.dir.name, "backup")
@@ -62,6 +62,8 @@ class Plant:
         with open(os.path.join(self.home, "QDV70COMM.INI"), "w") as f:
             f.write("[UDP]\nBROADCAST=127.255.255.255\n[SOAP]\nBIND=127.0.0.1\n"
                     f"DEVICEINFO={deviceinfo_port}\nPRIMARYSTATION=0\n")
+        if before_start:
+            before_start(self.backup)
         self.proc = subprocess.Popen([CLI, "--home", self.home, "serve"], stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, text=True)
         self.ports = {}
@@ -284,21 +286,85 @@ class PrimaryStationTest(unittest.TestCase):
             at = (no - 1) * 8 if no <= 16 else 8192 + (no - 17) * 8
             self.assertEqual(image[at:at + 4], f"{no % 10}{rounds - 1:03d}".encode(), no)
 
-    def test_idleAndHalfRequestsDoNotBlockOthers(self):
+    def test_idleDrippingAndHugeClientsDoNotLockOutOthers(self):
         port = self.plant.ports["primarystation"]
-        idle = socket.create_connection(("127.0.0.1", port))
-        half = socket.create_connection(("127.0.0.1", port))
-        half.sendall(b"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 500\r\n\r\n<?xml version=")
+        hostile = []
         try:
-            self.assertEqual(self.service.GetProductInfo().Running, 1)
-            # Served while both are still open: the others were not waited for until their time-out.
-            for s in (idle, half):
-                s.setblocking(False)
-                with self.assertRaises(BlockingIOError):
-                    s.recv(1, socket.MSG_PEEK)
+            for i in range(64):
+                s = socket.socket()
+                s.bind((f"127.0.3.{1 + i // 8}", 0))  # eight a client address, within the limit
+                s.connect(("127.0.0.1", port))
+                if i % 2:
+                    s.sendall(b"POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 500\r\n\r\n<?xml version=")
+                hostile.append(s)
+            for _ in range(3):
+                self.assertEqual(self.service.GetProductInfo().Running, 1)
+            # One element with a mass of attributes is refused before the parser spends its time on it.
+            attributes = " ".join(f'a{i}="1"' for i in range(80000))
+            status, answer = post(port, envelope(f'<GetProductInfoReq xmlns="{PS_NS}" {attributes}/>'))
+            self.assertEqual(status, 500)
+            self.assertIn(b"attributes", answer)
         finally:
-            idle.close()
-            half.close()
+            for s in hostile:
+                s.close()
+
+    def test_aNewerFileIsNeverTakenBack(self):
+        self.service.GetProductInfo()
+        newer = bytearray(self.original)
+        newer[0:4] = b"NEW!"
+        with open(self.plant.std_path, "wb") as f:  # as a receive job would replace it
+            f.write(encode(bytes(newer)))
+        self.assertEqual(self.service.GetTypeName(No=[1])[0].Name, "NEW!")
+        self.assertEqual(self.service.SetTypeName(TypeName=[self.named(2, "TWO")]), "OK")
+        newer[8:12] = b"TWO\0"
+        self.assertEqual(self.plant.std(), encode(bytes(newer)))
+
+    def test_textsKeepTheControllersCharacters(self):
+        self.service.GetProductInfo()
+        self.assertEqual(self.service.SetTypeName(TypeName=[self.named(1, "\uff76\uff92\uff97")]), "OK")
+        self.assertEqual(decode(self.plant.std())[0:4], b"\xb6\xd2\xd7\0")
+        self.assertEqual(self.service.GetTypeName(No=[1])[0].Name, "\uff76\uff92\uff97")
+        terminal = self.client.get_type(f"{{{PS_NS}}}TerminalType")
+        answer = self.service.SetSrcTerm(Terminal=[terminal(No=1, Name="A,B"), terminal(No=2, Name="\u30ab")])
+        self.assertEqual(answer.splitlines()[0], "OK")
+        self.assertIn("SrcTerm 1 skipped", answer)
+        self.assertIn("SrcTerm 2 skipped", answer)
+        status, answer = post(self.plant.ports["primarystation"], envelope(
+            f'<SetLvNameReq xmlns="{PS_NS}"><LvName><No>1</No><Name>A&#1;</Name></LvName></SetLvNameReq>'))
+        self.assertIn(b"LvName 1 skipped: it holds a control character", answer)
+        self.assertEqual(self.plant.names(), encode(self.original_names))
+
+    def test_theConnectionStaysOnlyWhenAsked_andEveryRequestIsAnswered(self):
+        port = self.plant.ports["primarystation"]
+        raw = envelope(f'<GetProductInfoReq xmlns="{PS_NS}"/>')
+        cases = ((raw, b"HTTP/1.1 200"),  # bare, as the program's own exchange client sends it
+                 (b"POST / HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\nnot a xml", b"HTTP/1.1 4"))
+        for request, status in cases:
+            with socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT) as s:
+                s.sendall(request)
+                answer = b""
+                while chunk := s.recv(65536):  # ends when the server closes, well before any time-out
+                    answer += chunk
+                self.assertTrue(answer.startswith(status), answer)
+
+
+class StartTest(unittest.TestCase):
+    def test_staleTemporariesOfAWriteBackAreRemovedAtStart(self):
+        names = {"ZEBU_STD.DAU.Xy12Ab": (3600, False), "ZEBU_STD.DAU.Xy12Ac": (0, True),
+                 "ZEBU_STD.DAU.notours": (3600, True)}
+
+        def leftovers(backup):
+            for name, (age, _) in names.items():
+                path = os.path.join(backup, "Primary", name)
+                open(path, "w").close()
+                os.utime(path, (os.path.getmtime(path) - age,) * 2)
+
+        plant = Plant(pattern_image(), before_start=leftovers)
+        try:
+            for name, (_, kept) in names.items():
+                self.assertEqual(os.path.exists(os.path.join(plant.backup, "Primary", name)), kept, name)
+        finally:
+            self.assertEqual(plant.stop(), 0)
 
 
 class BindTest(unittest.TestCase):
