@@ -1,7 +1,9 @@
 // qdv70servicebench: requests per second of the hosted SOAP services, in process on loopback ports the
 // system chooses, for a read (GetTypeName), a write (SetTypeName, which replaces ZEBU_STD.DAU each time)
 // and a write of two files (SetSrcTerm with a label and a description: ZEBU_STD.DAU and ZEBU_NME.DAU)
-// with 1, 4 and 8 concurrent clients on keep-alive HTTP connections.
+// with 1, 4 and 8 concurrent clients on keep-alive HTTP connections, each also with 64 hostile
+// connections open beside the clients (half of them idle, half sending a request a byte a second, each
+// reconnecting when the service drops it; eight to a client address).
 // Usage: qdv70servicebench [seconds per row]
 
 #include "services/HostedServices.h"
@@ -15,6 +17,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -126,6 +130,63 @@ private:
     int m_fd = -1;
 };
 
+// Connections that hold a place at the service without ever completing a request.
+class Idlers {
+public:
+    Idlers(int port, int count) : m_port(port), m_fds(static_cast<std::size_t>(count), -1) {
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~Idlers() {
+        m_stop = true;
+        m_thread.join();
+        for (const int fd : m_fds)
+            if (fd >= 0)
+                ::close(fd);
+    }
+
+private:
+    int Open(std::size_t i) const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(0x7F000500u + 1 + static_cast<std::uint32_t>(i / 8)); // 127.0.5.x
+        ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        a.sin_port = htons(static_cast<std::uint16_t>(m_port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+    void Run() {
+        static const std::string kDrip = "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 400\r\n\r\n";
+        for (long tick = 0; !m_stop; ++tick) {
+            for (std::size_t i = 0; i < m_fds.size(); ++i) {
+                int& fd = m_fds[i];
+                if (fd >= 0) {
+                    pollfd p{fd, POLLIN, 0};
+                    char buf[512];
+                    if (::poll(&p, 1, 0) > 0 && ::recv(fd, buf, sizeof buf, MSG_DONTWAIT) <= 0) {
+                        ::close(fd); // dropped by the service: come back
+                        fd = -1;
+                    }
+                }
+                if (fd < 0)
+                    fd = Open(i);
+                if (fd >= 0 && i % 2 && tick % 10 == 0)
+                    ::send(fd, &kDrip[static_cast<std::size_t>(tick / 10) % kDrip.size()], 1, MSG_NOSIGNAL);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+
+    int m_port;
+    std::vector<int> m_fds;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
 struct Row {
     double perSecond;
     long failures;
@@ -222,12 +283,17 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    std::printf("%-28s %8s %12s %9s\n", "operation", "clients", "requests/s", "failures");
+    std::printf("%-28s %8s %6s %12s %9s\n", "operation", "clients", "idle", "requests/s", "failures");
     for (const Operation& op : kOperations) {
-        for (const int clients : {1, 4, 8}) {
-            const Row r = Measure(port, clients, seconds, op);
-            std::printf("%-28s %8d %12.0f %9ld\n", op.label, clients, r.perSecond, r.failures);
-            std::fflush(stdout);
+        for (const int idle : {0, 64}) {
+            for (const int clients : {1, 4, 8}) {
+                const auto idlers = idle ? std::make_unique<Idlers>(port, idle) : nullptr;
+                if (idlers)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // let them connect
+                const Row r = Measure(port, clients, seconds, op);
+                std::printf("%-28s %8d %6d %12.0f %9ld\n", op.label, clients, idle, r.perSecond, r.failures);
+                std::fflush(stdout);
+            }
         }
     }
     services.Stop();
