@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 #include "SimProcess.h"
 #include "app/ui/TTabBar.h"
+#include "app/ui/UserSettings.h"
 #include "convert/ConversionTables.h"
 #include "editors/ui/DescAliasModel.h"
 #include "editors/ui/EditorDialogs.h"
@@ -8,7 +9,9 @@
 #include "editors/ui/TfrmEditDescAndAlias.h"
 #include "sim/SampleDataSet.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QSettings>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -279,6 +282,29 @@ TEST(EditorWindows, theKeyboardReachesPagesButtonsAndRoutes) {
         EXPECT_NE(QApplication::focusWidget(), dst) << "from a whole row Tab leaves the grid";
     }
     SetCsvFileHook(previous);
+}
+
+// What the user left is there at the next opening: an editor's size and column widths, and the main
+// window's "Verify after sending".
+TEST(EditorWindows, theNextOpeningKeepsWhatTheUserLeft) {
+    EditorPlant p;
+    {
+        TfrmEditCrosspoint x(*p.tables, p.setup, nullptr);
+        x.resize(700, 500);
+        x.DestinationGrid()->setColumnWidth(2, 300);
+        x.reject();
+    }
+    {
+        TfrmEditCrosspoint x(*p.tables, p.setup, nullptr);
+        EXPECT_EQ(x.size(), QSize(700, 500));
+        EXPECT_EQ(x.DestinationGrid()->columnWidth(2), 300);
+    }
+    MainWindowHarness h({FullSetup("A", QString())});
+    EXPECT_FALSE(h.Window().VerifyBox()->isChecked());
+    h.Window().VerifyBox()->setChecked(true);
+    TfrmMain next(h.Modules().Table(), h.Modules().Remote(), h.Modules().Status());
+    EXPECT_TRUE(next.VerifyBox()->isChecked());
+    UserSettings()->clear();
 }
 
 TEST(EditorWindows, f1AndF2OfTheEditTabOpenTheEditorsOnTheSetupsFiles) {
