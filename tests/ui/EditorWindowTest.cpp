@@ -11,8 +11,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QSettings>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -280,6 +280,15 @@ TEST(EditorWindows, theKeyboardReachesPagesButtonsAndRoutes) {
         dst->setFocus();
         QTest::keyClick(dst, Qt::Key_Tab);
         EXPECT_NE(QApplication::focusWidget(), dst) << "from a whole row Tab leaves the grid";
+        // From a level cell, Ctrl+Tab reaches the sources and Enter routes that one level.
+        dst->setFocus();
+        dst->setCurrentIndex(dst->model()->index(6, 4));
+        QTest::keyClick(dst, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::focusWidget(), x.SourceGrid());
+        QTest::keyClick(x.SourceGrid(), Qt::Key_Down);
+        QTest::keyClick(x.SourceGrid(), Qt::Key_Return);
+        EXPECT_EQ(p.tables->Crosspoints().Source(2, 7), 4);
+        EXPECT_NE(p.tables->Crosspoints().Source(1, 7), 4);
     }
     SetCsvFileHook(previous);
 }

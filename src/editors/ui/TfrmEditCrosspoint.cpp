@@ -150,6 +150,15 @@ bool TfrmEditCrosspoint::eventFilter(QObject* watched, QEvent* event) {
         grdDstListDelete();
         return true;
     }
+    // Ctrl+Tab goes from the destinations to the sources, also from level cells, where Tab moves
+    // between cells; the selection stays for Enter on a source.
+    if (watched == m_grdDstList && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            m_grdSrcList->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
     // Enter on a source routes it, as a double click does.
     if (watched == m_grdSrcList && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
