@@ -262,8 +262,19 @@ TEST(EditorWindows, theKeyboardReachesPagesButtonsAndRoutes) {
         QTest::keyClick(d.Grid(Side::Source), Qt::Key_X, Qt::AltModifier);
         EXPECT_TRUE(QTest::qWaitFor([&] { return asked.size() == 2; }, 2000));
         EXPECT_EQ(asked, (QStringList{"import", "export"}));
-        d.Grid(Side::Source)->setFocus();
-        QTest::keyClick(d.Grid(Side::Source), Qt::Key_Tab);
+        // F2 edits as a double click does: Enter goes on editing the next row.
+        QTableView* grid = d.Grid(Side::Source);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_F2);
+        ASSERT_NE(grid->findChild<QLineEdit*>(), nullptr);
+        QTest::keyClick(grid->findChild<QLineEdit*>(), Qt::Key_Return);
+        EXPECT_EQ(grid->currentIndex().row(), 1);
+        auto* editing = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editing, nullptr);
+        QTest::keyClick(editing, Qt::Key_Escape);
+        EXPECT_TRUE(d.isVisible()) << "the first Esc only leaves the cell";
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Tab);
         EXPECT_NE(qobject_cast<QPushButton*>(QApplication::focusWidget()), nullptr);
     }
     {

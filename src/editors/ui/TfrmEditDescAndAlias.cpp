@@ -261,6 +261,9 @@ bool TfrmEditDescAndAlias::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || watched != CurrentGrid())
         return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    // F2 starts editing as a double click does: Enter then goes on editing the next row.
+    if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier)
+        m_editor.SetEditMode(true);
     const struct {
         QKeySequence::StandardKey sequence;
         void (TfrmEditDescAndAlias::*handler)();
