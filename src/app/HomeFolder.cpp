@@ -19,6 +19,14 @@ bool IsWritableFolder(const QString& path) {
     return info.isDir() && info.isWritable();
 }
 
+// The folders of installed programs (/usr/bin, /usr/local/bin, /bin, ...) are writable for root
+// only; a program installed there is no portable install, also when root runs it.
+bool IsSystemProgramFolder(const QString& path) {
+    const QString clean = QDir::cleanPath(path);
+    return clean.startsWith(QLatin1String("/usr/")) || clean == QLatin1String("/bin") ||
+           clean == QLatin1String("/sbin");
+}
+
 } // namespace
 
 QString ChooseHomeFolder(const HomeFolderCandidates& candidates) {
@@ -26,7 +34,7 @@ QString ChooseHomeFolder(const HomeFolderCandidates& candidates) {
         return Absolute(candidates.option);
     if (!candidates.environment.isEmpty())
         return Absolute(candidates.environment);
-    if (IsWritableFolder(candidates.executableFolder))
+    if (IsWritableFolder(candidates.executableFolder) && !IsSystemProgramFolder(candidates.executableFolder))
         return Absolute(candidates.executableFolder);
     return Absolute(QDir(candidates.configFolder).filePath(QStringLiteral("qdv70")));
 }

@@ -6,7 +6,7 @@ namespace qdv {
 
 // The home folder holds QDV70LIST.INI, QDV70COMM.INI, Device/, HELP/ and XMLDoc/. Chosen in this order:
 // the --home option, the environment variable QDV70_HOME, the executable's folder when it is writable
-// (a portable install), else $XDG_CONFIG_HOME/qdv70.
+// and not a system folder such as /usr/bin (a portable install), else $XDG_CONFIG_HOME/qdv70.
 struct HomeFolderCandidates {
     QString option;           // --home, may be empty
     QString environment;      // QDV70_HOME, may be empty

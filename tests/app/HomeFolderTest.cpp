@@ -27,6 +27,8 @@ TEST(HomeFolder, optionThenEnvironmentThenWritableExecutableFolderThenConfig) {
         {"executable folder missing", {"", "", t.FilePath("none"), config}, configHome},
         {"executable folder unknown", {"", "", "", config}, configHome},
         {"executable folder is a file", {"", "", t.FilePath("exe/qdv70"), config}, configHome},
+        {"installed program, also run by root", {"", "", "/usr/bin", config}, configHome},
+        {"installed below /usr/local", {"", "", "/usr/local/bin/", config}, configHome},
         {"paths are cleaned", {t.FilePath("a/../opt/"), "", exe, config}, t.FilePath("opt")},
         {"relative option is made absolute",
          {"rel/dir", "", exe, config},
