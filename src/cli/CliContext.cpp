@@ -7,20 +7,23 @@
 
 namespace qdv::cli {
 
+QList<QCommandLineOption> CliContext::GlobalOptions() {
+    return {QCommandLineOption(QStringLiteral("home"), QString(), QStringLiteral("DIR")),
+            QCommandLineOption(QStringLiteral("setup"), QString(), QStringLiteral("NAME|NUMBER"))};
+}
+
 bool CliContext::ParseOptions(QStringList& args, QString* error) {
     // Global options stand before the command; everything from the command on is the command's own.
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption home(QStringLiteral("home"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption setup(QStringLiteral("setup"), QString(), QStringLiteral("NAME|NUMBER"));
-    parser.addOptions({home, setup});
+    parser.addOptions(GlobalOptions());
     if (!parser.parse(QStringList{QStringLiteral("qdv70cli")} + args)) {
         *error = parser.errorText();
         return false;
     }
-    m_homeOption = parser.value(home);
-    m_setupOption = parser.value(setup);
+    m_homeOption = parser.value(QStringLiteral("home"));
+    m_setupOption = parser.value(QStringLiteral("setup"));
     args = parser.positionalArguments();
     return true;
 }

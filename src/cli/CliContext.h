@@ -3,6 +3,8 @@
 #include "store/SetupRecord.h"
 #include "store/TmFile.h"
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -28,6 +30,8 @@ public:
     // Parses the global options (--home DIR, --setup NAME|NUMBER) off the front of `args`, which keeps
     // the command and its words. False on a malformed option, with `error` set.
     bool ParseOptions(QStringList& args, QString* error);
+    // The global options ParseOptions takes.
+    static QList<QCommandLineOption> GlobalOptions();
     // Loads the settings of the home folder.
     void Load();
 

@@ -36,6 +36,15 @@ void Command::AddOptionalArgument(const QString& name, const QString& descriptio
     m_optionalArguments.append({name, description, syntax.isEmpty() ? name : syntax});
 }
 
+QStringList Command::ArgumentSyntax() const {
+    QStringList syntax;
+    for (const QList<Argument>* list : {&m_arguments, &m_optionalArguments}) {
+        for (const Argument& a : *list)
+            syntax << a.syntax;
+    }
+    return syntax;
+}
+
 QString Command::UsageLine() const {
     QString line = QStringLiteral("usage: ") + kGlobalUsage + Path();
     if (!m_options.isEmpty())

@@ -33,6 +33,9 @@ public:
     QString Path() const;
     // Usage line, description, arguments and options, as `--help` prints them.
     virtual QString HelpText() const;
+    const QList<QCommandLineOption>& Options() const { return m_options; }
+    // How the usage line shows each positional argument, the required ones first.
+    QStringList ArgumentSyntax() const;
 
     // Runs the command. `arguments` are the command's words, its own name first (as in argv).
     virtual int Execute(CliContext& ctx, const QStringList& arguments) = 0;

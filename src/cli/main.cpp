@@ -3,6 +3,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/Completion.h"
 #include "cli/Help.h"
 
 #include <QCoreApplication>
@@ -26,6 +27,11 @@ int main(int argc, char* argv[]) {
     }
     if (!args.isEmpty() && args.front() == QLatin1String("--version")) {
         out << "qdv70cli " << QDV70_VERSION << '\n';
+        return kExitOk;
+    }
+    // Not in the help: what the shell completion reads.
+    if (args == QStringList{QStringLiteral("--completion-table")}) {
+        out << CompletionTable();
         return kExitOk;
     }
     CliContext ctx(out, err);
