@@ -5,13 +5,17 @@
 #include "app/ui/UserSettings.h"
 #include "link/StatusBlock.h"
 #include "secondary/StationDialogCore.h"
+#include "store/StationList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QProgressBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -109,6 +113,23 @@ void TStationDialog::Initialise(StationDialogCore& core) {
 void TStationDialog::done(int result) {
     SaveWindowSize(this, windowTitle());
     QDialog::done(result);
+}
+
+int TStationDialog::SetStationColumnWidths(QTableWidget* list, int firstColumn) {
+    const QFontMetrics metrics(list->font());
+    const int check = list->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list) + 8;
+    const int texts[] = {metrics.horizontalAdvance(QStringLiteral("000")) + check,
+                         metrics.horizontalAdvance(QStringLiteral("NG(Disable Station)")),
+                         metrics.horizontalAdvance(QString(StationList::kNameLength, QLatin1Char('X'))),
+                         metrics.horizontalAdvance(QStringLiteral("255.255.255.255"))};
+    int sum = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int c = firstColumn + i;
+        const int width = std::max(texts[i] + 16, list->horizontalHeader()->sectionSizeHint(c));
+        list->setColumnWidth(c, width);
+        sum += width;
+    }
+    return sum;
 }
 
 void TStationDialog::KeepStatusColours(QTableWidget* list, int statusColumn) {

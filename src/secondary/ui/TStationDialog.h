@@ -71,6 +71,9 @@ protected:
     // A station list whose Status texts keep their colours on the selected row, so that the station in
     // transfer is seen to flash there too.
     static void KeepStatusColours(QTableWidget* list, int statusColumn);
+    // The widths of the station columns from `firstColumn` on (Station ID, Status, Device Name, IP), from
+    // the list's font: each as wide as its header and its longest text. Returns their sum.
+    static int SetStationColumnWidths(QTableWidget* list, int firstColumn);
 
     // Idle or running state of every control.
     void SetIdle(bool idle);

@@ -36,9 +36,8 @@ TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int k
     m_listDevice->setHorizontalHeaderLabels({QString(), QStringLiteral("Station ID"),
                                              QStringLiteral("Status"), QStringLiteral("Device Name"),
                                              QStringLiteral("IP")});
-    const int widths[] = {28, 72, 80, 110, 100};
-    for (int c = 0; c < 5; ++c)
-        m_listDevice->setColumnWidth(c, widths[c]);
+    m_listDevice->setColumnWidth(kColRadio, 28);
+    const int columns = 28 + SetStationColumnWidths(m_listDevice, kColId);
     m_listDevice->horizontalHeader()->setStretchLastSection(true);
     m_listDevice->verticalHeader()->hide();
     const int rowHeight = m_listDevice->fontMetrics().height() + 8;
@@ -83,7 +82,7 @@ TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int k
     Initialise(m_core);
     // Only the width follows the user: the height is that of the 15 rows.
     setFixedHeight(sizeHint().height());
-    resize(std::max(width(), 480), height());
+    resize(std::max(width(), columns + 60), height());
     m_core.SetBroadcast(m_chkBroadcast->isChecked());
 }
 

@@ -48,12 +48,7 @@ TfrmSecondaryData::TfrmSecondaryData(StationDialogServices services, bool send, 
     m_listDevice = new QTableWidget(rows, 4, this);
     m_listDevice->setHorizontalHeaderLabels({QStringLiteral("Station ID"), QStringLiteral("Status"),
                                              QStringLiteral("Device Name"), QStringLiteral("IP")});
-    // The Status column is wide enough for its longest text.
-    const int status =
-        m_listDevice->fontMetrics().horizontalAdvance(QStringLiteral("NG(Disable Station)")) + 16;
-    const int widths[] = {72, std::max(80, status), 110, 100};
-    for (int c = 0; c < 4; ++c)
-        m_listDevice->setColumnWidth(c, widths[c]);
+    const int columns = SetStationColumnWidths(m_listDevice, kColId);
     m_listDevice->horizontalHeader()->setStretchLastSection(true);
     m_listDevice->verticalHeader()->hide();
     m_listDevice->verticalHeader()->setDefaultSectionSize(m_listDevice->fontMetrics().height() + 6);
@@ -75,7 +70,7 @@ TfrmSecondaryData::TfrmSecondaryData(StationDialogServices services, bool send, 
     KeepStatusColours(m_listDevice, kColStatus);
     Body()->addWidget(m_listDevice);
     connect(m_listDevice, &QTableWidget::itemChanged, this, &TfrmSecondaryData::listDeviceItemChanged);
-    resize(widths[0] + widths[1] + widths[2] + widths[3] + 50, 560);
+    resize(columns + 50, 560);
     Initialise(m_core);
 }
 
