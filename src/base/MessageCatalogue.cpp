@@ -40,6 +40,7 @@ constexpr CatalogueEntry kEntries[] = {
     {131, "A comma separates the fields of the CSV text; it cannot stand in a description or alias.", "カンマはCSVの区切りなので、デスクリプションやエイリアスには使えません"},
     {132, "A description cannot hold \"/\": the description file ends the text there.", "デスクリプションに「/」は使えません（デスクリプションファイルではそこで文字列が終わります）"},
     {133, "A description or alias holds at most %1 characters.", "デスクリプションとエイリアスは%1文字までです"},
+    {134, "The desktop could not open the help file:", "ヘルプファイルを開けませんでした："},
     {300, "The communication port was not opened.", "通信ポートが開けません"},
     {301, "Time-out(Cannot connect.)", "接続待ちタイムアウト"},
     {302, "Time-out(Cannot receive READY.)", "READY待ちタイムアウト"},

@@ -65,6 +65,7 @@ constexpr int kNoSetups = 126;
 constexpr int kOneFileDiffers = 127;
 constexpr int kFilesDiffer = 128;
 constexpr int kLookedIn = 129;
+constexpr int kNotOpened = 134;
 
 // What a function button does, for its tooltip; the key is added to it.
 QString ButtonToolTip(int tab, int place) {
@@ -538,8 +539,13 @@ void TfrmMain::mnu_Setup_HistoryClick() {
 
 void TfrmMain::mnu_Help_HelpClick() {
     const HelpLocation help = FindHelp(m_manualFolders, m_table.Files().HomeFolder(), LanguageOffset() == 0);
-    if (!help.file.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(help.file)))
+    if (!help.file.isEmpty()) {
+        // Found, but the desktop has nothing to show it with: say so, not that it is missing.
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(help.file)))
+            ShowMessageText(this, CatalogueText(kNotOpened) + QLatin1Char('\n') + help.file,
+                            DialogType::Error, kButtonOk);
         return;
+    }
     ShowMessageText(
         this,
         QStringLiteral("%1\n\n%2\n%3")
