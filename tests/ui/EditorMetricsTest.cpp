@@ -40,6 +40,8 @@ QStringList ElidedCells(const QTableView* grid) {
     const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
     const QAbstractItemModel* model = grid->model();
     for (int c = 0; c < model->columnCount(); ++c) {
+        if (grid->isColumnHidden(c))
+            continue;
         const int room = grid->columnWidth(c) - 2 * margin - 1;
         const QString header = model->headerData(c, Qt::Horizontal).toString();
         if (grid->horizontalHeader()->sectionSizeHint(c) > grid->columnWidth(c))
@@ -52,6 +54,9 @@ QStringList ElidedCells(const QTableView* grid) {
             }
         }
     }
+    // The number and label columns that stay in place are a view of their own over the grid.
+    if (const auto* frozen = grid->findChild<QTableView*>(QString(), Qt::FindDirectChildrenOnly))
+        elided << ElidedCells(frozen);
     return elided;
 }
 

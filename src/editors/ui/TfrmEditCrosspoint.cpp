@@ -6,6 +6,7 @@
 #include "editors/ui/CrosspointDelegate.h"
 #include "editors/ui/CrosspointModel.h"
 #include "editors/ui/EditorDialogs.h"
+#include "editors/ui/FrozenColumns.h"
 #include "editors/ui/MessageBoxQuestions.h"
 
 #include <QApplication>
@@ -36,6 +37,8 @@ TfrmEditCrosspoint::TfrmEditCrosspoint(ConversionTables& tables, const SetupReco
     m_grdDstList = BuildGrid(m_dstModel, "grdDstList");
     m_grdSrcList = BuildGrid(m_srcModel, "grdSrcList");
     m_grdDstList->setItemDelegate(new CrosspointDelegate(kInfo, m_grdDstList));
+    // The number and the label stay in place while the levels scroll.
+    new FrozenColumns(m_grdDstList, 2);
     m_grdDstList->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grdSrcList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grdSrcList->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -70,7 +73,10 @@ TfrmEditCrosspoint::TfrmEditCrosspoint(ConversionTables& tables, const SetupReco
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grids, 1);
     layout->addLayout(buttons);
-    SizeEditor(this, {m_grdDstList->horizontalHeader()->length() + m_grdSrcList->minimumWidth() + 80, 640},
+    SizeEditor(this,
+               {m_grdDstList->verticalHeader()->width() + m_grdDstList->horizontalHeader()->length() +
+                    m_grdSrcList->minimumWidth() + 80,
+                640},
                {m_grdDstList, m_grdSrcList}, QStringLiteral("crosspoint"));
     FormShow();
 }

@@ -5,6 +5,7 @@
 #include "editors/ui/CellEditDelegate.h"
 #include "editors/ui/DescAliasModel.h"
 #include "editors/ui/EditorDialogs.h"
+#include "editors/ui/FrozenColumns.h"
 #include "editors/ui/MessageBoxQuestions.h"
 
 #include <QApplication>
@@ -81,7 +82,8 @@ TfrmEditDescAndAlias::TfrmEditDescAndAlias(ConversionTables& tables, const Setup
     layout->addWidget(m_pageQdv70, 1);
     layout->addLayout(buttons);
     const QHeaderView* header = Grid(Side::Source)->horizontalHeader();
-    SizeEditor(this, {header->length() + 80, 640}, {m_grids[0], m_grids[1]}, QStringLiteral("descAlias"));
+    SizeEditor(this, {Grid(Side::Source)->verticalHeader()->width() + header->length() + 80, 640},
+               {m_grids[0], m_grids[1]}, QStringLiteral("descAlias"));
     FormShow();
 }
 
@@ -114,6 +116,7 @@ QTableView* TfrmEditDescAndAlias::BuildGrid(Side side) {
     for (int c = 0; c < DescAliasEditor::kTextColumns; ++c)
         longest << text;
     SetColumnWidths(grid, longest);
+    new FrozenColumns(grid, kFirstText);
     grid->installEventFilter(this);
     connect(grid, &QWidget::customContextMenuRequested, this,
             [this, grid](const QPoint& pos) { ShowMenu(grid->viewport()->mapToGlobal(pos)); });
