@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
@@ -264,6 +265,14 @@ TEST(EditorWindows, theKeyboardReachesPagesButtonsAndRoutes) {
         EXPECT_EQ(asked, (QStringList{"import", "export"}));
         // F2 edits as a double click does: Enter goes on editing the next row.
         QTableView* grid = d.Grid(Side::Source);
+        // Scrolled to the last alias, the row still shows its terminal's number.
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+        const auto* frozen = grid->findChild<QTableView*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(frozen, nullptr);
+        EXPECT_TRUE(frozen->isVisible());
+        EXPECT_EQ(
+            frozen->viewport()->mapTo(grid, frozen->visualRect(frozen->model()->index(0, 0)).topLeft()).x(),
+            grid->frameWidth());
         grid->setFocus();
         QTest::keyClick(grid, Qt::Key_F2);
         ASSERT_NE(grid->findChild<QLineEdit*>(), nullptr);
