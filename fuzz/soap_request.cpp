@@ -52,10 +52,10 @@ void Serve(Plant& plant, const Namespace* namespaces, int (*dispatch)(soap*), co
     const RequestFramer::Result framed = framer.Feed(bytes);
     if (framed.status != RequestFramer::Status::kComplete)
         return; // refused, or waiting for more: the server answers that without the runtime
-    soap* s = SoapServer::NewContext(namespaces, &plant.context, config.limits);
+    SoapServer::RequestContext context(namespaces, &plant.context, config.limits);
     bool close = false;
-    SoapServer::ServeOne(s, dispatch, bytes.substr(0, framed.length), framed.keepAlive, &close);
-    soap_free(s);
+    if (context.Valid())
+        context.Serve(dispatch, bytes.substr(0, framed.length), framed.keepAlive, &close);
 }
 
 } // namespace

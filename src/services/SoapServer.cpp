@@ -23,6 +23,7 @@ constexpr auto kDrain = std::chrono::seconds(2);              // reading what a 
 constexpr auto kAcceptPause = std::chrono::milliseconds(100); // after running out of descriptors
 constexpr std::size_t kReadChunk = 65536;
 constexpr int kBadRequest = 400;
+constexpr int kFault = 500; // an answer of the loop's own as a SOAP fault
 
 int BoundPort(SOAP_SOCKET socket) {
     sockaddr_storage addr{};
@@ -82,7 +83,7 @@ std::string XmlEscaped(const std::string& text) {
 std::string ErrorAnswer(int status, const std::string& why) {
     std::string body;
     const char* type = "text/plain; charset=utf-8";
-    if (status == 500) {
+    if (status == kFault) {
         type = "text/xml; charset=utf-8";
         body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
                "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"><SOAP-ENV:Body><SOAP-ENV:Fault>"
@@ -519,7 +520,7 @@ void SoapServer::TakeAnswers() {
 }
 
 void SoapServer::WorkerLoop() {
-    soap* s = NewContext(m_config.namespaces, m_config.user, m_config.limits);
+    RequestContext context(m_config.namespaces, m_config.user, m_config.limits);
     for (;;) {
         Job job;
         {
@@ -532,10 +533,10 @@ void SoapServer::WorkerLoop() {
         }
         Answer answer;
         answer.fd = job.fd;
-        if (s) {
-            answer.bytes = ServeOne(s, m_config.dispatch, job.request, job.keepAlive, &answer.close);
+        if (context.Valid()) {
+            answer.bytes = context.Serve(m_config.dispatch, job.request, job.keepAlive, &answer.close);
         } else {
-            answer.bytes = ErrorAnswer(500, "The service has no memory left.");
+            answer.bytes = ErrorAnswer(kFault, "The service has no memory left.");
             answer.close = true;
         }
         {
@@ -545,19 +546,17 @@ void SoapServer::WorkerLoop() {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
     }
-    if (s) {
-        soap_destroy(s);
-        soap_end(s);
-        soap_free(s);
-    }
 }
 
-soap* SoapServer::NewContext(const Namespace* namespaces, void* user, const RequestFramer::Limits& limits) {
+SoapServer::RequestContext::RequestContext(const Namespace* table, void* user,
+                                           const RequestFramer::Limits& limits) {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, m_peer) != 0)
+        return;
     // Strings are UTF-8 both ways: the operations convert them to and from the controller's characters.
     soap* s = soap_new1(SOAP_XML_STRICT | SOAP_IO_KEEPALIVE | SOAP_C_UTFSTRING);
     if (!s)
-        return nullptr;
-    soap_set_namespaces(s, namespaces);
+        return;
+    soap_set_namespaces(s, table);
     s->user = user;
     s->maxlevel = static_cast<unsigned>(limits.maxDepth);
     s->maxoccurs = static_cast<size_t>(limits.maxElements);
@@ -567,20 +566,32 @@ soap* SoapServer::NewContext(const Namespace* namespaces, void* user, const Requ
     s->fclose = NoClose;
     s->fclosesocket = NoCloseSocket;
     s->fshutdownsocket = NoShutdown;
-    s->fpoll = NoClose;
-    return s;
+    m_soap = s;
+}
+
+SoapServer::RequestContext::~RequestContext() {
+    if (m_soap) {
+        m_soap->socket = SOAP_INVALID_SOCKET;
+        soap_destroy(m_soap);
+        soap_end(m_soap);
+        soap_free(m_soap);
+    }
+    for (const int fd : m_peer) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 // The generated soap_serve for one request, with two changes: a request whose envelope cannot be read
 // (not XML, an HTTP method other than POST) is answered with a fault or HTTP error instead of a closed
 // connection, so that the client learns why; and the connection stays open only when the client asked.
-std::string SoapServer::ServeOne(soap* s, int (*dispatch)(soap*), std::string_view request, bool keepAlive,
-                                 bool* close) {
+std::string SoapServer::RequestContext::Serve(int (*dispatch)(soap*), std::string_view request,
+                                              bool keepAlive, bool* close) {
+    soap* s = m_soap;
     Io io{request, {}};
     t_io = &io;
-    // The runtime answers in HTTP only to a peer it believes connected; it never uses that socket: the
-    // hooks above do all its reading and writing.
-    s->socket = 0;
+    s->socket = m_peer[0]; // the hooks above do all the reading and writing
+
     s->keep_alive = 1;
     bool failed = false;
     if (soap_begin_serve(s)) {
@@ -602,8 +613,10 @@ std::string SoapServer::ServeOne(soap* s, int (*dispatch)(soap*), std::string_vi
     soap_end(s);
     s->socket = SOAP_INVALID_SOCKET;
     t_io = nullptr;
+    // The runtime answers nothing when the request ends early; the whole request is here, so it is the
+    // client's envelope that is cut short.
     if (io.out.empty()) {
-        io.out = ErrorAnswer(kBadRequest, "The request could not be read.");
+        io.out = ErrorAnswer(kFault, "The request ends before its XML does.");
         *close = true;
     }
     return std::move(io.out);

@@ -70,13 +70,25 @@ public:
     int Port() const { return m_port; }
 
     // A runtime context as the workers use it: it reads a request from memory and writes its answer to
-    // memory, never to a socket. Free it with soap_free.
-    static struct soap* NewContext(const Namespace* namespaces, void* user,
-                                   const RequestFramer::Limits& limits);
-    // Answers one complete request (as RequestFramer found it) with `dispatch`; `close` says whether the
-    // connection ends after the answer.
-    static std::string ServeOne(struct soap* s, int (*dispatch)(struct soap*), std::string_view request,
-                                bool keepAlive, bool* close);
+    // memory. The runtime answers only a peer it sees connected and alive; it is given one end of a
+    // socket pair whose other end stays open and silent, and never reads or writes it.
+    class RequestContext {
+    public:
+        RequestContext(const Namespace* table, void* user, const RequestFramer::Limits& limits);
+        ~RequestContext();
+        RequestContext(const RequestContext&) = delete;
+        RequestContext& operator=(const RequestContext&) = delete;
+
+        bool Valid() const { return m_soap != nullptr; }
+        // Answers one complete request (as RequestFramer found it) with `dispatch`; `close` says whether
+        // the connection ends after the answer.
+        std::string Serve(int (*dispatch)(struct soap*), std::string_view request, bool keepAlive,
+                          bool* close);
+
+    private:
+        struct soap* m_soap = nullptr;
+        int m_peer[2] = {-1, -1};
+    };
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace qdv;
@@ -53,52 +54,29 @@ public:
     ~Client() { ::close(m_fd); }
     bool Connected() const { return m_connected; }
     void Send(const std::string& bytes) { ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-    // Everything until the server closes, or until `seconds` pass.
-    std::string ReadToEnd(int seconds = 30) {
-        std::string got;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (std::chrono::steady_clock::now() < end) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0)
-                continue;
-            char buf[4096];
-            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-            if (n <= 0) {
-                m_closed = true;
-                break;
-            }
-            got.append(buf, static_cast<std::size_t>(n));
-        }
-        return got;
-    }
-    // One HTTP answer, by its Content-Length.
+    // One HTTP answer, by its Content-Length; empty when none came within `seconds`.
     std::string ReadAnswer(int seconds = 30) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (std::chrono::steady_clock::now() < end) {
+        std::string answer;
+        Receive(seconds, [&] {
             const std::size_t head = m_buffer.find("\r\n\r\n");
-            if (head != std::string::npos) {
-                const std::size_t at = m_buffer.find("Content-Length: ");
-                const std::size_t length = at < head ? std::stoul(m_buffer.substr(at + 16)) : 0;
-                if (m_buffer.size() >= head + 4 + length) {
-                    std::string answer = m_buffer.substr(0, head + 4 + length);
-                    m_buffer.erase(0, answer.size());
-                    return answer;
-                }
-            }
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0)
-                continue;
-            char buf[4096];
-            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-            if (n <= 0) {
-                m_closed = true;
-                break;
-            }
-            m_buffer.append(buf, static_cast<std::size_t>(n));
-        }
-        return {};
+            const std::size_t at = m_buffer.find("Content-Length: ");
+            if (head == std::string::npos)
+                return false;
+            const std::size_t size = head + 4 + (at < head ? std::stoul(m_buffer.substr(at + 16)) : 0);
+            if (m_buffer.size() < size)
+                return false;
+            answer = m_buffer.substr(0, size);
+            m_buffer.erase(0, size);
+            return true;
+        });
+        return answer;
     }
-    // Whether the server has closed the connection (waiting up to `seconds` for it).
+    // Everything until the server closes the connection, or until `seconds` pass.
+    std::string ReadToEnd(int seconds = 30) {
+        Receive(seconds, [] { return false; });
+        return std::exchange(m_buffer, {});
+    }
+    // Whether the server closes the connection within `seconds`.
     bool Closed(int seconds = 30) {
         ReadToEnd(seconds);
         return m_closed;
@@ -109,6 +87,22 @@ private:
     bool m_connected = false;
     bool m_closed = false;
     std::string m_buffer;
+
+    // Reads until `done` says so, the server closes, or `seconds` pass.
+    template <typename Done> void Receive(int seconds, Done done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!done() && !m_closed && std::chrono::steady_clock::now() < end) {
+            pollfd p{m_fd, POLLIN, 0};
+            char buf[4096];
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                m_closed = true;
+            else
+                m_buffer.append(buf, static_cast<std::size_t>(n));
+        }
+    }
 };
 
 // The configuration service on a loopback port, on an empty backup folder.

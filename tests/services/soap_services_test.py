@@ -334,19 +334,6 @@ class PrimaryStationTest(unittest.TestCase):
         self.assertIn(b"LvName 1 skipped: it holds a control character", answer)
         self.assertEqual(self.plant.names(), encode(self.original_names))
 
-    def test_theConnectionStaysOnlyWhenAsked_andEveryRequestIsAnswered(self):
-        port = self.plant.ports["primarystation"]
-        raw = envelope(f'<GetProductInfoReq xmlns="{PS_NS}"/>')
-        cases = ((raw, b"HTTP/1.1 200"),  # bare, as the program's own exchange client sends it
-                 (b"POST / HTTP/1.1\r\nConnection: close\r\nContent-Length: 9\r\n\r\nnot a xml", b"HTTP/1.1 4"))
-        for request, status in cases:
-            with socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT) as s:
-                s.sendall(request)
-                answer = b""
-                while chunk := s.recv(65536):  # ends when the server closes, well before any time-out
-                    answer += chunk
-                self.assertTrue(answer.startswith(status), answer)
-
 
 class StartTest(unittest.TestCase):
     def test_staleTemporariesOfAWriteBackAreRemovedAtStart(self):
