@@ -9,8 +9,11 @@ namespace qdv {
 
 QString JobReport::ListText() const {
     QString text = listTitle;
-    for (const QString& f : missing)
+    for (const QString& f : missing) {
         text += QStringLiteral("\n       ") + f;
+        if (reasons.contains(f))
+            text += QStringLiteral(": ") + reasons.value(f);
+    }
     return text;
 }
 
@@ -36,6 +39,12 @@ JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& se
             if ((setup.primaryBackupFiles & (1 << i)) && !(done & (1u << i)))
                 r.missing << datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i]));
         }
+    }
+    for (const StatusBlock::NotStored& n : status.NotStoredFiles()) {
+        if (!r.missing.contains(n.name))
+            r.missing << n.name;
+        if (!n.reason.isEmpty())
+            r.reasons.insert(n.name, n.reason);
     }
     return r;
 }

@@ -2,6 +2,7 @@
 
 #include "store/SetupRecord.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -17,9 +18,10 @@ struct JobReport {
     int errorCode = 0;   // catalogue code to show as an error, 0 for none
     QStringList missing; // file names not acquired or not transmitted
     QString listTitle;   // "The following files were not able to be acquired." / "... transmitted."
+    QMap<QString, QString> reasons; // why a file of `missing` was not moved, where known
 
     bool Success() const { return errorCode == 0 && missing.isEmpty(); }
-    // The list box text: the title and one indented line per file.
+    // The list box text: the title and one indented line per file, with its reason where known.
     QString ListText() const;
 
     // Reads a finished job from the status block. `cancelled`: the operator pressed Cancel.

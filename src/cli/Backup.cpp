@@ -39,7 +39,7 @@ QStringList MissingFiles(const JobOutcome& outcome) {
     QStringList missing;
     for (const FileResult& f : outcome.files) {
         if (f.code != 0)
-            missing << QFileInfo(f.path).fileName();
+            missing << f.Name();
     }
     for (const QString& f : outcome.report.missing) {
         if (!missing.contains(f))

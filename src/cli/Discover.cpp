@@ -55,9 +55,10 @@ void WriteDeviceTable(const std::vector<NetworkDevice>& devices, QTextStream& ou
         out << QString::fromLatin1(c.title).leftJustified(c.width + 1);
     out << '\n';
     for (const NetworkDevice& d : devices) {
-        out << d.Mac().leftJustified(NetworkDevice::kMacLength + 2);
+        out << Discover::TableText(d.Mac()).leftJustified(NetworkDevice::kMacLength + 2);
         for (const Column& c : kColumns)
-            out << (c.width > 0 ? d.Text(c.field).leftJustified(c.width) + ' ' : d.Text(c.field));
+            out << (c.width > 0 ? Discover::TableText(d.Text(c.field)).leftJustified(c.width) + ' '
+                                : Discover::TableText(d.Text(c.field)));
         out << '\n';
     }
 }
@@ -76,6 +77,28 @@ Discover::Discover()
                              "list those that answered.")) {
     AddOption(kSeconds);
     AddOption(kJson);
+}
+
+QString Discover::TableText(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\')
+            shown += QStringLiteral("\\\\");
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            shown += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+QString Discover::MoreDevicesNote(int ignored) {
+    return QStringLiteral("%1%2 more devices answered; only the first %3 are kept")
+        .arg(ignored >= NetworkDeviceTable::kMaxIgnoredTracked ? QStringLiteral("at least ") : QString())
+        .arg(ignored)
+        .arg(NetworkDeviceTable::kMaxDevices);
 }
 
 int Discover::Execute(CliContext& ctx, const QStringList& arguments) {
@@ -133,8 +156,7 @@ int Discover::Execute(CliContext& ctx, const QStringList& arguments) {
 
     const NetworkDeviceTable::Snapshot found = devices.Copy();
     if (found.ignoredDevices > 0)
-        err << "qdv70cli: " << found.ignoredDevices << " more devices answered; only the first "
-            << NetworkDeviceTable::kMaxDevices << " are kept\n";
+        err << "qdv70cli: " << MoreDevicesNote(found.ignoredDevices) << '\n';
     if (found.devices.empty())
         err << "qdv70cli: no device answered\n";
     if (parser.isSet(kJson))

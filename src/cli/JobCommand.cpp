@@ -122,7 +122,7 @@ QString WordOfJobKind(int kind) {
 }
 
 QString FileLogLine(const FileResult& file, bool send) {
-    const QString name = QFileInfo(file.path).fileName();
+    const QString name = file.Name();
     const QString reason = file.detail.isEmpty() ? CatalogueText(file.code) : file.detail;
     if (file.skipped)
         return QStringLiteral("  %1: skipped: %2").arg(name, reason);

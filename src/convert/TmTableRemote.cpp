@@ -16,12 +16,11 @@ qint64 SizeOf(const QString& path) {
     return TmFile::GetFileSize(path);
 }
 
-// Size a data file of the code table must have to be sent; the tie-line file may also be twice as long.
+// A data file of the code table is sent only with its kind's size (the tie-line file may be twice as
+// long): the same rule a received file is held to.
 bool HasSendableSize(int code, qint64 size) {
-    const qint64 expected = datafiles::Entry(code).fileSize;
-    if (expected == 0)
-        return false;
-    return size == expected || (code == datafiles::kTln && size == 2 * expected);
+    return datafiles::Entry(code).HasFile() && size > 0 &&
+           datafiles::SizeAccepted(datafiles::FileName(code), size);
 }
 
 } // namespace
@@ -91,7 +90,7 @@ FileTarget TmTableRemote::PrepareSendFile(const SetupRecord& setup, int kind, in
         const QString dau = JoinNoCase(folder, QString::fromLatin1(datafiles::Entry(datafiles::kXpt).name));
         const qint64 size = SizeOf(dau);
         const QString mke = JoinNoCase(folder, QStringLiteral("ZEBU_XPT.MKE"));
-        if (size == 0)
+        if (!HasSendableSize(datafiles::kXpt, size))
             return {mke, 0};
         return {mke, MakeCrosspointList(dau, mke) == kListOk ? size : 0};
     }

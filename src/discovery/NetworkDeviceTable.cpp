@@ -14,7 +14,6 @@ constexpr int kMacOffset = 5;
 constexpr int kItemsOffset = 23;
 // Distinct overflowing MACs remembered for the count; a flood of invented MACs must not grow memory
 // without bound, so beyond this the count stops.
-constexpr std::size_t kMaxIgnoredTracked = 4096;
 
 bool TypeIs(QByteArrayView datagram, const char* type) {
     return datagram.size() >= kTypeOffset + 3 && std::memcmp(datagram.data() + kTypeOffset, type, 3) == 0;
@@ -143,7 +142,7 @@ bool NetworkDeviceTable::TakeDeviceAnswerLocked(QByteArrayView datagram) {
         if (m_requestKind == kRequestDate)
             return false;
         if (m_devices.size() >= static_cast<std::size_t>(kMaxDevices)) {
-            if (m_ignored.size() < kMaxIgnoredTracked)
+            if (m_ignored.size() < static_cast<std::size_t>(kMaxIgnoredTracked))
                 m_ignored.insert(mac.toByteArray());
             return false;
         }

@@ -29,6 +29,8 @@ namespace qdv {
 class NetworkDeviceTable {
 public:
     static constexpr int kMaxDevices = 256;
+    // Devices that answer once the table is full are counted up to this many.
+    static constexpr int kMaxIgnoredTracked = 4096;
     static constexpr int kNoEntry = 255; // "no particular device" for ClearAnswerStatus
     static constexpr int kMinAnswerLength = 24;
     static constexpr int kMaxItemLength = 256;

@@ -5,33 +5,15 @@
 
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace qdv::history {
 
 qint64 FolderVerifier::ExpectedSize(const QString& fileName) {
-    static const QRegularExpression station(QStringLiteral(R"(^ZEBU_\d{3}\.DAT$)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression alias(QStringLiteral(R"(^ZEBU_ALS[1-7]\.DAU$)"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    if (station.match(fileName).hasMatch())
-        return datafiles::Entry(datafiles::kStationDat).fileSize;
-    if (alias.match(fileName).hasMatch())
-        return datafiles::kAliasFileSize;
-    for (int code = 1; code <= datafiles::kCodes; ++code) {
-        const DataFileEntry& e = datafiles::Entry(code);
-        if (code != datafiles::kStationDat && e.HasFile() &&
-            fileName.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
-            return e.fileSize;
-    }
-    return 0;
+    return datafiles::KnownFileSize(fileName);
 }
 
 bool FolderVerifier::SizeAccepted(const QString& fileName, qint64 size) {
-    const qint64 expected = ExpectedSize(fileName);
-    const bool tieLines =
-        fileName.compare(QLatin1String(datafiles::Entry(datafiles::kTln).name), Qt::CaseInsensitive) == 0;
-    return expected == 0 || size == expected || (tieLines && size == 2 * expected);
+    return datafiles::SizeAccepted(fileName, size);
 }
 
 QList<FolderProblem> FolderVerifier::Verify(const QString& folder) {

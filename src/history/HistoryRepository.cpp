@@ -44,6 +44,30 @@ bool TrackedName(const QString& path) {
     return !name.startsWith(QLatin1Char('.')) && !skipped.match(name).hasMatch();
 }
 
+// Entries named ".git" in the folders below `root` (the repository's own .git is not looked into),
+// relative to `root`.
+QStringList NestedGitEntries(const QString& root) {
+    QStringList found;
+    QStringList folders;
+    const QDir top(root);
+    for (const QFileInfo& fi : top.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (fi.fileName() != QLatin1String(".git") && !fi.isSymLink())
+            folders << fi.filePath();
+    }
+    while (!folders.isEmpty()) {
+        const QDir dir(folders.takeLast());
+        for (const QFileInfo& fi :
+             dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+            if (fi.fileName() == QLatin1String(".git"))
+                found << top.relativeFilePath(fi.filePath());
+            else if (fi.isDir() && !fi.isSymLink())
+                folders << fi.filePath();
+        }
+    }
+    found.sort();
+    return found;
+}
+
 bool TrackedPath(const char* path) {
     return TrackedName(QString::fromUtf8(path));
 }
@@ -268,6 +292,16 @@ bool HistoryRepository::Commit(const QString& message, QString* commitId, QStrin
     if (git_repository_index(&rawIndex, m_repo.get()) != 0)
         return Fail(error, QStringLiteral("cannot open the history's index"));
     IndexPtr index(rawIndex);
+    // A .git below the top of the folder (a station's listed file, a copied repository) cannot be
+    // staged: git takes it for another repository and the whole snapshot fails. Say which it is.
+    const QString workdir = Text(git_repository_workdir(m_repo.get()));
+    const QStringList nested = NestedGitEntries(workdir);
+    if (!nested.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("a .git inside the backup folder cannot be kept (remove it): %1")
+                         .arg(nested.join(QStringLiteral(", ")));
+        return false;
+    }
     git_oid treeId{};
     // Adding all also drops the entries of files that have left the folder; each file is read and
     // hashed once.

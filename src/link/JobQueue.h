@@ -37,6 +37,8 @@ public:
             m_read = (m_read + 1) % kCapacity;
     }
     const JobEntry& Front() const { return m_ring[static_cast<std::size_t>(m_read)]; }
+    // Entry i (0-based) from the read end; i below Size().
+    const JobEntry& At(int i) const { return m_ring[static_cast<std::size_t>((m_read + i) % kCapacity)]; }
     JobEntry Pop() {
         JobEntry e = Front();
         m_read = (m_read + 1) % kCapacity;

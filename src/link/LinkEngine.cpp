@@ -87,6 +87,14 @@ enum NamesState { kNamesStart = 0, kNamesRecord = 6, kNamesAck = 16 };
 
 constexpr int kRunning = -1;
 
+// "Error(Time-out.)": a file job that outlived its time limit.
+constexpr int kJobTimedOut = 311;
+// The time limit of a file job: a base, and per queued file a minute plus its size at a rate far below
+// the slowest line, so that no device, however it answers, keeps a job running for ever.
+constexpr qint64 kJobBaseMs = 10 * 60 * 1000;
+constexpr qint64 kFileBaseMs = 60 * 1000;
+constexpr qint64 kSlowestBytesPerSecond = 1000;
+
 // The station menu answer lies in this byte range of the standard settings image.
 constexpr std::uint32_t kMenuFirst = 5568;
 constexpr std::uint32_t kMenuLast = 6079;
@@ -213,6 +221,11 @@ void LinkEngine::Tick() {
         st.abortRequest = false;
         return;
     }
+    if (m_deadlineMs >= 0 && (m_tick == kExchange || m_tick == kNetwork) &&
+        m_s.clock.NowMs() >= m_deadlineMs) {
+        EndJobOverTime();
+        return;
+    }
     switch (m_tick.load()) {
     case kStart:
         m_s.tcp.ClearLineFlags();
@@ -236,6 +249,8 @@ void LinkEngine::Tick() {
             st.busy = false;
             return;
         }
+        m_timeLimitMs = JobTimeLimitMs(m_jobs.Queue());
+        m_deadlineMs = m_kind <= kJobSecondary ? m_s.clock.NowMs() + m_timeLimitMs : -1;
         m_tick = kDispatch;
         [[fallthrough]];
     }
@@ -273,6 +288,36 @@ void LinkEngine::Tick() {
     }
 }
 
+qint64 LinkEngine::JobTimeLimitMs(const JobQueue& queue) {
+    qint64 limit = kJobBaseMs;
+    for (int i = 0; i < queue.Size(); ++i) {
+        const qint64 size = std::max<qint64>(queue.At(i).expectedSize, datafiles::LargestFileSize());
+        limit += kFileBaseMs + size * 1000 / kSlowestBytesPerSecond;
+    }
+    return limit;
+}
+
+// The job ran past its time limit: it ends as an abort does, failed, and the files it had not done are
+// reported as such.
+void LinkEngine::EndJobOverTime() {
+    StatusBlock& st = m_s.status;
+    if (m_tick == kNetwork && m_network != nullptr)
+        m_network->Abort();
+    if (m_lineOpen && Line().LineUp())
+        SendBytes(QByteArrayView(&record::kEtb, 1));
+    if (m_lineOpen)
+        CloseLine();
+    m_exchange = kOpen;
+    Line().ClearLineFlags();
+    m_fileDetail = QStringLiteral("the job's time limit of %1 s ran out").arg(m_timeLimitMs / 1000);
+    st.SetStatusLines(1, m_fileDetail, 0);
+    if (m_kind == kJobSecondary)
+        m_s.stations.MarkRemainingFailed();
+    Finish(kJobTimedOut, true);
+    m_deadlineMs = -1;
+    m_tick = kIdle;
+}
+
 // The network-controller attempt of a LAN job: done ends the job with "FTP OK."; a failure hands the
 // same job to the packet protocol over TCP.
 void LinkEngine::StepNetwork() {
@@ -286,6 +331,23 @@ void LinkEngine::StepNetwork() {
         m_entry = JobEntry();
         m_entryOpen = false;
         m_jobs.Queue().Clear();
+        Finish(0, true);
+        m_tick = kIdle;
+        return;
+    }
+    // The files the exchange already moved are left alone; the count of its last transfer is not the
+    // packet protocol's.
+    JobQueue& queue = m_jobs.Queue();
+    std::vector<JobEntry> left;
+    while (!queue.Empty()) {
+        JobEntry e = queue.Pop();
+        if (!m_network->Moved(e.filePath))
+            left.push_back(std::move(e));
+    }
+    for (const JobEntry& e : left)
+        queue.Push(e);
+    st.SetProgress(0);
+    if (queue.Empty()) {
         Finish(0, true);
         m_tick = kIdle;
         return;
@@ -701,6 +763,7 @@ int LinkEngine::StepReceive() {
                 return kLineFailure;
             m_expectedPn = 0;
             m_workFile = ReceivedFileWriter::WorkFileOf(m_entry.filePath);
+            m_writer.SetSizeRule(datafiles::ReceiveRule(QFileInfo(m_entry.filePath).fileName()));
             m_firstWrite = true;
             m_crosspoint = m_entry.typeChar == '2';
             if (m_kind == kJobSecondary)

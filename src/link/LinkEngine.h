@@ -80,6 +80,8 @@ private:
 
     bool StepExchange();
     void StepNetwork();
+    static qint64 JobTimeLimitMs(const JobQueue& queue);
+    void EndJobOverTime();
     void EnterNextFile();
     Transport& Line();
     bool SendBytes(QByteArrayView bytes);
@@ -131,6 +133,8 @@ private:
     int m_result = 0;
     int m_waitCode = 0;
     bool m_lineOpen = false;
+    qint64 m_deadlineMs = -1; // when the file job in hand must have ended; -1: none
+    qint64 m_timeLimitMs = 0;
     JobEntry m_entry;
     bool m_entryOpen = false; // m_entry is a file whose end is not reported yet
     QString m_fileDetail;     // the system's error text for the file in hand

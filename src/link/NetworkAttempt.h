@@ -21,6 +21,9 @@ public:
     virtual int Step() = 0;
     // Ends the attempt at once (the user's abort, or the program is ending).
     virtual void Abort() = 0;
+    // True for a local file the attempt moved in this job: after a failure the packet protocol leaves
+    // it alone, so that it is neither moved twice nor reported as failed.
+    virtual bool Moved(const QString& path) const = 0;
 };
 
 } // namespace qdv

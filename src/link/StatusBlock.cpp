@@ -27,6 +27,7 @@ void StatusBlock::Clear() {
     m_line1Changed = false;
     m_line2Changed = false;
     m_fileResults.clear();
+    m_notStored.clear();
 }
 
 void StatusBlock::SetStatusLines(int mode, const QString& text, int code) {
@@ -105,13 +106,41 @@ QString StatusBlock::Line2() const {
 }
 
 void StatusBlock::AddFileResult(FileResult result) {
+    // A file that failed with a reason of its own is noted with it; one moved later (after a fallback
+    // to the packet protocol) is no longer missing.
+    const QString name = result.Name();
+    if (result.code == 0 && !result.skipped)
+        ForgetNotStored(name);
+    else if (result.code != 0 && !result.detail.isEmpty())
+        NoteNotStored(name, result.detail);
     std::lock_guard lock(m_mutex);
     m_fileResults.push_back(std::move(result));
+}
+
+void StatusBlock::ForgetNotStored(const QString& name) {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_notStored, [&](const NotStored& n) { return n.name == name; });
 }
 
 std::vector<FileResult> StatusBlock::TakeFileResults() {
     std::lock_guard lock(m_mutex);
     return std::exchange(m_fileResults, {});
+}
+
+void StatusBlock::NoteNotStored(const QString& name, const QString& reason) {
+    std::lock_guard lock(m_mutex);
+    for (NotStored& n : m_notStored) {
+        if (n.name == name) {
+            n.reason = reason;
+            return;
+        }
+    }
+    m_notStored.push_back({name, reason});
+}
+
+std::vector<StatusBlock::NotStored> StatusBlock::NotStoredFiles() const {
+    std::lock_guard lock(m_mutex);
+    return m_notStored;
 }
 
 } // namespace qdv

@@ -58,6 +58,18 @@ public:
     void AddFileResult(FileResult result);
     std::vector<FileResult> TakeFileResults();
 
+    // Files that were not moved beyond those the Primary done mask tells (names a network controller
+    // listed), and why a file was not moved; a name noted twice keeps its last reason, and a name
+    // moved later is forgotten. AddFileResult notes failed files that carry a reason, and forgets moved
+    // ones. Kept until the next Clear().
+    struct NotStored {
+        QString name;
+        QString reason;
+    };
+    void NoteNotStored(const QString& name, const QString& reason);
+    void ForgetNotStored(const QString& name);
+    std::vector<NotStored> NotStoredFiles() const;
+
 private:
     QString Line2Locked() const;
 
@@ -70,6 +82,7 @@ private:
     bool m_line1Changed = false;
     bool m_line2Changed = false;
     std::vector<FileResult> m_fileResults;
+    std::vector<NotStored> m_notStored;
 };
 
 } // namespace qdv

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/DataFileSet.h"
+
 #include <QString>
 
 namespace qdv {
@@ -13,6 +15,10 @@ struct FtpRequest {
     QString password;
     QString localPath;
     QString remotePath; // "<remote directory>/<file name>"
+    // A download: the size the file must end with and the most it may bring (see SizeRule), and the
+    // size the device announced for it (-1: none); a download that ends short of that fails too.
+    datafiles::SizeRule rule{0, false, datafiles::LargestFileSize()};
+    qint64 announced = -1;
 };
 
 // Runs FTP transfers one at a time without blocking the caller: Start returns at once, Busy() stays
@@ -28,6 +34,9 @@ public:
     virtual bool Succeeded() const = 0;
     // Asks a running transfer to stop; it ends soon after as failed.
     virtual void Cancel() = 0;
+    // After a transfer: why it failed, and the bytes it moved.
+    virtual QString LastError() const { return {}; }
+    virtual qint64 LastBytes() const { return 0; }
 };
 
 } // namespace qdv

@@ -29,6 +29,9 @@ constexpr int kBackUpReadyOk = 406;
 constexpr int kReceivingPutFinish = 407;
 constexpr int kPutFinishOk = 408;
 
+// Why a listed name is never written or read here.
+constexpr const char* kUnsafeName = "not a plain file name";
+
 // Countdown slots of the exchange and their lengths in 10 ms units.
 constexpr int kSlotConnect = 5, kConnectUnits = 200;
 constexpr int kSlotAnswer = 6, kAnswerUnits = 6000;
@@ -66,6 +69,7 @@ void NetworkSequence::Begin(const SetupRecord& setup, const PortSettings& ports,
     m_jobs = &jobs;
     m_state = kStart;
     m_phase = 0;
+    m_done.clear();
 }
 
 void NetworkSequence::Abort() {
@@ -92,6 +96,7 @@ int NetworkSequence::Step() {
         case kJobSetup: {
             m_fileCount = m_fileIndex = 0;
             m_haveFile = false;
+            m_moved.clear();
             if (m_kind == kJobSecondary) {
                 if (m_jobs->Queue().Empty())
                     return 0;
@@ -135,6 +140,7 @@ int NetworkSequence::Step() {
             TakeFile(t.path, datafiles::FileName(code));
             if (!m_xml.FileKnown(m_fileName))
                 return Fail(kFileSize);
+            m_announced = m_receive ? AnnouncedSize(m_fileName) : -1;
             // The job's queue was built from a file that was there; one that vanished since is left to
             // the packet protocol, which reports it.
             if (!m_receive && LocalFileMissing())
@@ -211,27 +217,74 @@ void NetworkSequence::ReportFile() {
     r.code = m_skipped ? kFileSize : 0;
     r.skipped = m_skipped;
     r.bytes = m_skipped ? 0 : QFileInfo(m_filePath).size();
+    if (!m_skipped)
+        m_done.insert(m_filePath);
     m_status.AddFileResult(std::move(r));
+}
+
+qint64 NetworkSequence::AnnouncedSize(const QString& name) const {
+    for (int i = 1; i <= m_xml.FileCount(); ++i) {
+        if (m_xml.File(i)->name == name)
+            return m_xml.File(i)->size;
+    }
+    return -1;
 }
 
 bool NetworkSequence::LocalFileMissing() const {
     return TmFile::GetFileSize(m_filePath) <= 0;
 }
 
-// Primary: the next file the device lists that belongs to the setup's Primary set. Names that are no
-// data file of the set (the description file among them) are left alone.
+// A name the device listed that cannot be moved: it counts as not moved, with the reason.
+void NetworkSequence::RefuseListedName(const QString& name, const QString& why) {
+    FileResult r;
+    r.listedName = name;
+    r.code = kFileSize;
+    r.skipped = true;
+    r.detail = why;
+    m_status.AddFileResult(std::move(r));
+}
+
+// True the first time a name comes up in this job (without regard to case, as local names are found):
+// a listing that names a file twice moves it once.
+bool NetworkSequence::FirstListing(const QString& name) {
+    const QString key = name.toUpper();
+    if (m_moved.contains(key))
+        return false;
+    m_moved.insert(key);
+    return true;
+}
+
+// Primary, the next file the device lists. A receive takes every listed file but the description file
+// and the Primary files the setup leaves out, so that nothing the device keeps for its backup is lost;
+// names that are no plain file name are reported, never written. A send moves exactly the files the
+// send queue accepted (the same check as the packet protocol's), where the device lists them.
 bool NetworkSequence::NextDeviceFile() {
     while (++m_fileIndex <= m_fileCount) {
         const TmTableXML::DeviceFile* f = m_xml.File(m_fileIndex);
-        if (f == nullptr || !f->usable)
+        if (f == nullptr || !FirstListing(f->name))
             continue;
+        if (!f->usable) {
+            if (m_receive)
+                RefuseListedName(f->name, QString::fromLatin1(kUnsafeName));
+            continue;
+        }
         const int code = TmTableRemote::DataTypeOfFileName(f->name);
-        const QString name = datafiles::FileName(code);
-        if (code == 0 || f->name.compare(name, Qt::CaseInsensitive) != 0 || code == datafiles::kNme ||
-            (datafiles::PrimaryDoneBit(code) & m_setup.primaryBackupFiles) == 0)
+        const bool known = code != 0 && f->name.compare(datafiles::FileName(code), Qt::CaseInsensitive) == 0;
+        if (known && code == datafiles::kNme)
             continue;
-        TakeFile(JoinNoCase(TmTableRemote::PrimaryFolder(m_setup), name), f->name);
-        m_typeCode = code;
+        const std::uint8_t bit = known ? datafiles::PrimaryDoneBit(code) : 0;
+        if (bit != 0 && (bit & m_setup.primaryBackupFiles) == 0)
+            continue;
+        QString path = JoinNoCase(TmTableRemote::PrimaryFolder(m_setup), f->name);
+        if (!m_receive) {
+            const JobEntry* queued = QueuedSend(f->name);
+            if (queued == nullptr)
+                continue;
+            path = queued->filePath;
+        }
+        TakeFile(path, f->name);
+        m_announced = f->size;
+        m_typeCode = known ? code : 0;
         m_status.SetStatusLines(1, m_filePath, 0);
         m_status.ShowGauge(true, f->size);
         if (!m_receive && LocalFileMissing()) {
@@ -246,23 +299,57 @@ bool NetworkSequence::NextDeviceFile() {
     return false;
 }
 
+// The send queue's entry for a file name; null when the queue did not accept that file.
+const JobEntry* NetworkSequence::QueuedSend(const QString& name) const {
+    const JobQueue& queue = m_jobs->Queue();
+    for (int i = 0; i < queue.Size(); ++i) {
+        const JobEntry& e = queue.At(i);
+        if (QFileInfo(e.filePath).fileName().compare(name, Qt::CaseInsensitive) == 0)
+            return &e;
+    }
+    return nullptr;
+}
+
+// Whether a listed name belongs in a station's folder: a plain name with the station's own prefix and
+// the extension of a data file, as the station's folder is read when it is sent back.
+bool NetworkSequence::StationFileName(const QString& name) const {
+    return TmTableXML::IsBareFileName(name) &&
+           name.startsWith(datafiles::StationFolderName(m_station), Qt::CaseInsensitive) &&
+           (name.endsWith(QLatin1String(".DAT"), Qt::CaseInsensitive) ||
+            name.endsWith(QLatin1String(".DAU"), Qt::CaseInsensitive));
+}
+
 bool NetworkSequence::NextStationFile() {
     while (++m_fileIndex <= m_fileCount) {
         const TmTableXML::DeviceFile* f = m_xml.File(m_fileIndex);
-        if (f == nullptr)
+        if (f == nullptr || !FirstListing(f->name))
             continue;
-        if (!f->usable) {
-            // A name that is no bare file name is never written: the file counts as not moved.
+        if (!StationFileName(f->name)) {
+            // Never written nor read: the file counts as not moved.
             m_stationCode = kFileSize;
+            RefuseListedName(f->name, f->usable
+                                          ? QStringLiteral("not a data file of station %1").arg(m_station)
+                                          : QString::fromLatin1(kUnsafeName));
             continue;
         }
         const QString folder = JoinNoCase(m_setup.backupDataPath, datafiles::StationFolderName(m_station));
         TakeFile(JoinNoCase(folder, f->name), f->name);
+        m_announced = m_receive ? f->size : -1;
         m_status.SetStatusLines(1, m_filePath, 0);
         if (!m_receive && LocalFileMissing())
             continue;
-        if (m_receive && !m_resolver.EnsureStationFolder(m_setup, m_station))
-            return false;
+        QString error;
+        if (m_receive && !m_resolver.EnsureStationFolder(m_setup, m_station, &error)) {
+            // Nothing can be stored for this station: it fails, with the reason, and is not retried.
+            m_stationCode = kFileSize;
+            m_haveFile = false;
+            FileResult r;
+            r.path = m_filePath;
+            r.code = kFileSize;
+            r.detail = error;
+            m_status.AddFileResult(std::move(r));
+            continue;
+        }
         m_phase = 0;
         m_state = m_receive ? kBackUpReady : kFtp;
         return true;
@@ -349,16 +436,41 @@ NetworkSequence::Outcome NetworkSequence::FtpStep() {
         r.password = m_ports.ftpPassword;
         r.localPath = m_filePath;
         r.remotePath = m_xml.RemoteDir() + QLatin1Char('/') + m_fileName;
+        r.rule = datafiles::ReceiveRule(QFileInfo(m_filePath).fileName());
+        r.announced = m_announced;
         // A transfer that cannot start fails the step at once rather than after the time limit.
-        if (!m_ftp.Start(r))
+        if (!m_ftp.Start(r)) {
+            ReportFailedTransfer(QStringLiteral("the transfer could not be started"), 0);
             return Outcome::kFailed;
+        }
         m_slots.Set(kSlotAnswer, kAnswerUnits);
         m_phase = 1;
     }
-    if (m_ftp.Busy())
-        return m_slots.Expired(kSlotAnswer) ? Outcome::kFailed : Outcome::kWaiting;
+    if (m_ftp.Busy()) {
+        if (!m_slots.Expired(kSlotAnswer))
+            return Outcome::kWaiting;
+        ReportFailedTransfer(QStringLiteral("no end of the transfer within %1 s").arg(kAnswerUnits / 100), 0);
+        return Outcome::kFailed;
+    }
     m_phase = 0;
-    return m_ftp.Succeeded() ? Outcome::kOk : Outcome::kFailed;
+    if (m_ftp.Succeeded())
+        return Outcome::kOk;
+    ReportFailedTransfer(m_ftp.LastError(), m_ftp.LastBytes());
+    return Outcome::kFailed;
+}
+
+// The file in hand failed over FTP: its own line says so, with what it moved, before the packet
+// protocol takes over the job.
+void NetworkSequence::ReportFailedTransfer(const QString& why, qint64 bytes) {
+    if (!m_haveFile)
+        return;
+    m_haveFile = false;
+    FileResult r;
+    r.path = m_filePath;
+    r.code = kFileSize;
+    r.bytes = bytes;
+    r.detail = why.isEmpty() ? QStringLiteral("FTP transfer failed") : why;
+    m_status.AddFileResult(std::move(r));
 }
 
 } // namespace qdv

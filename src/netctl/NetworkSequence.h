@@ -4,6 +4,7 @@
 #include "link/NetworkAttempt.h"
 #include "netctl/TmTableXML.h"
 
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -14,6 +15,7 @@ class FileTransfer;
 class StatusBlock;
 class TmTableRemote;
 class XmlConnection;
+struct JobEntry;
 
 // The network backup sequence: a LAN job done with a network controller's XML exchange and FTP instead
 // of the packet protocol. It asks the device what it holds (GetInfo), then moves file by file:
@@ -66,6 +68,7 @@ public:
                TransferJobs& jobs) override;
     int Step() override;
     void Abort() override;
+    bool Moved(const QString& path) const override { return m_done.contains(path); }
 
     State CurrentState() const { return m_state; }
     const TmTableXML& Xml() const { return m_xml; }
@@ -84,6 +87,12 @@ private:
     void TakeFile(const QString& localPath, const QString& remoteName);
     bool NextDeviceFile();
     bool NextStationFile();
+    const JobEntry* QueuedSend(const QString& name) const;
+    bool StationFileName(const QString& name) const;
+    bool FirstListing(const QString& name);
+    void RefuseListedName(const QString& name, const QString& why);
+    void ReportFailedTransfer(const QString& why, qint64 bytes);
+    qint64 AnnouncedSize(const QString& name) const;
     int StationDone();
 
     StatusBlock& m_status;
@@ -111,6 +120,9 @@ private:
     QString m_address;
     QString m_filePath;
     QString m_fileName;
+    qint64 m_announced = -1; // the size the device listed for the file in hand; -1: none
+    QSet<QString> m_moved;   // names (upper case) of this job or station taken from the listing
+    QSet<QString> m_done;    // local paths of the files moved in this job
 };
 
 } // namespace qdv

@@ -23,6 +23,29 @@ int OnProgress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0;
 }
 
+// Where a download goes: its file, and the bytes it may still take.
+struct DownloadSink {
+    std::FILE* file = nullptr;
+    qint64 written = 0;
+    qint64 limit = 0;
+    bool overLimit = false;
+};
+
+// Writes what arrives; a download that brings more than its kind can have is stopped there, so an
+// endless file fills no disk.
+std::size_t OnData(char* data, std::size_t size, std::size_t count, void* sinkPtr) {
+    auto* sink = static_cast<DownloadSink*>(sinkPtr);
+    const std::size_t n = size * count;
+    if (sink->written + static_cast<qint64>(n) > sink->limit) {
+        sink->overLimit = true;
+        sink->written += static_cast<qint64>(n);
+        return 0;
+    }
+    const std::size_t done = std::fwrite(data, 1, n, sink->file);
+    sink->written += static_cast<qint64>(done);
+    return done;
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -63,8 +86,10 @@ bool TdrvFtp::Start(const FtpRequest& request) {
     m_busy = true;
     m_worker = std::thread([this, request] {
         QString error;
-        m_result = Transfer(request, m_cancel, &error);
+        qint64 bytes = 0;
+        m_result = Transfer(request, m_cancel, &error, &bytes);
         m_error = error;
+        m_bytes = bytes;
         m_busy = false;
         if (m_notify)
             m_notify();
@@ -77,7 +102,8 @@ QByteArray TdrvFtp::Url(const FtpRequest& request) {
     return QStringLiteral("ftp://%1:%2/").arg(request.host).arg(request.port).toUtf8() + path;
 }
 
-bool TdrvFtp::Transfer(const FtpRequest& request, const std::atomic<bool>& cancel, QString* error) {
+bool TdrvFtp::Transfer(const FtpRequest& request, const std::atomic<bool>& cancel, QString* error,
+                       qint64* bytes) {
     std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
     if (!curl) {
         if (error)
@@ -119,21 +145,39 @@ bool TdrvFtp::Transfer(const FtpRequest& request, const std::atomic<bool>& cance
         curl_easy_setopt(c, CURLOPT_READDATA, file.get());
         curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE,
                          static_cast<curl_off_t>(QFileInfo(request.localPath).size()));
-    } else {
-        curl_easy_setopt(c, CURLOPT_WRITEDATA, file.get());
+    }
+    DownloadSink sink{file.get(), 0, request.rule.limit, false};
+    if (!request.upload) {
+        curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnData);
+        curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
     }
     const CURLcode rc = curl_easy_perform(c);
     bool ok = rc == CURLE_OK;
+    QString why =
+        rc != CURLE_OK ? QString::fromUtf8(*curlError ? curlError : curl_easy_strerror(rc)) : QString();
     if (!request.upload) {
-        ok = std::fflush(file.get()) == 0 && ::fsync(::fileno(file.get())) == 0 && ok;
+        // A file of a known kind must have its size, and none may end short of what the device announced:
+        // a server may report success for a data connection that closed early.
+        if (sink.overLimit || (ok && !request.rule.Accepts(sink.written))) {
+            ok = false;
+            why = request.rule.Mismatch(sink.written);
+        } else if (ok && request.announced >= 0 && sink.written < request.announced) {
+            ok = false;
+            why = QStringLiteral("%1 bytes received, %2 announced").arg(sink.written).arg(request.announced);
+        }
+        const bool stored = ok && std::fflush(file.get()) == 0 && ::fsync(::fileno(file.get())) == 0;
         file.reset();
-        ok = ok && std::rename(work.constData(), local.constData()) == 0;
+        if (ok && !(stored && std::rename(work.constData(), local.constData()) == 0)) {
+            ok = false;
+            why = QStringLiteral("cannot replace %1").arg(request.localPath);
+        }
         if (!ok)
             std::remove(work.constData());
     }
+    if (bytes)
+        *bytes = request.upload ? (ok ? QFileInfo(request.localPath).size() : 0) : sink.written;
     if (!ok && error)
-        *error = rc != CURLE_OK ? QString::fromUtf8(*curlError ? curlError : curl_easy_strerror(rc))
-                                : QStringLiteral("cannot replace %1").arg(request.localPath);
+        *error = why;
     return ok;
 }
 

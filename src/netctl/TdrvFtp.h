@@ -34,12 +34,13 @@ public:
     void Cancel() override { m_cancel = true; }
 
     // The transfer itself, in the calling thread; false on any failure. `cancel` is polled while it runs.
-    static bool Transfer(const FtpRequest& request, const std::atomic<bool>& cancel,
-                         QString* error = nullptr);
+    // `bytes`: the bytes that arrived (a download) or were sent.
+    static bool Transfer(const FtpRequest& request, const std::atomic<bool>& cancel, QString* error = nullptr,
+                         qint64* bytes = nullptr);
     // "ftp://host:port/" followed by the remote path, each byte outside the safe set percent-encoded.
     static QByteArray Url(const FtpRequest& request);
-    // The text of the last failure, for diagnostics.
-    QString LastError() const;
+    QString LastError() const override;
+    qint64 LastBytes() const override { return m_busy ? 0 : m_bytes; }
 
 private:
     void Join();
@@ -50,6 +51,7 @@ private:
     std::atomic<bool> m_result{false};
     std::atomic<bool> m_cancel{false};
     QString m_error; // written by the worker before busy falls
+    qint64 m_bytes = 0;
 };
 
 } // namespace qdv

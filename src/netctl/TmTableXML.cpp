@@ -1,9 +1,11 @@
 #include "netctl/TmTableXML.h"
 
 #include <QDir>
-#include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
+#include <QXmlStreamReader>
+
+#include <functional>
 
 namespace qdv {
 
@@ -16,27 +18,50 @@ QByteArray Escaped(const QString& text) {
     return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&apos;")).toUtf8();
 }
 
-// Child element `index` (0-based) of `node`, counted by position among the element children.
-QDomElement ChildAt(const QDomNode& node, int index) {
-    QDomElement e = node.firstChildElement();
-    for (int i = 0; i < index && !e.isNull(); ++i)
-        e = e.nextSiblingElement();
-    return e;
-}
+// Reads an answer document in one pass and hands each element's text to `take` with the element's
+// position: the child index (0-based, among elements) of every element from the document element down.
+// An element's text is all the character data inside it, that of child elements included. False for a
+// malformed document, and for one nested deeper than TmTableXML::kMaxDepth: an answer never needs more
+// than a few levels, and a deeper one is refused at its first element too deep, whatever its size.
+using TakeText = std::function<void(const QList<int>& position, const QString& text)>;
 
-int ChildCount(const QDomNode& node) {
-    int n = 0;
-    for (QDomElement e = node.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        ++n;
-    return n;
-}
-
-// The response element of an answer: the envelope's first child's first child.
-QDomElement ResponseElement(const QByteArray& xml) {
-    QDomDocument doc;
-    if (!doc.setContent(xml))
-        return {}; // malformed: no element at all
-    return ChildAt(ChildAt(doc, 0), 0).firstChildElement();
+bool ReadAnswer(const QByteArray& xml, const std::function<bool(const QList<int>&)>& wanted,
+                const TakeText& take) {
+    QXmlStreamReader reader(xml);
+    reader.setNamespaceProcessing(false);
+    QList<int> position;    // child index of each open element
+    QList<int> children{0}; // children seen so far of each open element (the document first)
+    QList<QString> texts;   // text gathered by each open element that is wanted
+    QList<bool> gathering;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (position.size() >= TmTableXML::kMaxDepth)
+                return false;
+            position.append(children.last()++);
+            children.append(0);
+            gathering.append(wanted(position));
+            texts.append(QString());
+            break;
+        case QXmlStreamReader::EndElement:
+            if (gathering.last())
+                take(position, texts.last());
+            position.removeLast();
+            children.removeLast();
+            gathering.removeLast();
+            texts.removeLast();
+            break;
+        case QXmlStreamReader::Characters:
+            for (qsizetype i = 0; i < gathering.size(); ++i) {
+                if (gathering[i])
+                    texts[i] += reader.text();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return !reader.hasError() && children.first() > 0;
 }
 
 bool WriteWhole(const QString& path, QByteArrayView bytes) {
@@ -160,34 +185,67 @@ bool TmTableXML::AcceptResponse(Request request, QByteArrayView answer) {
 
 bool TmTableXML::ReadGetInfo(const QByteArray& xml) {
     m_files.clear();
-    QDomDocument doc;
-    if (xml.isEmpty() || !doc.setContent(xml))
-        return false;
-    // The device info schema fixes the order of the members; they are read by position.
+    // The device info schema fixes the order of the members; they are read by position: the first
+    // DeviceInfo is the envelope's first child's first child's first child.
     constexpr int kServerName = 3, kPort = 6, kBackUp = 8;
-    const QDomElement info = ChildAt(ChildAt(ChildAt(doc, 0), 0), 0).firstChildElement();
-    const QDomElement backUp = ChildAt(info, kBackUp);
-    if (info.isNull() || backUp.isNull())
+    const QList<int> info{0, 0, 0, 0};
+    const QList<int> backUp = info + QList<int>{kBackUp};
+    bool haveInfo = false, haveBackUp = false;
+    QString serviceName, port, dir;
+    std::vector<DeviceFile> files;
+    const auto wanted = [&](const QList<int>& p) {
+        haveInfo = haveInfo || p == info;
+        haveBackUp = haveBackUp || p == backUp;
+        if (p.size() < 5 || p.size() > 7 || p.first(4) != info)
+            return false;
+        if (p.size() == 5)
+            return p[4] == kServerName || p[4] == kPort;
+        // Dir and the File entries of BackUp, with each File's Name and Size.
+        if (p[4] != kBackUp || p[5] > kMaxFiles)
+            return false;
+        return p.size() == 6 || (p[5] >= 1 && p[6] <= 1);
+    };
+    const auto take = [&](const QList<int>& p, const QString& text) {
+        if (p.size() == 5) {
+            (p[4] == kServerName ? serviceName : port) = text;
+        } else if (p.size() == 6 && p[5] == 0) {
+            dir = text;
+        } else if (p.size() == 6) {
+            files.resize(std::max<std::size_t>(files.size(), static_cast<std::size_t>(p[5])));
+        } else if (p.size() == 7) {
+            files.resize(std::max<std::size_t>(files.size(), static_cast<std::size_t>(p[5])));
+            DeviceFile& f = files[static_cast<std::size_t>(p[5] - 1)];
+            if (p[6] == 0)
+                f.name = text;
+            else
+                f.size = text.trimmed().toUInt();
+        }
+    };
+    if (xml.isEmpty() || !ReadAnswer(xml, wanted, take) || !haveInfo || !haveBackUp)
         return false;
-    m_serviceName = ChildAt(info, kServerName).text();
+    m_serviceName = serviceName;
     bool ok = false;
-    const uint port = ChildAt(info, kPort).text().trimmed().toUInt(&ok);
-    m_configPort = ok && port > 0 && port <= 65535 ? static_cast<int>(port) : 0;
-    m_remoteDir = ChildAt(backUp, 0).text().left(kMaxDir);
-    const int count = std::min(ChildCount(backUp) - 1, kMaxFiles);
-    for (int i = 1; i <= count; ++i) {
-        const QDomElement file = ChildAt(backUp, i);
-        DeviceFile f;
-        f.name = ChildAt(file, 0).text();
-        f.size = ChildAt(file, 1).text().trimmed().toUInt();
+    const uint portNumber = port.trimmed().toUInt(&ok);
+    m_configPort = ok && portNumber > 0 && portNumber <= 65535 ? static_cast<int>(portNumber) : 0;
+    m_remoteDir = dir.left(kMaxDir);
+    for (DeviceFile& f : files)
         f.usable = IsBareFileName(f.name);
-        m_files.push_back(f);
-    }
+    m_files = std::move(files);
     return true;
 }
 
 bool TmTableXML::StatusOk(const QByteArray& xml) {
-    return ResponseElement(xml).firstChildElement().text() == QLatin1String("OK");
+    // The status is the response element's first child: the envelope's first child's first child's.
+    const QList<int> status{0, 0, 0, 0};
+    QString text;
+    bool found = false;
+    const auto take = [&](const QList<int>&, const QString& t) {
+        text = t;
+        found = true;
+    };
+    return ReadAnswer(
+               xml, [&](const QList<int>& p) { return p == status; }, take) &&
+           found && text == QLatin1String("OK");
 }
 
 int TmTableXML::PrepareFileList(bool station, bool upload, const QString& stationFolder) {

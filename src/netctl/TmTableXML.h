@@ -22,6 +22,9 @@ public:
     static constexpr int kMaxFiles = 265;
     static constexpr int kMaxName = 255;
     static constexpr int kMaxDir = 255;
+    // An answer's elements lie at most seven levels deep (envelope, body, response, DeviceInfo, BackUp,
+    // File, Name); a deeper answer is refused as malformed.
+    static constexpr int kMaxDepth = 12;
 
     enum class Request { GetInfo, BackUpReady, PutFinish };
 
@@ -58,7 +61,7 @@ public:
     // the device file count.
     int PrepareFileList(bool station, bool upload, const QString& stationFolder);
 
-    // Reads the GetInfo answer document `xml` into the device information.
+    // Reads the GetInfo answer document `xml` into the device information, in one pass.
     bool ReadGetInfo(const QByteArray& xml);
     // True when the answer document's status element reads exactly "OK".
     static bool StatusOk(const QByteArray& xml);

@@ -1,6 +1,7 @@
 #include "secondary/FoundDevices.h"
 
 #include "discovery/NetworkDevice.h"
+#include "setups/IpAddressText.h"
 #include "store/StationList.h"
 
 namespace qdv {
@@ -9,7 +10,8 @@ std::vector<FoundDevice> FoundDevicesOf(const std::vector<NetworkDevice>& device
     std::vector<FoundDevice> found;
     found.reserve(devices.size());
     for (const NetworkDevice& d : devices)
-        found.push_back({d.Text(DeviceField::Name), d.Text(DeviceField::ZebuId), d.Text(DeviceField::IpAdrM),
+        // A station is shown by its device's model; NAME is the operator's free text.
+        found.push_back({d.Text(DeviceField::Model), d.Text(DeviceField::ZebuId), d.Text(DeviceField::IpAdrM),
                          d.Text(DeviceField::OptIp)});
     return found;
 }
@@ -32,8 +34,9 @@ int MergeFoundDevices(StationList& list, const QString& primaryAddress,
         const QString address = d.address.trimmed();
         if (!name.isEmpty())
             e.name = name.left(StationList::kNameLength);
-        if (!address.isEmpty())
-            e.address = address.left(StationList::kAddressLength);
+        // The exchange connects to this address: only a device's IPv4 address is taken.
+        if (!address.contains(QLatin1Char(' ')) && IpAddressText::IsValid(address))
+            e.address = address;
         ++matched;
     }
     return matched;

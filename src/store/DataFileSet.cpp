@@ -2,8 +2,9 @@
 
 #include "store/HexText.h"
 
-#include <algorithm>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 
 namespace qdv {
@@ -38,6 +39,71 @@ bool DataFileEntry::HasFile() const {
 }
 
 namespace datafiles {
+
+bool SizeRule::Accepts(qint64 bytes) const {
+    if (size == 0)
+        return bytes <= limit;
+    return bytes == size || (orDouble && bytes == 2 * size);
+}
+
+QString SizeRule::Mismatch(qint64 bytes) const {
+    const QString expected = size == 0  ? QStringLiteral("at most %1").arg(limit)
+                             : orDouble ? QStringLiteral("%1 or %2").arg(size).arg(2 * size)
+                                        : QString::number(size);
+    return QStringLiteral("%1 bytes received, %2 expected").arg(bytes).arg(expected);
+}
+
+namespace {
+
+bool IsStationFileName(const QString& name) {
+    static const QRegularExpression station(QStringLiteral(R"(^ZEBU_\d{3}\.DAT$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return station.match(name).hasMatch();
+}
+
+} // namespace
+
+qint64 KnownFileSize(const QString& name) {
+    static const QRegularExpression alias(QStringLiteral(R"(^ZEBU_ALS[1-7]\.DAU$)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (IsStationFileName(name))
+        return Entry(kStationDat).fileSize;
+    if (alias.match(name).hasMatch())
+        return kAliasFileSize;
+    for (int code = 1; code <= kCodes; ++code) {
+        const DataFileEntry& e = Entry(code);
+        if (code != kStationDat && e.HasFile() &&
+            name.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
+            return e.fileSize;
+    }
+    return 0;
+}
+
+bool SizeAccepted(const QString& name, qint64 size) {
+    const qint64 known = KnownFileSize(name);
+    const bool tieLines = name.compare(QLatin1String(Entry(kTln).name), Qt::CaseInsensitive) == 0;
+    return known == 0 || size == known || (tieLines && size == 2 * known);
+}
+
+SizeRule ReceiveRule(const QString& name) {
+    SizeRule rule;
+    rule.limit = LargestFileSize();
+    // A station sends its data file with whatever size it has.
+    if (IsStationFileName(name))
+        return rule;
+    rule.size = KnownFileSize(name);
+    rule.orDouble = name.compare(QLatin1String(Entry(kTln).name), Qt::CaseInsensitive) == 0;
+    if (rule.size > 0)
+        rule.limit = rule.orDouble ? 2 * rule.size : rule.size;
+    return rule;
+}
+
+qint64 LargestFileSize() {
+    qint64 largest = kAliasFileSize;
+    for (const DataFileEntry& e : kTable)
+        largest = std::max<qint64>(largest, e.fileSize);
+    return largest;
+}
 
 const DataFileEntry& Entry(int code) {
     if (code < 1 || code > kCodes)

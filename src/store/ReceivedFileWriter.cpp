@@ -37,12 +37,18 @@ QString ReceivedFileWriter::WorkFileOf(const QString& target) {
 }
 
 bool ReceivedFileWriter::Fail(const QString& what) {
-    m_error = what + QStringLiteral(": ") + m_file.errorString();
+    if (m_error.isEmpty()) // else the file was refused, for the reason given
+        m_error = what + QStringLiteral(": ") + m_file.errorString();
     Abort();
     return false;
 }
 
 bool ReceivedFileWriter::WriteLine(const char* data, qint64 chars) {
+    if (m_fileSize + chars + 2 > m_rule.limit) {
+        // A record far beyond the file's end, or one repeated over and over, is not let fill the disk.
+        m_error = m_rule.Mismatch(m_fileSize + chars + 2);
+        return false;
+    }
     if (m_file.write(data, chars) != chars || m_file.write("\r\n", 2) != 2)
         return false;
     m_fileSize += chars + 2;
@@ -94,6 +100,11 @@ bool ReceivedFileWriter::WriteReceivedData(bool first, bool pad, int dlen, const
 
 bool ReceivedFileWriter::Complete(const QString& target) {
     const QString work = m_file.fileName();
+    if (!m_rule.Accepts(m_fileSize)) {
+        m_error = m_rule.Mismatch(m_fileSize);
+        Abort();
+        return false;
+    }
     if (!m_file.flush() || ::fsync(m_file.handle()) != 0)
         return Fail(work);
     m_file.close();

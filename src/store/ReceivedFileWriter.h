@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/DataFileSet.h"
+
 #include <QFile>
 #include <QString>
 
@@ -20,6 +22,11 @@ public:
 
     // The working copy of a target: the same name with the extension replaced by ".BAK".
     static QString WorkFileOf(const QString& target);
+
+    // The size the file being received must end with, and the most it may grow to (see SizeRule); set
+    // before the first packet, kept until set again. A file that grows past the limit is abandoned at
+    // once, and one that ends with another size never replaces the target.
+    void SetSizeRule(const datafiles::SizeRule& rule) { m_rule = rule; }
 
     // Writes one packet of `dlen` bytes (2 x dlen hexadecimal characters in `hdata`) at byte offset
     // `oset` of the image. The first packet starts a new working copy; gaps before `oset` are filled with
@@ -44,6 +51,7 @@ private:
     bool Complete(const QString& target);
 
     QFile m_file;
+    datafiles::SizeRule m_rule{0, false, datafiles::LargestFileSize()};
     qint64 m_count = 0;
     qint64 m_fileSize = 0;
     QString m_error;

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/CliContext.h"
 #include "cli/CommandGroup.h"
+#include "cli/Discover.h"
 #include "cli/Help.h"
 
 #include <QFile>
@@ -111,6 +112,16 @@ TEST(CommandGroup, runsVerbsTheDefaultVerbAndRefusesUnknownOnes) {
 
 // Every command and every verb of a group has its section in the manual page, and `help` lists every
 // command: a command added without its documentation fails here.
+// A device's answer is shown in the table with its control characters escaped (they moved the cursor
+// and cleared the terminal), and a capped count of late devices says it is a lower bound.
+TEST(Discover, tableTextIsEscapedAndCappedCountsSaySo) {
+    EXPECT_EQ(Discover::TableText(QString::fromUtf8("Hall\x1b[2J\u00e9\\\x7f\u0085")),
+              QString::fromUtf8("Hall\\x1b[2J\u00e9\\\\\\x7f\\x85"));
+    EXPECT_EQ(Discover::MoreDevicesNote(44), "44 more devices answered; only the first 256 are kept");
+    EXPECT_EQ(Discover::MoreDevicesNote(4096),
+              "at least 4096 more devices answered; only the first 256 are kept");
+}
+
 TEST(Commands, everyCommandIsInTheHelpAndTheManualPage) {
     QFile man(QStringLiteral(QDV70CLI_MAN_PAGE));
     ASSERT_TRUE(man.open(QIODevice::ReadOnly));

@@ -75,6 +75,19 @@ TEST(BackupHistory, commitsOnlyChangesAndKeepsWorkingFilesOut) {
     EXPECT_TRUE(log[0].id.startsWith(log[0].shortId));
 }
 
+// A .git below the top of the folder (once written by a station's listing) cannot be staged; the
+// snapshot says which entry it is instead of failing with git's "invalid path".
+TEST(BackupHistory, aNestedGitEntryIsNamed) {
+    TestFolder d;
+    d.Write("Primary/ZEBU_STD.DAU", kStd);
+    d.Write("ZEBU_005/.git", "gitdir: elsewhere");
+    const SnapshotResult r = BackupHistory::Snapshot(d.Path(), "Plant A", "Receive Secondary", {}, {});
+    EXPECT_FALSE(r.Ok());
+    EXPECT_TRUE(
+        r.notice.contains("a .git inside the backup folder cannot be kept (remove it): ZEBU_005/.git"))
+        << r.notice.toStdString();
+}
+
 // Locks left by a run that ended while writing the history: an old one is removed and said, so that the
 // history goes on; a fresh one may belong to a snapshot running now and is left, the snapshot failing.
 TEST(BackupHistory, staleLocksAreRemovedFreshOnesRespected) {

@@ -58,6 +58,18 @@ quint16 StartFtpServer(Helper& ftp, const QString& root, const QString& password
         "starting FTP server on 127\\.0\\.0\\.1:(\\d+)");
 }
 
+// A misbehaving peer of tests/integration/hostile_peer.py.
+quint16 StartHostilePeer(Helper& peer, const QStringList& args) {
+    return peer.Start("/usr/bin/python3", QStringList{QStringLiteral(HOSTILE_PEER_PATH)} + args,
+                      "serving on 127\\.0\\.0\\.1:(\\d+)");
+}
+
+// What stands in for parts of the network controller instead of qdv70sim and the FTP server.
+struct Hostile {
+    int getInfoDepth = 0; // a GetInfo answer nested this deep
+    QString endlessFile;  // the FTP server sends this file without end
+};
+
 // The sample plant served by qdv70sim as a network controller (XML exchange, with the packet protocol
 // beside it) and by an FTP server, and a PC home whose LAN setup points at both.
 struct NetCtlRig {
@@ -65,9 +77,11 @@ struct NetCtlRig {
     TestFolder pc;
     Helper sim;
     Helper ftp;
+    Helper hostile;
     quint16 getInfoPort = 0;
 
-    explicit NetCtlRig(const QStringList& faults = {}, const QString& ftpPassword = kPassword) {
+    explicit NetCtlRig(const QStringList& faults = {}, const QString& ftpPassword = kPassword,
+                       const Hostile& peer = {}, int primaryMask = 255) {
         QProcess make;
         make.start(QStringLiteral(QDV70SIM_PATH), {"--make-sample", device.Path()});
         EXPECT_TRUE(make.waitForFinished(60000) && make.exitCode() == 0);
@@ -79,8 +93,13 @@ struct NetCtlRig {
                                 "listening on 127\\.0\\.0\\.1:(\\d+)\\s+.*getinfo (\\d+)", 2, &tcpPort);
         // The regular expression takes the packet port first.
         std::swap(getInfoPort, tcpPort);
-        const quint16 ftpPort = StartFtpServer(ftp, device.Path(), ftpPassword);
-        WriteLanHome(pc.Path(), pc.FilePath("backup"), tcpPort);
+        if (peer.getInfoDepth > 0)
+            getInfoPort = StartHostilePeer(hostile, {"getinfo", QString::number(peer.getInfoDepth)});
+        const quint16 ftpPort =
+            peer.endlessFile.isEmpty()
+                ? StartFtpServer(ftp, device.Path(), ftpPassword)
+                : StartHostilePeer(ftp, {"ftp", device.Path(), kUser, ftpPassword, peer.endlessFile});
+        WriteLanHome(pc.Path(), pc.FilePath("backup"), tcpPort, primaryMask);
         pc.Write("QDV70COMM.INI", QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n"
                                                  "[UDP]\nBROADCAST=127.255.255.255\n")
                                       .arg(getInfoPort)
@@ -155,6 +174,80 @@ TEST(NetCtlCli, everyExchangeFailureFallsBackToThePacketProtocol) {
         EXPECT_EQ(run.exitCode, 0) << what << run.err.toStdString();
         EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Packet("Name/ZEBU_NME.DAU")) << what;
         EXPECT_FALSE(r.pc.Exists("backup/Name/ZEBU_NME.BAK")) << what;
+    }
+}
+
+// A file of a known kind is stored only with its kind's size, whichever way it came: an exchange copy of
+// another size fails the exchange (its own line says why) and the packet protocol fetches the file. A
+// listed file outside the data file set is backed up too.
+TEST(NetCtlCli, receivedFilesHaveTheirKindsSizeOnEveryPath) {
+    NetCtlRig r;
+    ASSERT_NE(r.getInfoPort, 0);
+    r.device.Write("backup/ZEBU_EXT.DAU", "extra\r\n");
+    struct Case {
+        QString file;
+        QByteArray exchangeCopy;
+        QString line;
+    };
+    const Case cases[] = {
+        {"ZEBU_STD.DAU", "", "ZEBU_STD.DAU: failed after 0 bytes: 0 bytes received, 33024 expected"},
+        {"ZEBU_TLN.DAU", QByteArray(100, '0'),
+         "ZEBU_TLN.DAU: failed after 100 bytes: 100 bytes received, 1032 "
+         "or 2064 expected"},
+        {"ZEBU_GPH.DAU",
+         "<html><body>Moved</body></html>",
+         "ZEBU_GPH.DAU: failed after 31 bytes: 31 bytes received, 90322 expected"},
+    };
+    for (const Case& c : cases) {
+        const QByteArray good = r.Exchange(c.file);
+        r.device.Write("backup/" + c.file, c.exchangeCopy);
+        const CliRun run = r.Cli({"receive", "primary"});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.line)) << run.err.toStdString();
+        EXPECT_EQ(r.Pc("Primary/" + c.file), r.Packet("Primary/" + c.file)) << c.file.toStdString();
+        r.device.Write("backup/" + c.file, good);
+    }
+    const CliRun all = r.Cli({"receive", "primary"});
+    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+    EXPECT_EQ(r.Pc("Primary/ZEBU_EXT.DAU"), "extra\r\n");
+
+    // A local file of the wrong size is refused on every path: never uploaded, listed as not sent.
+    const QByteArray deviceLvg = r.Exchange("ZEBU_LVG.DAU");
+    r.pc.Write("backup/Primary/ZEBU_LVG.DAU", r.Pc("Primary/ZEBU_LVG.DAU").left(1000));
+    const CliRun sent = r.Cli({"send", "primary"});
+    EXPECT_EQ(sent.exitCode, 1) << sent.err.toStdString();
+    EXPECT_EQ(r.Exchange("ZEBU_LVG.DAU"), deviceLvg);
+    EXPECT_TRUE(sent.err.contains("ZEBU_LVG.DAU: skipped: empty or of the wrong size"))
+        << sent.err.toStdString();
+    EXPECT_FALSE(sent.err.contains("ZEBU_LVG.DAU: sent")) << sent.err.toStdString();
+    EXPECT_TRUE(
+        sent.err.contains("The following files were not able to be transmitted.\n       ZEBU_LVG.DAU"))
+        << sent.err.toStdString();
+}
+
+// Answers that would crash or hang the program end the exchange, and the packet protocol does the job:
+// a GetInfo answer nested 150000 deep, an FTP file without end.
+TEST(NetCtlCli, hostileAnswersFallBackToThePacketProtocol) {
+    {
+        NetCtlRig r({}, kPassword, Hostile{150000, {}});
+        ASSERT_NE(r.getInfoPort, 0);
+        r.MarkExchangeCopy("ZEBU_NME.DAU");
+        const CliRun run = r.Cli({"receive", "description"});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Packet("Name/ZEBU_NME.DAU"));
+    }
+    {
+        constexpr int kInhOnly = 1 << 4;
+        NetCtlRig r({}, kPassword, Hostile{0, "ZEBU_INH.DAU"}, kInhOnly);
+        const CliRun run = r.Cli({"receive", "primary"});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QRegularExpression stopped(
+            "ZEBU_INH.DAU: failed after (\\d+) bytes: \\d+ bytes received, 264192 expected");
+        const QRegularExpressionMatch m = stopped.match(run.err);
+        ASSERT_TRUE(m.hasMatch()) << run.err.toStdString();
+        EXPECT_LE(m.captured(1).toLongLong(), 264192 + 1024 * 1024) << "stopped soon after the size";
+        EXPECT_EQ(r.Pc("Primary/ZEBU_INH.DAU"), r.Packet("Primary/ZEBU_INH.DAU"));
+        EXPECT_FALSE(r.pc.Exists("backup/Primary/ZEBU_INH.BAK"));
     }
 }
 

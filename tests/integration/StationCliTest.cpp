@@ -87,12 +87,12 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedList) {
 }
 
 // On a LAN setup the station menu is followed by a device search; the devices of this primary name
-// their stations, a device of another primary is left out.
+// their stations by their model, a device of another primary is left out.
 TEST(StationCommands, stationMenuOnTheLanTakesNamesAndAddressesFromTheDevicesFound) {
     EndToEnd e({}, EndToEnd::Carrier::Tcp,
                {"--discovery", "0", "--devices", "0", "--device",
-                "ZEBUID:2,NAME:Desk Panel,IPADRM:127.0.0.22", "--device",
-                "ZEBUID:3,NAME:Elsewhere,IPADRM:127.0.0.33,OPTIP:127.0.9.1"});
+                "ZEBUID:2,MODEL:Desk Panel,NAME:Left of the desk,IPADRM:127.0.0.22", "--device",
+                "ZEBUID:3,MODEL:Elsewhere,IPADRM:127.0.0.33,OPTIP:127.0.9.1"});
     ASSERT_NE(e.sim->DiscoveryPort(), 0);
     WriteDiscoveryHome(e.pc.FilePath("home"), e.sim->DiscoveryPort());
     e.pc.Write("home/Device/DeviceInfo.txt", "1,Panel,n\r\n");

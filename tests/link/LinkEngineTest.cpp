@@ -342,21 +342,92 @@ TEST(LinkEngine, recordReceiverRefusalsUseOneRetryThenFail) {
     }
 }
 
+// A received file of a known kind replaces the stored one only with its kind's size, and one that grows
+// past it is abandoned at once: a short file, a record at a far offset (which grew a 330240-byte file of
+// filler lines), and records repeated at one offset (which grew the work file without end).
+TEST(LinkEngine, receivedFileMustHaveItsKindsSize) {
+    const QByteArray line(256, 'A');
+    std::vector<QByteArray> again{Rec(0, '1', '7')};
+    for (int i = 1; i < 1000; ++i)
+        again.push_back(Rec(i & 15, '2', '7', line));
+    struct Case {
+        const char* name;
+        std::vector<QByteArray> replies;
+        QString reason;
+    } cases[] = {
+        {"one short record",
+         {Rec(0, '1', '7'), Rec(1, '3', '7', QByteArray(32, '1')),
+          QByteArray(record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray())},
+         "34 bytes received, 71742 expected"},
+        {"a record at a far offset",
+         {Rec(0, '1', '7'), Rec(1, '3', '7', "00", 1, 163712)},
+         "71982 bytes received, 71742 expected"},
+        {"one offset again and again", again, "71982 bytes received, 71742 expected"},
+    };
+    for (const auto& c : cases) {
+        ScriptedRig rig({});
+        rig.AnswerWith(std::deque<QByteArray>(c.replies.begin(), c.replies.end()));
+        rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 317) << c.name;
+        EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "old\r\n") << c.name;
+        EXPECT_FALSE(rig.PcHasWorkFiles()) << c.name;
+        EXPECT_LT(Count(rig.line.sent, QByteArray(1, record::kAck)), 300)
+            << c.name << ": not stopped at once";
+        const auto notStored = rig.status.NotStoredFiles();
+        ASSERT_EQ(notStored.size(), 1u) << c.name;
+        EXPECT_EQ(notStored[0].name, "ZEBU_NME.DAU");
+        EXPECT_EQ(notStored[0].reason, c.reason) << c.name;
+    }
+}
+
+// A device that keeps every wait alive (a byte every 1.5 s) cannot hold a job for ever: the job ends
+// failed when its time limit runs out, however the device answers.
+TEST(LinkEngine, aFileJobEndsAtItsTimeLimit) {
+    Rig rig;
+    rig.line.SetPeer([&](QByteArrayView b) {
+        if (b.endsWith(record::FixedRecord(record::Fixed::Attention)))
+            rig.line.Deliver(record::FixedRecord(record::Fixed::Ready));
+        else if (b.size() == record::kMinLength && b[4] == '8')
+            rig.line.Deliver(Rec(0, '1', '7'));
+    });
+    QByteArray drip;
+    for (int pn = 1; pn < 16; ++pn)
+        drip += Rec(pn, '2', '7', QByteArray(256, '0'), 1, static_cast<std::uint32_t>(128 * (pn - 1)));
+    int next = 0;
+    const int code = rig.Run(kReceive, kJobDescription, 100000, [&](int tick) {
+        if (tick % 150 == 0 && next < drip.size())
+            rig.line.Deliver(drip.mid(next++, 1));
+    });
+    EXPECT_EQ(code, 311);
+    EXPECT_GT(rig.ticks, 60000) << "not before ten minutes";
+    EXPECT_LT(rig.ticks, 100000);
+    EXPECT_TRUE(rig.line.sent.endsWith(QByteArray(1, record::kEtb)));
+}
+
+// A description file of its whole size from two records: its first line, and its short last line at
+// the last line's offset (the lines between are filled with "0").
+const QByteArray kFirstLine = QByteArray("0102").repeated(64);
+const QByteArray kLastLine = QByteArray("03").repeated(8);
+constexpr std::uint32_t kLastLineOset = 278 * 128;
+const QByteArray kWholeNme =
+    kFirstLine + "\r\n" + (QByteArray(256, '0') + "\r\n").repeated(277) + kLastLine + "\r\n";
+
 TEST(LinkEngine, recoversWhenTheRetryOfAWaitSucceeds) {
-    QByteArray badCs = Rec(1, '2', '7', "0102");
+    QByteArray badCs = Rec(1, '2', '7', kFirstLine);
     badCs[19] = badCs[19] == '0' ? '1' : '0';
-    ScriptedRig rig({Rec(0, '1', '7'), badCs, Rec(1, '2', '7', "0102"), Rec(2, '3', '7', "03", 1, 2),
+    ScriptedRig rig({Rec(0, '1', '7'), badCs, Rec(1, '2', '7', kFirstLine),
+                     Rec(2, '3', '7', kLastLine, 1, kLastLineOset),
                      QByteArray(record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray())});
     EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
-    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "0102\r\n03\r\n");
+    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), kWholeNme);
 }
 
 // The receiver's two seconds run from the last bytes that arrived, not from the record's start: a record
 // trickling in with pauses under the limit is taken; a pause over it costs the retry and then the file.
 TEST(LinkEngine, recordTimeLimitRunsFromTheLastArrival) {
-    const QByteArray data = Rec(1, '2', '7', "0102");
-    const QByteArray tail =
-        Rec(2, '3', '7', "03", 1, 2) + record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray();
+    const QByteArray data = Rec(1, '2', '7', kFirstLine);
+    const QByteArray tail = Rec(2, '3', '7', kLastLine, 1, kLastLineOset) +
+                            record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray();
     struct Case {
         int pauseTicks;
         int code;
@@ -384,7 +455,7 @@ TEST(LinkEngine, recordTimeLimitRunsFromTheLastArrival) {
         });
         EXPECT_EQ(code, c.code) << c.pauseTicks;
         if (c.code == 0) {
-            EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "0102\r\n03\r\n");
+            EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), kWholeNme);
         }
     }
 }

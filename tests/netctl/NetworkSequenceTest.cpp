@@ -130,19 +130,19 @@ struct SequenceRig {
     }
 };
 
-TEST(NetworkSequence, primaryMovesTheSelectedSetButNeverTheDescription) {
+TEST(NetworkSequence, primaryReceiveTakesEveryListedFileButTheDescription) {
     SequenceRig r;
     ASSERT_EQ(r.Run(true, kJobPrimary), 0);
     EXPECT_EQ(r.elapsedMs, 0) << "a device that answers at once costs no ticks";
     for (const QString& f : kPrimaryFiles)
         EXPECT_EQ(r.Pc("Primary/" + f), r.Device(f)) << f.toStdString();
     EXPECT_EQ(r.status.primaryDoneMask, 0xFFu);
-    EXPECT_EQ(r.ftp.log.size(), 8);
+    EXPECT_EQ(r.ftp.log.size(), 9);
     EXPECT_FALSE(r.ftp.log.join(' ').contains("ZEBU_NME")) << r.ftp.log.join(' ').toStdString();
-    EXPECT_FALSE(r.ftp.log.join(' ').contains("ZEBU_XPT"));
+    EXPECT_EQ(r.Pc("Primary/ZEBU_XPT.DAU"), r.Device("ZEBU_XPT.DAU")) << "a listed file is backed up";
     EXPECT_EQ(r.ftp.log.front(), "get /backup/ZEBU_422.DAU") << "files in the device's order";
     // GetInfo once, then BackUpReady before each get.
-    ASSERT_EQ(r.connection.requests.size(), 9);
+    ASSERT_EQ(r.connection.requests.size(), 10);
     EXPECT_TRUE(r.connection.requests[0].contains("<GetInfoReq"));
     EXPECT_TRUE(r.connection.requests[1].contains("<BackUpReadyReq"));
     EXPECT_TRUE(r.connection.requests[1].contains("<Path>ZEBU_422.DAU</Path>"));
@@ -161,11 +161,38 @@ TEST(NetworkSequence, primaryMovesTheSelectedSetButNeverTheDescription) {
     EXPECT_TRUE(r.connection.requests.last().contains("<PutFinishReq"));
     EXPECT_EQ(r.status.primaryDoneMask, 0xFDu) << "TLN (bit 1) was not sent";
 
-    // Only the files the setup selects.
+    // Of the Primary set only the files the setup selects; other listed files all the same.
     r.setup.primaryBackupFiles = 0x01;
     r.ftp.log.clear();
     ASSERT_EQ(r.Run(true, kJobPrimary), 0);
-    EXPECT_EQ(r.ftp.log, QStringList{"get /backup/ZEBU_STD.DAU"});
+    EXPECT_EQ(r.ftp.log, (QStringList{"get /backup/ZEBU_STD.DAU", "get /backup/ZEBU_XPT.DAU"}));
+}
+
+QByteArray GetInfoAnswer(const QStringList& names) {
+    QByteArray files = "<Dir>/backup</Dir>";
+    for (const QString& name : names)
+        files += "<File><Name>" + name.toHtmlEscaped().toUtf8() + "</Name><Size>1</Size></File>";
+    return "HTTP/1.1 200 OK\r\nA:\r\nB:\r\nC:\r\nD:\r\n\r\n<?xml version=\"1.0\"?>"
+           "<E><B><R><DeviceInfo><a/><b/><c/><ServerName>S</ServerName><d/><e/>"
+           "<Port>2</Port><f/><BackUp>" +
+           files + "</BackUp></DeviceInfo></R></B></E>";
+}
+
+// Unsafe names are never written and count as not acquired; a name listed twice is moved once.
+TEST(NetworkSequence, primaryListedNamesAreCheckedAndMovedOnce) {
+    SequenceRig r;
+    r.device.Write("backup/ZEBU_EXT.DAU", "extra");
+    r.connection.getInfoAnswer =
+        GetInfoAnswer({"../x", "a\\b", "ZEBU_EXT.DAU", "ZEBU_EXT.DAU", "zebu_ext.dau", "ZEBU_NME.DAU"});
+    ASSERT_EQ(r.Run(true, kJobPrimary), 0);
+    EXPECT_EQ(r.ftp.log, QStringList{"get /backup/ZEBU_EXT.DAU"});
+    EXPECT_EQ(r.Pc("Primary/ZEBU_EXT.DAU"), "extra");
+    const auto notStored = r.status.NotStoredFiles();
+    ASSERT_EQ(notStored.size(), 2u);
+    EXPECT_EQ(notStored[0].name, "../x");
+    EXPECT_EQ(notStored[1].name, "a\\b");
+    EXPECT_EQ(notStored[1].reason, "not a plain file name");
+    EXPECT_FALSE(r.pc.Exists("backup/x"));
 }
 
 TEST(NetworkSequence, descriptionAndCrosspointBothWays) {
@@ -225,25 +252,43 @@ TEST(NetworkSequence, anAnswerThatNeverEndsFailsAfterSixtySeconds) {
     EXPECT_LT(r.elapsedMs, 61000);
 }
 
+// A station's folder gets only that station's data files (a listed ".git" became a folder entry that
+// broke every later snapshot); one that cannot be made fails the station instead of reporting it OK.
 TEST(NetworkSequence, stationFilesNeverLeaveTheStationFolder) {
-    SequenceRig r;
-    r.stations.state[2] = StationTables::kChosen;
-    r.stations.SetAddress(2, "127.0.0.2");
-    r.device.Write("backup/ZEBU_002.DAT", "station file");
-    QByteArray files = "<Dir>/backup</Dir>";
-    for (const char* name : {"../evil.DAU", "ZEBU_002.DAT", "sub/x.DAU", ""})
-        files += QByteArray("<File><Name>") + name + "</Name><Size>1</Size></File>";
-    r.connection.getInfoAnswer = "HTTP/1.1 200 OK\r\nA:\r\nB:\r\nC:\r\nD:\r\n\r\n<?xml version=\"1.0\"?>"
-                                 "<E><B><R><DeviceInfo><a/><b/><c/><ServerName>S</ServerName><d/><e/>"
-                                 "<Port>2</Port><f/><BackUp>" +
-                                 files + "</BackUp></DeviceInfo></R></B></E>";
-    ASSERT_EQ(r.Run(true, kJobSecondary), 0);
-    EXPECT_EQ(r.Pc("ZEBU_002/ZEBU_002.DAT"), "station file");
-    EXPECT_EQ(r.ftp.log, QStringList{"get /backup/ZEBU_002.DAT"});
-    EXPECT_FALSE(r.pc.Exists("backup/evil.DAU"));
-    EXPECT_FALSE(r.pc.Exists("evil.DAU"));
-    EXPECT_EQ(r.stations.result[2], StationTables::kFailed) << "the refused files were not acquired";
-    EXPECT_EQ(r.stations.state[2], StationTables::kDone);
+    struct Case {
+        const char* what;
+        QStringList listed;
+        bool blockFolder;
+        QStringList fetched;
+    };
+    const Case cases[] = {
+        {"foreign names refused",
+         {"../evil.DAU", "ZEBU_002.DAT", ".git", "sub/x.DAU", "", "ZEBU_003.DAT", "ZEBU_002.DAT",
+          "ZEBU_002.DAU"},
+         false,
+         {"get /backup/ZEBU_002.DAT", "get /backup/ZEBU_002.DAU"}},
+        {"station folder blocked by a file", {"ZEBU_002.DAT"}, true, {}},
+    };
+    for (const Case& c : cases) {
+        SequenceRig r;
+        r.stations.state[2] = StationTables::kChosen;
+        r.stations.SetAddress(2, "127.0.0.2");
+        r.device.Write("backup/ZEBU_002.DAT", "station file");
+        r.device.Write("backup/ZEBU_002.DAU", "station names");
+        r.device.Write("backup/.git", "not a data file");
+        if (c.blockFolder)
+            r.pc.Write("backup/ZEBU_002", "a file where the folder belongs");
+        r.connection.getInfoAnswer = GetInfoAnswer(c.listed);
+        ASSERT_EQ(r.Run(true, kJobSecondary), 0) << c.what;
+        EXPECT_EQ(r.ftp.log, c.fetched) << c.what;
+        EXPECT_EQ(r.stations.result[2], StationTables::kFailed) << c.what;
+        EXPECT_EQ(r.stations.state[2], StationTables::kDone) << c.what;
+        EXPECT_FALSE(r.pc.Exists("backup/ZEBU_002/.git")) << c.what;
+        EXPECT_FALSE(r.pc.Exists("backup/evil.DAU")) << c.what;
+        if (!c.blockFolder) {
+            EXPECT_EQ(r.Pc("ZEBU_002/ZEBU_002.DAT"), "station file");
+        }
+    }
 }
 
 // A stand-in for the exchange that ends as told after a few steps.
@@ -255,6 +300,7 @@ public:
     void Begin(const SetupRecord&, const PortSettings&, bool, int, TransferJobs&) override { steps = 0; }
     int Step() override { return ++steps < 3 ? kRunning : result; }
     void Abort() override { ++aborts; }
+    bool Moved(const QString&) const override { return false; }
 };
 
 TEST(EngineWithNetworkAttempt, successEndsTheJobAndFailureFallsBackToThePacketProtocol) {

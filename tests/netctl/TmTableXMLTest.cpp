@@ -167,6 +167,24 @@ TEST(TmTableXML, statusMustReadExactlyOk) {
     EXPECT_FALSE(TmTableXML::StatusOk("<E><B><R><Status>OK</Status></R>")) << "malformed";
 }
 
+// An answer nested deeper than the format needs is refused at once, however deep (a DOM parser recursed
+// once per level and ran out of stack near 150000 levels, after a time growing with the square of the
+// depth); the refusal does not depend on where the nesting sits.
+TEST(TmTableXML, deeplyNestedAnswersAreRefused) {
+    const auto nested = [](int depth) {
+        return QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth);
+    };
+    const QByteArray deep = nested(150000);
+    EXPECT_FALSE(TmTableXML::StatusOk(deep));
+    TmTableXML xml({});
+    EXPECT_FALSE(xml.ReadGetInfo(deep));
+    EXPECT_FALSE(
+        xml.ReadGetInfo(GetInfoXml("<Dir>/d</Dir>" + FileXml("A.DAU", 1) + "<x>" + nested(8) + "</x>")));
+    EXPECT_TRUE(
+        xml.ReadGetInfo(GetInfoXml("<Dir>/d</Dir>" + FileXml("A.DAU", 1) + "<x>" + nested(1) + "</x>")));
+    EXPECT_FALSE(TmTableXML::StatusOk("<E><B><R><Status>OK" + nested(20) + "</Status></R></B></E>"));
+}
+
 TEST(TmTableXML, acceptCapturesTheResponseDocument) {
     TestFolder home;
     home.Write("XMLDoc/GetInfoRes.xml", "stale");

@@ -7,7 +7,7 @@
 namespace qdv {
 namespace {
 
-TEST(FoundDevices, readsNameStationAddressAndPrimaryFromTheDeviceTable) {
+TEST(FoundDevices, readsModelStationAddressAndPrimaryFromTheDeviceTable) {
     NetworkDeviceTable table;
     ASSERT_TRUE(table.TakeDeviceAnswer(QByteArray("\x02MAC 0A-0B-0C-0D-0E-0F "
                                                   "NAME:CAM-12\xFFZEBUID:0123\xFFIPADRM:127.0.0.12\xFF"
@@ -15,7 +15,7 @@ TEST(FoundDevices, readsNameStationAddressAndPrimaryFromTheDeviceTable) {
     const std::vector<FoundDevice> found = FoundDevicesOf(table.Copy().devices);
     ASSERT_EQ(found.size(), 1u);
     // ZEBUID keeps three characters.
-    EXPECT_EQ(found[0].name, "CAM-12");
+    EXPECT_EQ(found[0].name, "X") << "the model, not the free-text name";
     EXPECT_EQ(found[0].stationId, "012");
     EXPECT_EQ(found[0].address, "127.0.0.12");
     EXPECT_EQ(found[0].primaryAddress, "127.0.0.1");
@@ -52,10 +52,20 @@ TEST(FoundDevices, mergeNamesTheStationsOfThisPrimaryOnly) {
          12,
          {true, false, 7, "Router", "127.0.0.12"},
          1},
-        {"fields cut",
+        {"name cut, no IPv4 address kept out",
          {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "12", "127.000.000.00012", "127.0.0.1"},
          12,
-         {true, false, 7, "ABCDEFGHIJKLMNOPQRST", "127.000.000.0001"},
+         {true, false, 7, "ABCDEFGHIJKLMNOPQRST", ""},
+         1},
+        {"address of a broadcast",
+         {"CAM", "12", "255.255.255.255", "127.0.0.1"},
+         12,
+         {true, false, 7, "CAM", ""},
+         1},
+        {"address with a control character",
+         {"CAM", "12", "127.0.0.1\x1b[2J", "127.0.0.1"},
+         12,
+         {true, false, 7, "CAM", ""},
          1},
     };
     for (const Case& c : cases) {
