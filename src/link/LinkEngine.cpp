@@ -89,8 +89,8 @@ constexpr int kRunning = -1;
 
 // "Error(Time-out.)": a file job that outlived its time limit.
 constexpr int kJobTimedOut = 311;
-// The time limit of a file job: a base, and per queued file a minute plus its size at a rate far below
-// the slowest line, so that no device, however it answers, keeps a job running for ever.
+// The time limit of a file job: a base, and per queued file a minute plus the largest file's size at a
+// rate far below the slowest line, so that no device, however it answers, keeps a job running for ever.
 constexpr qint64 kJobBaseMs = 10 * 60 * 1000;
 constexpr qint64 kFileBaseMs = 60 * 1000;
 constexpr qint64 kSlowestBytesPerSecond = 1000;
@@ -289,12 +289,9 @@ void LinkEngine::Tick() {
 }
 
 qint64 LinkEngine::JobTimeLimitMs(const JobQueue& queue) {
-    qint64 limit = kJobBaseMs;
-    for (int i = 0; i < queue.Size(); ++i) {
-        const qint64 size = std::max<qint64>(queue.At(i).expectedSize, datafiles::LargestFileSize());
-        limit += kFileBaseMs + size * 1000 / kSlowestBytesPerSecond;
-    }
-    return limit;
+    // Every file is allowed the largest size: a network controller may list more than the queue holds.
+    const qint64 perFile = kFileBaseMs + datafiles::LargestFileSize() * 1000 / kSlowestBytesPerSecond;
+    return kJobBaseMs + queue.Size() * perFile;
 }
 
 // The job ran past its time limit: it ends as an abort does, failed, and the files it had not done are

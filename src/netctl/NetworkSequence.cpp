@@ -324,7 +324,9 @@ bool NetworkSequence::NextStationFile() {
         const TmTableXML::DeviceFile* f = m_xml.File(m_fileIndex);
         if (f == nullptr || !FirstListing(f->name))
             continue;
-        if (!StationFileName(f->name)) {
+        // A receive writes only the station's own data files; a send takes the folder's files as it
+        // finds them.
+        if (m_receive ? !StationFileName(f->name) : !f->usable) {
             // Never written nor read: the file counts as not moved.
             m_stationCode = kFileSize;
             RefuseListedName(f->name, f->usable
