@@ -64,11 +64,32 @@ int CannotRead(QTextStream& err, const QString& path) {
     return kExitFailed;
 }
 
-int ImportDescriptions(ConversionTables& t, const SetupRecord& setup, const QString& file, QTextStream& out,
-                       QTextStream& err) {
-    LoadNames(t, setup, false, err);
-    if (!t.ImportDescriptionText(file))
+int NothingRead(QTextStream& err, const QString& file, const char* expected) {
+    err << "qdv70cli: " << file << " holds no line of " << expected << "; nothing was written\n";
+    return kExitFailed;
+}
+
+int ImportDescriptions(ConversionTables& t, const SetupRecord& setup, const QString& file, bool keepMissing,
+                       QTextStream& out, QTextStream& err) {
+    LoadNames(t, setup, keepMissing, err);
+    DescriptionImport read;
+    if (!t.ImportDescriptionText(file, &read))
         return CannotRead(err, file);
+    if (!read.refusal.isEmpty()) {
+        err << "qdv70cli: " << file << ": " << read.refusal << "\nqdv70cli: nothing was written\n";
+        return kExitFailed;
+    }
+    // A file that is no description text (a crosspoint text, a file with other line ends) would clear
+    // every description and alias.
+    if (read.Terminals() == 0)
+        return NothingRead(err, file, "description text (\"S<n>,...\" or \"D<n>,...\")");
+    if (const int missing = 2 * kTerminalCount - read.Terminals(); missing > 0) {
+        err << "qdv70cli: " << file << " names " << read.sources << " of " << kTerminalCount
+            << " sources and " << read.destinations << " of " << kTerminalCount << " destinations; the other "
+            << missing
+            << (keepMissing ? " terminals keep their descriptions and aliases\n"
+                            : " terminals were left empty (--keep-missing keeps them)\n");
+    }
     // The description file and the alias files go as one set: when the conversion refuses a line or a
     // file cannot be written, none of them is replaced, so a script never leaves them from different
     // imports.
@@ -84,22 +105,27 @@ int ImportDescriptions(ConversionTables& t, const SetupRecord& setup, const QStr
     if (!t.ExportDescriptionText(csv, &why))
         return CannotWrite(err, csv, why);
     out << "imported " << file << " into " << ConversionTables::DescriptionFile(setup) << " and "
-        << AliasTables::kTables << " alias files\n";
+        << AliasTables::kTables << " alias files: " << read.sources << " sources, " << read.destinations
+        << " destinations, " << read.aliasTables << " alias tables\n";
     return kExitOk;
 }
 
 int ImportCrosspoints(ConversionTables& t, const SetupRecord& setup, const QString& file, QTextStream& out,
                       QTextStream& err) {
     LoadCrosspoints(t, setup, err);
-    if (!t.ImportCrosspointText(file))
+    CrosspointImport read;
+    if (!t.ImportCrosspointText(file, &read))
         return CannotRead(err, file);
+    if (read.cells == 0)
+        return NothingRead(err, file, "crosspoint text (\"L<level>,<destination>,S<source>\")");
     QString why;
     const QString csv = ConversionTables::CrosspointCsvFile(setup);
     if (!t.ExportCrosspointText(csv, &why))
         return CannotWrite(err, csv, why);
     if (!t.SaveCrosspoints(setup, &why))
         return CannotWrite(err, ConversionTables::CrosspointFile(setup), why);
-    out << "imported " << file << " into " << ConversionTables::CrosspointFile(setup) << '\n';
+    out << "imported " << file << " into " << ConversionTables::CrosspointFile(setup) << ": " << read.cells
+        << " crosspoints, " << read.routed << " routed\n";
     return kExitOk;
 }
 
@@ -121,7 +147,8 @@ int ExportText(ConversionTables& t, const SetupRecord& setup, Subject subject, c
     return kExitOk;
 }
 
-int Run(bool import, const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
+int Run(bool import, const SetupRecord& setup, const QStringList& words, const ImportOptions& options,
+        QTextStream& out, QTextStream& err) {
     Subject subject;
     QString file;
     if (!ParseWords(words, &subject, &file)) {
@@ -133,8 +160,8 @@ int Run(bool import, const SetupRecord& setup, const QStringList& words, QTextSt
     if (!import)
         return ExportText(*t, setup, subject, file, out, err);
     const bool names = subject == Subject::Description;
-    const int result =
-        names ? ImportDescriptions(*t, setup, file, out, err) : ImportCrosspoints(*t, setup, file, out, err);
+    const int result = names ? ImportDescriptions(*t, setup, file, options.keepMissing, out, err)
+                             : ImportCrosspoints(*t, setup, file, out, err);
     ReportSnapshot(history::BackupHistory::Snapshot(setup.backupDataPath, setup.name,
                                                     names ? QStringLiteral("Import descriptions")
                                                           : QStringLiteral("Import crosspoints")),
@@ -145,11 +172,12 @@ int Run(bool import, const SetupRecord& setup, const QStringList& words, QTextSt
 } // namespace
 
 int RunExport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
-    return Run(false, setup, words, out, err);
+    return Run(false, setup, words, {}, out, err);
 }
 
-int RunImport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err) {
-    return Run(true, setup, words, out, err);
+int RunImport(const SetupRecord& setup, const QStringList& words, QTextStream& out, QTextStream& err,
+              const ImportOptions& options) {
+    return Run(true, setup, words, options, out, err);
 }
 
 } // namespace qdv::cli

@@ -11,6 +11,10 @@ Import::Import()
     AddArgument(QStringLiteral("WHAT"), QStringLiteral("description or crosspoint"),
                 QStringLiteral("description|crosspoint"));
     AddArgument(QStringLiteral("FILE"), QStringLiteral("the text file to read"));
+    AddOption(
+        QCommandLineOption(QStringLiteral("keep-missing"),
+                           QStringLiteral("Descriptions: keep the terminals FILE does not name, instead "
+                                          "of clearing them.")));
 }
 
 int Import::Execute(CliContext& ctx, const QStringList& arguments) {
@@ -18,7 +22,8 @@ int Import::Execute(CliContext& ctx, const QStringList& arguments) {
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return RunImport(setup, parser.positionalArguments(), ctx.Out(), ctx.Err());
+        return RunImport(setup, parser.positionalArguments(), ctx.Out(), ctx.Err(),
+                         {parser.isSet(QStringLiteral("keep-missing"))});
     });
 }
 

@@ -1,10 +1,13 @@
 #include "convert/CommaText.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace qdv {
 
 namespace {
+
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
 
 CommaText::Fields SplitFields(const QByteArray& line) {
     CommaText::Fields fields;
@@ -27,10 +30,14 @@ CommaText::Fields SplitFields(const QByteArray& line) {
 QList<CommaText::Fields> CommaText::Lines(const QByteArray& text) {
     QList<Fields> lines;
     QByteArray line;
-    for (const char c : text) {
-        if (c == '\n' || c == ' ')
+    const qsizetype start = text.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    for (qsizetype i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ')
             continue;
-        if (c == '\r') {
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
             lines.append(SplitFields(line));
             line.clear();
             continue;
@@ -38,6 +45,17 @@ QList<CommaText::Fields> CommaText::Lines(const QByteArray& text) {
         line.append(c);
     }
     return lines;
+}
+
+bool CommaText::IsUtf8(const QByteArray& text) {
+    bool ascii = true;
+    for (const char c : text)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(text);
+    return !utf8.hasError();
 }
 
 int CommaText::NumberAt(const QByteArray& field, int from) {

@@ -92,11 +92,13 @@ bool ConversionTables::WriteShortDescriptionText(const QString& path, QString* e
     return WriteFile(path, DescriptionText::ShortForm(m_labels, m_descriptions), error);
 }
 
-bool ConversionTables::ImportDescriptionText(const QString& path) {
+bool ConversionTables::ImportDescriptionText(const QString& path, DescriptionImport* read) {
     QByteArray text;
     if (!ReadWholeFile(path, &text))
         return false;
-    DescriptionText::Import(text, &m_descriptions, &m_aliases);
+    const DescriptionImport result = DescriptionText::Import(text, &m_descriptions, &m_aliases);
+    if (read)
+        *read = result;
     return true;
 }
 
@@ -105,7 +107,7 @@ ConverterResult ConversionTables::ConvertDescriptionsToDau(const SetupRecord& se
     const QString work = WithExtension(output, QStringLiteral(".OLD"));
     QFile::remove(work);
     QString error;
-    if (!WriteShortDescriptionText(work, &error))
+    if (!WriteFile(work, DescriptionText::ConverterInput(m_descriptions), &error))
         return DescriptionConverter::Failure(DescriptionConverter::kCannotWrite, QFile::encodeName(work));
     const ConverterResult result =
         m_converter.ConvertDescriptionText(work, StandardSettingsFile(setup), output);
@@ -120,13 +122,13 @@ ConverterResult ConversionTables::SaveDescriptionsAndAliases(const SetupRecord& 
         return DescriptionConverter::Failure(DescriptionConverter::kCannotOpen, QFile::encodeName(stdPath));
     QByteArray dau;
     const ConverterResult converted =
-        m_converter.Convert(DescriptionText::ShortForm(m_labels, m_descriptions), stdText, &dau);
+        m_converter.Convert(DescriptionText::ConverterInput(m_descriptions), stdText, &dau);
     if (converted.code != DescriptionConverter::kOk)
         return converted;
 
     const QString nme = DescriptionFile(setup);
     QList<QPair<QString, QByteArray>> files;
-    // The short form always holds S and D lines, so a successful conversion always gives the file.
+    // The converter's input always holds S and D lines, so a successful conversion always gives the file.
     files.append({nme, dau});
     for (int k = 1; k <= AliasTables::kTables; ++k)
         files.append({AliasFile(setup, k), m_aliases.SaveDau(k)});
@@ -155,11 +157,13 @@ bool ConversionTables::ExportCrosspointText(const QString& path, QString* error)
     return WriteFile(path, CrosspointText::Export(m_crosspoints), error);
 }
 
-bool ConversionTables::ImportCrosspointText(const QString& path) {
+bool ConversionTables::ImportCrosspointText(const QString& path, CrosspointImport* read) {
     QByteArray text;
     if (!ReadWholeFile(path, &text))
         return false;
-    CrosspointText::Import(text, &m_crosspoints);
+    const CrosspointImport result = CrosspointText::Import(text, &m_crosspoints);
+    if (read)
+        *read = result;
     return true;
 }
 

@@ -2,8 +2,10 @@
 
 #include "convert/AliasTables.h"
 #include "convert/CrosspointTable.h"
+#include "convert/CrosspointText.h"
 #include "convert/DescriptionConverter.h"
 #include "convert/DescriptionTable.h"
+#include "convert/DescriptionText.h"
 #include "convert/TerminalLabels.h"
 #include "store/SetupRecord.h"
 
@@ -37,9 +39,10 @@ public:
 
     bool ExportDescriptionText(const QString& path, QString* error = nullptr) const;
     bool WriteShortDescriptionText(const QString& path, QString* error = nullptr) const;
-    // False when the file cannot be read; the tables are then untouched.
-    bool ImportDescriptionText(const QString& path);
-    // Converts the description table into ZEBU_NME.DAU through the short form in the work file
+    // False when the file cannot be read; the tables are then untouched. `read` says what the text held,
+    // or why it was refused (the tables are then untouched too).
+    bool ImportDescriptionText(const QString& path, DescriptionImport* read = nullptr);
+    // Converts the description table into ZEBU_NME.DAU through the converter's input in the work file
     // ZEBU_NME.OLD. A refused conversion leaves ZEBU_NME.DAU as it was; the result says why.
     ConverterResult ConvertDescriptionsToDau(const SetupRecord& setup);
     // Writes ZEBU_NME.DAU and ZEBU_ALS1..7.DAU as one set: the descriptions are converted first, in
@@ -52,7 +55,7 @@ public:
     bool SaveCrosspoints(const SetupRecord& setup, QString* error = nullptr) const;
     bool ExportCrosspointText(const QString& path, QString* error = nullptr) const;
     // False when the file cannot be read; the table is then untouched.
-    bool ImportCrosspointText(const QString& path);
+    bool ImportCrosspointText(const QString& path, CrosspointImport* read = nullptr);
 
     // Files of a setup, found without regard to case.
     static QString StandardSettingsFile(const SetupRecord& setup);

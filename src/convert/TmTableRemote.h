@@ -53,7 +53,9 @@ public:
     bool WriteShortDescriptionText(const QString& path, QString* error = nullptr) const {
         return m_tables.WriteShortDescriptionText(path, error);
     }
-    bool ImportDescriptionText(const QString& path) { return m_tables.ImportDescriptionText(path); }
+    bool ImportDescriptionText(const QString& path, DescriptionImport* read = nullptr) {
+        return m_tables.ImportDescriptionText(path, read);
+    }
     ConverterResult ConvertDescriptionsToDau(const SetupRecord& setup) {
         return m_tables.ConvertDescriptionsToDau(setup);
     }
@@ -64,7 +66,9 @@ public:
     bool ExportCrosspointText(const QString& path, QString* error = nullptr) const {
         return m_tables.ExportCrosspointText(path, error);
     }
-    bool ImportCrosspointText(const QString& path) { return m_tables.ImportCrosspointText(path); }
+    bool ImportCrosspointText(const QString& path, CrosspointImport* read = nullptr) {
+        return m_tables.ImportCrosspointText(path, read);
+    }
 
 private:
     ConversionTables m_tables;

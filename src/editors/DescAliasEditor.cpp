@@ -3,8 +3,8 @@
 #include "base/MessageCatalogue.h"
 #include "convert/ConversionTables.h"
 #include "convert/DescriptionText.h"
+#include "convert/TerminalTextCodec.h"
 #include "editors/EditorSnapshot.h"
-#include "editors/TerminalTextCodec.h"
 #include "store/AtomicFile.h"
 
 #include <memory>
@@ -37,7 +37,6 @@ QString SideName(Side side) {
 }
 
 // Catalogue codes of the reasons an edit is refused.
-constexpr int kRefusedCharacter = 130;
 constexpr int kRefusedComma = 131;
 constexpr int kRefusedSlash = 132;
 constexpr int kRefusedLength = 133;
@@ -85,13 +84,22 @@ void DescAliasEditor::StoreToTables() {
     }
 }
 
-bool DescAliasEditor::Import(const QString& path) {
+bool DescAliasEditor::Import(const QString& path, QString* refusal) {
     QByteArray text;
-    if (!ReadWholeFile(path, &text))
+    if (!ReadWholeFile(path, &text)) {
+        *refusal = QStringLiteral("%1 cannot be read.").arg(path);
         return false;
-    m_tables.Descriptions().Clear();
-    m_tables.Aliases().Clear();
-    DescriptionText::Import(text, &m_tables.Descriptions(), &m_tables.Aliases());
+    }
+    // Into fresh tables first, so that a refused text leaves the grids and the tables as they were.
+    const auto descriptions = std::make_unique<DescriptionTable>();
+    const auto aliases = std::make_unique<AliasTables>();
+    const DescriptionImport read = DescriptionText::Import(text, descriptions.get(), aliases.get());
+    if (!read.refusal.isEmpty()) {
+        *refusal = QStringLiteral("%1 was not imported.\n%2").arg(path, read.refusal);
+        return false;
+    }
+    m_tables.Descriptions() = *descriptions;
+    m_tables.Aliases() = *aliases;
     Fill();
     return true;
 }
@@ -104,11 +112,8 @@ bool DescAliasEditor::Export(const QString& path, QString* error) {
 QString DescAliasEditor::RefuseEdit(int column, const QString& before, const QString& after) {
     const QString inserted = Inserted(before, after);
     const qsizetype refused = TerminalTextCodec::FirstRefused(inserted);
-    if (refused >= 0) {
-        const QChar c = inserted[refused];
-        return CatalogueText(kRefusedCharacter)
-            .arg(c.isPrint() ? QString(c) : QString(), QString::number(c.unicode(), 16).toUpper());
-    }
+    if (refused >= 0)
+        return TerminalTextCodec::RefusalText(inserted, refused);
     if (inserted.contains(QLatin1Char(',')))
         return CatalogueText(kRefusedComma);
     if (column == kDescriptionColumn && inserted.contains(QLatin1Char('/')))
@@ -151,8 +156,8 @@ QString DescAliasEditor::CheckConvertible(const SetupRecord& setup) const {
     QByteArray dau;
     // A converter of its own, so that the check leaves nothing behind in the tables' converter.
     const auto converter = std::make_unique<DescriptionConverter>();
-    const ConverterResult r = converter->Convert(
-        DescriptionText::ShortForm(m_tables.Labels(), m_tables.Descriptions()), stdText, &dau);
+    const ConverterResult r =
+        converter->Convert(DescriptionText::ConverterInput(m_tables.Descriptions()), stdText, &dau);
     return r.code == DescriptionConverter::kOk ? QString() : QString::fromLocal8Bit(r.message);
 }
 

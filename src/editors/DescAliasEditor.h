@@ -50,8 +50,8 @@ public:
     void StoreToTables();
 
     // Clears the description and alias tables, reads `path` into them and refills both grids; false,
-    // nothing changed, when the file cannot be read.
-    bool Import(const QString& path);
+    // nothing changed and `refusal` saying why, when the file cannot be read or its text is refused.
+    bool Import(const QString& path, QString* refusal);
     // Writes the long text of what the grids hold.
     bool Export(const QString& path, QString* error);
 

@@ -2,6 +2,7 @@
 #include "ConvertFixture.h"
 #include "convert/DescriptionText.h"
 #include "convert/TmTableRemote.h"
+#include "store/DataImage.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -60,6 +61,37 @@ TEST(ConversionTables, convertingDescriptionsWritesTheDescriptionFileOrLeavesItA
     EXPECT_EQ(t.ConvertDescriptionsToDau(s), ConverterResult{});
     EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), test::ReadTestData("convert/ZEBU_NME.DAU"));
     EXPECT_FALSE(dir.Exists("Name/ZEBU_NME.OLD"));
+}
+
+TEST(ConversionTables, labelsPlayNoPartInTheDescriptionFile) {
+    // Type names (and the labels made of them) as plants and damaged files have them.
+    const struct {
+        const char* name;
+        QByteArray typeName; // of type 1, the label of source 1 and destination 1024; empty: image of 0xFF
+    } cases[] = {
+        {"slash", "V/R "},
+        {"comma", "V,R "},
+        {"katakana", "\xCB\xDE\xC3\xDE"},
+        {"all 0xFF", ""},
+    };
+    const QByteArray golden = test::ReadTestData("convert/ZEBU_NME.DAU");
+    for (const auto& c : cases) {
+        test::TestFolder dir;
+        const SetupRecord s = test::SetupAt(dir.Path());
+        QByteArray img = image::Decode(test::FixtureStdText(), TerminalLabels::kImageSize);
+        if (c.typeName.isEmpty())
+            img.fill('\xFF');
+        else
+            img.replace(0, 4, c.typeName);
+        dir.Write("Primary/ZEBU_STD.DAU", image::Encode(img));
+        ConversionTables t;
+        t.BuildTerminalLabels(s);
+        test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
+        EXPECT_EQ(t.SaveDescriptionsAndAliases(s), ConverterResult{}) << c.name;
+        EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), golden) << c.name;
+        EXPECT_EQ(t.ConvertDescriptionsToDau(s), ConverterResult{}) << c.name;
+        EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), golden) << c.name;
+    }
 }
 
 TEST(TmTableRemote, namesToSecondaryStationsAreSentOnlyWhenTheirFilesLoad) {

@@ -69,7 +69,8 @@ TEST(CrosspointText, importSetsOnlyValidCellsAndNeverClears) {
         {"source 1025", "L1,0002,S1025\r\n", 1, 2, 3},
         {"empty source", "L1,0002,\r\n", 1, 2, 3},
         {"source without S", "L1,0002,7\r\n", 1, 2, 3},
-        {"line feeds alone", "L1,0002,S7\nL1,0002,S8\n", 1, 2, 3},
+        {"line feeds end lines", "L1,0002,S7\nL1,0002,S8\n", 1, 2, 8},
+        {"byte-order mark", "\xEF\xBB\xBFL1,0002,S7\r\n", 1, 2, 7},
         {"last line without CR", "L1,0001,S1\r\nL1,0002,S7", 1, 2, 3},
         {"lower-case l", "l1,0002,S7\r\n", 1, 2, 3},
         {"last valid line wins", "L1,0002,S7\r\nL1,2,S9\r\n", 1, 2, 9},
@@ -80,6 +81,11 @@ TEST(CrosspointText, importSetsOnlyValidCellsAndNeverClears) {
         CrosspointText::Import(c.text, &t);
         EXPECT_EQ(t.Source(c.level, c.dest), c.source) << c.name;
     }
+    CrosspointTable t;
+    const CrosspointImport read =
+        CrosspointText::Import("L1,0001,S5\r\nL1,0002,\r\nL9,0001,S1\r\nS1,,,A\r\n", &t);
+    EXPECT_EQ(read.cells, 2);
+    EXPECT_EQ(read.routed, 1);
 }
 
 TEST(CrosspointList, compactListOfTheGoldenTableMatchesItsGoldenFile) {

@@ -43,20 +43,28 @@ TEST(DescriptionText, importTakesDescriptionAndAliasesFromSAndDLines) {
         QByteArray text;
         Side side;
         int n;
-        const char* description; // expected after import over "OLD" / alias 1 "OLD1" / alias 2 "OLD2"
-        const char* alias1;
-        const char* alias2;
+        QByteArray description; // expected after import over "OLD" / alias 1 "OLD1" / alias 2 "OLD2"
+        QByteArray alias1;
+        QByteArray alias2;
     } cases[] = {
         {"spaces are dropped", "S5,VTR,005,CAM A,X\r\n", Side::Source, 5, "CAMA", "X", "OLD2"},
         {"three fields empty the description", "D7,VTR,007\r\n", Side::Destination, 7, "", "OLD1", "OLD2"},
         {"a trailing comma is no field", "D7,VTR,007,\r\n", Side::Destination, 7, "", "OLD1", "OLD2"},
         {"empty alias fields clear", "S5,,,D,,B\r\n", Side::Source, 5, "D", "", "B"},
         {"two fields change nothing", "S5,VTR\r\n", Side::Source, 5, "OLD", "OLD1", "OLD2"},
-        {"line feeds alone end no line", "S5,VTR,005,NEW\nS6,A,B,C\n", Side::Source, 5, "OLD", "OLD1",
+        {"line feeds end lines", "S4,A,B,C\nS5,VTR,005,NEW\n", Side::Source, 5, "NEW", "OLD1", "OLD2"},
+        {"a carriage return alone ends a line", "S5,A,B,NEW\rS6,A,B,C\r", Side::Source, 5, "NEW", "OLD1",
          "OLD2"},
+        {"a byte-order mark is skipped", "\xEF\xBB\xBFS5,A,B,NEW\r\n", Side::Source, 5, "NEW", "OLD1",
+         "OLD2"},
+        {"UTF-8 half-width katakana become their bytes, labels aside",
+         "S5,\xC3\xA9,,\xEF\xBD\xB6\xEF\xBE\x92\xEF\xBE\x97,\xEF\xBD\xB1\r\n", Side::Source, 5,
+         "\xB6\xD2\xD7", "\xB1", "OLD2"},
+        {"raw 8-bit katakana stay as they stand", "S5,A,B,\xB6\xD2\xD7,\xC3\xA9\r\n", Side::Source, 5,
+         "\xB6\xD2\xD7", "\xC3\xA9", "OLD2"},
+        {"UTF-8 is cut at 16 characters", "S5,A,B," + QByteArray("\xEF\xBD\xB1").repeated(17) + "\r\n",
+         Side::Source, 5, QByteArray("\xB1", 1).repeated(16), "OLD1", "OLD2"},
         {"a last line without CR is ignored", "S4,A,B,C\r\nS5,VTR,005,NEW", Side::Source, 5, "OLD", "OLD1",
-         "OLD2"},
-        {"a line feed inside a line is dropped", "S5,VTR,005,N\nEW\r\n", Side::Source, 5, "NEW", "OLD1",
          "OLD2"},
         {"T lines are skipped", "T5,VTR,005,NEW\r\n", Side::Source, 5, "OLD", "OLD1", "OLD2"},
         {"terminal 0 is skipped", "S0,VTR,000,NEW\r\n", Side::Source, 5, "OLD", "OLD1", "OLD2"},
@@ -77,6 +85,34 @@ TEST(DescriptionText, importTakesDescriptionAndAliasesFromSAndDLines) {
         EXPECT_EQ(d.At(c.side, c.n).Text(), c.description) << c.name;
         EXPECT_EQ(a.Table(1).At(c.side, c.n).Text(), c.alias1) << c.name;
         EXPECT_EQ(a.Table(2).At(c.side, c.n).Text(), c.alias2) << c.name;
+    }
+}
+
+TEST(DescriptionText, importCountsWhatItReadAndRefusesCharactersTheControllerCannotStore) {
+    DescriptionTable d;
+    AliasTables a;
+    const DescriptionImport read = DescriptionText::Import(
+        "T1,VTR\r\nS1,,,A\r\nS1,,,B\r\nS2,,,C,x,y\r\nD9,,,D\r\nL1,0001,S1\r\n", &d, &a);
+    EXPECT_EQ(read.sources, 2);
+    EXPECT_EQ(read.destinations, 1);
+    EXPECT_EQ(read.aliasTables, 2);
+    EXPECT_TRUE(read.refusal.isEmpty());
+
+    const struct {
+        QByteArray text;
+        const char* refusal;
+    } refused[] = {
+        {"S1,,,A\r\nS6,,,Caf\xC3\xA9\r\n", "line 2, source 6: \"\u00E9\" (U+00E9)"},
+        {"D3,,,A,,\xE3\x82\xAB\n", "line 1, destination 3: \"\u30AB\" (U+30AB)"}, // full-width katakana
+        {"S1,,,\xF0\x9F\x93\xBA\r\n", "line 1, source 1: \"\U0001F4FA\" (U+1F4FA)"},
+    };
+    for (const auto& c : refused) {
+        DescriptionTable descriptions;
+        AliasTables aliases;
+        descriptions.At(Side::Source, 1).SetText("OLD");
+        const DescriptionImport r = DescriptionText::Import(c.text, &descriptions, &aliases);
+        EXPECT_TRUE(r.refusal.startsWith(QString::fromUtf8(c.refusal))) << r.refusal.toStdString();
+        EXPECT_EQ(descriptions.At(Side::Source, 1).Text(), "OLD") << c.refusal;
     }
 }
 

@@ -1,7 +1,7 @@
 #include "editors/DescAliasEditor.h"
 #include "EditorRig.h"
 #include "convert/DescriptionText.h"
-#include "editors/TerminalTextCodec.h"
+#include "convert/TerminalTextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -163,12 +163,20 @@ TEST(DescAliasEditor, importReplacesBothGridsAndAPasteOfASlashIntoADescriptionIs
     EditorRig rig;
     DescAliasEditor editor(*rig.tables);
     editor.Show();
-    rig.dir.Write("in.csv", "T1,VTR\r\nS5,VTR,005,CAM A,X\r\nD7,VTR,007\r\n");
-    ASSERT_TRUE(editor.Import(rig.dir.FilePath("in.csv")));
+    // A Linux spreadsheet's file: byte-order mark, LF line ends, UTF-8 half-width katakana.
+    rig.dir.Write("in.csv", "\xEF\xBB\xBFT1,VTR\nS5,VTR,005,CAM A,X\nD7,VTR,007,\xEF\xBD\xB6\xEF\xBE\x92\n");
+    QString why;
+    ASSERT_TRUE(editor.Import(rig.dir.FilePath("in.csv"), &why)) << why.toStdString();
     EXPECT_EQ(editor.Grid(Side::Source).At(kDesc, 4), "CAMA");
     EXPECT_EQ(editor.Grid(Side::Source).At(1, 4), "X");
+    EXPECT_EQ(editor.Grid(Side::Destination).At(kDesc, 6), "\xB6\xD2");
     EXPECT_EQ(editor.Grid(Side::Source).At(kDesc, 8), ""); // the tables were cleared first
-    EXPECT_FALSE(editor.Import(rig.dir.FilePath("missing.csv")));
+    EXPECT_FALSE(editor.Import(rig.dir.FilePath("missing.csv"), &why));
+    // A character the controller cannot store refuses the file with the grid's own words.
+    rig.dir.Write("e.csv", "S1,,,A\r\nS6,,,Caf\xC3\xA9\r\n");
+    EXPECT_FALSE(editor.Import(rig.dir.FilePath("e.csv"), &why));
+    EXPECT_TRUE(why.contains("line 2, source 6: " + DescAliasEditor::RefuseEdit(kDesc, "", "\u00E9")))
+        << why.toStdString();
     EXPECT_EQ(editor.Grid(Side::Source).At(kDesc, 4), "CAMA");
 
     editor.Grid(Side::Source).Set(1, 0, "A/1");

@@ -1,9 +1,9 @@
 #include "editors/ui/CrosspointModel.h"
 
 #include "convert/ConversionTables.h"
+#include "convert/TerminalTextCodec.h"
 #include "editors/CrosspointEditor.h"
 #include "editors/LabelText.h"
-#include "editors/TerminalTextCodec.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -189,12 +189,14 @@ EditorButtons MakeEditorButtons(QDialog* window, const std::function<void()>& ok
 }
 
 bool ImportCsvFile(QWidget* owner, const QString& folder, const QString& description,
-                   const std::function<bool(const QString& path)>& read) {
+                   const std::function<bool(const QString& path, QString* why)>& read) {
     const QString path = ChooseCsvFile(owner, false, folder, description);
     if (path.isEmpty())
         return false;
-    if (!read(path)) {
-        ShowMessageText(owner, QStringLiteral("%1 cannot be read.").arg(path), DialogType::Error, kButtonOk);
+    QString why;
+    if (!read(path, &why)) {
+        ShowMessageText(owner, why.isEmpty() ? QStringLiteral("%1 cannot be read.").arg(path) : why,
+                        DialogType::Error, kButtonOk);
         return false;
     }
     return true;

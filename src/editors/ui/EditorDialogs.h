@@ -48,10 +48,10 @@ int CellWidthFor(const QTableView* grid, const QString& text);
 // files' description; the pattern matches ".CSV" in any case. Empty when the operator cancels.
 QString ChooseCsvFile(QWidget* owner, bool save, const QString& folder, const QString& description);
 
-// Import: asks for a file and reads it with `read`; a file that cannot be read is reported. True when
-// the file was read.
+// Import: asks for a file and reads it with `read`; a file that cannot be read or is refused is
+// reported, with the reason `read` gives when it gives one. True when the file was read.
 bool ImportCsvFile(QWidget* owner, const QString& folder, const QString& description,
-                   const std::function<bool(const QString& path)>& read);
+                   const std::function<bool(const QString& path, QString* why)>& read);
 // Export: asks for a file name and writes the file with `write`; a failure is reported with its reason.
 void ExportCsvFile(QWidget* owner, const QString& folder, const QString& description,
                    const std::function<bool(const QString& path, QString* why)>& write);

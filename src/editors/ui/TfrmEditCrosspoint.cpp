@@ -184,7 +184,7 @@ void TfrmEditCrosspoint::btnOkClick() {
 
 void TfrmEditCrosspoint::btnImportClick() {
     if (!ImportCsvFile(this, TmTableRemote::XPointFolder(m_setup), kFileDescription,
-                       [this](const QString& path) { return m_editor.Import(path); }))
+                       [this](const QString& path, QString*) { return m_editor.Import(path); }))
         return;
     m_dstModel->LevelsChanged({0, 0, CrosspointTable::kLevels, kTerminalCount});
 }

@@ -1,7 +1,7 @@
 #include "editors/ui/TfrmEditDescAndAlias.h"
 
+#include "convert/TerminalTextCodec.h"
 #include "convert/TmTableRemote.h"
-#include "editors/TerminalTextCodec.h"
 #include "editors/ui/CellEditDelegate.h"
 #include "editors/ui/DescAliasModel.h"
 #include "editors/ui/EditorDialogs.h"
@@ -303,9 +303,9 @@ void TfrmEditDescAndAlias::btnOkClick() {
 
 void TfrmEditDescAndAlias::btnImportClick() {
     if (!ImportCsvFile(this, TmTableRemote::NameFolder(m_setup), kFileDescription,
-                       [this](const QString& path) {
+                       [this](const QString& path, QString* why) {
                            FinishEditing();
-                           return m_editor.Import(path);
+                           return m_editor.Import(path, why);
                        }))
         return;
     // The buffers refer to texts the import replaced.

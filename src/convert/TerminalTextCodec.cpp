@@ -1,4 +1,6 @@
-#include "editors/TerminalTextCodec.h"
+#include "convert/TerminalTextCodec.h"
+
+#include "base/MessageCatalogue.h"
 
 namespace qdv {
 
@@ -7,6 +9,7 @@ namespace {
 constexpr char16_t kKatakanaFirst = 0xFF61; // 0xA1
 constexpr char16_t kKeptByteBase = 0xE000;
 constexpr char16_t kReplacement = 0xFFFD;
+constexpr int kRefusedCharacter = 130; // catalogue text of a character the controller cannot store
 
 bool IsAscii(unsigned b) {
     return b >= 0x20 && b <= 0x7E;
@@ -68,6 +71,32 @@ bool TerminalTextCodec::Encode(const QString& text, QByteArray* bytes) {
     for (qsizetype i = 0; i < text.size(); ++i)
         (*bytes)[i] = static_cast<char>(ByteOf(text[i]));
     return true;
+}
+
+bool TerminalTextCodec::EncodeImported(const QString& text, QByteArray* bytes, qsizetype* refused) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        // Kept bytes are the editors' own stand-ins; in a file they are characters like any other.
+        const int b = u < 0x80 ? u : (u >= kKeptByteBase && u <= kKeptByteBase + 0xFF) ? -1 : ByteOf(text[i]);
+        if (b < 0) {
+            *refused = i;
+            return false;
+        }
+        out.append(static_cast<char>(b));
+    }
+    *bytes = out;
+    return true;
+}
+
+QString TerminalTextCodec::RefusalText(const QString& text, qsizetype at) {
+    const char32_t c = QChar::isHighSurrogate(text[at].unicode()) && at + 1 < text.size()
+                           ? QChar::surrogateToUcs4(text[at], text[at + 1])
+                           : text[at].unicode();
+    const QString shown = QString::fromUcs4(&c, 1);
+    return CatalogueText(kRefusedCharacter)
+        .arg(QChar::isPrint(c) ? shown : QString(), QString::number(c, 16).toUpper().rightJustified(4, u'0'));
 }
 
 } // namespace qdv

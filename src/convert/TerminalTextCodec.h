@@ -21,6 +21,12 @@ public:
     // Bytes `text` takes once encoded (one per character).
     static qsizetype ByteLength(const QString& text) { return text.size(); }
 
+    // Text read from a UTF-8 file: ASCII stays as it stands, half-width katakana become their bytes.
+    // False, `bytes` untouched and `*refused` set to its index, at the first other character.
+    static bool EncodeImported(const QString& text, QByteArray* bytes, qsizetype* refused);
+    // Why the character at `at` of `text` cannot be stored, in the words the editors show.
+    static QString RefusalText(const QString& text, qsizetype at);
+
 private:
     static int ByteOf(QChar c); // -1 when refused
 };

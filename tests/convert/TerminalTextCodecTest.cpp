@@ -1,4 +1,4 @@
-#include "editors/TerminalTextCodec.h"
+#include "convert/TerminalTextCodec.h"
 
 #include <gtest/gtest.h>
 
