@@ -1,5 +1,6 @@
 #include "app/JobReport.h"
 
+#include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
@@ -17,6 +18,13 @@ QString JobReport::ListText() const {
     return text;
 }
 
+QString JobReport::ErrorText() const {
+    if (errorCode == 0)
+        return {};
+    return detail.isEmpty() ? CatalogueText(errorCode)
+                            : CatalogueText(errorCode) + QLatin1Char('\n') + detail;
+}
+
 JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& setup, bool cancelled) {
     JobReport r;
     const bool receive = status.direction == 0;
@@ -31,6 +39,7 @@ JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& se
     }
     if (status.error) {
         r.errorCode = static_cast<int>(status.lastError.load());
+        r.detail = status.ErrorDetail();
         return r;
     }
     if (kind == kJobPrimary) {

@@ -19,6 +19,10 @@ struct JobReport {
     QStringList missing; // file names not acquired or not transmitted
     QString listTitle;   // "The following files were not able to be acquired." / "... transmitted."
     QMap<QString, QString> reasons; // why a file of `missing` was not moved, where known
+    QString detail;                 // why the job failed in the system's own words, when known
+
+    // The catalogue text of the error, followed on a line of its own by the reason when there is one.
+    QString ErrorText() const;
 
     bool Success() const { return errorCode == 0 && missing.isEmpty(); }
     // The list box text: the title and one indented line per file, with its reason where known.

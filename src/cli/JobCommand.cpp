@@ -202,7 +202,7 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
         const JobReport report = JobReport::FromStatus(status, setup, cancelled);
         outcome.report = report;
         if (report.errorCode != 0) {
-            outcome.error = CatalogueText(report.errorCode);
+            outcome.error = report.ErrorText();
             err << outcome.error << '\n';
         }
         if (report.errorCode == kPortNotOpened && !setup.selectLan &&

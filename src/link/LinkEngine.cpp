@@ -240,6 +240,7 @@ void LinkEngine::Tick() {
         QString error;
         if (!m_s.resolver.EnsureSetupFolders(m_setup, &error)) {
             st.SetStatusLines(1, error, 0);
+            st.SetErrorDetail(error);
             Finish(kFileSize, true);
             return;
         }
@@ -582,8 +583,11 @@ bool LinkEngine::FailBeforeFile(int code) {
         TakeEntry();
         if (m_kind == kJobSecondary)
             m_s.stations.currentStation = m_entry.station;
-        if (code == kPortNotOpened)
-            m_fileDetail = Line().LastErrorText();
+    }
+    // A port that does not open or a connection the peer refuses: the transport's words say why.
+    if (code == kPortNotOpened || code == kLineFailure) {
+        m_fileDetail = Line().LastErrorText();
+        m_s.status.SetErrorDetail(m_fileDetail);
     }
     m_result = code;
     return ReportEnd();

@@ -23,6 +23,7 @@ void StatusBlock::Clear() {
     std::lock_guard lock(m_mutex);
     m_line1.clear();
     m_line2.clear();
+    m_errorDetail.clear();
     m_line2IsRecord = false;
     m_line1Changed = false;
     m_line2Changed = false;
@@ -93,6 +94,16 @@ bool StatusBlock::TakeLine2(QString* text) {
     std::lock_guard lock(m_mutex);
     *text = Line2Locked();
     return std::exchange(m_line2Changed, false);
+}
+
+void StatusBlock::SetErrorDetail(const QString& text) {
+    std::lock_guard lock(m_mutex);
+    m_errorDetail = text;
+}
+
+QString StatusBlock::ErrorDetail() const {
+    std::lock_guard lock(m_mutex);
+    return m_errorDetail;
 }
 
 QString StatusBlock::Line1() const {

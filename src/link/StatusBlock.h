@@ -48,6 +48,11 @@ public:
     void SetProgress(std::uint32_t position);
     void ShowGauge(bool shown, std::uint32_t total);
 
+    // Why the job failed in the system's own words, when the catalogue code alone does not say (a folder
+    // that cannot be made, a refused connection); empty otherwise.
+    void SetErrorDetail(const QString& text);
+    QString ErrorDetail() const;
+
     // Readers: the line and whether it changed since the last take; the changed flag is cleared.
     bool TakeLine1(QString* text);
     bool TakeLine2(QString* text);
@@ -76,6 +81,7 @@ private:
     mutable std::mutex m_mutex;
     QString m_line1;
     QString m_line2;
+    QString m_errorDetail;
     std::array<char, kLineLength> m_recordData{}; // line 2 while m_line2IsRecord
     int m_recordLength = 0;
     bool m_line2IsRecord = false;

@@ -1,7 +1,9 @@
 #include "EndToEnd.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QTcpServer>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -110,6 +112,33 @@ TEST(CliAgainstSimulator, faultsEndWithTheCatalogueTextAndExitStatus) {
                 << c.fault << " " << r.err.toStdString();
         }
         EXPECT_EQ(e.WorkFiles(), 0) << c.fault;
+    }
+}
+
+TEST(CliAgainstSimulator, aJobThatCannotStartSaysWhy) {
+    EnsureCoreApplication();
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const quint16 closed = probe.serverPort();
+    probe.close();
+    TestFolder pc;
+    pc.Write("plain", "a file where the backup folder would be");
+    struct Case {
+        QString backup;
+        const char* reason;
+    } cases[] = {
+        {pc.FilePath("plain/backup"), "Error(File size.)\nCannot create directory.("},
+        {pc.FilePath("backup"), "Error(Communication line.)\nConnection refused("},
+    };
+    for (const Case& c : cases) {
+        WriteLanHome(pc.FilePath("home"), c.backup, closed);
+        QFile comm(pc.FilePath("home/QDV70COMM.INI"));
+        ASSERT_TRUE(comm.open(QIODevice::Append));
+        comm.write(QStringLiteral("[PORT]\nGETINFO=%1\n").arg(closed).toUtf8());
+        comm.close();
+        const CliRun r = RunCli({"--home", pc.FilePath("home"), "receive", "description"});
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.reason)) << r.err.toStdString();
     }
 }
 

@@ -637,7 +637,7 @@ void TfrmMain::ReportFinishedJob() {
     if (!report.missing.isEmpty())
         ShowMessageText(this, report.ListText(), DialogType::Warning, kButtonOk);
     if (report.errorCode != 0)
-        ShowMessage(this, report.errorCode, DialogType::Warning, kButtonOk);
+        ShowMessageText(this, report.ErrorText(), DialogType::Warning, kButtonOk);
     const SetupRecord jobSetup = setup ? *setup : SetupRecord();
     const bool verify =
         m_jobDirection == 1 && report.Success() && setup != nullptr && m_chkVerify->isChecked();
@@ -706,7 +706,7 @@ void TfrmMain::ReportReadBack(const JobReport& report) {
     const std::unique_ptr<QTemporaryDir> folder = std::move(m_readBackDir);
     const SetupRecord* setup = Current();
     if (!report.Success() || setup == nullptr) {
-        const QString why = report.errorCode != 0 ? CatalogueText(report.errorCode) : report.ListText();
+        const QString why = report.errorCode != 0 ? report.ErrorText() : report.ListText();
         m_stbMsg->setText(QStringLiteral("The send is not verified."));
         ShowMessageText(this, QStringLiteral("The send is not verified: the read-back failed.\n%1").arg(why),
                         DialogType::Warning, kButtonOk);
