@@ -3,18 +3,19 @@
 #include "store/AtomicFile.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace qdv {
 namespace {
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-QString Decode(const QByteArray& bytes) {
+const char kWindowsJapanese[] = "windows-31j";
+
+bool IsUtf8(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
+    const QString decoded = utf8.decode(bytes);
+    return !utf8.hasError();
 }
 
 QString Folded(const QString& name) {
@@ -32,11 +33,11 @@ bool IsQuoted(const QString& v) {
 
 // The text stored for a value. Reading trims blanks and strips matching quotes, so a value that would
 // lose something that way is written inside an extra pair of quotes.
-QByteArray StoredValue(QString value) {
+QString StoredValue(QString value) {
     value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     if (IsQuoted(value) || value.trimmed().size() != value.size())
         value = QLatin1Char('"') + value + QLatin1Char('"');
-    return value.toUtf8();
+    return value;
 }
 
 // A whole integer: decimal with an optional sign, or a 32-bit pattern in hexadecimal after "0x" or "$",
@@ -67,11 +68,13 @@ void IniFile::LoadBytes(const QByteArray& bytes) {
     m_eol = "\n";
     m_sections.push_back(Section{});
 
+    m_unwritable.clear();
     QByteArray data = bytes;
     if (data.startsWith(kUtf8Bom)) {
         m_bom = kUtf8Bom;
         data.remove(0, kUtf8Bom.size());
     }
+    m_cp932 = m_bom.isEmpty() && !IsUtf8(data);
     const qsizetype firstBreak = data.indexOf('\n');
     if (firstBreak > 0 && data.at(firstBreak - 1) == '\r')
         m_eol = "\r\n";
@@ -134,7 +137,35 @@ QByteArray IniFile::ToBytes() const {
 }
 
 bool IniFile::Save(const QString& path, QString* error) const {
+    if (!m_unwritable.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("%1 cannot be written in the file's encoding (Windows Japanese, CP932)")
+                         .arg(m_unwritable);
+        return false;
+    }
     return WriteFileAtomically(path, ToBytes(), error);
+}
+
+QString IniFile::Decode(const QByteArray& bytes) const {
+    if (m_cp932) {
+        QStringDecoder cp932(kWindowsJapanese, QStringDecoder::Flag::Stateless);
+        if (cp932.isValid())
+            return cp932.decode(bytes);
+        return QString::fromLatin1(bytes); // a Qt without the code page: each byte as itself
+    }
+    return QString::fromUtf8(bytes);
+}
+
+QByteArray IniFile::Encode(const QString& text, const QString& what) {
+    if (!m_cp932)
+        return text.toUtf8();
+    QStringEncoder cp932(kWindowsJapanese, QStringEncoder::Flag::Stateless);
+    if (!cp932.isValid())
+        return text.toLatin1();
+    QByteArray bytes = cp932.encode(text);
+    if (cp932.hasError() && m_unwritable.isEmpty())
+        m_unwritable = what;
+    return bytes;
 }
 
 const IniFile::Section* IniFile::FindSection(const QString& name) const {
@@ -150,7 +181,7 @@ const IniFile::Line* IniFile::FindKey(const Section& section, const QString& key
     return nullptr;
 }
 
-QString IniFile::ValueOf(const Line& line) {
+QString IniFile::ValueOf(const Line& line) const {
     const qsizetype eq = line.text.indexOf('=');
     QString value = Decode(line.text.mid(eq + 1).trimmed());
     if (IsQuoted(value))
@@ -200,8 +231,9 @@ IniFile::Line IniFile::NewLine(const QByteArray& text) const {
 }
 
 void IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    const QByteArray stored = StoredValue(value);
-    Line keyLine = NewLine(key.toUtf8() + '=' + stored);
+    const QString what = QStringLiteral("[%1] %2").arg(section, key);
+    const QByteArray stored = Encode(StoredValue(value), what);
+    Line keyLine = NewLine(Encode(key, what) + '=' + stored);
     keyLine.isKey = true;
     keyLine.key = key;
 
@@ -241,7 +273,7 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
     Section s;
     s.hasHeader = true;
     s.name = section;
-    s.header = NewLine('[' + section.toUtf8() + ']');
+    s.header = NewLine('[' + Encode(section, what) + ']');
     s.lines.push_back(std::move(keyLine));
     m_index.insert(Folded(section), static_cast<int>(m_sections.size()));
     m_sections.push_back(std::move(s));

@@ -14,8 +14,10 @@ namespace qdv {
 // change only the line of the key concerned; comments, blank lines, unknown keys and sections, raw bytes
 // of untouched lines and the file's line-end style are kept as they were.
 //
-// Values are decoded as UTF-8, or as Latin-1 when the bytes are not valid UTF-8 (a file written in a
-// Windows code page); writing a value equal to the one stored leaves its bytes alone.
+// A file is read as UTF-8 when all of it is valid UTF-8 (or it begins with the UTF-8 mark), else as the
+// Windows Japanese code page (CP932), in which the Windows program writes names and paths. Writing a
+// value equal to the one stored leaves its bytes alone; a changed value is written in the file's own
+// encoding, so a CP932 file stays CP932 for the Windows program.
 class IniFile {
 public:
     IniFile() = default;
@@ -25,8 +27,11 @@ public:
     // Replaces the contents with the file's; false (and empty contents) when it cannot be read.
     bool Load(const QString& path);
     QByteArray ToBytes() const;
-    // Replaces the file at `path` through an atomic rename of a complete, flushed file.
+    // Replaces the file at `path` through an atomic rename of a complete, flushed file. Refused, the file
+    // untouched, when a value written has a character the file's encoding cannot hold.
     bool Save(const QString& path, QString* error = nullptr) const;
+    // True for a file read as CP932.
+    bool WindowsJapanese() const { return m_cp932; }
 
     bool HasSection(const QString& section) const;
     bool HasKey(const QString& section, const QString& key) const;
@@ -60,11 +65,15 @@ private:
 
     const Section* FindSection(const QString& name) const;
     static const Line* FindKey(const Section& section, const QString& key);
-    static QString ValueOf(const Line& line);
+    QString ValueOf(const Line& line) const;
+    QString Decode(const QByteArray& bytes) const;
+    QByteArray Encode(const QString& text, const QString& what);
     Line* LastLine();
     Line NewLine(const QByteArray& text) const;
 
     QByteArray m_bom;
+    bool m_cp932 = false;
+    QString m_unwritable; // the first value the file's encoding cannot hold
     QByteArray m_eol = "\n";
     std::vector<Section> m_sections;
     QHash<QString, int> m_index; // case-folded section name -> index of its first section

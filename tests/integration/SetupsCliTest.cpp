@@ -85,9 +85,12 @@ TEST(SetupsCli, everyVerbAgainstAWindowsFile) {
     EXPECT_EQ(h.Run({"move", "4", "up"}).exitCode, 0);
     EXPECT_EQ(h.Run({"select", "Lab"}).exitCode, 0);
     EXPECT_EQ(h.Run({"delete", "2"}).exitCode, 0);
-    EXPECT_EQ(h.Run({"list"}).out, "1\tStudio \u00E9\tLAN,1001\t/srv/qdv70/studio\n"
-                                   "2\tStudio \u00E9 (2)\tLAN,1001\t/srv/qdv70/studio\n"
+    // The file's names are CP932: shown as such, and the copy's new name is written in CP932 too.
+    EXPECT_EQ(h.Run({"list"}).out, "1\tStudio \u30B9\u30BF\u30B8\u30AA\tLAN,1001\t/srv/qdv70/studio\n"
+                                   "2\tStudio \u30B9\u30BF\u30B8\u30AA (2)\tLAN,1001\t/srv/qdv70/studio\n"
                                    "3\tLab\tCOM3,38400\t/data/lab\t*\n");
+    ASSERT_EQ(h.Run({"set", "Lab", "--dir", "/data/\u30E9\u30DC"}).exitCode, 0);
+    EXPECT_TRUE(h.Show("Lab").contains("DIR=/data/\u30E9\u30DC"));
     const QStringList copy = h.Show("2");
     EXPECT_TRUE(copy.contains("FONT_Name=Courier New") && copy.contains("FONT_IsBold=1"));
     EXPECT_TRUE(h.Show("Lab").contains("FONT_Name="));

@@ -24,7 +24,7 @@ const QByteArray kSample = "; comment=not a key\r\n"
                            "DIR=\"/srv/with space\"\r\n"
                            "EMPTY=\r\n"
                            "PADDED=\" padded \"\r\n"
-                           "LATIN=Caf\xE9\r\n"
+                           "JAPANESE=\x83\x58\x83\x5E\x83\x57\x83\x49\r\n" // CP932
                            "[SETUP_1]\r\n"
                            "OTHER=shadowed\r\n";
 
@@ -43,7 +43,7 @@ TEST(IniFile, looksUpNamesWithoutRegardToCaseAndFirstMatchWins) {
         {"SETUP_1", "DIR", "/srv/with space"},
         {"SETUP_1", "EMPTY", ""},
         {"SETUP_1", "PADDED", " padded "},
-        {"SETUP_1", "LATIN", QStringLiteral("Caf\u00E9")},
+        {"SETUP_1", "JAPANESE", QStringLiteral("\u30B9\u30BF\u30B8\u30AA")},
         {"SETUP_1", "MISSING", "default"},
         {"SETUP_1", "OTHER", "default"},
         {"SETUP_2", "NAME", "default"},
@@ -90,12 +90,20 @@ TEST(IniFile, writesChangeOnlyTheLinesConcerned) {
         {"new file", "", [](IniFile& i) { i.WriteInteger("SETUP", "REG", 0); }, "[SETUP]\nREG=0\n"},
         {"update keeps spelling, spacing and other lines", "; c\n[a]\n  Key = old\nz=1\n",
          [](IniFile& i) { i.WriteString("A", "KEY", "new"); }, "; c\n[a]\n  Key =new\nz=1\n"},
-        {"equal value keeps its bytes", "[A]\nK = \"v\"  \nL=Caf\xE9\n",
+        {"equal value keeps its bytes", "[A]\nK = \"v\"  \nL=\x83\x65\x83\x58\x83\x67\n",
          [](IniFile& i) {
              i.WriteString("a", "k", "v");
-             i.WriteString("A", "L", QStringLiteral("Caf\u00E9"));
+             i.WriteString("A", "L", QStringLiteral("\u30C6\u30B9\u30C8"));
          },
-         "[A]\nK = \"v\"  \nL=Caf\xE9\n"},
+         "[A]\nK = \"v\"  \nL=\x83\x65\x83\x58\x83\x67\n"},
+        {"a CP932 file gets its changed and new values in CP932", "[A]\nL=\x83\x65\x83\x58\x83\x67\n",
+         [](IniFile& i) {
+             i.WriteString("A", "L", QStringLiteral("\u30C6\uFF71/\\"));
+             i.WriteString("A", "M", QStringLiteral("\u30C6"));
+         },
+         "[A]\nL=\x83\x65\xB1/\\\nM=\x83\x65\n"},
+        {"a UTF-8 file gets UTF-8", "[A]\nL=\xE3\x83\x86\n",
+         [](IniFile& i) { i.WriteString("A", "L", QStringLiteral("\u00E9")); }, "[A]\nL=\xC3\xA9\n"},
         {"missing key goes after the section's last key", "[A]\r\nx=1\r\n\r\n; about B\r\n[B]\r\ny=2\r\n",
          [](IniFile& i) { i.WriteString("A", "z", "3"); },
          "[A]\r\nx=1\r\nz=3\r\n\r\n; about B\r\n[B]\r\ny=2\r\n"},
@@ -166,6 +174,15 @@ TEST(IniFile, failedSaveOrLoadLeavesNothingBehind) {
     EXPECT_TRUE(QDir(dir.Path()).isEmpty());
     EXPECT_FALSE(ini.Load(dir.FilePath("none.ini")));
     EXPECT_TRUE(ini.ToBytes().isEmpty());
+
+    // A character the Windows Japanese code page cannot hold is not written into such a file.
+    const QByteArray cp932 = "[A]\r\nNAME=\x83\x65\r\n";
+    dir.Write("w.ini", cp932);
+    ASSERT_TRUE(ini.Load(dir.FilePath("w.ini")));
+    ini.WriteString("A", "NAME", QStringLiteral("Caf\u00E9"));
+    EXPECT_FALSE(ini.Save(dir.FilePath("w.ini"), &error));
+    EXPECT_TRUE(error.contains("[A] NAME")) << error.toStdString();
+    EXPECT_EQ(dir.Read("w.ini"), cp932);
 }
 
 } // namespace

@@ -35,7 +35,7 @@ TEST(SetupList, windowsFileLoads) {
     ASSERT_EQ(t->count, 2);
     EXPECT_EQ(t->selected, 1);
     const SetupRecord& a = t->records[0];
-    EXPECT_EQ(a.name, QStringLiteral("Studio \u00E9")); // a Windows code page byte
+    EXPECT_EQ(a.name, QStringLiteral("Studio \u30B9\u30BF\u30B8\u30AA")); // CP932
     EXPECT_EQ(a.primaryPath, "/srv/qdv70/studio/Primary/");
     EXPECT_EQ(a.ipAddress, "127.0.0.10");
     EXPECT_TRUE(a.selectLan); // stored as 5
