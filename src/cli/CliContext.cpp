@@ -57,9 +57,17 @@ int CliContext::ChosenSetupIndex(QString* error) const {
 
 int CliContext::SetupIndexOf(const QString& nameOrNumber, QString* error) const {
     const SetupTable& t = *m_setups;
-    for (int i = 0; i < t.count; ++i) {
-        if (t.records[i].name == nameOrNumber)
-            return i;
+    const QList<int> named = t.NumbersNamed(nameOrNumber);
+    if (named.size() == 1)
+        return named.front() - 1;
+    if (named.size() > 1) {
+        // Acting on the first of them would act on a setup the user may not have meant.
+        QStringList numbers;
+        for (const int k : named)
+            numbers << QString::number(k);
+        *error = QStringLiteral("several setups are named %1: %2; use the number")
+                     .arg(nameOrNumber, numbers.join(QStringLiteral(", ")));
+        return -1;
     }
     bool isNumber = false;
     const int n = nameOrNumber.toInt(&isNumber);

@@ -47,7 +47,8 @@ public:
     // set when there is none.
     const SetupRecord* ChosenSetup(QString* error) const;
     int ChosenSetupIndex(QString* error) const;
-    // The setup of a name, or of a 1-based number; -1 with `error` set when there is none.
+    // The setup of a name, or of a 1-based number; -1 with `error` set when there is none, or when
+    // several setups carry the name (the error then lists their numbers).
     int SetupIndexOf(const QString& nameOrNumber, QString* error) const;
 
 private:

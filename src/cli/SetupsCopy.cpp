@@ -20,7 +20,7 @@ int SetupsCopy::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, list, &k))
+    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
         return *done;
     if (list.Full()) {
         ctx.Err() << "qdv70cli: the setup list is full (" << SetupTable::kMaxSetups << " setups)\n";

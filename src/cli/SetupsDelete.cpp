@@ -14,7 +14,7 @@ int SetupsDelete::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, list, &k))
+    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
         return *done;
     list.RemoveSetup(k);
     return Saved(ctx, list);

@@ -16,7 +16,7 @@ int SetupsMove::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, list, &k))
+    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
         return *done;
     const QString direction = parser.positionalArguments().at(1);
     if (direction != QLatin1String("up") && direction != QLatin1String("down"))

@@ -15,7 +15,7 @@ int SetupsSelect::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, list, &k))
+    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
         return *done;
     list.Select(k - 1);
     list.Save();

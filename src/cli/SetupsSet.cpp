@@ -32,7 +32,7 @@ int SetupsSet::Execute(CliContext& ctx, const QStringList& arguments) {
     QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, list, &k))
+    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
         return *done;
     SetupEditorModel editor(list);
     editor.OpenModify(k);

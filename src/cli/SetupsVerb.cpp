@@ -7,20 +7,20 @@
 
 namespace qdv::cli {
 
-int SetupsVerb::FindSetup(CliContext& ctx, SetupList& list, const QString& word) const {
-    const int k = list.Find(word);
-    if (k > 0)
-        return k;
-    UsageError(ctx, k < 0 ? QStringLiteral("several setups are named %1; give its number").arg(word)
-                          : QStringLiteral("unknown setup: %1").arg(word));
+int SetupsVerb::FindSetup(CliContext& ctx, const QString& word) const {
+    QString error;
+    const int i = ctx.SetupIndexOf(word, &error);
+    if (i >= 0)
+        return i + 1;
+    UsageError(ctx, error);
     return 0;
 }
 
 std::optional<int> SetupsVerb::ParseSetup(CliContext& ctx, const QStringList& arguments,
-                                          QCommandLineParser& parser, SetupList& list, int* k) const {
+                                          QCommandLineParser& parser, int* k) const {
     if (const auto done = Parse(ctx, arguments, parser))
         return done;
-    *k = FindSetup(ctx, list, parser.positionalArguments().at(0));
+    *k = FindSetup(ctx, parser.positionalArguments().at(0));
     if (*k == 0)
         return kExitUsage;
     return std::nullopt;

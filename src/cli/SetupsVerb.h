@@ -21,9 +21,10 @@ protected:
     // Parses the words and finds the setup the first argument names: empty with `k` set to go on, else
     // the exit status to end with.
     std::optional<int> ParseSetup(CliContext& ctx, const QStringList& arguments, QCommandLineParser& parser,
-                                  SetupList& list, int* k) const;
-    // The number of the setup `word` names; 0 after saying why there is none (a usage error).
-    int FindSetup(CliContext& ctx, SetupList& list, const QString& word) const;
+                                  int* k) const;
+    // The number of the setup `word` names; 0 after saying why there is none or which setups share the
+    // name (a usage error).
+    int FindSetup(CliContext& ctx, const QString& word) const;
     // Prints the catalogue text of `code` on stderr; returns the failure status.
     static int Refuse(CliContext& ctx, int code);
     // 0 when the setup list was written, else the failure status after saying why.

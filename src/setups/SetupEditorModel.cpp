@@ -37,7 +37,8 @@ bool SetupEditorModel::OpenModify(int n) {
 }
 
 int SetupEditorModel::Validate() const {
-    if (name.isEmpty())
+    // A name of blanks alone shows as no name in the setup box and cannot be told from another.
+    if (name.trimmed().isEmpty())
         return 111;
     if (name.size() > SetupRecord::kTextField)
         return 120;

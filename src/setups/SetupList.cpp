@@ -122,16 +122,9 @@ void SetupList::CopyOptions(const SetupRecord& from, SetupRecord& to) {
 }
 
 int SetupList::Find(const QString& word) const {
-    int found = 0;
-    for (int k = 1; k <= m_table.count; ++k) {
-        if (Record(k).name == word) {
-            if (found != 0)
-                return -1;
-            found = k;
-        }
-    }
-    if (found != 0)
-        return found;
+    const QList<int> named = m_table.NumbersNamed(word);
+    if (!named.isEmpty())
+        return named.size() == 1 ? named.front() : -1;
     bool isNumber = false;
     const int n = word.toInt(&isNumber);
     return isNumber && n >= 1 && n <= m_table.count ? n : 0;

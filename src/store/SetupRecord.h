@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -59,6 +60,16 @@ struct SetupTable {
     SetupRecord records[kMaxSetups];
     SetupFont fonts[kMaxSetups];
 
+    // Numbers (1-based) of the setups named exactly `name`. Files made elsewhere may give several
+    // setups one name.
+    QList<int> NumbersNamed(const QString& name) const {
+        QList<int> numbers;
+        for (int i = 0; i < count; ++i) {
+            if (records[i].name == name)
+                numbers.append(i + 1);
+        }
+        return numbers;
+    }
     const SetupRecord* Selected() const {
         return selected >= 0 && selected < count ? &records[selected] : nullptr;
     }

@@ -2,6 +2,7 @@
 #include "support/QtPrinters.h"
 #include "support/TestFolder.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
@@ -99,8 +100,46 @@ TEST(SetupsCli, everyVerbAgainstAWindowsFile) {
     const QByteArray file = h.File();
     for (const char* kept :
          {"; Written by the Windows program, then edited by hand\r\n", "OPERATOR=kept\r\n",
-          "[VIEW]\r\n; not ours\r\nWidth=800\r\n", "REG=3\r\n", "[SELECT LIST]\r\nSETUP=2\r\n"})
+          "[VIEW]\r\n; not ours\r\nWidth=800\r\n", "REG=3\r\n", "[SELECT LIST]\r\nSETUP=2\r\n",
+          "NAME=Studio \x83\x58\x83\x5E\x83\x57\x83\x49\r\n",
+          "name=Studio \x83\x58\x83\x5E\x83\x57\x83\x49 (2)\r\n", "DIR=/data/\x83\x89\x83\x7B\r\n"})
         EXPECT_TRUE(file.contains(kept)) << kept;
+}
+
+TEST(SetupsCli, aNameSeveralSetupsShareAndABlankNameAreRefused) {
+    TestFolder home;
+    home.Write("QDV70LIST.INI",
+               "[SETUP]\r\nREG=3\r\n[SETUP_1]\r\nNAME=Dup\r\nDIR=" + home.FilePath("one").toUtf8() +
+                   "\r\n[SETUP_2]\r\nNAME=Other\r\n[SETUP_3]\r\nNAME=Dup\r\nDIR=" +
+                   home.FilePath("three").toUtf8() + "\r\n");
+    const QByteArray before = home.Read("QDV70LIST.INI");
+    const QString csv = home.FilePath("d.csv");
+    home.Write("d.csv", "S1,,,A\r\n");
+    const QStringList uses[] = {{"--setup", "Dup", "export", "description", csv},
+                                {"--setup", "Dup", "import", "description", csv},
+                                {"--setup", "Dup", "receive", "description"},
+                                {"--setup", "Dup", "send", "crosspoint"},
+                                {"setups", "show", "Dup"},
+                                {"setups", "delete", "Dup"}};
+    for (const QStringList& words : uses) {
+        const CliRun r = RunCli(QStringList{"--home", home.Path()} + words);
+        EXPECT_EQ(r.exitCode, 2) << words.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("several setups are named Dup: 1, 3; use the number"))
+            << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(home.FilePath("one/Name")) ||
+                 QFileInfo::exists(home.FilePath("three/Name")));
+    const CliRun byNumber = RunCli({"--home", home.Path(), "--setup", "3", "export", "description", csv});
+    EXPECT_EQ(byNumber.exitCode, 0) << byNumber.err.toStdString();
+
+    for (const QStringList& words :
+         {QStringList{"setups", "add", "--name", "   ", "--dir", "/x", "--com", "1"},
+          QStringList{"setups", "set", "2", "--name", " \t "}}) {
+        const CliRun r = RunCli(QStringList{"--home", home.Path()} + words);
+        EXPECT_EQ(r.exitCode, 1) << words.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("Please input Setup Name.")) << r.err.toStdString();
+    }
+    EXPECT_EQ(home.Read("QDV70LIST.INI"), before);
 }
 
 } // namespace
