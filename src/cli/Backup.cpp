@@ -132,8 +132,9 @@ QString WaitForLine(CliContext& ctx, const SetupRecord& setup, int seconds, bool
 
 QString SummaryLine(const Entry& e) {
     QString line = e.setup + '\t' + e.kind + '\t' + (e.ok ? QStringLiteral("OK") : QStringLiteral("FAILED"));
+    // One line per entry: an error that gives its reason on a line of its own is joined up.
     if (!e.ok)
-        line += '\t' + e.error;
+        line += '\t' + e.error.simplified();
     if (!e.missing.isEmpty())
         line += QStringLiteral("\tmissing: ") + e.missing.join(QStringLiteral(", "));
     return line;
