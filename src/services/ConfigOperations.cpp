@@ -1,6 +1,6 @@
 #include "services/ConfigOperations.h"
 
-#include "editors/TerminalTextCodec.h"
+#include "convert/TerminalTextCodec.h"
 
 #include <QString>
 
