@@ -1,9 +1,11 @@
 // qdv70histbench: measures the backup history on the sample data set: the snapshot after a Primary
 // receive that replaced all eight Primary files (and after one that stored the same bytes again), and
-// the meaning diff between two full snapshots that differ in every data file.
+// the meaning diff between two full snapshots that differ in every data file; then `qdv70cli status
+// --all-setups` over 50 setups, each with the sample data set, a history and a recorded job.
 // Usage: qdv70histbench [runs]
 
 #include "history/BackupHistory.h"
+#include "history/JobRecord.h"
 #include "sim/SampleDataSet.h"
 #include "store/AtomicFile.h"
 #include "store/DataFileSet.h"
@@ -12,6 +14,8 @@
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -78,6 +82,32 @@ void Row(const char* what, const Times& t) {
     std::printf("  %-46s %8.1f ms wall %8.1f ms processor\n", what, Median(t.wall), Median(t.cpu));
 }
 
+// A home of `count` LAN setups whose backup folders hold the sample data set, a snapshot and a good
+// receive of each kind: what `status --all-setups` reads on a facility with many plants.
+bool MakeFleet(const QString& home, int count, QString* error) {
+    QString list = QStringLiteral("[SETUP]\nREG=%1\n[SELECT LIST]\nSETUP=0\n").arg(count);
+    for (int i = 1; i <= count; ++i) {
+        const QString folder = home + QStringLiteral("/backup%1").arg(i);
+        if (!WriteSampleDataSet(folder, error))
+            return false;
+        BackupHistory::Snapshot(folder, QStringLiteral("Plant-%1").arg(i), QStringLiteral("Receive Primary"),
+                                {}, {});
+        for (const char* kind : {"primary", "description", "crosspoint"}) {
+            history::JobResult r;
+            r.finished = QDateTime::currentDateTimeUtc();
+            r.started = r.finished.addSecs(-60);
+            r.ok = true;
+            if (!history::JobRecord::Record(folder, QLatin1String(kind), r, error))
+                return false;
+        }
+        list += QStringLiteral("[SETUP_%1]\nNAME=Plant-%1\nDIR=%2\nIP=127.0.0.1\nSELECT_LAN=1\nREOTE3=1001\n"
+                               "SELECT_PRIMARY_BACKUP_FILE=255\n")
+                    .arg(i)
+                    .arg(folder);
+    }
+    return WriteFileAtomically(home + QStringLiteral("/QDV70LIST.INI"), list.toUtf8(), error);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -129,5 +159,27 @@ int main(int argc, char* argv[]) {
     Row("snapshot after a receive of the same bytes", same);
     Row("snapshot after every data file changed", everything);
     Row(qPrintable(QStringLiteral("diff of two full snapshots (%1 lines)").arg(lines)), diff);
+
+    constexpr int kFleet = 50;
+    const QString home = tmp.path() + QStringLiteral("/fleet");
+    if (!MakeFleet(home, kFleet, &error))
+        return std::fprintf(stderr, "qdv70histbench: %s\n", qPrintable(error)), 1;
+    Times status;
+    for (int run = 0; run < runs; ++run) {
+        QProcess cli;
+        const int code = Measure(&status, [&] {
+            cli.start(
+                qEnvironmentVariable("QDV70CLI", QStringLiteral(QDV70CLI_PATH)),
+                {QStringLiteral("--home"), home, QStringLiteral("status"), QStringLiteral("--all-setups")});
+            cli.waitForFinished(120000);
+            return cli.exitCode();
+        });
+        if (code != 0 || cli.readAllStandardOutput().count('\n') != kFleet)
+            return std::fprintf(stderr, "qdv70histbench: status --all-setups failed: %s\n",
+                                cli.readAllStandardError().constData()),
+                   1;
+    }
+    // The processor column is the benchmark's own, not the tool's: read the wall time.
+    Row(qPrintable(QStringLiteral("qdv70cli status --all-setups, %1 setups").arg(kFleet)), status);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/JobSnapshot.h"
 
+#include "history/JobRecord.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
@@ -55,6 +56,23 @@ history::SnapshotResult JobSnapshot::AfterStationReceive(const SetupRecord& setu
         return {};
     return history::BackupHistory::Snapshot(setup.backupDataPath, setup.name, JobName(0, kJobSecondary),
                                             failedFiles);
+}
+
+QString JobSnapshot::RecordResult(const SetupRecord& setup, int kind, const QDateTime& started, bool ok,
+                                  const QString& error, const QStringList& missing) {
+    if (setup.backupDataPath.isEmpty() ||
+        (kind != kJobPrimary && kind != kJobDescription && kind != kJobCrosspoint))
+        return {};
+    history::JobResult result;
+    result.started = started;
+    result.finished = QDateTime::currentDateTimeUtc();
+    result.ok = ok;
+    result.error = ok ? QString() : error;
+    result.missing = missing;
+    QString why;
+    if (!history::JobRecord::Record(setup.backupDataPath, JobName(0, kind).mid(8).toLower(), result, &why))
+        return QStringLiteral("the job's result was not recorded: ") + why;
+    return {};
 }
 
 } // namespace qdv

@@ -4,6 +4,7 @@
 #include "history/BackupHistory.h"
 #include "store/SetupRecord.h"
 
+#include <QDateTime>
 #include <QStringList>
 
 namespace qdv {
@@ -29,6 +30,11 @@ public:
     // were not received.
     static history::SnapshotResult AfterStationReceive(const SetupRecord& setup,
                                                        const QStringList& failedFiles);
+    // After a receive job of Primary, Description or Crosspoint (other kinds are not recorded): keeps how
+    // it ended in the backup folder's job record, which `status` and the metrics read. `error` is the
+    // first error (empty when ok). Returns why the record could not be written, else empty.
+    static QString RecordResult(const SetupRecord& setup, int kind, const QDateTime& started, bool ok,
+                                const QString& error, const QStringList& missing);
 };
 
 } // namespace qdv

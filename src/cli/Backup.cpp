@@ -1,7 +1,9 @@
 #include "cli/Backup.h"
 
+#include "app/JobSnapshot.h"
 #include "cli/CliContext.h"
 #include "cli/JobCommand.h"
+#include "cli/Status.h"
 #include "link/TSerialThread.h"
 #include "link/TransferJobs.h"
 
@@ -33,20 +35,6 @@ struct Entry {
     QString error;
     QStringList missing;
 };
-
-// Every file the job did not store: those that failed or were skipped, and those the report lists.
-QStringList MissingFiles(const JobOutcome& outcome) {
-    QStringList missing;
-    for (const FileResult& f : outcome.files) {
-        if (f.code != 0)
-            missing << f.Name();
-    }
-    for (const QString& f : outcome.report.missing) {
-        if (!missing.contains(f))
-            missing << f;
-    }
-    return missing;
-}
 
 // The kinds a setup is backed up with when --kinds does not say: the Receive buttons it offers.
 QList<int> OfferedKinds(const SetupRecord& setup) {
@@ -164,6 +152,11 @@ Backup::Backup()
                            QStringLiteral("when another program holds a setup's serial line, wait for it "
                                           "up to SECONDS before each job (default 0: fail at once)"),
                            QStringLiteral("SECONDS"), QStringLiteral("0")));
+    AddOption(QCommandLineOption(QStringLiteral("metrics"),
+                                 QStringLiteral("after the jobs, write the setups' figures (as `status` has "
+                                                "them) to FILE in the Prometheus text format, replacing it "
+                                                "atomically"),
+                                 QStringLiteral("FILE")));
 }
 
 int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
@@ -199,30 +192,8 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
 
     const SetupTable& table = ctx.Setups();
     QList<int> chosen;
-    const QStringList names = parser.values(QStringLiteral("setup"));
-    if (parser.isSet(QStringLiteral("all-setups"))) {
-        if (!names.isEmpty())
-            return UsageError(ctx, QStringLiteral("--setup and --all-setups exclude each other"));
-        for (int i = 0; i < table.count; ++i)
-            chosen << i;
-        if (chosen.isEmpty())
-            return UsageError(ctx, QStringLiteral("no setups"));
-    } else {
-        QString error;
-        for (const QString& name : names) {
-            const int i = ctx.SetupIndexOf(name, &error);
-            if (i < 0)
-                return UsageError(ctx, error);
-            if (!chosen.contains(i))
-                chosen << i;
-        }
-        if (names.isEmpty()) {
-            const int i = ctx.ChosenSetupIndex(&error);
-            if (i < 0)
-                return UsageError(ctx, error);
-            chosen << i;
-        }
-    }
+    if (const auto done = ChooseSetups(ctx, parser, &chosen))
+        return *done;
 
     QList<Entry> entries;
     bool interrupted = false;
@@ -248,6 +219,10 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
                 e.error = QStringLiteral("the setup selects no Primary files");
             } else if (!lineBusy.isEmpty()) {
                 e.error = QStringLiteral("not run: ") + lineBusy;
+                const QString notRecorded =
+                    JobSnapshot::RecordResult(setup, kind, QDateTime(), false, e.error, {});
+                if (!notRecorded.isEmpty())
+                    ctx.Err() << "qdv70cli: " << notRecorded << '\n';
                 ctx.Err() << "qdv70cli: " << setup.name << ": " << e.kind << " not run: " << lineBusy << '\n';
             } else {
                 const JobOutcome outcome = RunOneJob(ctx, setup, false, kind);
@@ -270,6 +245,10 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
             ctx.Out() << SummaryLine(e) << '\n';
     }
     ctx.Out().flush();
+    // The metrics fail the run only by exit status: the backup itself is stored.
+    if (parser.isSet(QStringLiteral("metrics")) &&
+        !WriteMetricsFile(ctx, parser.value(QStringLiteral("metrics")), AssessSetups(ctx, chosen)))
+        allOk = false;
     if (interrupted)
         return kExitAborted;
     return allOk ? kExitOk : kExitFailed;

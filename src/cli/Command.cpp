@@ -87,6 +87,36 @@ int Command::UsageError(CliContext& ctx, const QString& message) const {
     return kExitUsage;
 }
 
+std::optional<int> Command::ChooseSetups(CliContext& ctx, const QCommandLineParser& parser,
+                                         QList<int>* chosen) const {
+    const SetupTable& table = ctx.Setups();
+    const QStringList names = parser.values(QStringLiteral("setup"));
+    if (parser.isSet(QStringLiteral("all-setups"))) {
+        if (!names.isEmpty())
+            return UsageError(ctx, QStringLiteral("--setup and --all-setups exclude each other"));
+        for (int i = 0; i < table.count; ++i)
+            *chosen << i;
+        if (chosen->isEmpty())
+            return UsageError(ctx, QStringLiteral("no setups"));
+        return std::nullopt;
+    }
+    QString error;
+    for (const QString& name : names) {
+        const int i = ctx.SetupIndexOf(name, &error);
+        if (i < 0)
+            return UsageError(ctx, error);
+        if (!chosen->contains(i))
+            *chosen << i;
+    }
+    if (names.isEmpty()) {
+        const int i = ctx.ChosenSetupIndex(&error);
+        if (i < 0)
+            return UsageError(ctx, error);
+        *chosen << i;
+    }
+    return std::nullopt;
+}
+
 int Command::WithChosenSetup(CliContext& ctx, const std::function<int(const SetupRecord&)>& run) const {
     QString error;
     const SetupRecord* setup = ctx.ChosenSetup(&error);

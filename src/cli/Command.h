@@ -55,6 +55,11 @@ protected:
     int UsageError(CliContext& ctx, const QString& message) const;
     QString UsageLine() const;
     // Runs `run` on the setup --setup names, else on the selected one; a usage error when there is none.
+    // The setups of the repeatable --setup, or every one with --all-setups (which the command must offer),
+    // else the global --setup's or the selected one, as indexes into the table. Empty to go on; else the
+    // usage-error exit status, after the error was printed.
+    std::optional<int> ChooseSetups(CliContext& ctx, const QCommandLineParser& parser,
+                                    QList<int>* chosen) const;
     int WithChosenSetup(CliContext& ctx, const std::function<int(const SetupRecord&)>& run) const;
 
 private:

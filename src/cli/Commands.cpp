@@ -7,12 +7,14 @@
 #include "cli/Help.h"
 #include "cli/History.h"
 #include "cli/Import.h"
+#include "cli/NotifyFailure.h"
 #include "cli/Receive.h"
 #include "cli/Restore.h"
 #include "cli/Send.h"
 #include "cli/Serve.h"
 #include "cli/Setups.h"
 #include "cli/Stations.h"
+#include "cli/Status.h"
 #include "cli/Verify.h"
 
 namespace qdv::cli {
@@ -32,6 +34,8 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(std::make_unique<Diff>());
     commands.push_back(std::make_unique<Restore>());
     commands.push_back(std::make_unique<Verify>());
+    commands.push_back(std::make_unique<Status>());
+    commands.push_back(std::make_unique<NotifyFailure>());
     commands.push_back(std::make_unique<Serve>());
     commands.push_back(std::make_unique<Discover>());
     commands.push_back(std::make_unique<Help>());

@@ -108,6 +108,19 @@ int JobKindOfWord(const QString& word) {
     return -1;
 }
 
+QStringList MissingFiles(const JobOutcome& outcome) {
+    QStringList missing;
+    for (const FileResult& f : outcome.files) {
+        if (f.code != 0)
+            missing << f.Name();
+    }
+    for (const QString& f : outcome.report.missing) {
+        if (!missing.contains(f))
+            missing << f;
+    }
+    return missing;
+}
+
 QString WordOfJobKind(int kind) {
     switch (kind) {
     case kJobDescription:
@@ -223,8 +236,17 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
     QObject::connect(&control, &TtskCtrl::ReadyReached, step);
     QObject::connect(&control, &TtskCtrl::JobEnded, step);
     poll.start(kPollMs);
+    const QDateTime jobStart = QDateTime::currentDateTimeUtc();
     outcome.exitCode = QCoreApplication::exec();
     poll.stop();
+    if (!send && recordHistory) {
+        const QString notRecorded = JobSnapshot::RecordResult(
+            setup, kind, jobStart, outcome.exitCode == kExitOk,
+            outcome.exitCode == kExitAborted ? QStringLiteral("interrupted") : outcome.error,
+            MissingFiles(outcome));
+        if (!notRecorded.isEmpty())
+            err << "qdv70cli: " << notRecorded << '\n';
+    }
     err.flush();
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);

@@ -21,6 +21,9 @@ struct JobOutcome {
 int JobKindOfWord(const QString& word);
 QString WordOfJobKind(int kind);
 
+// Every file the job did not store: those that failed or were skipped, and those the report lists.
+QStringList MissingFiles(const JobOutcome& outcome);
+
 // The log line of one file: its name, what became of it, its size and, on failure, the reason (the
 // system's own words when there are some, else the catalogue text).
 QString FileLogLine(const FileResult& file, bool send);

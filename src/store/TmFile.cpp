@@ -84,6 +84,12 @@ int TmFile::LoadBackupWarnDays() const {
                     ini.ReadInteger(QStringLiteral("BACKUP"), QStringLiteral("WARN_DAYS"), kDefaultWarnDays));
 }
 
+QString TmFile::LoadBackupFailureCommand() const {
+    IniFile ini;
+    ini.Load(CommFilePath());
+    return ini.ReadString(QStringLiteral("BACKUP"), QStringLiteral("ON_FAILURE"), {}).trimmed();
+}
+
 ServiceSettings TmFile::LoadServiceSettings() const {
     IniFile ini;
     ini.Load(CommFilePath());

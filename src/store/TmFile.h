@@ -46,6 +46,8 @@ public:
     // [BACKUP] WARN_DAYS: after how many days without a good Primary backup the main window warns;
     // 0 (or less) turns the warning off. Default 7.
     int LoadBackupWarnDays() const;
+    // [BACKUP] ON_FAILURE: the command run when a setup's unattended backup fails; empty for none.
+    QString LoadBackupFailureCommand() const;
 
     // Replaces `table` with the setups of QDV70LIST.INI. False only when the file does not exist (or
     // cannot be read); the table is then empty.

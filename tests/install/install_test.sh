@@ -33,14 +33,15 @@ done < <(find "$root" -type f)
 for f in bin/qdv70 bin/qdv70cli bin/qdv70sim share/man/man1/qdv70.1.gz share/man/man1/qdv70cli.1.gz \
     share/man/man1/qdv70sim.1.gz share/applications/qdv70.desktop share/metainfo/org.qdv70.qdv70.metainfo.xml \
     share/bash-completion/completions/qdv70cli lib/systemd/user/qdv70-backup@.service \
-    lib/systemd/user/qdv70-backup@.timer; do
+    lib/systemd/user/qdv70-backup@.timer lib/systemd/user/qdv70-backup-failed@.service; do
     [ -e "$root$prefix/$f" ] || fail "not installed: $prefix/$f"
 done
 
-service=$root$prefix/lib/systemd/user/qdv70-backup@.service
-exec_start=$(sed -n 's/^ExecStart=//p' "$service")
-tool=${exec_start%% *}
-[ "$tool" = "$prefix/bin/qdv70cli" ] || fail "the installed service runs $tool, not $prefix/bin/qdv70cli"
+for unit in qdv70-backup@.service qdv70-backup-failed@.service; do
+    exec_start=$(sed -n 's/^ExecStart=//p' "$root$prefix/lib/systemd/user/$unit")
+    tool=${exec_start%% *}
+    [ "$tool" = "$prefix/bin/qdv70cli" ] || fail "the installed $unit runs $tool, not $prefix/bin/qdv70cli"
+done
 [ -x "$root$tool" ] || fail "the installed service's tool $tool is not installed"
 "$root$prefix/bin/qdv70cli" --version | grep -q '^qdv70cli ' || fail "the installed qdv70cli does not run"
 exit $status

@@ -54,6 +54,7 @@ expected=(usr/bin/qdv70 usr/bin/qdv70cli usr/bin/qdv70sim usr/share/man/man1/qdv
     usr/share/icons/hicolor/scalable/apps/qdv70.svg usr/share/icons/hicolor/64x64/apps/qdv70.png
     usr/share/metainfo/org.qdv70.qdv70.metainfo.xml usr/share/bash-completion/completions/qdv70cli
     usr/lib/systemd/user/qdv70-backup@.service usr/lib/systemd/user/qdv70-backup@.timer
+    usr/lib/systemd/user/qdv70-backup-failed@.service
     usr/share/doc/qdv70/copyright usr/share/doc/qdv70/changelog.gz)
 # The operator's manual where the source has one, as Help looks for it beside the installed program.
 [ -d "$source/docs/manual" ] && expected+=(usr/share/qdv70/manual/en/index.html usr/share/qdv70/manual/ja/index.html)

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -20,21 +21,28 @@
 namespace qdv::test {
 namespace {
 
-// Two setups, "Studio-A" and "Studio-B", each served by a simulator of its own; B's has `faultB`.
+// Setups "Studio-A", "Studio-B" (and "Studio-C" when `count` is 3), each served by a simulator of its
+// own; B's has `faultB`.
 struct TwoPlants {
-    TestFolder a, b, pc;
-    std::unique_ptr<SimProcess> simA, simB;
+    TestFolder a, b, c, pc;
+    std::unique_ptr<SimProcess> simA, simB, simC;
 
-    explicit TwoPlants(const QStringList& faultB) {
+    explicit TwoPlants(const QStringList& faultB, int count = 2) {
         QString error;
-        EXPECT_TRUE(WriteSampleDataSet(a.Path(), &error)) << error.toStdString();
-        EXPECT_TRUE(WriteSampleDataSet(b.Path(), &error)) << error.toStdString();
+        for (TestFolder* device : {&a, &b, &c})
+            EXPECT_TRUE(WriteSampleDataSet(device->Path(), &error)) << error.toStdString();
         simA = std::make_unique<SimProcess>(a.Path());
         simB = std::make_unique<SimProcess>(b.Path(), faultB);
         EXPECT_TRUE(simA->Ok() && simB->Ok());
-        QString list = QStringLiteral("[SETUP]\nREG=2\n[SELECT LIST]\nSETUP=0\n");
+        QList<std::pair<QString, int>> setups{{"Studio-A", simA->Port()}, {"Studio-B", simB->Port()}};
+        if (count == 3) {
+            simC = std::make_unique<SimProcess>(c.Path());
+            EXPECT_TRUE(simC->Ok());
+            setups.append({"Studio-C", simC->Port()});
+        }
+        QString list = QStringLiteral("[SETUP]\nREG=%1\n[SELECT LIST]\nSETUP=0\n").arg(count);
         int n = 1;
-        for (const auto& [name, port] : {std::pair{"Studio-A", simA->Port()}, {"Studio-B", simB->Port()}}) {
+        for (const auto& [name, port] : setups) {
             list += QStringLiteral("[SETUP_%1]\nNAME=%2\nDIR=%3\nIP=127.0.0.1\nSELECT_LAN=1\nREOTE3=%4\n"
                                    "SELECT_PRIMARY_BACKUP_FILE=255\n")
                         .arg(n)
@@ -44,9 +52,10 @@ struct TwoPlants {
         }
         pc.Write("home/QDV70LIST.INI", list.toUtf8());
     }
-    CliRun Backup(const QStringList& args) const {
-        return RunCli(QStringList{"--home", pc.FilePath("home"), "backup"} + args);
+    CliRun Cli(const QString& command, const QStringList& args) const {
+        return RunCli(QStringList{"--home", pc.FilePath("home"), command} + args);
     }
+    CliRun Backup(const QStringList& args) const { return Cli("backup", args); }
 };
 
 TEST(CliBackup, everySetupIsTriedAndTheSummaryTellsWhichFailed) {
@@ -108,6 +117,93 @@ TEST(CliBackup, namedSetupsDefaultKindsAndUsageErrors) {
                                  {"extra"}};
     for (const QStringList& args : usage)
         EXPECT_EQ(plants.Backup(args).exitCode, 2) << args.join(' ').toStdString();
+}
+
+// Three plants after one night: A current, B's job failed on the simulator's fault, C's Primary files
+// ten days old. The status, the metrics file and the failure hook all tell them apart.
+TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
+    TwoPlants plants({"wrong-type"}, 3);
+    const QString metrics = plants.pc.FilePath("qdv70.prom");
+    plants.pc.Write("qdv70.prom", "old\n");
+    ASSERT_EQ(::link(QFile::encodeName(metrics).constData(),
+                     QFile::encodeName(plants.pc.FilePath("before.prom")).constData()),
+              0);
+    const CliRun backup = plants.Backup({"--all-setups", "--metrics", metrics});
+    EXPECT_EQ(backup.exitCode, 1) << backup.err.toStdString();
+    // Replaced by a rename: a reader holding the old file still sees it whole.
+    EXPECT_EQ(plants.pc.Read("before.prom"), "old\n");
+    const QByteArray prom = plants.pc.Read("qdv70.prom");
+    for (const char* line : {"# TYPE qdv70_backup_last_run_ok gauge\n",
+                             "qdv70_backup_last_run_ok{setup=\"Studio-A\",kind=\"primary\"} 1\n",
+                             "qdv70_backup_last_run_ok{setup=\"Studio-B\",kind=\"primary\"} 0\n",
+                             "qdv70_backup_verify_clean{setup=\"Studio-A\"} 1\n",
+                             "qdv70_history_pushes_owed{setup=\"Studio-C\"} 0\n"})
+        EXPECT_TRUE(prom.contains(line)) << line << prom.toStdString();
+    const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
+    if (!promtool.isEmpty()) {
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(promtool, {"check", "metrics"});
+        check.write(prom);
+        check.closeWriteChannel();
+        ASSERT_TRUE(check.waitForFinished(30000));
+        EXPECT_EQ(check.exitCode(), 0) << check.readAll().toStdString();
+    }
+
+    const QDateTime tenDaysAgo = QDateTime::currentDateTime().addDays(-10);
+    for (const QFileInfo& f : QDir(plants.pc.FilePath("Studio-C/Primary")).entryInfoList(QDir::Files)) {
+        QFile file(f.filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly) &&
+                    file.setFileTime(tenDaysAgo, QFileDevice::FileModificationTime));
+    }
+
+    const CliRun text = plants.Cli("status", {"--all-setups"});
+    EXPECT_EQ(text.exitCode, 1);
+    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << text.out.toStdString();
+    struct Want {
+        const char* verdict;
+        const char* reason; // start of the reason; empty: none
+    };
+    const Want want[] = {{"ok", ""},
+                         {"failing", "the last Primary job failed: "},
+                         {"stale", "the last good Primary backup is older than 7 days"}};
+    const QJsonArray json =
+        QJsonDocument::fromJson(plants.Cli("status", {"--all-setups", "--json"}).out.toUtf8()).array();
+    ASSERT_EQ(json.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QStringList fields = lines[i].split('\t');
+        const QJsonObject o = json[i].toObject();
+        EXPECT_EQ(fields.value(0), QStringLiteral("Studio-%1").arg(QChar('A' + i)));
+        EXPECT_EQ(fields.value(1), want[i].verdict) << lines[i].toStdString();
+        EXPECT_TRUE(fields.value(2).startsWith("LAN,127.0.0.1:")) << lines[i].toStdString();
+        EXPECT_EQ(o["verdict"].toString(), want[i].verdict);
+        EXPECT_TRUE(!*want[i].reason || o["reason"].toString().startsWith(want[i].reason))
+            << o["reason"].toString().toStdString();
+        EXPECT_EQ(o["reason"].isNull(), !*want[i].reason);
+        EXPECT_EQ(o["kinds"].toArray().size(), 3);
+        EXPECT_FALSE(o["history"]["head"].toString().isEmpty());
+    }
+    const QJsonObject failedPrimary = json[1]["kinds"][0].toObject();
+    EXPECT_EQ(failedPrimary["result"].toString(), "failed");
+    EXPECT_FALSE(failedPrimary["missing"].toArray().isEmpty());
+    EXPECT_EQ(json[0]["kinds"][0]["result"].toString(), "ok");
+    EXPECT_TRUE(json[0]["verifyClean"].toBool());
+    EXPECT_EQ(plants.Cli("status", {"--setup", "Studio-A"}).exitCode, 0);
+
+    // The failure hook: nothing runs without a command; with one, it gets the name and the status.
+    EXPECT_EQ(plants.Cli("notify-failure", {"--setup", "Studio-B"}).exitCode, 0);
+    plants.pc.Write("hook.sh", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/hook.name\"\n"
+                               "cat > \"$(dirname \"$0\")/hook.json\"\n");
+    plants.pc.Write(
+        "home/QDV70COMM.INI",
+        QStringLiteral("[BACKUP]\nON_FAILURE=sh %1 $1\n").arg(plants.pc.FilePath("hook.sh")).toUtf8());
+    const CliRun hook = plants.Cli("notify-failure", {"--setup", "Studio-B"});
+    EXPECT_EQ(hook.exitCode, 0) << hook.err.toStdString();
+    EXPECT_EQ(plants.pc.Read("hook.name"), "Studio-B\n");
+    const QJsonObject summary = QJsonDocument::fromJson(plants.pc.Read("hook.json")).object();
+    EXPECT_EQ(summary["setup"].toString(), "Studio-B");
+    EXPECT_EQ(summary["verdict"].toString(), "failing");
 }
 
 // Another program holding the serial line (as the desktop program does during a job) is played by the

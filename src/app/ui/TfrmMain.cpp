@@ -650,6 +650,9 @@ void TfrmMain::ReportFinishedJob() {
     // it is done.
     const QString what = JobSnapshot::JobName(0, m_jobKind);
     const QStringList failed = JobSnapshot::FailedFiles(m_status, jobSetup, report);
+    JobSnapshot::RecordResult(jobSetup, m_jobKind, QDateTime(), report.Success(),
+                              report.errorCode != 0 ? CatalogueText(report.errorCode) : report.listTitle,
+                              failed);
     auto result = std::make_shared<history::SnapshotResult>();
     m_phase = 3;
     m_snapshot = QThread::create([result, jobSetup, what, failed] {
