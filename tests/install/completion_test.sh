@@ -42,12 +42,12 @@ qdv70cli --home $home --setup |Studio-A Studio\\ B
 qdv70cli --home $home setups show Studio\\ |Studio\\ B 
 qdv70cli --home $home --setup Studio-A receive |crosspoint description primary secondary 
 qdv70cli receive secondary --|--help --stations 
-qdv70cli backup --wait-line 60 --|--all-setups --help --json --kinds --setup --wait-line 
+qdv70cli backup --wait-line 60 --|--all-setups --help --json --kinds --metrics --setup --wait-line 
 qdv70cli --home $home backup --setup |Studio-A Studio\\ B 
 qdv70cli stations check |all clear device 
 qdv70cli export description |folder plant.csv 
 qdv70cli setups add --dir |folder 
-qdv70cli help st|stations 
+qdv70cli help st|stations status 
 qdv70cli --|--help --home --setup --version 
 EOT
 exit $status
