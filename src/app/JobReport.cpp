@@ -37,6 +37,10 @@ JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& se
         else if (kind == kJobCrosspoint)
             r.missing << QStringLiteral("ZEBU_XPT.DAU");
     }
+    // A job that could not begin moved nothing; its reason is all there is to tell.
+    r.errorText = status.JobFailure();
+    if (!r.errorText.isEmpty())
+        return r;
     if (status.error) {
         r.errorCode = static_cast<int>(status.lastError.load());
         r.detail = status.ErrorDetail();

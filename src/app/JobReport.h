@@ -21,10 +21,12 @@ struct JobReport {
     QMap<QString, QString> reasons; // why a file of `missing` was not moved, where known
     QString detail;                 // why the job failed in the system's own words, when known
 
+    QString errorText; // an error in words of its own (the backup folder stayed busy), else empty
+
     // The catalogue text of the error, followed on a line of its own by the reason when there is one.
     QString ErrorText() const;
 
-    bool Success() const { return errorCode == 0 && missing.isEmpty(); }
+    bool Success() const { return errorCode == 0 && missing.isEmpty() && errorText.isEmpty(); }
     // The list box text: the title and one indented line per file, with its reason where known.
     QString ListText() const;
 

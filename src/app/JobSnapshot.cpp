@@ -8,16 +8,7 @@
 namespace qdv {
 
 QString JobSnapshot::JobName(int direction, int kind) {
-    static const char* const kNames[kJobKinds] = {"Primary",
-                                                  "Description",
-                                                  "Crosspoint",
-                                                  "Secondary",
-                                                  "Description to Secondary",
-                                                  "Alias to Secondary",
-                                                  "Station menu"};
-    const QString what =
-        kind >= 0 && kind < kJobKinds ? QLatin1String(kNames[kind]) : QStringLiteral("job %1").arg(kind);
-    return (direction == 0 ? QStringLiteral("Receive ") : QStringLiteral("Send ")) + what;
+    return (direction == 0 ? QStringLiteral("Receive ") : QStringLiteral("Send ")) + JobKindName(kind);
 }
 
 QStringList JobSnapshot::FailedFiles(const StatusBlock& status, const SetupRecord& setup,

@@ -136,7 +136,7 @@ bool TtskCtrl::StartJob(int direction, int kind, const SetupRecord& setup) {
     m_status.direction = static_cast<std::uint32_t>(direction);
     m_status.jobKind = static_cast<std::uint32_t>(kind);
     m_status.busy = true;
-    m_rst16->PostStart(setup, m_ports);
+    m_rst16->PostStart(setup, m_ports, m_folderLockUse);
     return true;
 }
 

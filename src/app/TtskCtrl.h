@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FolderLock.h"
 #include "store/SetupRecord.h"
 
 #include <QObject>
@@ -72,6 +73,9 @@ public:
     const TRpu16* Udp() const { return m_rpu16.get(); }
     // The hosted SOAP services, null when they were not asked for, are switched off or not yet made.
     const HostedServices* Hosted() const { return m_hosted.get(); }
+    // How the jobs started from now on treat their backup folder's lock (by default the engine takes it,
+    // waiting up to a minute for another writer).
+    void SetFolderLockUse(const FolderLockUse& use) { m_folderLockUse = use; }
     bool Ready() const { return m_state == kStateReady; }
     int State() const { return m_state; }
 
@@ -96,6 +100,7 @@ private:
     const TmFile& m_files;
     PortSettings& m_ports;
     SetupSource m_setup;
+    FolderLockUse m_folderLockUse;
     QTimer m_timCtrl;
     int m_state = kStateStart;
     QStringList m_ownAddresses;

@@ -114,9 +114,11 @@ LinkEngine::~LinkEngine() {
     Shutdown();
 }
 
-void LinkEngine::AcceptJob(const SetupRecord& setup, const PortSettings& ports) {
+void LinkEngine::AcceptJob(const SetupRecord& setup, const PortSettings& ports, const FolderLockUse& folder) {
     m_setup = setup;
     m_ports = ports;
+    m_folderUse = folder;
+    m_folderDeadline = -1;
     m_receive = m_s.status.direction == 0;
     m_kind = static_cast<int>(m_s.status.jobKind.load());
     m_jobPending = true;
@@ -165,10 +167,16 @@ void LinkEngine::Finish(int code, bool final) {
     if (m_receive && m_kind <= kJobSecondary) {
         // A file whose transfer did not complete never replaces the stored one.
         m_writer.Abort();
-        m_s.files.DeleteBackupTemporaries(m_setup);
+        // Work files left in the folders by earlier runs are swept only while this job holds the folder:
+        // then no other writer can be filling one of them.
+        if (m_folderUse.heldByCaller || m_folderLock.Held())
+            m_s.files.DeleteBackupTemporaries(m_setup);
     }
-    if (final)
+    if (final) {
         m_jobPending = false;
+        m_folderLock.Release();
+        m_folderDeadline = -1;
+    }
     ReportFiles(code, final);
     m_jobs.Finish(m_kind, code, final, m_entry.typeCode);
 }
@@ -235,7 +243,7 @@ void LinkEngine::Tick() {
         m_tick = kIdle;
         return;
     case kIdle: {
-        if (!m_jobPending)
+        if (!m_jobPending || !TakeFolder())
             return;
         QString error;
         if (!m_s.resolver.EnsureSetupFolders(m_setup, &error)) {
@@ -314,6 +322,37 @@ void LinkEngine::EndJobOverTime() {
     Finish(kJobTimedOut, true);
     m_deadlineMs = -1;
     m_tick = kIdle;
+}
+
+// Takes the backup folder's lock for the job; false while another writer holds it (the job then waits,
+// saying who in status line 1) and when the wait has run out (the job has then ended, failed).
+bool LinkEngine::TakeFolder() {
+    // The station menu only reads the device; every other job reads or writes the folder.
+    if (m_folderUse.heldByCaller || m_folderLock.Held() || m_kind == kJobStationMenu)
+        return true;
+    StatusBlock& st = m_s.status;
+    const QString job =
+        (m_receive ? QStringLiteral("receiving ") : QStringLiteral("sending ")) + JobKindName(m_kind);
+    if (m_folderLock.TryLock(m_setup.backupDataPath, job) != FolderLock::Result::Busy) {
+        // A folder that cannot hold the lock file (read-only, missing parent) is used without one: a
+        // send from it still works, and a receive fails on its own with the file system's reason.
+        if (m_folderDeadline >= 0)
+            st.SetStatusLines(1, QString(), 0);
+        m_folderDeadline = -1;
+        return true;
+    }
+    const QString text = QStringLiteral("waiting for the backup folder: ") + m_folderLock.Holder();
+    const qint64 now = m_s.clock.NowMs();
+    if (m_folderDeadline < 0)
+        m_folderDeadline = now + m_folderUse.waitMs;
+    if (st.Line1() != text)
+        st.SetStatusLines(1, text, 0);
+    if (now < m_folderDeadline)
+        return false;
+    st.SetJobFailure(
+        QStringLiteral("%1 (gave up after %2 s)").arg(text).arg((m_folderUse.waitMs + 999) / 1000));
+    Finish(kFileSize, true);
+    return false;
 }
 
 // The network-controller attempt of a LAN job: done ends the job with "FTP OK."; a failure hands the

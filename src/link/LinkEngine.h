@@ -4,6 +4,7 @@
 #include "link/NameRecordWalk.h"
 #include "link/Record.h"
 #include "link/TransferJobs.h"
+#include "store/FolderLock.h"
 #include "store/ReceivedFileWriter.h"
 #include "store/SendFileReader.h"
 #include "store/SetupRecord.h"
@@ -60,7 +61,10 @@ public:
     LinkEngine& operator=(const LinkEngine&) = delete;
 
     // The start message: takes direction and kind from the status block and the setup to work on.
-    void AcceptJob(const SetupRecord& setup, const PortSettings& ports);
+    // Unless `folder` says the starter holds it, a job that reads or writes the backup folder first takes
+    // the folder's lock; while another writer has it, status line 1 says who, until the lock comes free,
+    // the wait runs out (the job then fails with that text) or the operator cancels.
+    void AcceptJob(const SetupRecord& setup, const PortSettings& ports, const FolderLockUse& folder = {});
     void Tick();
     // Closes the line of a job that is still running (the program is ending).
     void Shutdown();
@@ -78,6 +82,7 @@ public:
 private:
     enum class Wait { kWaiting, kOk, kFailed, kAbortRecord };
 
+    bool TakeFolder();
     bool StepExchange();
     void StepNetwork();
     static qint64 JobTimeLimitMs(const JobQueue& queue);
@@ -123,6 +128,9 @@ private:
 
     SetupRecord m_setup;
     PortSettings m_ports;
+    FolderLockUse m_folderUse;
+    FolderLock m_folderLock;
+    qint64 m_folderDeadline = -1; // while waiting for the folder: when the wait runs out
     std::atomic<int> m_tick{kStart};
     std::atomic<bool> m_jobPending{false};
     bool m_receive = true;

@@ -29,6 +29,17 @@ void StatusBlock::Clear() {
     m_line2Changed = false;
     m_fileResults.clear();
     m_notStored.clear();
+    m_jobFailure.clear();
+}
+
+void StatusBlock::SetJobFailure(const QString& text) {
+    std::lock_guard lock(m_mutex);
+    m_jobFailure = text;
+}
+
+QString StatusBlock::JobFailure() const {
+    std::lock_guard lock(m_mutex);
+    return m_jobFailure;
 }
 
 void StatusBlock::SetStatusLines(int mode, const QString& text, int code) {

@@ -59,6 +59,11 @@ public:
     QString Line1() const;
     QString Line2() const;
 
+    // Why a job ended before it began, in words of its own (its backup folder stayed busy); empty
+    // otherwise. Cleared with the block.
+    void SetJobFailure(const QString& text);
+    QString JobFailure() const;
+
     // The engine adds one result per file as it ends; a reader takes those added since its last take.
     void AddFileResult(FileResult result);
     std::vector<FileResult> TakeFileResults();
@@ -89,6 +94,7 @@ private:
     bool m_line2Changed = false;
     std::vector<FileResult> m_fileResults;
     std::vector<NotStored> m_notStored;
+    QString m_jobFailure;
 };
 
 } // namespace qdv

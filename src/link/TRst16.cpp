@@ -132,13 +132,13 @@ void TRst16::Stop() {
     m_thread.wait();
 }
 
-void TRst16::PostStart(const SetupRecord& setup, const PortSettings& ports) {
+void TRst16::PostStart(const SetupRecord& setup, const PortSettings& ports, const FolderLockUse& folder) {
     if (!m_context)
         return;
     QMetaObject::invokeMethod(
         m_context,
-        [this, setup, ports] {
-            m_engine->AcceptJob(setup, ports);
+        [this, setup, ports, folder] {
+            m_engine->AcceptJob(setup, ports, folder);
             Step();
         },
         Qt::QueuedConnection);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FolderLock.h"
 #include "store/SetupRecord.h"
 
 #include <QObject>
@@ -43,7 +44,7 @@ public:
     bool Running() const { return m_thread.isRunning(); }
 
     // The start message: the status block already holds direction and kind.
-    void PostStart(const SetupRecord& setup, const PortSettings& ports);
+    void PostStart(const SetupRecord& setup, const PortSettings& ports, const FolderLockUse& folder = {});
 
 Q_SIGNALS:
     // Emitted from the engine thread: once when the engine has left its start state, and whenever a

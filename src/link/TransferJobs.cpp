@@ -24,6 +24,17 @@ JobEntry BaseEntry(int kind, const SetupRecord& setup) {
 
 } // namespace
 
+QString JobKindName(int kind) {
+    static const char* const kNames[kJobKinds] = {"Primary",
+                                                  "Description",
+                                                  "Crosspoint",
+                                                  "Secondary",
+                                                  "Description to Secondary",
+                                                  "Alias to Secondary",
+                                                  "Station menu"};
+    return kind >= 0 && kind < kJobKinds ? QLatin1String(kNames[kind]) : QStringLiteral("job %1").arg(kind);
+}
+
 TransferJobs::TransferJobs(StatusBlock& status, StationTables& stations, TmTableRemote& resolver)
     : m_status(status), m_stations(stations), m_resolver(resolver) {}
 

@@ -21,6 +21,9 @@ enum JobKind : int {
     kJobKinds = 7,
 };
 
+// The name of a job kind: "Primary", "Description", ..., "Station menu".
+QString JobKindName(int kind);
+
 // Expands a job into its queue of per-file entries and books the outcome of each file and of the whole
 // job into the status block and the station tables.
 class TransferJobs {

@@ -1,5 +1,6 @@
 #include "sim/SampleDataSet.h"
 #include "sim/SimulatedController.h"
+#include "store/FolderLock.h"
 #include "support/EngineRig.h"
 
 #include <QDir>
@@ -9,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <future>
+#include <thread>
+#include <unistd.h>
 
 namespace qdv {
 namespace {
@@ -301,6 +305,75 @@ TEST(LinkEngine, abortSendsEtbAndEndsWith102WithoutError) {
               102);
     EXPECT_TRUE(quiet.line.sent.endsWith(QByteArray(1, record::kEtb)));
     EXPECT_EQ(quiet.line.closes, 1);
+}
+
+// Another writer holding a backup folder, on a thread of its own, until released.
+class OtherWriter {
+public:
+    explicit OtherWriter(const QString& folder) {
+        std::promise<void> taken;
+        m_thread = std::thread([&taken, folder, done = m_release.get_future()] {
+            FolderLock lock;
+            lock.TryLock(folder, QStringLiteral("importing"));
+            taken.set_value();
+            done.wait();
+        });
+        taken.get_future().wait();
+    }
+    ~OtherWriter() { Release(); }
+    void Release() {
+        if (!m_thread.joinable())
+            return;
+        m_release.set_value();
+        m_thread.join();
+    }
+
+private:
+    std::promise<void> m_release;
+    std::thread m_thread;
+};
+
+// A job whose backup folder another writer holds waits, saying who in status line 1, until the folder
+// is free, the wait runs out (the job fails with that text, touching nothing) or the operator cancels.
+TEST(LinkEngine, jobWaitsForItsBackupFolder) {
+    struct Case {
+        const char* name;
+        int releaseAtTick; // < 0: held throughout
+        int abortAtTick;   // < 0: no Cancel
+        int code;
+        bool failureText;
+    };
+    const Case cases[] = {
+        {"freed during the wait", 30, -1, 0, false},
+        {"the wait runs out", -1, -1, 317, true},
+        {"cancelled", -1, 20, 102, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimRig rig;
+        rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
+        rig.folderUse.waitMs = 500;
+        OtherWriter other(rig.pc.FilePath("backup"));
+        QString waiting;
+        const int code = rig.Run(kReceive, kJobDescription, 20000, [&](int tick) {
+            if (tick == 10)
+                waiting = rig.status.Line1();
+            if (tick == c.releaseAtTick)
+                other.Release();
+            if (tick == c.abortAtTick)
+                rig.status.abortRequest = true;
+        });
+        EXPECT_EQ(code, c.code);
+        EXPECT_TRUE(waiting.startsWith("waiting for the backup folder: ")) << waiting.toStdString();
+        EXPECT_TRUE(waiting.endsWith(QStringLiteral("(pid %1) is importing").arg(::getpid())))
+            << waiting.toStdString();
+        EXPECT_EQ(!rig.status.JobFailure().isEmpty(), c.failureText) << rig.status.JobFailure().toStdString();
+        if (c.failureText) {
+            EXPECT_EQ(rig.status.JobFailure(), waiting + " (gave up after 1 s)");
+        }
+        EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"),
+                  c.code == 0 ? rig.DeviceFile("Name/ZEBU_NME.DAU") : QByteArray("old\r\n"));
+    }
 }
 
 // A device that answers the attention with READY and every other thing the PC sends with the next of a

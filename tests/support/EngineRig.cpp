@@ -33,7 +33,7 @@ bool EngineRig::RunJob(int direction, int kind, int maxTicks, const std::functio
     status.Clear();
     status.direction = static_cast<std::uint32_t>(direction);
     status.jobKind = static_cast<std::uint32_t>(kind);
-    engine.AcceptJob(setup, ports);
+    engine.AcceptJob(setup, ports, folderUse);
     for (ticks = 0; ticks < maxTicks && status.busy; ++ticks) {
         engine.Tick();
         if (each)

@@ -28,6 +28,7 @@ struct EngineRig {
     LinkEngine engine{LinkEngine::Services{clock, line, nullptr, status, stations, resolver, files}};
     SetupRecord setup;
     PortSettings ports;
+    FolderLockUse folderUse; // how the jobs take the backup folder's lock
     int ticks = 0;
     std::deque<QByteArray> replies;
 

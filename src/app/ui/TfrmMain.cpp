@@ -638,6 +638,9 @@ void TfrmMain::ReportFinishedJob() {
         ShowMessageText(this, report.ListText(), DialogType::Warning, kButtonOk);
     if (report.errorCode != 0)
         ShowMessageText(this, report.ErrorText(), DialogType::Warning, kButtonOk);
+    // A job that gave up waiting for its backup folder says who held it.
+    if (!report.errorText.isEmpty())
+        ShowMessageText(this, report.errorText, DialogType::Warning, kButtonOk);
     const SetupRecord jobSetup = setup ? *setup : SetupRecord();
     const bool verify =
         m_jobDirection == 1 && report.Success() && setup != nullptr && m_chkVerify->isChecked();
@@ -709,7 +712,9 @@ void TfrmMain::ReportReadBack(const JobReport& report) {
     const std::unique_ptr<QTemporaryDir> folder = std::move(m_readBackDir);
     const SetupRecord* setup = Current();
     if (!report.Success() || setup == nullptr) {
-        const QString why = report.errorCode != 0 ? report.ErrorText() : report.ListText();
+        const QString why = !report.errorText.isEmpty() ? report.errorText
+                            : report.errorCode != 0     ? report.ErrorText()
+                                                        : report.ListText();
         m_stbMsg->setText(QStringLiteral("The send is not verified."));
         ShowMessageText(this, QStringLiteral("The send is not verified: the read-back failed.\n%1").arg(why),
                         DialogType::Warning, kButtonOk);
