@@ -9,7 +9,8 @@ namespace qdv::cli {
 
 QList<QCommandLineOption> CliContext::GlobalOptions() {
     return {QCommandLineOption(QStringLiteral("home"), QString(), QStringLiteral("DIR")),
-            QCommandLineOption(QStringLiteral("setup"), QString(), QStringLiteral("NAME|NUMBER"))};
+            QCommandLineOption(QStringLiteral("setup"), QString(), QStringLiteral("NAME|NUMBER")),
+            QCommandLineOption(QStringLiteral("wait-folder"), QString(), QStringLiteral("SECONDS"))};
 }
 
 bool CliContext::ParseOptions(QStringList& args, QString* error) {
@@ -21,6 +22,17 @@ bool CliContext::ParseOptions(QStringList& args, QString* error) {
     if (!parser.parse(QStringList{QStringLiteral("qdv70cli")} + args)) {
         *error = parser.errorText();
         return false;
+    }
+    const QString waitFolder = QStringLiteral("wait-folder");
+    if (parser.isSet(waitFolder)) {
+        constexpr int kMaxWaitSeconds = 24 * 3600;
+        bool ok = false;
+        m_folderWaitSeconds = parser.value(waitFolder).toInt(&ok);
+        if (!ok || m_folderWaitSeconds < 0 || m_folderWaitSeconds > kMaxWaitSeconds) {
+            *error = QStringLiteral("--wait-folder wants a whole number of seconds from 0 to %1")
+                         .arg(kMaxWaitSeconds);
+            return false;
+        }
     }
     m_homeOption = parser.value(QStringLiteral("home"));
     m_setupOption = parser.value(QStringLiteral("setup"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FolderLock.h"
 #include "store/SetupRecord.h"
 #include "store/TmFile.h"
 
@@ -43,6 +44,8 @@ public:
     const SetupTable& Setups() const { return *m_setups; }
     SetupTable& Setups() { return *m_setups; }
     const PortSettings& Ports() const { return m_ports; }
+    // --wait-folder: how long a command waits for a backup folder another writer holds.
+    int FolderWaitSeconds() const { return m_folderWaitSeconds; }
     // The setup --setup names (a name, or a 1-based number), else the selected one; null with `error`
     // set when there is none.
     const SetupRecord* ChosenSetup(QString* error) const;
@@ -56,6 +59,7 @@ private:
     QTextStream& m_err;
     QString m_homeOption;
     QString m_setupOption;
+    int m_folderWaitSeconds = FolderLockUse::kDefaultWaitMs / 1000;
     QString m_home;
     std::unique_ptr<TmFile> m_file;
     std::unique_ptr<SetupTable> m_setups = std::make_unique<SetupTable>();

@@ -27,6 +27,8 @@ EngineSession::EngineSession(CliContext& ctx, const SetupRecord& setup, NetworkD
         devices != nullptr ? TtskCtrl::kLinkEngine | TtskCtrl::kUdp : TtskCtrl::kLinkEngine;
     m_control = std::make_unique<TtskCtrl>(services, m_status, m_stations, m_resolver, ctx.File(), m_ports,
                                            [this] { return m_setup; });
+    // The commands that read or write the backup folder hold its lock themselves (HoldFolder).
+    m_control->SetFolderLockUse({.heldByCaller = true});
     if (devices != nullptr)
         m_control->AttachDeviceTable(*devices);
     g_interrupted = false;

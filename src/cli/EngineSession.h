@@ -22,7 +22,8 @@ class CliContext;
 
 // The link engine of one command, for the jobs a station command runs: a task controller with only the
 // link engine, the status block and station tables the engine reports into, and Ctrl-C (or SIGTERM)
-// taken as a cancel instead of ending the process.
+// taken as a cancel instead of ending the process. Its jobs do not take the backup folder's lock: a
+// command whose jobs use the folder holds it (HoldFolder) before it makes the session.
 class EngineSession {
 public:
     // With `devices`, the UDP stage runs too and fills that table (for a device search).

@@ -13,15 +13,18 @@ Help::Help()
 }
 
 QString Help::Overview() {
-    QString text = QStringLiteral("usage: qdv70cli [--home DIR] [--setup NAME|NUMBER] COMMAND [ARGS...]\n\n"
-                                  "The backup jobs and file conversions of QDV-70 without windows.\n\n"
-                                  "commands:\n");
+    QString text = QStringLiteral(
+        "usage: qdv70cli [--home DIR] [--setup NAME|NUMBER] [--wait-folder SECONDS] COMMAND [ARGS...]\n\n"
+        "The backup jobs and file conversions of QDV-70 without windows.\n\n"
+        "commands:\n");
     for (const auto& c : AllCommands())
         text += QStringLiteral("  ") + c->Name().leftJustified(12) + c->Description() + QLatin1Char('\n');
     text += QStringLiteral(
         "\n--home DIR overrides the home folder (also QDV70_HOME); --setup takes a setup's name or its "
         "1-based\n"
-        "number, else the selected setup is used. 'qdv70cli COMMAND --help' shows the help of a command.\n"
+        "number, else the selected setup is used. --wait-folder SECONDS: how long a command waits for a\n"
+        "backup folder that another program is writing into (default 60). 'qdv70cli COMMAND --help' shows\n"
+        "the help of a command.\n"
         "exit status: 0 success, 1 failure or files missing, 2 usage error or unknown setup, 130 "
         "interrupted\n");
     return text;

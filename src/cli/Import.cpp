@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/ConvertCommands.h"
+#include "cli/FolderHold.h"
 
 namespace qdv::cli {
 
@@ -22,6 +23,10 @@ int Import::Execute(CliContext& ctx, const QStringList& arguments) {
     if (const auto done = Parse(ctx, arguments, parser))
         return *done;
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        FolderLock folder;
+        const QString job = QStringLiteral("importing ") + parser.positionalArguments().value(0);
+        if (const int held = HoldFolder(ctx, setup.backupDataPath, job, folder))
+            return held;
         return RunImport(setup, parser.positionalArguments(), ctx.Out(), ctx.Err(),
                          {parser.isSet(QStringLiteral("keep-missing"))});
     });

@@ -4,6 +4,7 @@
 #include "app/SendVerification.h"
 #include "app/TtskCtrl.h"
 #include "base/MessageCatalogue.h"
+#include "cli/FolderHold.h"
 #include "cli/HistoryNotice.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
@@ -152,6 +153,15 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
     StatusBlock status;
     StationTables stations;
     TmTableRemote resolver;
+    // The folder is held from the send's check (which makes the compact crosspoint list) to the
+    // receive's snapshot (which may make the history).
+    FolderLock folderLock;
+    const QString job =
+        (send ? QStringLiteral("sending ") : QStringLiteral("receiving ")) + JobKindName(kind);
+    if (const int held = HoldFolder(ctx, setup.backupDataPath, job, folderLock, &outcome.error)) {
+        outcome.exitCode = held;
+        return outcome;
+    }
     if (send) {
         const JobReport unsendable = JobReport::CheckSendFile(resolver, setup, kind);
         if (!unsendable.Success()) {
@@ -165,6 +175,7 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
     PortSettings ports = ctx.Ports();
     TtskCtrl control(TtskCtrl::kLinkEngine, status, stations, resolver, ctx.File(), ports,
                      [setup] { return setup; });
+    control.SetFolderLockUse({.heldByCaller = true});
 
     g_interrupted = false;
     struct sigaction action {};
@@ -214,8 +225,8 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
         finished = true;
         const JobReport report = JobReport::FromStatus(status, setup, cancelled);
         outcome.report = report;
-        if (report.errorCode != 0) {
-            outcome.error = report.ErrorText();
+        if (report.errorCode != 0 || !report.errorText.isEmpty()) {
+            outcome.error = report.errorText.isEmpty() ? report.ErrorText() : report.errorText;
             err << outcome.error << '\n';
         }
         if (report.errorCode == kPortNotOpened && !setup.selectLan &&

@@ -1,6 +1,7 @@
 #include "cli/Restore.h"
 
 #include "cli/CliContext.h"
+#include "cli/FolderHold.h"
 #include "cli/HistoryOutput.h"
 
 namespace qdv::cli {
@@ -35,6 +36,10 @@ int Restore::Execute(CliContext& ctx, const QStringList& arguments) {
         return UsageError(ctx, QStringLiteral("name the files to restore with --files"));
     files += words;
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
+        FolderLock folder;
+        if (const int held =
+                HoldFolder(ctx, setup.backupDataPath, QStringLiteral("restoring %1").arg(snapshot), folder))
+            return held;
         return HistoryOutput::Restore(setup.backupDataPath, setup.name, snapshot, files,
                                       parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
     });

@@ -4,6 +4,7 @@
 #include "base/MessageCatalogue.h"
 #include "cli/CliContext.h"
 #include "cli/EngineSession.h"
+#include "cli/FolderHold.h"
 #include "cli/HistoryNotice.h"
 #include "discovery/DeviceSearch.h"
 #include "discovery/NetworkDeviceTable.h"
@@ -203,6 +204,10 @@ int RunSecondary(CliContext& ctx, bool send, const QString& stations) {
             return kExitUsage;
         }
     }
+    FolderLock folder;
+    const QString job = send ? QStringLiteral("sending Secondary") : QStringLiteral("receiving Secondary");
+    if (const int held = HoldFolder(ctx, setup->backupDataPath, job, folder))
+        return held;
     EngineSession session(ctx, *setup);
     SecondaryDataCore core(Services(ctx, session, *setup), send);
     core.Show();
@@ -246,6 +251,10 @@ int RunNamesToSecondary(CliContext& ctx, int kind, int station, bool broadcast) 
     const SetupRecord* setup = Setup(ctx);
     if (!setup)
         return kExitUsage;
+    FolderLock folder;
+    if (const int held =
+            HoldFolder(ctx, setup->backupDataPath, QStringLiteral("sending ") + JobKindName(kind), folder))
+        return held;
     EngineSession session(ctx, *setup);
     NamesToSecondaryCore core(Services(ctx, session, *setup), kind);
     core.Show();

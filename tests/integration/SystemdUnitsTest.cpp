@@ -22,7 +22,7 @@ TEST(SystemdUnits, backupServiceAndTimerPassSystemdAnalyzeVerify) {
         units.Write(name, unit.readAll());
     }
     const QByteArray service = units.Read("qdv70-backup@.service");
-    EXPECT_TRUE(service.contains(" backup --setup %i --wait-line 1800 $QDV70_METRICS\n"));
+    EXPECT_TRUE(service.contains(" --wait-folder 1800 backup --setup %i --wait-line 1800 $QDV70_METRICS\n"));
     // A failed backup starts the failure unit, which runs the configured hook through the tool.
     EXPECT_TRUE(service.contains("\nOnFailure=qdv70-backup-failed@%i.service\n"));
     EXPECT_TRUE(units.Read("qdv70-backup-failed@.service").contains(" notify-failure --setup %i\n"));
