@@ -3,6 +3,7 @@
 #include "history/HistoryRepository.h"
 #include "history/MeaningDiff.h"
 #include "store/AtomicFile.h"
+#include "store/FolderLock.h"
 #include "store/IniFile.h"
 #include "store/TmFile.h"
 
@@ -73,8 +74,19 @@ SnapshotResult BackupHistory::Snapshot(const QString& folder, const QString& set
 
 SnapshotResult BackupHistory::Snapshot(const QString& folder, const QString& setupName, const QString& what,
                                        const QStringList& failedFiles, const HistoryOptions& options) {
-    std::unique_lock<std::mutex> lock(g_mutex);
     SnapshotResult result;
+    // A history still to be made is made under the folder's lock, taken before the snapshot lock: a
+    // thread holding the folder (an editor's OK, a command) may itself be waiting for a snapshot.
+    FolderLock making;
+    if (QFileInfo(folder).isDir() && !HistoryRepository::IsOursAt(folder) &&
+        making.Lock(folder, QStringLiteral("making the history"), HistoryRepository::kMakeWaitMs) ==
+            FolderLock::Result::Busy) {
+        result.outcome = SnapshotResult::Outcome::Failed;
+        result.notice = QStringLiteral("History of %1 not written: the backup folder is busy: %2")
+                            .arg(folder, making.Holder());
+        return result;
+    }
+    std::unique_lock<std::mutex> lock(g_mutex);
     HistoryRepository::OpenState state = HistoryRepository::OpenState::Ok;
     QString error;
     const auto repo = HistoryRepository::Open(folder, true, &state, &error);

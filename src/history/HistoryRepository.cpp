@@ -1,5 +1,6 @@
 #include "history/HistoryRepository.h"
 
+#include "store/FolderLock.h"
 #include "store/PathNoCase.h"
 
 #include <QDateTime>
@@ -35,7 +36,8 @@ bool Fail(QString* error, const QString& what) {
 
 // Working files that never belong in a snapshot: transfer working copies (.BAK), the description
 // converter's work file (.OLD), the compact crosspoint list made before each send (.MKE), the editors'
-// text exports (.CSV) and the temporary file of an atomic replace ("NAME.EXT.xxxxxx").
+// text exports (.CSV), the temporary file of an atomic replace ("NAME.EXT.xxxxxx"), and hidden files,
+// among them the folder's lock file (FolderLock::kFileName).
 bool TrackedName(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     static const QRegularExpression skipped(
@@ -184,20 +186,60 @@ std::unique_ptr<HistoryRepository> OwnedByAnotherUser(QString* error) {
 std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder, bool create,
                                                            OpenState* state, QString* error) {
     EnsureGitLibrary();
+    *state = OpenState::Ok;
     const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     if (!QFileInfo(path).isDir()) {
         *state = OpenState::NoFolder;
         return nullptr;
     }
     const QByteArray native = QFile::encodeName(path);
+    const QString gitPath = path + QStringLiteral("/.git");
+    // A history is made under the folder's lock, so that of two first snapshots at once one makes it
+    // and the other finds it made and marked. Taken only when there is no history of ours (yet).
+    FolderLock lock;
+    const auto takeLock = [&] {
+        if (lock.Held())
+            return true;
+        const FolderLock::Result r = lock.Lock(path, QStringLiteral("making the history"), kMakeWaitMs);
+        if (r != FolderLock::Result::Busy)
+            return true; // a folder that cannot hold the lock file fails on its own below
+        if (error)
+            *error = QStringLiteral("the backup folder is busy: %1").arg(lock.Holder());
+        *state = OpenState::Failed;
+        return false;
+    };
     git_repository* raw = nullptr;
-    if (QFileInfo::exists(path + QStringLiteral("/.git"))) {
+    if (!QFileInfo::exists(gitPath)) {
+        if (!create) {
+            *state = OpenState::None;
+            return nullptr;
+        }
+        if (!takeLock())
+            return nullptr;
+    }
+    if (QFileInfo::exists(gitPath)) {
         // Never search upwards: a repository that merely contains the backup folder is not its history.
-        const int opened =
+        int opened =
             git_repository_open_ext(&raw, native.constData(), GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr);
+        if (opened == 0 && !IsOurs(raw) && create && !lock.Held()) {
+            // Not marked: perhaps another writer is making it this moment. It is made under the lock, so
+            // once the lock is ours it is looked at again as it is now.
+            git_repository_free(raw);
+            raw = nullptr;
+            if (!takeLock())
+                return nullptr;
+            opened =
+                git_repository_open_ext(&raw, native.constData(), GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr);
+        }
         if (opened != 0 && OwnedByAnother(path)) {
             *state = OpenState::Failed;
             return OwnedByAnotherUser(error);
+        }
+        // One whose making was cut off before it was marked (our branch, nothing on it) is finished here.
+        if (opened == 0 && !IsOurs(raw) && lock.Held() && IsHalfMade(raw) && !MarkOurs(raw, error)) {
+            git_repository_free(raw);
+            *state = OpenState::Failed;
+            return nullptr;
         }
         if (opened != 0 || !IsOurs(raw)) {
             git_repository_free(raw);
@@ -205,10 +247,6 @@ std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder
             return nullptr;
         }
     } else {
-        if (!create) {
-            *state = OpenState::None;
-            return nullptr;
-        }
         git_repository_init_options options;
         git_repository_init_options_init(&options, GIT_REPOSITORY_INIT_OPTIONS_VERSION);
         options.flags = GIT_REPOSITORY_INIT_NO_REINIT;
@@ -219,7 +257,7 @@ std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder
             git_repository_free(raw);
             *state = OpenState::Failed;
             // A .git left half made would later pass for one this program did not make.
-            QDir(path + QStringLiteral("/.git")).removeRecursively();
+            QDir(gitPath).removeRecursively();
             if (OwnedByAnother(path))
                 return OwnedByAnotherUser(error);
             return nullptr;
@@ -227,6 +265,30 @@ std::unique_ptr<HistoryRepository> HistoryRepository::Open(const QString& folder
     }
     *state = OpenState::Ok;
     return std::unique_ptr<HistoryRepository>(new HistoryRepository(path, RepoPtr(raw)));
+}
+
+bool HistoryRepository::IsOursAt(const QString& folder) {
+    EnsureGitLibrary();
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (!QFileInfo::exists(path + QStringLiteral("/.git")))
+        return false;
+    git_repository* raw = nullptr;
+    if (git_repository_open_ext(&raw, QFile::encodeName(path).constData(), GIT_REPOSITORY_OPEN_NO_SEARCH,
+                                nullptr) != 0)
+        return false;
+    const RepoPtr repo(raw);
+    return IsOurs(raw);
+}
+
+bool HistoryRepository::IsHalfMade(git_repository* repo) {
+    if (git_repository_head_unborn(repo) != 1)
+        return false;
+    git_reference* head = nullptr;
+    if (git_reference_lookup(&head, repo, "HEAD") != 0)
+        return false;
+    ReferencePtr headPtr(head);
+    const char* target = git_reference_symbolic_target(head);
+    return target != nullptr && QByteArray(target) == QByteArray("refs/heads/") + kBranch;
 }
 
 bool HistoryRepository::IsOurs(git_repository* repo) {

@@ -28,7 +28,14 @@ public:
         Failed,   // libgit2 refused; the error says why
     };
 
-    // Opens the history of `folder`; with `create` a folder without `.git` gets a new history.
+    // How long the making of a history waits for another writer of the folder.
+    static constexpr int kMakeWaitMs = 10000;
+
+    // Whether `folder` has a history made by this program.
+    static bool IsOursAt(const QString& folder);
+
+    // Opens the history of `folder`; with `create` a folder without `.git` gets a new history, made
+    // under the folder's lock; a `.git` whose making was cut off before it was marked is finished.
     static std::unique_ptr<HistoryRepository> Open(const QString& folder, bool create, OpenState* state,
                                                    QString* error);
 
@@ -76,6 +83,8 @@ private:
     HistoryRepository(const QString& folder, RepoPtr repo);
     static bool IsOurs(git_repository* repo);
     static bool MarkOurs(git_repository* repo, QString* error);
+    // Our branch and not a snapshot on it: a history whose making ended before it was marked.
+    static bool IsHalfMade(git_repository* repo);
     bool LookupTree(const QString& commitId, TreePtr* tree, QString* error);
     QByteArray BlobData(const git_oid& id);
 

@@ -51,6 +51,7 @@ TEST(BackupHistory, commitsOnlyChangesAndKeepsWorkingFilesOut) {
     d.Write("Primary/ZEBU_STD.BAK", "half");
     d.Write("XPoint/ZEBU_XPT.MKE", "list");
     d.Write("Name/ZEBU_NME.DAU.a1B2c3", "temporary");
+    d.Write(".qdv70.lock", "qdv70cli\n12\nreceiving Primary\n"); // the folder's lock file
 
     const SnapshotResult first =
         BackupHistory::Snapshot(d.Path(), "Plant A", "Receive Primary", {"ZEBU_GPH.DAU"}, {});
@@ -229,6 +230,25 @@ TEST(BackupHistory, foreignRepositoryIsLeftAloneAndSaidOnce) {
     QString error;
     EXPECT_FALSE(HistoryRepository::Open(d.Path(), true, &state, &error));
     EXPECT_EQ(state, HistoryRepository::OpenState::Foreign);
+}
+
+// A .git made by this program whose making was cut off before it was marked (the process was killed)
+// is ours: on our branch with nothing in it yet, it is finished instead of being taken for a stranger's.
+TEST(BackupHistory, aHistoryWhoseMakingWasCutOffIsFinished) {
+    TestFolder d;
+    EnsureGitLibrary();
+    git_repository_init_options options;
+    git_repository_init_options_init(&options, GIT_REPOSITORY_INIT_OPTIONS_VERSION);
+    options.initial_head = "history";
+    git_repository* repo = nullptr;
+    ASSERT_EQ(git_repository_init_ext(&repo, QFile::encodeName(d.Path()).constData(), &options), 0);
+    git_repository_free(repo);
+    d.Write("Primary/ZEBU_STD.DAU", kStd);
+
+    const SnapshotResult r = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
+    EXPECT_EQ(r.outcome, Outcome::Committed) << r.notice.toStdString();
+    EXPECT_TRUE(HistoryRepository::IsOursAt(d.Path()));
+    EXPECT_EQ(LogOf(d.Path()).size(), 1u);
 }
 
 TEST(BackupHistory, folderInsideAnotherRepositoryGetsItsOwnHistory) {
