@@ -85,6 +85,10 @@ bool CrosspointEditor::Export(const QString& path, QString* error) const {
 OkOutcome CrosspointEditor::Ok(const SetupRecord& setup, EditorQuestions& questions) {
     if (!questions.Ask(kAskCsv))
         return {};
+    FolderLock folder;
+    if (const QString busy = HoldEditorFolder(setup, QStringLiteral("saving crosspoints"), folder);
+        !busy.isEmpty())
+        return {false, busy, {}};
     QString why;
     const QString csv = ConversionTables::CrosspointCsvFile(setup);
     if (!m_tables.ExportCrosspointText(csv, &why))

@@ -167,6 +167,10 @@ OkOutcome DescAliasEditor::Ok(const SetupRecord& setup, EditorQuestions& questio
     StoreToTables();
     if (const QString refused = CheckConvertible(setup); !refused.isEmpty())
         return {false, QStringLiteral("No file was written.\n") + refused, {}};
+    FolderLock folder;
+    if (const QString busy = HoldEditorFolder(setup, QStringLiteral("saving descriptions"), folder);
+        !busy.isEmpty())
+        return {false, busy, {}};
     QString why;
     const QString csv = ConversionTables::DescriptionCsvFile(setup);
     if (!m_tables.ExportDescriptionText(csv, &why))

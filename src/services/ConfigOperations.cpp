@@ -334,6 +334,11 @@ std::string ConfigOperations::WriteErrorText(ImageStore::Id id) {
 
 template <typename Change>
 std::string ConfigOperations::ChangeImages(std::vector<ImageStore::Id> needed, Change change) {
+    // A change waits while another writer (a receive, an import) has the backup folder, and holds it
+    // until its files are written.
+    FolderLock folder;
+    if (!needed.empty() && !m_images.HoldFolder(folder, needed.front(), m_folder()))
+        return WriteErrorText(needed.front());
     // A file that another writer replaced meanwhile is read again and the change made anew on it, so
     // that a write-back never takes back what that writer stored.
     for (int attempt = 0; attempt < kChangeAttempts; ++attempt) {

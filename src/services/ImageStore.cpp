@@ -2,12 +2,14 @@
 
 #include "store/AtomicFile.h"
 #include "store/DataImage.h"
+#include "store/FolderLock.h"
 #include "store/PathNoCase.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <ctime>
@@ -149,7 +151,7 @@ void ImageStore::Reload(std::initializer_list<Id> ids, const QString& backupData
         // A change whose write-back has not run yet reaches its file before the image is replaced, as
         // long as the file is the one it was made on; a newer file is never overwritten.
         if (image.loaded && image.written < image.changes &&
-            CompareAndReplace(id, image.bytes) == Persisted::kWritten)
+            CompareAndReplace(id, image.bytes, 0) == Persisted::kWritten)
             image.written = image.changes;
         Load(id, PathIn(id, backupDataPath));
     }
@@ -191,14 +193,28 @@ ImageStore::Persisted ImageStore::Persist(const Change& change) {
         bytes = image.bytes;
         upTo = image.changes;
     }
-    const Persisted result = CompareAndReplace(change.id, bytes);
+    const Persisted result = CompareAndReplace(change.id, bytes, m_writeWaitMs);
     if (result == Persisted::kWritten)
         image.written = upTo;
     return result;
 }
 
-ImageStore::Persisted ImageStore::CompareAndReplace(Id id, const std::vector<std::uint8_t>& bytes) {
+bool ImageStore::HoldFolder(FolderLock& lock, Id id, const QString& backupDataPath, int waitMs) {
+    const QLatin1String name(kSpecs[id].fileName);
+    if (lock.Lock(backupDataPath, QStringLiteral("writing %1 for a hosted service").arg(name), waitMs) !=
+        FolderLock::Result::Busy)
+        return true;
+    m_log(QStringLiteral("write error[%1]the backup folder is busy: %2").arg(name, lock.Holder()));
+    return false;
+}
+
+ImageStore::Persisted ImageStore::CompareAndReplace(Id id, const std::vector<std::uint8_t>& bytes,
+                                                    int waitMs) {
     Image& image = m_images[id];
+    // The file lies in Primary or Name of the backup folder.
+    FolderLock folder;
+    if (!HoldFolder(folder, id, QFileInfo(QFileInfo(image.path).absolutePath()).absolutePath(), waitMs))
+        return Persisted::kFailed;
     if (!Unchanged(image))
         return Persisted::kStale;
     const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/FolderLock.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -73,6 +75,17 @@ public:
 
     void SetWriteHook(WriteHook hook) { m_writeHook = std::move(hook); }
 
+    // How long a client's change waits for the backup folder while another writer holds it.
+    static constexpr int kDefaultWriteWaitMs = 30000;
+    // A write-back that waits longer for the folder fails, logged as "write error[<file>]" with the
+    // holder (kFailed).
+    void SetWriteWait(int ms) { m_writeWaitMs = ms; }
+    // Takes the lock of the backup folder for a change of `id`, waiting the write wait; false (logged
+    // with the holder) when another writer kept it that long.
+    bool HoldFolder(FolderLock& lock, Id id, const QString& backupDataPath) {
+        return HoldFolder(lock, id, backupDataPath, m_writeWaitMs);
+    }
+
     // Removes the temporary files that a write-back ended mid-way (a killed program) left beside the
     // data files under `backupDataPath`: only names of the form the write-backs make ("ZEBU_STD.DAU."
     // and six letters or digits), and only when older than `minAgeSeconds`, so that a file another
@@ -112,12 +125,16 @@ private:
     bool Load(Id id, const QString& path);
     // Under m_fileMutex: whether the image's file is still the one the image came from.
     bool Unchanged(Image& image) const;
+    bool HoldFolder(FolderLock& lock, Id id, const QString& backupDataPath, int waitMs);
     // Under m_fileMutex: replaces the image's file with `bytes` when it is still the one the image came
     // from (kStale, nothing written, when it is not), and notes the new file as the image's source.
-    Persisted CompareAndReplace(Id id, const std::vector<std::uint8_t>& bytes);
+    // The comparison and the replacement are made under the backup folder's lock, waiting up to
+    // `waitMs` for it (a reload's write-back does not wait: a read never waits for the folder).
+    Persisted CompareAndReplace(Id id, const std::vector<std::uint8_t>& bytes, int waitMs);
 
     Log m_log;
     WriteHook m_writeHook;
+    int m_writeWaitMs = kDefaultWriteWaitMs;
     Image m_images[kCount];
     std::mutex m_fileMutex; // taken before m_mutex
     std::shared_mutex m_mutex;

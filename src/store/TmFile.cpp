@@ -2,6 +2,7 @@
 
 #include "store/AtomicFile.h"
 #include "store/DataImage.h"
+#include "store/FolderLock.h"
 #include "store/IniFile.h"
 #include "store/PathNoCase.h"
 #include "store/StationList.h"
@@ -284,15 +285,36 @@ bool TmFile::LoadStationList(const SetupRecord& setup, StationList& list) const 
     return true;
 }
 
+namespace {
+
+// The station list is saved from the station dialogs, which wait only a moment for another writer; a
+// list not saved for that says so in the error.
+constexpr int kStationListWaitMs = 2000;
+
+} // namespace
+
 bool TmFile::SaveStationList(const SetupRecord& setup, const StationList& list, QString* error) const {
-    return EnsureDirectory(setup.backupDataPath, error) &&
-           WriteFileAtomically(StationListPath(setup), list.Text(), error);
+    if (!EnsureDirectory(setup.backupDataPath, error))
+        return false;
+    FolderLock folder;
+    if (folder.Lock(setup.backupDataPath, QStringLiteral("saving the station list"), kStationListWaitMs) ==
+        FolderLock::Result::Busy) {
+        if (error)
+            *error = QStringLiteral("%1 not saved: the backup folder is busy: %2")
+                         .arg(QString::fromLatin1(kStationListFileName), folder.Holder());
+        return false;
+    }
+    return WriteFileAtomically(StationListPath(setup), list.Text(), error);
 }
 
 void TmFile::ClearStationList(const SetupRecord& setup, StationList& list) const {
-    if (!setup.backupDataPath.isEmpty())
-        QFile::remove(StationListPath(setup));
     list.Clear();
+    if (setup.backupDataPath.isEmpty() || !QFileInfo::exists(StationListPath(setup)))
+        return;
+    FolderLock folder;
+    if (folder.Lock(setup.backupDataPath, QStringLiteral("clearing the station list"), kStationListWaitMs) !=
+        FolderLock::Result::Busy)
+        QFile::remove(StationListPath(setup));
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "services/ConfigOperations.h"
 #include "store/DataImage.h"
+#include "store/FolderLock.h"
 #include "support/TestFolder.h"
 
 #include <QDateTime>
@@ -10,8 +11,11 @@
 
 #include <csignal>
 #include <functional>
+#include <future>
+#include <thread>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace qdv;
 using qdv::test::TestFolder;
@@ -200,6 +204,33 @@ TEST(ConfigOperations, beforeLoadingEveryOperationSaysTheFileDoesNotExist) {
     EXPECT_FALSE(rig.ops.GetTypeName({1}));
     EXPECT_FALSE(rig.ops.GetConfMode());
     EXPECT_EQ(rig.File(), image::Encode(rig.original)); // nothing written
+}
+
+// While another writer holds the backup folder a change waits, and after its wait answers the file
+// error, naming the holder in the log and changing nothing; reads do not wait.
+TEST(ConfigOperations, aChangeWaitsForTheBackupFolderReadsDoNot) {
+    Rig rig;
+    rig.images.SetWriteWait(100);
+    std::promise<void> taken;
+    std::promise<void> release;
+    std::thread other([&] {
+        FolderLock lock;
+        lock.TryLock(rig.folder.FilePath("backup"), QStringLiteral("receiving Primary"));
+        taken.set_value();
+        release.get_future().wait();
+    });
+    taken.get_future().wait();
+    EXPECT_EQ(rig.ops.SetTypeName({{1, "NEW"}}), "\nZEBU_STD.DAU File write error.");
+    const QString log = rig.log.join('\n');
+    EXPECT_TRUE(log.contains("write error[ZEBU_STD.DAU]the backup folder is busy: ") &&
+                log.contains(QStringLiteral("(pid %1) is receiving Primary").arg(::getpid())))
+        << log.toStdString();
+    EXPECT_EQ(rig.File(), image::Encode(rig.original));
+    EXPECT_TRUE(rig.ops.GetTypeName({1}));
+    release.set_value();
+    other.join();
+    EXPECT_EQ(rig.ops.SetTypeName({{1, "NEW"}}), "OK");
+    EXPECT_EQ(image::Decode(rig.File(), kStdSize).left(3), QByteArray("NEW"));
 }
 
 TEST(ConfigOperations, aFailedWriteBackSaysSoAndKeepsTheChangeInMemory) {
