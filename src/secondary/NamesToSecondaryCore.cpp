@@ -105,6 +105,7 @@ StationDialogCore::PollResult NamesToSecondaryCore::PollRun() {
         } else {
             if (m_s.status.error)
                 r.message = static_cast<int>(m_s.status.lastError.load());
+            TakeJobFailure(r);
             RefreshStatus();
         }
         r.rowsChanged = true;

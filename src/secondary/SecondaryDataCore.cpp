@@ -107,6 +107,8 @@ StationDialogCore::PollResult SecondaryDataCore::PollRun() {
             m_cancelPressed = false;
             r.message = 102;
             MarkCancelled();
+        } else {
+            TakeJobFailure(r);
         }
         // No summary follows a run: the Status column is the report.
         r.rowsChanged = true;

@@ -20,6 +20,14 @@ void StationDialogCore::Show() {
     m_mode = kIdle;
 }
 
+void StationDialogCore::TakeJobFailure(PollResult& r) const {
+    const QString why = m_s.status.JobFailure();
+    if (why.isEmpty())
+        return;
+    r.message = 0;
+    r.messageText = why;
+}
+
 bool StationDialogCore::SaveList(QString* error) const {
     return m_s.files.SaveStationList(m_s.setup, m_list, error);
 }

@@ -46,6 +46,7 @@ public:
     // What one follow-up step asks of its caller.
     struct PollResult {
         int message = 0;          // a catalogue code to show (warning, OK), 0 for none
+        QString messageText;      // or a text of its own (the job gave up waiting for the folder)
         bool openSearch = false;  // show the device search now, then call SearchClosed
         bool rowsChanged = false; // the Status cells (or, after Get Z Menu, the whole rows) changed
         int selectStation = 0;    // the station in transfer: select it and scroll it into view
@@ -53,6 +54,9 @@ public:
     };
 
     explicit StationDialogCore(StationDialogServices services, StatusWords words);
+    // After a job has ended: a job that gave up waiting for its backup folder says who held it, in
+    // place of a catalogue code.
+    void TakeJobFailure(PollResult& r) const;
     virtual ~StationDialogCore() = default;
 
     // Showing the dialog: an empty snapshot, the setup's station list (emptied when it cannot be

@@ -221,6 +221,8 @@ void TStationDialog::timMainTimer() {
     const StationDialogCore::PollResult r = m_core->Poll();
     if (r.message != 0)
         ShowMessage(this, r.message, DialogType::Warning, kButtonOk);
+    if (!r.messageText.isEmpty())
+        ShowMessageText(this, r.messageText, DialogType::Warning, kButtonOk);
     if (r.rowsChanged)
         before == StationDialogCore::kZMenu ? FillRows() : RefreshStatus();
     if (r.selectStation != 0)
