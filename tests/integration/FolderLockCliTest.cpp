@@ -1,10 +1,14 @@
 #include "EndToEnd.h"
 #include "history/BackupHistory.h"
+#include "services/HostedServices.h"
 #include "sim/SampleDataSet.h"
+#include "store/DataImage.h"
+#include "store/TmFile.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
@@ -130,6 +134,70 @@ TEST(FolderLockCli, aKilledHolderFreesTheFolderAtOnce) {
     const CliRun import = e.Cli({"--wait-folder", "0", "import", "crosspoint", csv});
     EXPECT_EQ(import.exitCode, 0) << import.err.toStdString();
     EXPECT_FALSE(import.err.contains("waiting")) << import.err.toStdString();
+}
+
+QByteArray Post(int port, const QByteArray& element) {
+    const QByteArray body = "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
+                            "envelope/\"><s:Body>" +
+                            element + "</s:Body></s:Envelope>";
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
+    if (!socket.waitForConnected(30000))
+        return {};
+    socket.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: text/xml\r\n"
+                 "Content-Length: " +
+                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    QByteArray answer;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000))
+        answer += socket.readAll();
+    return answer + socket.readAll();
+}
+
+// A client's change that arrives while a receive replaces the files waits for the receive, and is then
+// made on the received file: the change lands, and nothing of the received data is reverted.
+TEST(FolderLockCli, aServiceWriteDuringAReceiveLandsAfterIt) {
+    EnsureCoreApplication();
+    // A serial line slow enough that the receive of ZEBU_STD.DAU takes a few seconds.
+    EndToEnd e({}, EndToEnd::Carrier::Serial, {"--line-rate", "115200"});
+    WriteSerialHome(e.pc.FilePath("home"), e.pc.FilePath("backup"), e.SerialLink(), 0x01);
+    // The stored file differs from the device's in byte 16000, far from the type names.
+    constexpr int kByte = 16000;
+    constexpr int kChar = (2 * kByte / 256) * 258 + (2 * kByte) % 256;
+    QByteArray old = e.Device("Primary/ZEBU_STD.DAU");
+    old.replace(kChar, 2, old.mid(kChar, 2) == "EE" ? "DD" : "EE");
+    e.pc.Write("backup/Primary/ZEBU_STD.DAU", old);
+    const TmFile files(e.pc.FilePath("home"));
+    ServiceSettings settings;
+    settings.bindAddress = QStringLiteral("127.0.0.1");
+    settings.deviceInfoPort = 0;
+    settings.primaryStationPort = 0;
+    HostedServices services(files, settings);
+    ASSERT_EQ(services.Start(), 2);
+    const QByteArray ns =
+        "xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"";
+    Post(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
+
+    QProcess receive;
+    StartCli(receive, {"--home", e.pc.FilePath("home"), "receive", "primary"});
+    QByteArray err;
+    ASSERT_TRUE(ErrUntil(receive, &err, "Sim: receive primary")) << err.toStdString();
+    const QByteArray answer =
+        Post(services.PrimaryStationPort(),
+             "<SetTypeNameReq " + ns + "><TypeName><No>1</No><Name>AB</Name></TypeName></SetTypeNameReq>");
+    EXPECT_TRUE(answer.contains(">OK<")) << answer.toStdString();
+    ASSERT_TRUE(receive.waitForFinished(60000));
+    EXPECT_EQ(receive.exitCode(), 0) << (err + receive.readAllStandardError()).toStdString();
+
+    // The stored file is the device's, with the client's name on top.
+    const QByteArray device = image::Decode(e.Device("Primary/ZEBU_STD.DAU"), 16384);
+    const QByteArray stored = image::Decode(e.Pc("Primary/ZEBU_STD.DAU"), 16384);
+    ASSERT_EQ(stored.size(), device.size());
+    int differing = 0;
+    for (qsizetype i = 0; i < stored.size(); ++i)
+        differing += stored[i] != device[i];
+    EXPECT_GT(differing, 0) << "the client's change was lost";
+    EXPECT_LE(differing, 16) << "more than the type name differs from the received file";
+    EXPECT_EQ(stored[kByte], device[kByte]) << "the received data were reverted";
 }
 
 } // namespace
