@@ -48,6 +48,6 @@ qdv70cli stations check |all clear device
 qdv70cli export description |folder plant.csv 
 qdv70cli setups add --dir |folder 
 qdv70cli help st|stations status 
-qdv70cli --|--help --home --setup --version 
+qdv70cli --|--help --home --setup --version --wait-folder 
 EOT
 exit $status
