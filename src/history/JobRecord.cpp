@@ -1,6 +1,7 @@
 #include "history/JobRecord.h"
 
 #include "store/AtomicFile.h"
+#include "store/FolderLock.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -43,10 +44,22 @@ QMap<QString, JobResult> JobRecord::Read(const QString& folder) {
     return results;
 }
 
-bool JobRecord::Record(const QString& folder, const QString& kind, JobResult result, QString* error) {
+bool JobRecord::Record(const QString& folder, const QString& kind, JobResult result, QString* error,
+                       int waitMs) {
     if (folder.isEmpty() || !QDir(folder).exists()) {
         if (error)
             *error = QStringLiteral("%1: no such backup folder").arg(folder);
+        return false;
+    }
+    FolderLock lock;
+    const FolderLock::Result held = lock.Lock(folder, QStringLiteral("recording a job's result"), waitMs);
+    if (held != FolderLock::Result::Taken) {
+        if (error)
+            *error = held == FolderLock::Result::Busy
+                         ? QStringLiteral("waiting for the backup folder: %1 (gave up after %2 s)")
+                               .arg(lock.Holder())
+                               .arg(waitMs / 1000.0)
+                         : lock.ErrorString();
         return false;
     }
     const QString path = QDir(folder).filePath(QLatin1String(kFileName));

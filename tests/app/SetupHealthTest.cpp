@@ -2,9 +2,12 @@
 #include "history/BackupHistory.h"
 #include "history/HistoryRepository.h"
 #include "history/JobRecord.h"
+#include "store/FolderLock.h"
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <future>
 
 namespace qdv {
 namespace {
@@ -37,6 +40,29 @@ TEST(JobRecord, keepsTheLastSuccessAcrossFailuresAndStaysOutOfTheHistory) {
     EXPECT_EQ(r.DurationSeconds(), 90.0);
     EXPECT_FALSE(history::HistoryRepository::IsTracked(JobRecord::kFileName));
     EXPECT_FALSE(JobRecord::Record(folder.FilePath("gone"), "primary", Ended(t0, true)));
+}
+
+// A second program's record never reads and replaces the file while a job holds the folder: the job's
+// own record (on its thread) nests, the other waits and then keeps both entries, or writes nothing.
+TEST(JobRecord, isWrittenOnlyUnderTheFolderLock) {
+    test::TestFolder folder;
+    const QDateTime t0 = QDateTime::fromString("2026-03-01T02:30:00Z", Qt::ISODate);
+    const auto recordElsewhere = [&](const char* kind, int waitMs, QString* why) {
+        return std::async(
+                   std::launch::async,
+                   [&] { return JobRecord::Record(folder.Path(), kind, Ended(t0, true), why, waitMs); })
+            .get();
+    };
+    FolderLock job;
+    ASSERT_EQ(job.TryLock(folder.Path(), "receiving Primary"), FolderLock::Result::Taken);
+    ASSERT_TRUE(JobRecord::Record(folder.Path(), "primary", Ended(t0, false, "Error(INDEX.)")));
+    QString why;
+    EXPECT_FALSE(recordElsewhere("description", 0, &why));
+    EXPECT_TRUE(why.contains("is receiving Primary")) << why.toStdString();
+    EXPECT_EQ(JobRecord::Read(folder.Path()).keys(), QStringList{"primary"});
+    job.Release();
+    ASSERT_TRUE(recordElsewhere("crosspoint", 0, nullptr));
+    EXPECT_EQ(JobRecord::Read(folder.Path()).keys(), (QStringList{"crosspoint", "primary"}));
 }
 
 // A setup without Primary files, so that the recorded Description job alone decides its verdict.

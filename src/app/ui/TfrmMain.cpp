@@ -648,18 +648,22 @@ void TfrmMain::ReportFinishedJob() {
         FinishAfterSnapshot({}, jobSetup, verify);
         return;
     }
-    // The history never fails a job. It is written on a thread of its own, because a push to a remote
-    // may wait long on the network and the window must stay alive meanwhile; the buttons come back when
-    // it is done.
+    // The job's record and the history never fail a job. They are written on a thread of their own,
+    // because the record may wait for the backup folder's lock and a push to a remote may wait long on
+    // the network, and the window must stay alive meanwhile; the buttons come back when they are done.
     const QString what = JobSnapshot::JobName(0, m_jobKind);
     const QStringList failed = JobSnapshot::FailedFiles(m_status, jobSetup, report);
-    JobSnapshot::RecordResult(jobSetup, m_jobKind, QDateTime(), report.Success(),
-                              report.errorCode != 0 ? CatalogueText(report.errorCode) : report.listTitle,
-                              failed);
+    const int kind = m_jobKind;
+    const bool ok = report.Success();
+    const QString error = report.errorCode != 0 ? CatalogueText(report.errorCode) : report.listTitle;
     auto result = std::make_shared<history::SnapshotResult>();
     m_phase = 3;
-    m_snapshot = QThread::create([result, jobSetup, what, failed] {
+    m_snapshot = QThread::create([result, jobSetup, what, failed, kind, ok, error] {
+        const QString notRecorded = JobSnapshot::RecordResult(jobSetup, kind, QDateTime(), ok, error, failed);
         *result = history::BackupHistory::Snapshot(jobSetup.backupDataPath, jobSetup.name, what, failed);
+        // A record that could not be written is said in the status bar, before the history's notice.
+        if (!notRecorded.isEmpty())
+            result->notice = result->notice.isEmpty() ? notRecorded : notRecorded + "; " + result->notice;
     });
     connect(m_snapshot, &QThread::finished, this, [this, result, jobSetup, verify] {
         m_snapshot->wait();
