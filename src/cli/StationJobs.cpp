@@ -11,8 +11,8 @@
 #include "discovery/TRpu16.h"
 #include "link/TransferJobs.h"
 #include "secondary/FoundDevices.h"
-#include "secondary/NamesToSecondaryCore.h"
-#include "secondary/SecondaryDataCore.h"
+#include "secondary/NamesToSecondaryModel.h"
+#include "secondary/SecondaryDataModel.h"
 #include "secondary/StationNumbers.h"
 
 #include <QElapsedTimer>
@@ -56,7 +56,7 @@ struct ListOnly {
 // or stretched to `searchMs`; without a UDP stage (or with `searchMs` 0) it is closed at once.
 class Follower {
 public:
-    Follower(CliContext& ctx, StationDialogCore& core, EngineSession* session = nullptr, int searchMs = 0)
+    Follower(CliContext& ctx, StationDialogModel& core, EngineSession* session = nullptr, int searchMs = 0)
         : m_ctx(ctx), m_core(core), m_session(session), m_searchMs(searchMs),
           m_search([session](int entry, int kind) {
               return session != nullptr && session->StartNetworkRequest(entry, kind);
@@ -67,7 +67,7 @@ public:
             m_cancelled = true;
             m_core.Cancel();
         }
-        if (m_core.CurrentMode() == StationDialogCore::kSearch)
+        if (m_core.CurrentMode() == StationDialogModel::kSearch)
             StepSearch(interrupted);
         else
             Poll();
@@ -78,7 +78,7 @@ public:
 
 private:
     void Poll() {
-        const StationDialogCore::PollResult r = m_core.Poll();
+        const StationDialogModel::PollResult r = m_core.Poll();
         if (r.message != 0) {
             m_message = r.message;
             m_ctx.Err() << "qdv70cli: " << CatalogueText(r.message) << '\n';
@@ -115,7 +115,7 @@ private:
     }
 
     CliContext& m_ctx;
-    StationDialogCore& m_core;
+    StationDialogModel& m_core;
     EngineSession* m_session;
     int m_searchMs;
     DeviceSearch m_search;
@@ -148,7 +148,7 @@ int CheckStations(CliContext& ctx, bool check, const QString& what) {
     if (!setup)
         return kExitUsage;
     ListOnly tables;
-    SecondaryDataCore core(tables.Services(ctx, *setup), false);
+    SecondaryDataModel core(tables.Services(ctx, *setup), false);
     core.Show();
     int code = 0;
     if (check && what == QLatin1String("all")) {
@@ -187,7 +187,7 @@ int RunStationMenu(CliContext& ctx, int searchMs) {
     EngineSession session(ctx, *setup, search ? &devices : nullptr);
     StationDialogServices services = Services(ctx, session, *setup);
     services.foundDevices = [&devices] { return FoundDevicesOf(devices.Copy().devices); };
-    SecondaryDataCore core(std::move(services), false);
+    SecondaryDataModel core(std::move(services), false);
     core.Show();
     return session.Run([&] { return core.StartGetZMenu(); }, Follower(ctx, core, &session, searchMs));
 }
@@ -209,7 +209,7 @@ int RunSecondary(CliContext& ctx, bool send, const QString& stations) {
     if (const int held = HoldFolder(ctx, setup->backupDataPath, job, folder))
         return held;
     EngineSession session(ctx, *setup);
-    SecondaryDataCore core(Services(ctx, session, *setup), send);
+    SecondaryDataModel core(Services(ctx, session, *setup), send);
     core.Show();
     std::vector<int> chosen = only.value_or(std::vector<int>());
     if (!only) {
@@ -256,7 +256,7 @@ int RunNamesToSecondary(CliContext& ctx, int kind, int station, bool broadcast) 
             HoldFolder(ctx, setup->backupDataPath, QStringLiteral("sending ") + JobKindName(kind), folder))
         return held;
     EngineSession session(ctx, *setup);
-    NamesToSecondaryCore core(Services(ctx, session, *setup), kind);
+    NamesToSecondaryModel core(Services(ctx, session, *setup), kind);
     core.Show();
     core.SetBroadcast(broadcast);
     if (!broadcast)

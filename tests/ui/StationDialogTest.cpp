@@ -244,7 +244,7 @@ TEST(NamesToSecondaryDialog, radioButtonsScrollingAndBroadcast) {
     EXPECT_EQ(d.windowTitle(), "Send Alias to Secondary");
     EXPECT_TRUE(d.Radio(0)->isChecked());
     d.Radio(4)->click();
-    EXPECT_EQ(d.Core().Target(), 6);
+    EXPECT_EQ(d.Model().Target(), 6);
     d.ScrollBar()->setValue(240);
     EXPECT_EQ(d.RowItem(14, TfrmNamesToSecondary::kColId)->text(), "254");
     EXPECT_FALSE(d.Radio(0)->isChecked());

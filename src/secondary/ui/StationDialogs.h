@@ -1,6 +1,6 @@
 #pragma once
 
-#include "secondary/StationDialogCore.h"
+#include "secondary/StationDialogModel.h"
 #include "secondary/ui/TStationDialog.h"
 
 class QWidget;

@@ -4,7 +4,7 @@
 #include "app/ui/TPanelButton.h"
 #include "app/ui/UserSettings.h"
 #include "link/StatusBlock.h"
-#include "secondary/StationDialogCore.h"
+#include "secondary/StationDialogModel.h"
 #include "store/StationList.h"
 
 #include <QApplication>
@@ -102,9 +102,9 @@ TStationDialog::~TStationDialog() {
     qApp->removeEventFilter(this);
 }
 
-void TStationDialog::Initialise(StationDialogCore& core) {
-    m_core = &core;
-    m_core->Show();
+void TStationDialog::Initialise(StationDialogModel& model) {
+    m_model = &model;
+    m_model->Show();
     FillRows();
     SetIdle(true);
     RestoreWindowSize(this, windowTitle());
@@ -162,12 +162,12 @@ void TStationDialog::SetIdle(bool idle) {
 }
 
 void TStationDialog::RefreshStart() {
-    m_btnStart->setEnabled(m_core->Idle() && StartAllowed());
+    m_btnStart->setEnabled(m_model->Idle() && StartAllowed());
 }
 
 void TStationDialog::btnGetZMenuClick() {
     FillRows();
-    if (!m_core->StartGetZMenu()) {
+    if (!m_model->StartGetZMenu()) {
         FillRows();
         return;
     }
@@ -177,7 +177,7 @@ void TStationDialog::btnGetZMenuClick() {
 }
 
 void TStationDialog::btnListClearClick() {
-    m_core->ListClear();
+    m_model->ListClear();
     FillRows();
     RefreshStart();
 }
@@ -191,7 +191,7 @@ void TStationDialog::btnStartClick() {
 }
 
 void TStationDialog::btnCancelClick() {
-    m_core->Cancel();
+    m_model->Cancel();
 }
 
 void TStationDialog::btnExitClick() {
@@ -199,7 +199,7 @@ void TStationDialog::btnExitClick() {
 }
 
 void TStationDialog::UpdateGauge() {
-    StatusBlock& st = m_core->Status();
+    StatusBlock& st = m_model->Status();
     if (st.gaugeChanged.exchange(false)) {
         if (st.gaugeShown) {
             m_gauge->setRange(0, static_cast<int>(std::min<std::uint32_t>(st.progressTotal, INT32_MAX)));
@@ -216,27 +216,27 @@ void TStationDialog::UpdateGauge() {
 
 void TStationDialog::timMainTimer() {
     m_timMain.stop();
-    const StationDialogCore::Mode before = m_core->CurrentMode();
+    const StationDialogModel::Mode before = m_model->CurrentMode();
     UpdateGauge();
-    const StationDialogCore::PollResult r = m_core->Poll();
+    const StationDialogModel::PollResult r = m_model->Poll();
     if (r.message != 0)
         ShowMessage(this, r.message, DialogType::Warning, kButtonOk);
     if (!r.messageText.isEmpty())
         ShowMessageText(this, r.messageText, DialogType::Warning, kButtonOk);
     if (r.rowsChanged)
-        before == StationDialogCore::kZMenu ? FillRows() : RefreshStatus();
+        before == StationDialogModel::kZMenu ? FillRows() : RefreshStatus();
     if (r.selectStation != 0)
         SelectStation(r.selectStation);
     if (r.openSearch) {
         if (m_search)
             m_search(this);
-        m_core->SearchClosed();
+        m_model->SearchClosed();
         FillRows();
     }
-    if (m_core->Idle()) {
+    if (m_model->Idle()) {
         m_pnlGauge->hide();
         SetIdle(true);
-        if (before == StationDialogCore::kRun)
+        if (before == StationDialogModel::kRun)
             RunEnded();
         return;
     }
@@ -244,28 +244,28 @@ void TStationDialog::timMainTimer() {
 }
 
 void TStationDialog::closeEvent(QCloseEvent* event) {
-    if (m_core && !m_core->Idle()) {
+    if (m_model && !m_model->Idle()) {
         event->ignore();
         return;
     }
-    if (m_core)
-        m_core->SaveList();
+    if (m_model)
+        m_model->SaveList();
     QDialog::closeEvent(event);
 }
 
 void TStationDialog::reject() {
     // Esc closes like Exit, and not while a job runs.
-    if (m_core && !m_core->Idle())
+    if (m_model && !m_model->Idle())
         return;
-    if (m_core)
-        m_core->SaveList();
+    if (m_model)
+        m_model->SaveList();
     QDialog::reject();
 }
 
 std::pair<TPanelButton*, TStationDialog::Action>
 TStationDialog::ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const {
     const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
-    if (key == Qt::Key_Escape && mods == Qt::NoModifier && m_core && !m_core->Idle())
+    if (key == Qt::Key_Escape && mods == Qt::NoModifier && m_model && !m_model->Idle())
         return {m_btnCancel, &TStationDialog::btnCancelClick};
     if (mods != Qt::AltModifier)
         return {nullptr, nullptr};

@@ -13,12 +13,12 @@ class QTableWidget;
 
 namespace qdv {
 
-class StationDialogCore;
+class StationDialogModel;
 class TPanelButton;
 
 // The frame the secondary-station dialogs share: Get Z Menu and List Clear above the station list, the
 // progress gauge, Start, Cancel and Exit below it, and the 250 ms follow-up of a running job. The
-// logic lives in a StationDialogCore; the subclasses add the list and say how it is drawn.
+// logic lives in a StationDialogModel; the subclasses add the list and say how it is drawn.
 class TStationDialog : public QDialog {
     Q_OBJECT
 
@@ -50,7 +50,7 @@ protected:
     TStationDialog(const QString& caption, const QString& startCaption, QWidget* parent);
 
     // Called by the subclass once its list exists: loads the station list and draws it, idle.
-    void Initialise(StationDialogCore& core);
+    void Initialise(StationDialogModel& model);
     // Adds the subclass's widgets between the top buttons and the gauge.
     QBoxLayout* Body() const { return m_body; }
     QBoxLayout* TopRow() const { return m_top; }
@@ -94,7 +94,7 @@ private:
     void UpdateGauge();
     void Click(TPanelButton* button, void (TStationDialog::*action)());
 
-    StationDialogCore* m_core = nullptr;
+    StationDialogModel* m_model = nullptr;
     DeviceSearch m_search;
     QBoxLayout* m_top = nullptr;
     QBoxLayout* m_body = nullptr;

@@ -27,11 +27,11 @@ TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int k
                      kind == kJobDescriptionToSecondary ? QStringLiteral("Start Sending Description(&S)")
                                                         : QStringLiteral("Start Sending Alias(&S)"),
                      parent),
-      m_core(std::move(services), kind) {
+      m_model(std::move(services), kind) {
     m_chkBroadcast = new QCheckBox(QStringLiteral("Broadcast"), this);
     TopRow()->addWidget(m_chkBroadcast);
 
-    constexpr int rows = NamesToSecondaryCore::kRows;
+    constexpr int rows = NamesToSecondaryModel::kRows;
     m_listDevice = new QTableWidget(rows, 5, this);
     m_listDevice->setHorizontalHeaderLabels({QString(), QStringLiteral("Station ID"),
                                              QStringLiteral("Status"), QStringLiteral("Device Name"),
@@ -68,7 +68,7 @@ TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int k
         m_listDevice->setCellWidget(r, kColRadio, radio);
     }
     m_scrList = new QScrollBar(Qt::Vertical, this);
-    m_scrList->setRange(NamesToSecondaryCore::kFirstTop, NamesToSecondaryCore::kLastTop);
+    m_scrList->setRange(NamesToSecondaryModel::kFirstTop, NamesToSecondaryModel::kLastTop);
     m_scrList->setPageStep(rows);
     auto* row = new QHBoxLayout;
     row->addWidget(m_listDevice, 1);
@@ -78,12 +78,12 @@ TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int k
     connect(m_scrList, &QScrollBar::valueChanged, this, &TfrmNamesToSecondary::scrListChange);
     connect(m_radios, &QButtonGroup::idClicked, this, &TfrmNamesToSecondary::rdoIDClick);
     connect(m_chkBroadcast, &QCheckBox::clicked, this, &TfrmNamesToSecondary::chkBroadcastClick);
-    m_scrList->setValue(NamesToSecondaryCore::kFirstTop);
-    Initialise(m_core);
+    m_scrList->setValue(NamesToSecondaryModel::kFirstTop);
+    Initialise(m_model);
     // Only the width follows the user: the height is that of the 15 rows.
     setFixedHeight(sizeHint().height());
     resize(std::max(width(), columns + 60), height());
-    m_core.SetBroadcast(m_chkBroadcast->isChecked());
+    m_model.SetBroadcast(m_chkBroadcast->isChecked());
 }
 
 bool TfrmNamesToSecondary::eventFilter(QObject* watched, QEvent* event) {
@@ -100,9 +100,9 @@ QTableWidgetItem* TfrmNamesToSecondary::RowItem(int row, int column) const {
 
 void TfrmNamesToSecondary::FillRows() {
     m_listDevice->setUpdatesEnabled(false);
-    for (int r = 0; r < NamesToSecondaryCore::kRows; ++r) {
-        const int id = m_core.Top() + r;
-        const StationList::Entry& e = m_core.List().At(id);
+    for (int r = 0; r < NamesToSecondaryModel::kRows; ++r) {
+        const int id = m_model.Top() + r;
+        const StationList::Entry& e = m_model.List().At(id);
         RowItem(r, kColId)->setText(QString::asprintf("%03d", id));
         RowItem(r, kColName)->setText(e.name);
         RowItem(r, kColIp)->setText(e.address);
@@ -113,8 +113,8 @@ void TfrmNamesToSecondary::FillRows() {
 }
 
 void TfrmNamesToSecondary::RefreshStatus() {
-    for (int r = 0; r < NamesToSecondaryCore::kRows; ++r) {
-        const StatusCell cell = m_core.Cell(m_core.Top() + r);
+    for (int r = 0; r < NamesToSecondaryModel::kRows; ++r) {
+        const StatusCell cell = m_model.Cell(m_model.Top() + r);
         QTableWidgetItem* item = RowItem(r, kColStatus);
         if (item->text() != cell.text)
             item->setText(cell.text);
@@ -123,39 +123,39 @@ void TfrmNamesToSecondary::RefreshStatus() {
 }
 
 void TfrmNamesToSecondary::ShowRadios() {
-    if (m_core.Broadcast())
+    if (m_model.Broadcast())
         return;
     m_radios->setExclusive(false);
-    for (int r = 0; r < NamesToSecondaryCore::kRows; ++r)
-        Radio(r)->setChecked(m_core.Top() + r == m_core.Target());
+    for (int r = 0; r < NamesToSecondaryModel::kRows; ++r)
+        Radio(r)->setChecked(m_model.Top() + r == m_model.Target());
     m_radios->setExclusive(true);
 }
 
 void TfrmNamesToSecondary::scrListChange(int position) {
-    if (m_core.SetTop(position))
+    if (m_model.SetTop(position))
         FillRows();
 }
 
 void TfrmNamesToSecondary::rdoIDClick(int row) {
-    m_core.ChooseRow(row);
+    m_model.ChooseRow(row);
     ShowRadios();
 }
 
 void TfrmNamesToSecondary::chkBroadcastClick(bool on) {
-    m_core.SetBroadcast(on);
-    m_chkBroadcast->setChecked(m_core.Broadcast());
-    EnableOwnControls(m_core.Idle());
+    m_model.SetBroadcast(on);
+    m_chkBroadcast->setChecked(m_model.Broadcast());
+    EnableOwnControls(m_model.Idle());
     FillRows();
 }
 
 bool TfrmNamesToSecondary::StartJob() {
-    return m_core.Start();
+    return m_model.Start();
 }
 
 void TfrmNamesToSecondary::EnableOwnControls(bool idle) {
     m_chkBroadcast->setEnabled(idle);
     for (QRadioButton* r : m_rdoID)
-        r->setEnabled(idle && !m_core.Broadcast());
+        r->setEnabled(idle && !m_model.Broadcast());
 }
 
 } // namespace qdv

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "secondary/NamesToSecondaryCore.h"
+#include "secondary/NamesToSecondaryModel.h"
 #include "secondary/ui/TStationDialog.h"
 
 #include <array>
@@ -29,7 +29,7 @@ public:
     void rdoIDClick(int row);
     void chkBroadcastClick(bool on);
 
-    const NamesToSecondaryCore& Core() const { return m_core; }
+    const NamesToSecondaryModel& Model() const { return m_model; }
     QTableWidget* List() const { return m_listDevice; }
     QScrollBar* ScrollBar() const { return m_scrList; }
     QCheckBox* BroadcastBox() const { return m_chkBroadcast; }
@@ -47,12 +47,12 @@ protected:
 private:
     void ShowRadios();
 
-    NamesToSecondaryCore m_core;
+    NamesToSecondaryModel m_model;
     QTableWidget* m_listDevice = nullptr;
     QScrollBar* m_scrList = nullptr;
     QCheckBox* m_chkBroadcast = nullptr;
     QButtonGroup* m_radios = nullptr;
-    std::array<QRadioButton*, NamesToSecondaryCore::kRows> m_rdoID{};
+    std::array<QRadioButton*, NamesToSecondaryModel::kRows> m_rdoID{};
 };
 
 } // namespace qdv

@@ -29,7 +29,7 @@ TfrmSecondaryData::TfrmSecondaryData(StationDialogServices services, bool send, 
                      send ? QStringLiteral("Start Sending Data(&S)")
                           : QStringLiteral("Start Receiving Data(&S)"),
                      parent),
-      m_core(std::move(services), send) {
+      m_model(std::move(services), send) {
     auto* bar = new QMenuBar(this);
     m_mnuCheck = bar->addMenu(QStringLiteral("Check Box(&C)"));
     m_mnuCheck->addAction(QStringLiteral("Check &All"), this, &TfrmSecondaryData::mnuChk_AllClick);
@@ -71,7 +71,7 @@ TfrmSecondaryData::TfrmSecondaryData(StationDialogServices services, bool send, 
     Body()->addWidget(m_listDevice);
     connect(m_listDevice, &QTableWidget::itemChanged, this, &TfrmSecondaryData::listDeviceItemChanged);
     resize(columns + 50, 560);
-    Initialise(m_core);
+    Initialise(m_model);
 }
 
 QTableWidgetItem* TfrmSecondaryData::RowItem(int id, int column) const {
@@ -87,7 +87,7 @@ void TfrmSecondaryData::FillRows() {
     const QSignalBlocker block(m_listDevice);
     m_listDevice->setUpdatesEnabled(false);
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
-        const StationList::Entry& e = m_core.List().At(id);
+        const StationList::Entry& e = m_model.List().At(id);
         RowItem(id, kColId)->setText(QString::asprintf("%03d", id));
         RowItem(id, kColId)->setCheckState(e.checked ? Qt::Checked : Qt::Unchecked);
         RowItem(id, kColName)->setText(e.name);
@@ -101,7 +101,7 @@ void TfrmSecondaryData::FillRows() {
 void TfrmSecondaryData::RefreshStatus() {
     m_listDevice->setUpdatesEnabled(false);
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
-        const StatusCell cell = m_core.Cell(id);
+        const StatusCell cell = m_model.Cell(id);
         QTableWidgetItem* item = RowItem(id, kColStatus);
         if (item->text() != cell.text)
             item->setText(cell.text);
@@ -121,12 +121,12 @@ void TfrmSecondaryData::SelectStation(int id) {
 void TfrmSecondaryData::ShowChecks() {
     const QSignalBlocker block(m_listDevice);
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id)
-        RowItem(id, kColId)->setCheckState(m_core.List().At(id).checked ? Qt::Checked : Qt::Unchecked);
+        RowItem(id, kColId)->setCheckState(m_model.List().At(id).checked ? Qt::Checked : Qt::Unchecked);
     ShowCount();
 }
 
 void TfrmSecondaryData::ShowCount() {
-    m_pnlCnt->setText(QString::number(m_core.CheckedCount()));
+    m_pnlCnt->setText(QString::number(m_model.CheckedCount()));
     RefreshStart();
 }
 
@@ -134,7 +134,7 @@ void TfrmSecondaryData::listDeviceItemChanged(QTableWidgetItem* item) {
     if (item->column() != kColId)
         return;
     const int id = item->row() + StationList::kFirst;
-    const bool shown = m_core.SetChecked(id, item->checkState() == Qt::Checked);
+    const bool shown = m_model.SetChecked(id, item->checkState() == Qt::Checked);
     if (shown != (item->checkState() == Qt::Checked)) {
         const QSignalBlocker block(m_listDevice);
         item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
@@ -143,24 +143,24 @@ void TfrmSecondaryData::listDeviceItemChanged(QTableWidgetItem* item) {
 }
 
 void TfrmSecondaryData::mnuChk_AllClick() {
-    if (const int code = m_core.CheckAll())
+    if (const int code = m_model.CheckAll())
         ShowMessage(this, code, DialogType::Warning, kButtonOk);
     ShowChecks();
 }
 
 void TfrmSecondaryData::mnuChk_DeviceClick() {
-    if (const int code = m_core.CheckDevice())
+    if (const int code = m_model.CheckDevice())
         ShowMessage(this, code, DialogType::Warning, kButtonOk);
     ShowChecks();
 }
 
 void TfrmSecondaryData::mnuChk_ClearClick() {
-    m_core.CheckClear();
+    m_model.CheckClear();
     ShowChecks();
 }
 
 bool TfrmSecondaryData::StartJob() {
-    if (!m_core.StartRun())
+    if (!m_model.StartRun())
         return false;
     m_listDevice->viewport()->update();
     return true;
@@ -173,11 +173,11 @@ void TfrmSecondaryData::EnableOwnControls(bool idle) {
 }
 
 void TfrmSecondaryData::RunEnded() {
-    if (m_core.Send())
+    if (m_model.Send())
         return;
     // The history never fails a run; what it has to say is shown, the Status column stays the report.
     const history::SnapshotResult snapshot =
-        JobSnapshot::AfterStationReceive(m_core.Setup(), m_core.FailedFiles());
+        JobSnapshot::AfterStationReceive(m_model.Setup(), m_model.FailedFiles());
     const QString text = snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice;
     if (!text.isEmpty())
         ShowMessageText(this, text, DialogType::Information, kButtonOk);

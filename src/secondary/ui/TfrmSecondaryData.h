@@ -1,6 +1,6 @@
 #pragma once
 
-#include "secondary/SecondaryDataCore.h"
+#include "secondary/SecondaryDataModel.h"
 #include "secondary/ui/TStationDialog.h"
 
 class QLabel;
@@ -26,7 +26,7 @@ public:
     void mnuChk_ClearClick();
     void mnuChk_DeviceClick();
 
-    const SecondaryDataCore& Core() const { return m_core; }
+    const SecondaryDataModel& Model() const { return m_model; }
     QTableWidget* List() const { return m_listDevice; }
     QLabel* CountPanel() const { return m_pnlCnt; }
     QMenu* CheckMenu() const { return m_mnuCheck; }
@@ -39,7 +39,7 @@ protected:
     void RefreshStatus() override;
     void SelectStation(int id) override;
     bool StartJob() override;
-    bool StartAllowed() const override { return m_core.CanStart(); }
+    bool StartAllowed() const override { return m_model.CanStart(); }
     void EnableOwnControls(bool idle) override;
     // A receive run is recorded in the backup folder's history.
     void RunEnded() override;
@@ -49,7 +49,7 @@ private:
     void ShowChecks();
     void ShowCount();
 
-    SecondaryDataCore m_core;
+    SecondaryDataModel m_model;
     QTableWidget* m_listDevice = nullptr;
     QLabel* m_pnlCnt = nullptr;
     QMenu* m_mnuCheck = nullptr;

@@ -1,4 +1,4 @@
-#include "secondary/StationDialogCore.h"
+#include "secondary/StationDialogModel.h"
 
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
@@ -7,10 +7,10 @@
 
 namespace qdv {
 
-StationDialogCore::StationDialogCore(StationDialogServices services, StatusWords words)
+StationDialogModel::StationDialogModel(StationDialogServices services, StatusWords words)
     : m_s(std::move(services)), m_words(words) {}
 
-void StationDialogCore::Show() {
+void StationDialogModel::Show() {
     m_state.fill(0);
     m_result.fill(0);
     m_current = 0;
@@ -20,7 +20,7 @@ void StationDialogCore::Show() {
     m_mode = kIdle;
 }
 
-void StationDialogCore::TakeJobFailure(PollResult& r) const {
+void StationDialogModel::TakeJobFailure(PollResult& r) const {
     const QString why = m_s.status.JobFailure();
     if (why.isEmpty())
         return;
@@ -28,19 +28,19 @@ void StationDialogCore::TakeJobFailure(PollResult& r) const {
     r.messageText = why;
 }
 
-bool StationDialogCore::SaveList(QString* error) const {
+bool StationDialogModel::SaveList(QString* error) const {
     return m_s.files.SaveStationList(m_s.setup, m_list, error);
 }
 
-bool StationDialogCore::JobBusy() const {
+bool StationDialogModel::JobBusy() const {
     return m_s.status.busy;
 }
 
-StatusCell StationDialogCore::Cell(int id) const {
+StatusCell StationDialogModel::Cell(int id) const {
     return StationStatusCell(m_state[Index(id)], m_result[Index(id)], m_words, m_blink);
 }
 
-void StationDialogCore::TakeSnapshot() {
+void StationDialogModel::TakeSnapshot() {
     for (std::size_t i = 0; i < m_state.size(); ++i) {
         m_state[i] = m_s.stations.state[i];
         m_result[i] = m_s.stations.result[i];
@@ -48,7 +48,7 @@ void StationDialogCore::TakeSnapshot() {
     m_current = m_s.stations.currentStation;
 }
 
-bool StationDialogCore::SnapshotDiffers() const {
+bool StationDialogModel::SnapshotDiffers() const {
     for (std::size_t i = 0; i < m_state.size(); ++i) {
         if (m_state[i] != m_s.stations.state[i] || m_result[i] != m_s.stations.result[i])
             return true;
@@ -56,7 +56,7 @@ bool StationDialogCore::SnapshotDiffers() const {
     return m_current != m_s.stations.currentStation;
 }
 
-void StationDialogCore::MarkCancelled() {
+void StationDialogModel::MarkCancelled() {
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
         const std::size_t i = Index(id);
         if (m_state[i] == StationTables::kChosen || m_state[i] == StationTables::kInProgress) {
@@ -67,7 +67,7 @@ void StationDialogCore::MarkCancelled() {
     m_blink = true;
 }
 
-bool StationDialogCore::StartGetZMenu() {
+bool StationDialogModel::StartGetZMenu() {
     m_s.files.ClearStationList(m_s.setup, m_list);
     m_s.stations.ClearMenu();
     m_s.status.Clear();
@@ -79,19 +79,19 @@ bool StationDialogCore::StartGetZMenu() {
     return true;
 }
 
-void StationDialogCore::ListClear() {
+void StationDialogModel::ListClear() {
     m_s.files.ClearStationList(m_s.setup, m_list);
     SaveList();
 }
 
-void StationDialogCore::Cancel() {
+void StationDialogModel::Cancel() {
     if (!m_s.status.busy)
         return;
     m_s.status.abortRequest = true;
     m_cancelPressed = true;
 }
 
-StationDialogCore::PollResult StationDialogCore::Poll() {
+StationDialogModel::PollResult StationDialogModel::Poll() {
     switch (m_mode) {
     case kZMenu:
         return PollZMenu();
@@ -102,7 +102,7 @@ StationDialogCore::PollResult StationDialogCore::Poll() {
     }
 }
 
-StationDialogCore::PollResult StationDialogCore::PollZMenu() {
+StationDialogModel::PollResult StationDialogModel::PollZMenu() {
     PollResult r;
     if (m_s.status.busy)
         return r;
@@ -126,7 +126,7 @@ StationDialogCore::PollResult StationDialogCore::PollZMenu() {
     return r;
 }
 
-int StationDialogCore::SearchClosed() {
+int StationDialogModel::SearchClosed() {
     int matched = 0;
     if (m_s.foundDevices) {
         matched = MergeFoundDevices(m_list, m_s.setup.ipAddress, m_s.foundDevices());
@@ -136,7 +136,7 @@ int StationDialogCore::SearchClosed() {
     return matched;
 }
 
-void StationDialogCore::NameMenuStations() {
+void StationDialogModel::NameMenuStations() {
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
         const int type = m_s.stations.deviceType[static_cast<std::size_t>(id - 1)];
         if (type == 0)

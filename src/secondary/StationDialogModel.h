@@ -39,7 +39,7 @@ struct StationDialogServices {
 //   1     Get Z Menu running          StartGetZMenu       the job ends: to 2 on a LAN setup, else to 0
 //   2     device search open          Poll                SearchClosed
 //   3     station job running         StartRun / Start    the job ends
-class StationDialogCore {
+class StationDialogModel {
 public:
     enum Mode { kIdle = 0, kZMenu = 1, kSearch = 2, kRun = 3 };
 
@@ -53,11 +53,11 @@ public:
         bool ended = false;       // the job is over, the dialog idle again
     };
 
-    explicit StationDialogCore(StationDialogServices services, StatusWords words);
+    explicit StationDialogModel(StationDialogServices services, StatusWords words);
     // After a job has ended: a job that gave up waiting for its backup folder says who held it, in
     // place of a catalogue code.
     void TakeJobFailure(PollResult& r) const;
-    virtual ~StationDialogCore() = default;
+    virtual ~StationDialogModel() = default;
 
     // Showing the dialog: an empty snapshot, the setup's station list (emptied when it cannot be
     // loaded) saved at once, idle.

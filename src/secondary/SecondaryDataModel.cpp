@@ -1,4 +1,4 @@
-#include "secondary/SecondaryDataCore.h"
+#include "secondary/SecondaryDataModel.h"
 
 #include "convert/ConversionTables.h"
 #include "link/StationTables.h"
@@ -15,10 +15,11 @@ constexpr int kNoStandardSettings = 108;
 
 } // namespace
 
-SecondaryDataCore::SecondaryDataCore(StationDialogServices services, bool send)
-    : StationDialogCore(std::move(services), send ? StatusWords::Send : StatusWords::Receive), m_send(send) {}
+SecondaryDataModel::SecondaryDataModel(StationDialogServices services, bool send)
+    : StationDialogModel(std::move(services), send ? StatusWords::Send : StatusWords::Receive), m_send(send) {
+}
 
-int SecondaryDataCore::CheckFrom(bool bitmap) {
+int SecondaryDataModel::CheckFrom(bool bitmap) {
     TmFile::StationFlags flags{};
     const QString file = ConversionTables::StandardSettingsFile(m_s.setup);
     const bool read =
@@ -33,20 +34,20 @@ int SecondaryDataCore::CheckFrom(bool bitmap) {
     return 0;
 }
 
-int SecondaryDataCore::CheckAll() {
+int SecondaryDataModel::CheckAll() {
     return CheckFrom(true);
 }
 
-int SecondaryDataCore::CheckDevice() {
+int SecondaryDataModel::CheckDevice() {
     return CheckFrom(false);
 }
 
-void SecondaryDataCore::CheckClear() {
+void SecondaryDataModel::CheckClear() {
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id)
         m_list.At(id).checked = false;
 }
 
-bool SecondaryDataCore::SetChecked(int id, bool checked) {
+bool SecondaryDataModel::SetChecked(int id, bool checked) {
     if (id < StationList::kFirst || id > StationList::kLast)
         return false;
     StationList::Entry& e = m_list.At(id);
@@ -55,7 +56,7 @@ bool SecondaryDataCore::SetChecked(int id, bool checked) {
     return e.checked;
 }
 
-bool SecondaryDataCore::StartRun(const std::vector<int>* only) {
+bool SecondaryDataModel::StartRun(const std::vector<int>* only) {
     m_s.status.Clear();
     m_cancelPressed = false;
     m_s.stations.ClearStations();
@@ -77,7 +78,7 @@ bool SecondaryDataCore::StartRun(const std::vector<int>* only) {
     return true;
 }
 
-QStringList SecondaryDataCore::FailedFiles() const {
+QStringList SecondaryDataModel::FailedFiles() const {
     QStringList failed;
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
         const std::size_t i = Index(id);
@@ -88,14 +89,14 @@ QStringList SecondaryDataCore::FailedFiles() const {
     return failed;
 }
 
-int SecondaryDataCore::ApplyZMenu() {
+int SecondaryDataModel::ApplyZMenu() {
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id)
         m_list.At(id).checked = m_s.stations.present[static_cast<std::size_t>(id - 1)];
     NameMenuStations();
     return 0;
 }
 
-StationDialogCore::PollResult SecondaryDataCore::PollRun() {
+StationDialogModel::PollResult SecondaryDataModel::PollRun() {
     PollResult r;
     if (SnapshotDiffers()) {
         TakeSnapshot();

@@ -1,8 +1,8 @@
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
-#include "secondary/NamesToSecondaryCore.h"
-#include "secondary/SecondaryDataCore.h"
+#include "secondary/NamesToSecondaryModel.h"
+#include "secondary/SecondaryDataModel.h"
 #include "secondary/StationNumbers.h"
 #include "store/DataImage.h"
 #include "store/TmFile.h"
@@ -57,51 +57,51 @@ struct DialogRig {
     }
 };
 
-TEST(SecondaryDataCore, checkMenuReadsTheStoredStandardSettings) {
+TEST(SecondaryDataModel, checkMenuReadsTheStoredStandardSettings) {
     DialogRig rig;
-    SecondaryDataCore core(rig.Services(), false);
-    core.Show();
+    SecondaryDataModel model(rig.Services(), false);
+    model.Show();
     EXPECT_TRUE(rig.home.Exists("backup/ZEBU_SEC_LIST.dat")) << "showing saves the list";
-    core.SetChecked(3, true);
-    EXPECT_EQ(core.CheckAll(), 108);
-    EXPECT_EQ(core.CheckDevice(), 108);
-    EXPECT_EQ(core.CheckedCount(), 1) << "nothing changes without ZEBU_STD.DAU";
+    model.SetChecked(3, true);
+    EXPECT_EQ(model.CheckAll(), 108);
+    EXPECT_EQ(model.CheckDevice(), 108);
+    EXPECT_EQ(model.CheckedCount(), 1) << "nothing changes without ZEBU_STD.DAU";
     rig.WriteStandardSettings(9, 5);
-    EXPECT_EQ(core.CheckAll(), 0);
-    EXPECT_TRUE(core.List().At(9).checked);
-    EXPECT_FALSE(core.List().At(3).checked);
+    EXPECT_EQ(model.CheckAll(), 0);
+    EXPECT_TRUE(model.List().At(9).checked);
+    EXPECT_FALSE(model.List().At(3).checked);
     EXPECT_TRUE(rig.stations.present[8]);
-    EXPECT_EQ(core.CheckDevice(), 0);
-    EXPECT_TRUE(core.List().At(5).checked);
-    EXPECT_EQ(core.CheckedCount(), 1);
-    core.CheckClear();
-    EXPECT_FALSE(core.CanStart());
+    EXPECT_EQ(model.CheckDevice(), 0);
+    EXPECT_TRUE(model.List().At(5).checked);
+    EXPECT_EQ(model.CheckedCount(), 1);
+    model.CheckClear();
+    EXPECT_FALSE(model.CanStart());
 }
 
-TEST(SecondaryDataCore, runShowsEachStationsResultAndChecksCannotChangeMeanwhile) {
+TEST(SecondaryDataModel, runShowsEachStationsResultAndChecksCannotChangeMeanwhile) {
     DialogRig rig;
-    SecondaryDataCore core(rig.Services(), false);
-    core.Show();
-    EXPECT_FALSE(core.StartRun()) << "nothing checked";
+    SecondaryDataModel model(rig.Services(), false);
+    model.Show();
+    EXPECT_FALSE(model.StartRun()) << "nothing checked";
     EXPECT_TRUE(rig.jobs.empty());
     for (int id : {5, 9, 12})
-        core.SetChecked(id, true);
-    StationList& list = const_cast<StationList&>(core.List());
+        model.SetChecked(id, true);
+    StationList& list = const_cast<StationList&>(model.List());
     list.At(5).address = "127.0.0.5";
-    ASSERT_TRUE(core.StartRun());
+    ASSERT_TRUE(model.StartRun());
     EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobSecondary)));
     EXPECT_EQ(rig.stations.Address(5), "127.0.0.5");
-    EXPECT_EQ(core.Cell(9), (StatusCell{"Ready", kGreen}));
-    EXPECT_FALSE(core.SetChecked(7, true)) << "a click during a run is undone";
+    EXPECT_EQ(model.Cell(9), (StatusCell{"Ready", kGreen}));
+    EXPECT_FALSE(model.SetChecked(7, true)) << "a click during a run is undone";
 
     rig.stations.currentStation = 5;
     rig.stations.state[5] = StationTables::kInProgress;
-    auto r = core.Poll();
+    auto r = model.Poll();
     EXPECT_EQ(r.selectStation, 5);
-    const StatusCell first = core.Cell(5);
-    core.Poll();
+    const StatusCell first = model.Cell(5);
+    model.Poll();
     EXPECT_EQ(first.text, "Receiving");
-    EXPECT_NE(first.rgb, core.Cell(5).rgb) << "the station in transfer flashes";
+    EXPECT_NE(first.rgb, model.Cell(5).rgb) << "the station in transfer flashes";
 
     const struct {
         int id, result;
@@ -114,64 +114,63 @@ TEST(SecondaryDataCore, runShowsEachStationsResultAndChecksCannotChangeMeanwhile
         rig.stations.result[static_cast<std::size_t>(e.id)] = static_cast<std::uint8_t>(e.result);
     }
     rig.EndJob(304);
-    r = core.Poll();
+    r = model.Poll();
     EXPECT_TRUE(r.ended);
     EXPECT_EQ(r.message, 0) << "the Status column is the report";
     for (const auto& e : ends)
-        EXPECT_EQ(core.Cell(e.id).text, e.text);
-    EXPECT_EQ(core.Cell(5).rgb, kBlue);
-    EXPECT_EQ(core.Cell(12).rgb, kRed);
+        EXPECT_EQ(model.Cell(e.id).text, e.text);
+    EXPECT_EQ(model.Cell(5).rgb, kBlue);
+    EXPECT_EQ(model.Cell(12).rgb, kRed);
 
     // The send face says NG for every failure.
-    SecondaryDataCore send(rig.Services(), true);
     EXPECT_EQ(StationStatusCell(StationTables::kDone, StationTables::kNoAnswer, StatusWords::Send, true).text,
               "NG");
 }
 
-TEST(SecondaryDataCore, cancelMarksQueuedStationsAfter102) {
+TEST(SecondaryDataModel, cancelMarksQueuedStationsAfter102) {
     DialogRig rig;
-    SecondaryDataCore core(rig.Services(), true);
-    core.Show();
+    SecondaryDataModel model(rig.Services(), true);
+    model.Show();
     for (int id : {3, 4, 5})
-        core.SetChecked(id, true);
-    ASSERT_TRUE(core.StartRun());
+        model.SetChecked(id, true);
+    ASSERT_TRUE(model.StartRun());
     rig.stations.state[3] = StationTables::kDone;
     rig.stations.state[4] = StationTables::kInProgress;
     rig.stations.currentStation = 4;
-    core.Poll();
-    core.Cancel();
+    model.Poll();
+    model.Cancel();
     EXPECT_TRUE(rig.status.abortRequest);
     rig.EndJob(102);
-    const auto r = core.Poll();
+    const auto r = model.Poll();
     EXPECT_EQ(r.message, 102);
-    EXPECT_EQ(core.Cell(3).text, "OK");
-    EXPECT_EQ(core.Cell(4).text, "Cancel");
-    EXPECT_EQ(core.Cell(5).text, "Cancel");
+    EXPECT_EQ(model.Cell(3).text, "OK");
+    EXPECT_EQ(model.Cell(4).text, "Cancel");
+    EXPECT_EQ(model.Cell(5).text, "Cancel");
     EXPECT_EQ(rig.stations.state[5], StationTables::kCancelled);
 }
 
-TEST(SecondaryDataCore, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
+TEST(SecondaryDataModel, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
     DialogRig rig;
     rig.setup.selectLan = true;
     rig.found = {{"CAM-12", "12", "127.0.0.12", "127.0.0.1"},
                  {"OTHER", "13", "127.0.9.13", "127.0.9.1"},
                  {"BAD", "x", "127.0.0.99", "127.0.0.1"}};
-    SecondaryDataCore core(rig.Services(), false);
-    core.Show();
-    core.SetChecked(20, true);
-    ASSERT_TRUE(core.StartGetZMenu());
+    SecondaryDataModel model(rig.Services(), false);
+    model.Show();
+    model.SetChecked(20, true);
+    ASSERT_TRUE(model.StartGetZMenu());
     EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobStationMenu)));
-    EXPECT_EQ(core.CheckedCount(), 0);
+    EXPECT_EQ(model.CheckedCount(), 0);
     rig.stations.present[11] = true; // station 12
     rig.stations.deviceType[11] = 7;
     rig.stations.deviceType[12] = 200; // station 13, not present
-    EXPECT_FALSE(core.Poll().openSearch) << "still busy";
+    EXPECT_FALSE(model.Poll().openSearch) << "still busy";
     rig.EndJob();
-    const auto r = core.Poll();
+    const auto r = model.Poll();
     EXPECT_TRUE(r.openSearch);
-    EXPECT_EQ(core.CurrentMode(), StationDialogCore::kSearch);
-    core.SearchClosed();
-    EXPECT_TRUE(core.Idle());
+    EXPECT_EQ(model.CurrentMode(), StationDialogModel::kSearch);
+    model.SearchClosed();
+    EXPECT_TRUE(model.Idle());
     StationList saved;
     ASSERT_TRUE(rig.files.LoadStationList(rig.setup, saved));
     EXPECT_EQ(saved.At(12), (StationList::Entry{true, false, 7, "CAM-12", "127.0.0.12"}));
@@ -180,7 +179,7 @@ TEST(SecondaryDataCore, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
 
     // A failed menu on a serial setup: its message, no search.
     rig.setup.selectLan = false;
-    SecondaryDataCore serial(rig.Services(), false);
+    SecondaryDataModel serial(rig.Services(), false);
     serial.Show();
     ASSERT_TRUE(serial.StartGetZMenu());
     rig.EndJob(301);
@@ -190,69 +189,69 @@ TEST(SecondaryDataCore, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
     EXPECT_TRUE(serial.Idle());
 }
 
-TEST(NamesToSecondaryCore, broadcastShowsTheJobOnEveryRowAndItsError) {
+TEST(NamesToSecondaryModel, broadcastShowsTheJobOnEveryRowAndItsError) {
     DialogRig rig;
-    NamesToSecondaryCore core(rig.Services(), kJobAliasToSecondary);
-    core.Show();
-    core.SetTop(300);
-    EXPECT_EQ(core.Top(), 240);
-    core.ChooseRow(3);
-    EXPECT_EQ(core.Target(), 243);
-    core.SetBroadcast(true);
-    ASSERT_TRUE(core.Start());
+    NamesToSecondaryModel model(rig.Services(), kJobAliasToSecondary);
+    model.Show();
+    model.SetTop(300);
+    EXPECT_EQ(model.Top(), 240);
+    model.ChooseRow(3);
+    EXPECT_EQ(model.Target(), 243);
+    model.SetBroadcast(true);
+    ASSERT_TRUE(model.Start());
     EXPECT_EQ(rig.jobs.back(), std::make_pair(1, int(kJobAliasToSecondary)));
     EXPECT_EQ(rig.stations.currentStation, 255);
     EXPECT_EQ(rig.stations.state[0], 1);
-    core.ChooseRow(0);
-    EXPECT_EQ(core.Target(), 243) << "no change of target during a run";
-    EXPECT_EQ(core.Cell(2).text, "Ready");
+    model.ChooseRow(0);
+    EXPECT_EQ(model.Target(), 243) << "no change of target during a run";
+    EXPECT_EQ(model.Cell(2).text, "Ready");
     rig.stations.dialogState = 2;
-    core.Poll();
-    EXPECT_EQ(core.Cell(254).text, "Sending");
+    model.Poll();
+    EXPECT_EQ(model.Cell(254).text, "Sending");
     rig.stations.dialogState = 3;
     rig.stations.dialogError = true;
     rig.EndJob(303);
-    const auto r = core.Poll();
+    const auto r = model.Poll();
     EXPECT_EQ(r.message, 303);
-    EXPECT_EQ(core.Cell(2), (StatusCell{"NG", kRed}));
-    EXPECT_EQ(core.Cell(254).text, "NG");
+    EXPECT_EQ(model.Cell(2), (StatusCell{"NG", kRed}));
+    EXPECT_EQ(model.Cell(254).text, "NG");
 }
 
-TEST(NamesToSecondaryCore, singleTargetAndCancel) {
+TEST(NamesToSecondaryModel, singleTargetAndCancel) {
     DialogRig rig;
-    NamesToSecondaryCore core(rig.Services(), kJobDescriptionToSecondary);
-    core.Show();
-    core.ChooseRow(5);
-    ASSERT_TRUE(core.Start());
+    NamesToSecondaryModel model(rig.Services(), kJobDescriptionToSecondary);
+    model.Show();
+    model.ChooseRow(5);
+    ASSERT_TRUE(model.Start());
     EXPECT_EQ(rig.stations.currentStation, 7);
-    EXPECT_EQ(core.Cell(7).text, "Ready");
-    EXPECT_EQ(core.Cell(8).text, "");
-    core.Cancel();
+    EXPECT_EQ(model.Cell(7).text, "Ready");
+    EXPECT_EQ(model.Cell(8).text, "");
+    model.Cancel();
     rig.EndJob(102);
-    const auto r = core.Poll();
+    const auto r = model.Poll();
     EXPECT_EQ(r.message, 102);
-    EXPECT_EQ(core.Cell(7).text, "Cancel");
+    EXPECT_EQ(model.Cell(7).text, "Cancel");
     // The next start clears the cancel state.
-    ASSERT_TRUE(core.Start());
+    ASSERT_TRUE(model.Start());
     rig.stations.dialogState = 3;
     rig.EndJob();
-    EXPECT_EQ(core.Poll().message, 0);
-    EXPECT_EQ(core.Cell(7).text, "OK");
+    EXPECT_EQ(model.Poll().message, 0);
+    EXPECT_EQ(model.Cell(7).text, "OK");
 }
 
-TEST(NamesToSecondaryCore, getZMenuTakesTheChecksFromTheStoredDeviceList) {
+TEST(NamesToSecondaryModel, getZMenuTakesTheChecksFromTheStoredDeviceList) {
     DialogRig rig;
-    NamesToSecondaryCore core(rig.Services(), kJobDescriptionToSecondary);
-    core.Show();
-    ASSERT_TRUE(core.StartGetZMenu());
+    NamesToSecondaryModel model(rig.Services(), kJobDescriptionToSecondary);
+    model.Show();
+    ASSERT_TRUE(model.StartGetZMenu());
     rig.EndJob();
-    EXPECT_EQ(core.Poll().message, 108);
+    EXPECT_EQ(model.Poll().message, 108);
     rig.WriteStandardSettings(2, 6);
-    ASSERT_TRUE(core.StartGetZMenu());
+    ASSERT_TRUE(model.StartGetZMenu());
     rig.EndJob();
-    EXPECT_EQ(core.Poll().message, 0);
-    EXPECT_TRUE(core.List().At(6).checked);
-    EXPECT_EQ(core.List().CheckedCount(), 1);
+    EXPECT_EQ(model.Poll().message, 0);
+    EXPECT_TRUE(model.List().At(6).checked);
+    EXPECT_EQ(model.List().CheckedCount(), 1);
 }
 
 TEST(StationNumbers, listsAndRanges) {

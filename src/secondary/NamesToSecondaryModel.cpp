@@ -1,4 +1,4 @@
-#include "secondary/NamesToSecondaryCore.h"
+#include "secondary/NamesToSecondaryModel.h"
 
 #include "convert/ConversionTables.h"
 #include "link/StationTables.h"
@@ -17,16 +17,16 @@ constexpr int kBroadcastStation = 255;
 
 } // namespace
 
-NamesToSecondaryCore::NamesToSecondaryCore(StationDialogServices services, int kind)
-    : StationDialogCore(std::move(services), StatusWords::Send), m_kind(kind) {}
+NamesToSecondaryModel::NamesToSecondaryModel(StationDialogServices services, int kind)
+    : StationDialogModel(std::move(services), StatusWords::Send), m_kind(kind) {}
 
-void NamesToSecondaryCore::Show() {
+void NamesToSecondaryModel::Show() {
     m_top = kFirstTop;
     m_target = kFirstTop;
-    StationDialogCore::Show();
+    StationDialogModel::Show();
 }
 
-bool NamesToSecondaryCore::SetTop(int top) {
+bool NamesToSecondaryModel::SetTop(int top) {
     top = std::clamp(top, kFirstTop, kLastTop);
     if (top == m_top)
         return false;
@@ -34,22 +34,22 @@ bool NamesToSecondaryCore::SetTop(int top) {
     return true;
 }
 
-void NamesToSecondaryCore::ChooseRow(int row) {
+void NamesToSecondaryModel::ChooseRow(int row) {
     if (row >= 0 && row < kRows)
         SetTarget(m_top + row);
 }
 
-void NamesToSecondaryCore::SetTarget(int station) {
+void NamesToSecondaryModel::SetTarget(int station) {
     if (!JobBusy() && Idle() && station >= StationList::kFirst && station <= StationList::kLast)
         m_target = station;
 }
 
-void NamesToSecondaryCore::SetBroadcast(bool on) {
+void NamesToSecondaryModel::SetBroadcast(bool on) {
     if (Idle())
         m_broadcast = on;
 }
 
-bool NamesToSecondaryCore::Start() {
+bool NamesToSecondaryModel::Start() {
     m_s.status.Clear();
     m_cancelPressed = false;
     m_s.stations.ClearStations();
@@ -67,7 +67,7 @@ bool NamesToSecondaryCore::Start() {
     return true;
 }
 
-void NamesToSecondaryCore::RefreshStatus() {
+void NamesToSecondaryModel::RefreshStatus() {
     const auto state = static_cast<std::uint8_t>(m_s.stations.dialogState.load());
     const std::uint8_t result = m_s.stations.dialogError ? StationTables::kFailed : StationTables::kSuccess;
     const int from = m_broadcast ? StationList::kFirst : m_target;
@@ -78,7 +78,7 @@ void NamesToSecondaryCore::RefreshStatus() {
     }
 }
 
-int NamesToSecondaryCore::ApplyZMenu() {
+int NamesToSecondaryModel::ApplyZMenu() {
     NameMenuStations();
     TmFile::StationFlags flags{};
     if (!TmFile::ReadStationsFromList(ConversionTables::StandardSettingsFile(m_s.setup), &flags))
@@ -88,7 +88,7 @@ int NamesToSecondaryCore::ApplyZMenu() {
     return 0;
 }
 
-StationDialogCore::PollResult NamesToSecondaryCore::PollRun() {
+StationDialogModel::PollResult NamesToSecondaryModel::PollRun() {
     PollResult r;
     if (SnapshotDiffers()) {
         TakeSnapshot();

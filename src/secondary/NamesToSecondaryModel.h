@@ -1,6 +1,6 @@
 #pragma once
 
-#include "secondary/StationDialogCore.h"
+#include "secondary/StationDialogModel.h"
 
 namespace qdv {
 
@@ -8,13 +8,13 @@ namespace qdv {
 // secondary station or, by broadcast, to all of them: a window of 15 rows over the stations 2..254, the
 // target chosen with a radio button, and the names job whose single state and error the Status column
 // shows on the target's row, or on every row in broadcast.
-class NamesToSecondaryCore : public StationDialogCore {
+class NamesToSecondaryModel : public StationDialogModel {
 public:
     static constexpr int kRows = 15;
     static constexpr int kFirstTop = 2;
     static constexpr int kLastTop = 240;
 
-    NamesToSecondaryCore(StationDialogServices services, int kind);
+    NamesToSecondaryModel(StationDialogServices services, int kind);
 
     int Kind() const { return m_kind; }
     // Showing the dialog: the window at the top, the target station 2.
