@@ -1,5 +1,7 @@
 #include "sim/SampleDataSet.h"
 #include "sim/SimulatedController.h"
+#include "store/DataFileSet.h"
+#include "store/DataImage.h"
 #include "store/FolderLock.h"
 #include "support/EngineRig.h"
 
@@ -456,13 +458,7 @@ TEST(LinkEngine, receivedFileMustHaveItsKindsSize) {
 // A device that keeps every wait alive (a byte every 1.5 s) cannot hold a job for ever: the job ends
 // failed when its time limit runs out, however the device answers.
 TEST(LinkEngine, aFileJobEndsAtItsTimeLimit) {
-    Rig rig;
-    rig.line.SetPeer([&](QByteArrayView b) {
-        if (b.endsWith(record::FixedRecord(record::Fixed::Attention)))
-            rig.line.Deliver(record::FixedRecord(record::Fixed::Ready));
-        else if (b.size() == record::kMinLength && b[4] == '8')
-            rig.line.Deliver(Rec(0, '1', '7'));
-    });
+    ScriptedRig rig({Rec(0, '1', '7')}); // the start record, then silence but for the drip
     QByteArray drip;
     for (int pn = 1; pn < 16; ++pn)
         drip += Rec(pn, '2', '7', QByteArray(256, '0'), 1, static_cast<std::uint32_t>(128 * (pn - 1)));
@@ -550,27 +546,30 @@ TEST(LinkEngine, readyOnTheSecondAttentionIsEnough) {
 }
 
 TEST(LinkEngine, lineAndHandshakeFailures) {
-    {
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> prepare;
+        int code;
+        int ticks;      // of virtual time the job takes (ten seconds for the line), -1 for any
+        int attentions; // sent, -1 for any
+    };
+    const Case cases[] = {
+        {"open refused", [](Rig& r) { r.line.refuseOpen = true; }, 300, -1, -1},
+        {"line never up", [](Rig& r) { r.line.neverUp = true; }, 301, 1000, -1},
+        {"nobody answers: READY is asked for twice", [](Rig&) {}, 302, -1, 2},
+        {"a serial setup without a serial worker", [](Rig& r) { r.setup.selectLan = false; }, 301, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Rig rig;
-        rig.line.refuseOpen = true;
-        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 300);
-    }
-    {
-        Rig rig;
-        rig.line.neverUp = true;
-        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 301);
-        // Ten seconds of virtual time, not more.
-        EXPECT_NEAR(rig.ticks, 1000, 10);
-    }
-    {
-        Rig rig; // nobody answers: READY is asked for twice
-        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 302);
-        EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), 2);
-    }
-    {
-        Rig rig;
-        rig.setup.selectLan = false; // a serial setup in a program without a serial worker
-        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 301);
+        c.prepare(rig);
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), c.code);
+        if (c.ticks >= 0) {
+            EXPECT_NEAR(rig.ticks, c.ticks, 10);
+        }
+        if (c.attentions >= 0) {
+            EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), c.attentions);
+        }
     }
 }
 
@@ -604,17 +603,6 @@ TEST(LinkEngine, sendOfMissingOrWrongFilesQueuesNothingOrFailsWith317) {
     EXPECT_EQ(rig.stations.state[7], StationTables::kDone);
 }
 
-TEST(LinkEngine, secondaryStationFilesTravelBothWays) {
-    SimRig rig;
-    rig.stations.state[2] = StationTables::kChosen;
-    rig.stations.state[3] = StationTables::kChosen;
-    EXPECT_EQ(rig.Run(kReceive, kJobSecondary), 0);
-    EXPECT_EQ(rig.PcFile("ZEBU_002.DAT"), rig.DeviceFile("ZEBU_002.DAT"));
-    EXPECT_EQ(rig.PcFile("ZEBU_003.DAT"), rig.DeviceFile("ZEBU_003.DAT"));
-    EXPECT_EQ(rig.stations.state[2], StationTables::kDone);
-    EXPECT_EQ(rig.stations.result[3], StationTables::kSuccess);
-}
-
 TEST(LinkEngine, stationMenuFillsThePresenceAndTypeTables) {
     SimRig rig;
     EXPECT_EQ(rig.Run(kReceive, kJobStationMenu), 0);
@@ -623,6 +611,157 @@ TEST(LinkEngine, stationMenuFillsThePresenceAndTypeTables) {
     for (const auto& p : rig.stations.present)
         present += p ? 1 : 0;
     EXPECT_GT(present, 0);
+}
+
+// The simulated controller with secondary stations 5, 9 and 12, of which 9 is disabled and 12 silent.
+// `serial` runs a second engine over the loopback line as its serial port.
+struct StationRig : SimRig {
+    std::unique_ptr<LinkEngine> serialEngine;
+
+    explicit StationRig(bool serial = false) {
+        const int size = datafiles::Entry(datafiles::kStationDat).imageSize;
+        for (const int s : {5, 9, 12})
+            device.Write(datafiles::FileName(datafiles::kStationDat, s),
+                         image::Encode(QByteArray(size, char(s))));
+        faults.SetStationFault(9, sim::FaultPlan::StationFault::Disabled);
+        faults.SetStationFault(12, sim::FaultPlan::StationFault::Silent);
+        if (serial) {
+            setup.selectLan = false;
+            serialEngine = std::make_unique<LinkEngine>(
+                LinkEngine::Services{clock, line, &line, status, stations, resolver, files});
+            serialEngine->Tick();
+        }
+    }
+
+    void Choose(std::initializer_list<int> ids) {
+        for (auto& s : stations.state)
+            s = StationTables::kNotChosen;
+        for (const int id : ids)
+            stations.state[static_cast<std::size_t>(id)] = StationTables::kChosen;
+    }
+
+    int Run(int direction, int kind) {
+        if (!serialEngine)
+            return Rig::Run(direction, kind, 100000);
+        status.Clear();
+        status.direction = static_cast<std::uint32_t>(direction);
+        status.jobKind = static_cast<std::uint32_t>(kind);
+        serialEngine->AcceptJob(setup, ports);
+        for (ticks = 0; ticks < 100000 && status.busy; ++ticks) {
+            serialEngine->Tick();
+            clock.Advance(10);
+        }
+        EXPECT_FALSE(status.busy) << "job did not end";
+        return static_cast<int>(status.lastError);
+    }
+
+    std::pair<int, int> Outcome(int id) const {
+        const auto i = static_cast<std::size_t>(id);
+        return {stations.state[i].load(), stations.result[i].load()};
+    }
+};
+
+const std::pair<int, int> kOk{StationTables::kDone, StationTables::kSuccess};
+const std::pair<int, int> kNg{StationTables::kDone, StationTables::kFailed};
+const std::pair<int, int> kTimeout{StationTables::kDone, StationTables::kNoAnswer};
+const std::pair<int, int> kDisabled{StationTables::kDone, StationTables::kAbortedByStation};
+
+TEST(SecondaryStations, lanRunGoesOnAfterEveryFailureAndKeepsFailedStationsFiles) {
+    StationRig rig;
+    rig.pc.Write("backup/ZEBU_009.DAT", "kept 9\r\n");
+    rig.pc.Write("backup/ZEBU_012.DAT", "kept 12\r\n");
+    rig.Choose({5, 9, 12});
+    EXPECT_EQ(rig.Run(kReceive, kJobSecondary), 304);
+    EXPECT_EQ(rig.Outcome(5), kOk);
+    EXPECT_EQ(rig.Outcome(9), kDisabled) << "the abort record is recognised before the data type";
+    EXPECT_EQ(rig.Outcome(12), kTimeout);
+    EXPECT_EQ(rig.pc.Read("backup/ZEBU_005.DAT"), rig.device.Read("ZEBU_005.DAT"));
+    EXPECT_EQ(rig.pc.Read("backup/ZEBU_009.DAT"), "kept 9\r\n");
+    EXPECT_EQ(rig.pc.Read("backup/ZEBU_012.DAT"), "kept 12\r\n");
+    EXPECT_EQ(rig.line.opens, 3) << "a connection per station";
+}
+
+TEST(SecondaryStations, serialRunStopsAtTheFirstFailure) {
+    StationRig rig(true);
+    rig.Choose({5, 9, 12});
+    EXPECT_EQ(rig.Run(kReceive, kJobSecondary), 318);
+    EXPECT_EQ(rig.Outcome(5), kOk);
+    EXPECT_EQ(rig.Outcome(9), kDisabled);
+    EXPECT_EQ(rig.Outcome(12), kNg);
+    EXPECT_EQ(rig.line.opens, 1);
+
+    // A disabled station answers the start of its file with the abort record.
+    rig.pc.Write("backup/ZEBU_009.DAT", rig.device.Read("ZEBU_009.DAT"));
+    rig.Choose({9, 12});
+    EXPECT_EQ(rig.Run(kSend, kJobSecondary), 318);
+    EXPECT_EQ(rig.Outcome(9), kDisabled);
+    EXPECT_EQ(rig.Outcome(12), kNg);
+}
+
+TEST(SecondaryStations, sendWritesTheStationFilesOnTheDevice) {
+    StationRig rig;
+    const QByteArray data =
+        image::Encode(QByteArray(datafiles::Entry(datafiles::kStationDat).imageSize, 'x'));
+    rig.pc.Write("backup/ZEBU_005.DAT", data);
+    rig.Choose({5});
+    EXPECT_EQ(rig.Run(kSend, kJobSecondary), 0);
+    EXPECT_EQ(rig.Outcome(5), kOk);
+    EXPECT_EQ(rig.device.Read("ZEBU_005.DAT"), data);
+}
+
+TEST(SecondaryStations, namesArriveCompleteAtOneStationOrByBroadcast) {
+    StationRig rig;
+    rig.pc.Write("backup/Name/ZEBU_NME.DAU", rig.device.Read("Name/ZEBU_NME.DAU"));
+    for (int k = 1; k <= 7; ++k)
+        rig.pc.Write("backup/Name/" + datafiles::AliasFileName(k),
+                     rig.device.Read("Name/" + datafiles::AliasFileName(k)));
+    struct Case {
+        int kind;
+        int station;
+    } cases[] = {{kJobDescriptionToSecondary, 7}, {kJobAliasToSecondary, 255}};
+    for (const auto& c : cases) {
+        rig.stations.currentStation = c.station;
+        rig.stations.dialogState = 1;
+        EXPECT_EQ(rig.Run(kSend, c.kind), 0) << c.kind;
+        EXPECT_EQ(rig.stations.dialogState, 3);
+        EXPECT_FALSE(rig.stations.dialogError);
+    }
+    const QString at7 = datafiles::StationFolderName(7) + "/Name/";
+    EXPECT_EQ(rig.device.Read(at7 + "DESCRIPTION.DAU"),
+              image::Encode(rig.resolver.Tables().Descriptions().Image()));
+    for (int k = 1; k <= 7; ++k)
+        EXPECT_EQ(rig.device.Read("ZEBU_255/Name/" + datafiles::AliasFileName(k)),
+                  rig.pc.Read("backup/Name/" + datafiles::AliasFileName(k)))
+            << k;
+    EXPECT_EQ(rig.sim->NameRecordCount(), 410 + 2868);
+}
+
+// Names that fail: a disabled station answers the first name record with the abort record where the
+// engine awaits an ACK (the job ends with 318 at once instead of waiting out the time-outs); names
+// whose files cannot be loaded fail without touching the line.
+TEST(SecondaryStations, namesThatFailEndTheDialogsJobWithAnError) {
+    for (const bool filesThere : {true, false}) {
+        SCOPED_TRACE(filesThere ? "disabled station" : "no files");
+        StationRig rig;
+        if (filesThere) {
+            rig.pc.Write("backup/Name/ZEBU_NME.DAU", rig.device.Read("Name/ZEBU_NME.DAU"));
+            rig.pc.Write("backup/Name/" + datafiles::AliasFileName(1),
+                         rig.device.Read("Name/" + datafiles::AliasFileName(1)));
+        }
+        for (const int kind : {kJobDescriptionToSecondary, kJobAliasToSecondary}) {
+            rig.stations.currentStation = filesThere ? 9 : 7;
+            rig.stations.dialogState = 1;
+            EXPECT_EQ(rig.Run(kSend, kind), filesThere ? 318 : 317) << kind;
+            EXPECT_LT(rig.ticks, 300) << kind;
+            EXPECT_TRUE(filesThere || rig.status.error);
+            EXPECT_EQ(rig.stations.dialogState, 3);
+            EXPECT_TRUE(rig.stations.dialogError);
+        }
+        EXPECT_EQ(rig.sim->NameRecordCount(), 0);
+        if (!filesThere) {
+            EXPECT_EQ(rig.line.opens, 0);
+        }
+    }
 }
 
 } // namespace

@@ -6,6 +6,13 @@
 namespace qdv::record {
 namespace {
 
+Parser::Status FeedAll(Parser& p, QByteArrayView bytes) {
+    Parser::Status st = Parser::Status::NotStart;
+    for (char ch : bytes)
+        st = p.Feed(ch);
+    return st;
+}
+
 struct FixedCase {
     Fixed which;
     const char* text;
@@ -23,65 +30,45 @@ TEST(Record, everyFixedRecordCarriesItsOwnChecksum) {
         EXPECT_EQ(rec, QByteArrayView(c.text)) << c.text;
         EXPECT_EQ(Checksum(rec.data(), 0), hex::Byte(rec.data() + 15)) << c.text;
         Parser p;
-        Parser::Status st = Parser::Status::NotStart;
-        for (char ch : rec)
-            st = p.Feed(ch);
-        EXPECT_EQ(st, Parser::Status::Complete) << c.text;
+        EXPECT_EQ(FeedAll(p, rec), Parser::Status::Complete) << c.text;
     }
 }
 
-TEST(Record, packetNumberAndCommandEnterAsSeparateNibbles) {
-    const QByteArray rec = Build(3, '2', 0, '0', 0, {});
-    EXPECT_EQ(rec, QByteArray(":00320000000000FB\r\n"));
-}
-
-TEST(Record, attentionSequenceIsSevenControlBytesAndTheAttentionRecord) {
-    const QByteArrayView seq = AttentionSequence();
-    ASSERT_EQ(seq.size(), 26);
-    EXPECT_EQ(seq.first(7), QByteArrayView("\x17\x04\x04\x05\x05\x02\x16"));
-    EXPECT_EQ(seq.sliced(7), FixedRecord(Fixed::Attention));
-}
-
-TEST(Record, requestRecords) {
+TEST(Record, builtRecordsByteForByte) {
+    // Packet number and command enter as separate nibbles.
+    EXPECT_EQ(Build(3, '2', 0, '0', 0, {}), QByteArray(":00320000000000FB\r\n"));
     EXPECT_EQ(BuildRequest('8', 0x01, '7'), QByteArray(":00080107000000") + "F0\r\n");
     EXPECT_EQ(BuildRequest('9', 0x05, '8').size(), 19);
     // The station menu asks for its data from offset 0x15C0.
     const QByteArray menu = BuildRequest('8', 0x01, '1', true);
     EXPECT_EQ(menu.mid(9, 6), "0015C0");
     Parser p;
-    for (char c : menu)
-        p.Feed(c);
+    FeedAll(p, menu);
     EXPECT_EQ(p.ErrorCode(), 0);
+    const QByteArrayView seq = AttentionSequence();
+    ASSERT_EQ(seq.size(), 26);
+    EXPECT_EQ(seq.first(7), QByteArrayView("\x17\x04\x04\x05\x05\x02\x16"));
+    EXPECT_EQ(seq.sliced(7), FixedRecord(Fixed::Attention));
 }
 
-TEST(Record, fullDataRecordIs275BytesAndParsesBack) {
+TEST(Record, fullDataRecordIs275BytesAndParsesBackInEitherCase) {
     const QByteArray data(256, 'A');
-    const QByteArray rec = Build(0xF, '2', 0x01, '1', 0x3F80, data);
+    const QByteArray rec = Build(0xF, '2', 0x01, '1', 0x3FAB, data);
     ASSERT_EQ(rec.size(), kMaxLength);
+    for (const QByteArray& bytes : {rec, rec.toLower()}) {
+        Parser p;
+        ASSERT_EQ(FeedAll(p, bytes), Parser::Status::Complete) << bytes.left(15).constData();
+        const View v(p.Record());
+        EXPECT_EQ(v.Dlen(), 128);
+        EXPECT_EQ(v.Pn(), 15);
+        EXPECT_EQ(v.Cmd(), '2');
+        EXPECT_EQ(v.Id(), 1);
+        EXPECT_EQ(v.DataType(), '1');
+        EXPECT_EQ(v.Oset(), 0x3FABu);
+    }
     Parser p;
-    Parser::Status st = Parser::Status::NotStart;
-    for (char c : rec)
-        st = p.Feed(c);
-    ASSERT_EQ(st, Parser::Status::Complete);
-    const View v(p.Record());
-    EXPECT_EQ(v.Dlen(), 128);
-    EXPECT_EQ(v.Pn(), 15);
-    EXPECT_EQ(v.Cmd(), '2');
-    EXPECT_EQ(v.Id(), 1);
-    EXPECT_EQ(v.DataType(), '1');
-    EXPECT_EQ(v.Oset(), 0x3F80u);
-    EXPECT_EQ(v.HData(), QByteArrayView(data));
-}
-
-TEST(Record, lowerCaseDigitsParseLikeUpperCase) {
-    QByteArray rec = Build(1, '2', 0x01, '1', 0xAB, "ABCDEF");
-    const QByteArray lower = rec.toLower();
-    Parser p;
-    Parser::Status st = Parser::Status::NotStart;
-    for (char c : lower)
-        st = p.Feed(c);
-    ASSERT_EQ(st, Parser::Status::Complete);
-    EXPECT_EQ(View(p.Record()).Oset(), 0xABu);
+    FeedAll(p, rec);
+    EXPECT_EQ(View(p.Record()).HData(), QByteArrayView(data));
 }
 
 struct Refusal {
