@@ -51,16 +51,14 @@ struct Rig {
             ops.GetProductInfo();
     }
     std::uint8_t At(int a) const { return images.Bytes(ImageStore::kStd)[static_cast<std::size_t>(a)]; }
-    QByteArray Bytes(int a, int n) const {
-        return QByteArray(
-            reinterpret_cast<const char*>(&images.Bytes(ImageStore::kStd)[static_cast<std::size_t>(a)]), n);
+    QByteArray Slice(ImageStore::Id which, int a, int n) const {
+        return QByteArray(reinterpret_cast<const char*>(&images.Bytes(which)[static_cast<std::size_t>(a)]),
+                          n);
     }
+    QByteArray Bytes(int a, int n) const { return Slice(ImageStore::kStd, a, n); }
     void Put(int a, std::uint8_t v) { images.Bytes(ImageStore::kStd)[static_cast<std::size_t>(a)] = v; }
     QByteArray File() const { return folder.Read("backup/Primary/ZEBU_STD.DAU"); }
-    QByteArray Names(int a, int n) const {
-        return QByteArray(
-            reinterpret_cast<const char*>(&images.Bytes(ImageStore::kNme)[static_cast<std::size_t>(a)]), n);
-    }
+    QByteArray Names(int a, int n) const { return Slice(ImageStore::kNme, a, n); }
     QByteArray NamesFile() const { return folder.Read("backup/Name/ZEBU_NME.DAU"); }
 };
 
@@ -384,75 +382,55 @@ TEST(ConfigOperations, nameGroupsAreTheBlocksOfTheChangeList) {
     EXPECT_EQ(rig.Names(33032 + 320 + 318, 2), QByteArray("\x00\xA0", 2)); // terminal 160 last
 }
 
+// One named text of a request: a type or level name, a source description (with a label when `no`
+// is negative: source -no labelled type 1, number -no) or the control area's name.
+std::string SetText(ConfigOperations& o, std::string_view what, int no, const std::string& text) {
+    if (what == "TypeName")
+        return o.SetTypeName({{no, text}});
+    if (what == "LvName")
+        return o.SetLvName({{no, text}});
+    if (what == "SrcTerm")
+        return no < 0 ? o.SetTerm(TerminalSide::kSource, {{-no, 1, -no, text}})
+                      : o.SetTerm(TerminalSide::kSource, {{no, {}, {}, text}});
+    return o.SetCtrlArea({5, 10, 7, 9, text});
+}
+
 // Names and descriptions keep the controller's character set; a description also keeps the
 // description text's field rules. An entry that breaks them is skipped and named in the answer.
 TEST(ConfigOperations, textsKeepTheControllersCharacterRules) {
+    const std::string slash = "\"/\", which separates the fields of the description text.";
+    const std::string comma = "\",\", which separates the fields of the description text.";
+    const std::string noForm = " which has no 8-bit form.";
     struct Case {
-        const char* what;
-        std::function<std::string(ConfigOperations&)> request;
-        std::string answer;
-        int offset; // in STD, or in NME when negative (-1 - offset)
-        QByteArray stored;
+        const char* op;
+        int no;
+        std::string text;
+        std::string skipped; // what the answer says after "<op> <no> skipped: it holds "; empty: "OK"
+        int offset;          // in STD, or in NME when negative (-1 - offset)
+        const char* stored;  // nullptr: unchanged
     };
-    const auto desc = [](int src) { return -1 - 16 * src; };
     const Case cases[] = {
-        {"half-width katakana",
-         [](auto& o) {
-             return o.SetTypeName({{1, "\uFF76\uFF92\uFF97"}});
-         },
-         "OK", 0, "\xB6\xD2\xD7\0"},
-        {"no 8-bit form",
-         [](auto& o) {
-             return o.SetTypeName({{1, "\u30AB"}});
-         },
-         "OK\nTypeName 1 skipped: it holds \"\u30AB\" (U+30AB), which has no 8-bit form.", 0, QByteArray()},
-        {"a type name stands in the description text",
-         [](auto& o) {
-             return o.SetTypeName({{1, "A,B"}, {2, "C/D"}});
-         },
-         "OK\nTypeName 1 skipped: it holds \",\", which separates the fields of the description text."
-         "\nTypeName 2 skipped: it holds \"/\", which separates the fields of the description text.",
-         0, QByteArray()},
-        {"level names may hold both",
-         [](auto& o) {
-             return o.SetLvName({{1, "A/B,C"}});
-         },
-         "OK", 128, "A/B,C"},
-        {"control character",
-         [](auto& o) {
-             return o.SetLvName({{1, "A\x01"}});
-         },
-         "OK\nLvName 1 skipped: it holds a control character (U+0001).", 128, QByteArray()},
-        {"a byte the editors keep is no text",
-         [](auto& o) {
-             return o.SetLvName({{1, "\uE041"}});
-         },
-         "OK\nLvName 1 skipped: it holds \"\uE041\" (U+E041), which has no 8-bit form.", 128, QByteArray()},
-        {"description in katakana",
-         [](auto& o) {
-             return o.SetTerm(TerminalSide::kSource, {{6, {}, {}, "\uFF76\uFF92\uFF97 1"}});
-         },
-         "OK", desc(6), "\xB6\xD2\xD7 1"},
-        {"description cut at / by the description text, skipped whole",
-         [](auto& o) {
-             return o.SetTerm(TerminalSide::kSource, {{5, 1, 5, "CAM/1"}});
-         },
-         "OK\nSrcTerm 5 skipped: it holds \"/\", which separates the fields of the description text.",
-         256 + 20, QByteArray()},
-        {"area name",
-         [](auto& o) {
-             return o.SetCtrlArea({5, 10, 7, 9, "\t"});
-         },
-         "OK\nName skipped: it holds a control character (U+0009).", 5384, QByteArray()},
+        {"TypeName", 1, "\uFF76\uFF92\uFF97", "", 0, "\xB6\xD2\xD7"},
+        {"TypeName", 1, "\u30AB", "\"\u30AB\" (U+30AB)," + noForm, 0, nullptr},
+        {"TypeName", 1, "A,B", comma, 0, nullptr},
+        {"TypeName", 2, "C/D", slash, 8, nullptr},
+        {"LvName", 1, "A/B,C", "", 128, "A/B,C"}, // level names may hold both
+        {"LvName", 1, "A\x01", "a control character (U+0001).", 128, nullptr},
+        {"LvName", 1, "\uE041", "\"\uE041\" (U+E041)," + noForm, 128, nullptr}, // a byte the editors keep
+        {"SrcTerm", 6, "\uFF76\uFF92\uFF97 1", "", -1 - 16 * 6, "\xB6\xD2\xD7 1"},
+        {"SrcTerm", -5, "CAM/1", slash, 256 + 20, nullptr}, // labelled: skipped whole, label too
+        {"Name", 0, "\t", "a control character (U+0009).", 5384, nullptr},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.op + std::string(" ") + c.text);
         Rig rig;
         const QByteArray before = c.offset >= 0 ? rig.Bytes(c.offset, 8) : rig.Names(-1 - c.offset, 8);
-        EXPECT_EQ(c.request(rig.ops), c.answer) << c.what;
-        const QByteArray expected = c.stored.isNull() ? before : c.stored;
-        const QByteArray after = c.offset >= 0 ? rig.Bytes(c.offset, static_cast<int>(expected.size()))
-                                               : rig.Names(-1 - c.offset, static_cast<int>(expected.size()));
-        EXPECT_EQ(after, expected) << c.what;
+        const std::string name = c.no == 0 ? c.op : c.op + (" " + std::to_string(std::abs(c.no)));
+        EXPECT_EQ(SetText(rig.ops, c.op, c.no, c.text),
+                  c.skipped.empty() ? "OK" : "OK\n" + name + " skipped: it holds " + c.skipped);
+        const QByteArray expected = c.stored ? QByteArray(c.stored) : before;
+        const int n = static_cast<int>(expected.size());
+        EXPECT_EQ(c.offset >= 0 ? rig.Bytes(c.offset, n) : rig.Names(-1 - c.offset, n), expected);
     }
     Rig rig;
     rig.ops.SetTypeName({{1, "\uFF76\uFF92\uFF97"}});
