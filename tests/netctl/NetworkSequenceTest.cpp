@@ -303,38 +303,41 @@ public:
     bool Moved(const QString&) const override { return false; }
 };
 
+// The exchange's success ends the job; its failure falls back to the packet protocol; Cancel aborts it.
 TEST(EngineWithNetworkAttempt, successEndsTheJobAndFailureFallsBackToThePacketProtocol) {
-    {
+    struct Case {
+        const char* what;
+        int result;
+        int kind;
+        int opens;
+        std::uint32_t code;
+    };
+    const Case cases[] = {
+        {"success", 0, kJobDescription, 0, 0},
+        {"failure", 319, kJobDescription, 1, 0}, // the packet protocol goes on past the 100 ticks
+        {"cancelled", NetworkAttempt::kRunning, kJobPrimary, 0, 102},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         EngineRig rig;
         ScriptedAttempt attempt;
-        rig.engine.SetNetworkAttempt(&attempt);
-        ASSERT_TRUE(rig.RunJob(0, kJobDescription, 100));
-        EXPECT_EQ(rig.status.Line2(), "FTP OK.");
-        EXPECT_EQ(rig.status.lastError, 0u);
-        EXPECT_EQ(rig.line.opens, 0) << "the packet protocol never ran";
-    }
-    {
-        EngineRig rig;
-        ScriptedAttempt attempt;
-        attempt.result = 319;
+        attempt.result = c.result;
         rig.engine.SetNetworkAttempt(&attempt);
         QString shown;
-        rig.RunJob(0, kJobDescription, 100, [&](int) {
+        const bool ended = rig.RunJob(0, c.kind, 100, [&](int tick) {
             if (shown.isEmpty() && rig.line.opens > 0)
                 shown = rig.status.Line2();
+            rig.status.abortRequest = c.result == NetworkAttempt::kRunning && tick == 5;
         });
-        EXPECT_EQ(shown, "TCP/IP Connecting...");
-        EXPECT_EQ(rig.line.opens, 1);
-    }
-    {
-        EngineRig rig;
-        ScriptedAttempt attempt;
-        attempt.result = NetworkAttempt::kRunning;
-        rig.engine.SetNetworkAttempt(&attempt);
-        ASSERT_TRUE(rig.RunJob(0, kJobPrimary, 100, [&](int tick) { rig.status.abortRequest = tick == 5; }));
-        EXPECT_EQ(attempt.aborts, 1);
-        EXPECT_EQ(rig.status.lastError, 102u);
-        EXPECT_EQ(rig.line.opens, 0);
+        EXPECT_EQ(ended, c.opens == 0);
+        EXPECT_EQ(rig.line.opens, c.opens) << "the packet protocol ran";
+        EXPECT_EQ(rig.status.lastError, c.code);
+        EXPECT_EQ(attempt.aborts, c.result == NetworkAttempt::kRunning ? 1 : 0);
+        if (c.opens > 0) {
+            EXPECT_EQ(shown, "TCP/IP Connecting...");
+        } else if (c.code == 0) {
+            EXPECT_EQ(rig.status.Line2(), "FTP OK.");
+        }
     }
 }
 

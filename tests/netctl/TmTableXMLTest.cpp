@@ -14,37 +14,26 @@ const QByteArray kHead = "<SOAP-ENV:Envelope\n"
                          "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"\n"
                          "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\"\n";
 
+// A request document: the fixed head, the binding and namespace, and the body's element.
+QByteArray Document(const QByteArray& binding, const QByteArray& ns, const QByteArray& element,
+                    const QByteArray& content) {
+    return kHead + "xmlns:ns2=\"" + binding + "\"\nxmlns:ns1=\"" + ns + "\">\n<SOAP-ENV:Body id=\"_0\">\n<" +
+           element + " xmlns=\"" + ns + "\">\n" + content + "</" + element +
+           ">\n</SOAP-ENV:Body>\n</SOAP-ENV:Envelope>\n";
+}
+
 TEST(TmTableXML, requestDocumentsByteForByte) {
-    EXPECT_EQ(
-        TmTableXML::RequestText(Request::GetInfo, "Ignored", "ignored"),
-        kHead +
-            "xmlns:ns2=\"DeviceInfoConfigurationSoapBinding\"\n"
-            "xmlns:ns1=\"http://switcher.example/pro/switcher/deviceinfo/configurationservice\">\n"
-            "<SOAP-ENV:Body id=\"_0\">\n"
-            "<GetInfoReq xmlns=\"http://switcher.example/pro/switcher/deviceinfo/configurationservice\">\n"
-            "</GetInfoReq>\n"
-            "</SOAP-ENV:Body>\n"
-            "</SOAP-ENV:Envelope>\n");
+    EXPECT_EQ(TmTableXML::RequestText(Request::GetInfo, "Ignored", "ignored"),
+              Document("DeviceInfoConfigurationSoapBinding",
+                       "http://switcher.example/pro/switcher/deviceinfo/configurationservice", "GetInfoReq",
+                       ""));
     // The service name keeps its capitals in the binding and is lower-cased in the namespace.
     const QByteArray ns = "http://switcher.example/pro/switcher/primarystation/configurationservice";
     for (const auto& [request, element] : {std::pair{Request::BackUpReady, QByteArray("BackUpReadyReq")},
                                            std::pair{Request::PutFinish, QByteArray("PutFinishReq")}}) {
-        EXPECT_EQ(TmTableXML::RequestText(request, "PrimaryStation", "ZEBU_STD.DAU"),
-                  kHead +
-                      "xmlns:ns2=\"PrimaryStationConfigurationSoapBinding\"\n"
-                      "xmlns:ns1=\"" +
-                      ns +
-                      "\">\n"
-                      "<SOAP-ENV:Body id=\"_0\">\n"
-                      "<" +
-                      element + " xmlns=\"" + ns +
-                      "\">\n"
-                      "<Path>ZEBU_STD.DAU</Path>\n"
-                      "</" +
-                      element +
-                      ">\n"
-                      "</SOAP-ENV:Body>\n"
-                      "</SOAP-ENV:Envelope>\n");
+        EXPECT_EQ(
+            TmTableXML::RequestText(request, "PrimaryStation", "ZEBU_STD.DAU"),
+            Document("PrimaryStationConfigurationSoapBinding", ns, element, "<Path>ZEBU_STD.DAU</Path>\n"));
     }
     EXPECT_TRUE(
         TmTableXML::RequestText(Request::PutFinish, "S\"x", "A&B<C>.DAU")
