@@ -297,12 +297,6 @@ TEST(BackupHistory, safeBranchNames) {
         EXPECT_EQ(HistoryRepository::SafeBranchName(QString::fromUtf8(name)), branch) << name;
 }
 
-} // namespace
-} // namespace qdv::history
-
-namespace qdv::history {
-namespace {
-
 TEST(BackupHistory, restoreOfChosenFilesLeavesTheOthers) {
     TestFolder d;
     d.Write("Primary/ZEBU_STD.DAU", "1\r\n");
@@ -341,12 +335,6 @@ TEST(FolderVerifier, sizesOfTheDataFileSet) {
     for (const auto& [name, size, accepted] : cases)
         EXPECT_EQ(FolderVerifier::SizeAccepted(name, size), accepted) << name << " " << size;
 }
-
-} // namespace
-} // namespace qdv::history
-
-namespace qdv::history {
-namespace {
 
 TEST(DeferredSnapshot, requestsInARowShareOneSnapshotPerFolder) {
     int argc = 0;

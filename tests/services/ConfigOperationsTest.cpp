@@ -452,10 +452,6 @@ TEST(ConfigOperations, withoutTheNamesFileOnlyTheLabelsCanChange) {
     EXPECT_FALSE(rig.folder.Exists("backup/Name/ZEBU_NME.DAU"));
 }
 
-} // namespace
-
-namespace {
-
 TEST(ImageStore, aChangeNotYetWrittenReachesItsFileBeforeAReloadReplacesTheImage) {
     Rig rig;
     ImageStore::Change change;
@@ -551,10 +547,6 @@ TEST(ImageStore, aWriteBackReplacesOnlyTheFileTheImageCameFrom) {
     EXPECT_EQ(rig.images.Persist(change), ImageStore::Persisted::kStale);
     EXPECT_EQ(rig.File(), image::Encode(newer));
 }
-
-} // namespace
-
-namespace {
 
 // Only the write-backs' own temporary files are removed, and only when they are old enough not to
 // belong to a write going on now.
