@@ -1,5 +1,5 @@
 #include "EndToEnd.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 #include "sim/SampleDataSet.h"
 #include "support/TestFolder.h"

@@ -1,6 +1,6 @@
 #include "app/DemoSession.h"
-#include "SimProcess.h"
 #include "store/TmFile.h"
+#include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
-#include "SimProcess.h"
 #include "sim/SampleDataSet.h"
 #include "store/DataImage.h"
+#include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
 #include <QTcpServer>

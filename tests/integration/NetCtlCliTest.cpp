@@ -1,5 +1,5 @@
-#include "SimProcess.h"
 #include "netctl/TdrvFtp.h"
+#include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -194,8 +194,7 @@ TEST(NetCtlCli, receivedFilesHaveTheirKindsSizeOnEveryPath) {
         {"ZEBU_TLN.DAU", QByteArray(100, '0'),
          "ZEBU_TLN.DAU: failed after 100 bytes: 100 bytes received, 1032 "
          "or 2064 expected"},
-        {"ZEBU_GPH.DAU",
-         "<html><body>Moved</body></html>",
+        {"ZEBU_GPH.DAU", "<html><body>Moved</body></html>",
          "ZEBU_GPH.DAU: failed after 31 bytes: 31 bytes received, 90322 expected"},
     };
     for (const Case& c : cases) {

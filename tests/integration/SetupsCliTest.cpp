@@ -1,5 +1,5 @@
-#include "SimProcess.h"
 #include "support/QtPrinters.h"
+#include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "SetupsRig.h"
 #include "setups/AdvancedOptionsModel.h"
 #include "setups/IpAddressText.h"
 #include "setups/SetupEditorModel.h"
+#include "support/SetupsRig.h"
 
 #include <functional>
 

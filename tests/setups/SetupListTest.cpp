@@ -1,4 +1,4 @@
-#include "SetupsRig.h"
+#include "support/SetupsRig.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,3 @@
-#include "MainWindowFixture.h"
-#include "SimProcess.h"
 #include "app/ui/TTabBar.h"
 #include "app/ui/UserSettings.h"
 #include "convert/ConversionTables.h"
@@ -8,6 +6,8 @@
 #include "editors/ui/TfrmEditCrosspoint.h"
 #include "editors/ui/TfrmEditDescAndAlias.h"
 #include "sim/SampleDataSet.h"
+#include "support/MainWindowFixture.h"
+#include "support/SimProcess.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "MainWindowFixture.h"
-#include "SimProcess.h"
 #include "sim/SampleDataSet.h"
+#include "support/MainWindowFixture.h"
+#include "support/SimProcess.h"
 
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"

@@ -1,4 +1,3 @@
-#include "MainWindowFixture.h"
 #include "app/HelpFiles.h"
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
@@ -6,6 +5,7 @@
 #include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
 #include "support/HangingRemote.h"
+#include "support/MainWindowFixture.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

@@ -1,5 +1,5 @@
-#include "MainWindowFixture.h"
 #include "base/MessageCatalogue.h"
+#include "support/MainWindowFixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,3 @@
-#include "MainWindowFixture.h"
-#include "SimProcess.h"
 #include "app/TtskCtrl.h"
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
@@ -14,6 +12,8 @@
 #include "sim/SampleDataSet.h"
 #include "store/DataFileSet.h"
 #include "store/DataImage.h"
+#include "support/MainWindowFixture.h"
+#include "support/SimProcess.h"
 
 #include <QApplication>
 #include <QCheckBox>

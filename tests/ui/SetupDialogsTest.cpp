@@ -1,11 +1,11 @@
 #include "DialogDriver.h"
-#include "MainWindowFixture.h"
-#include "SetupsRig.h"
 #include "setups/ui/TFontChooser.h"
 #include "setups/ui/TfrmAdvance.h"
 #include "setups/ui/TfrmConfigurationSetup.h"
 #include "setups/ui/TfrmRemote3.h"
 #include "setups/ui/TfrmSetup.h"
+#include "support/MainWindowFixture.h"
+#include "support/SetupsRig.h"
 
 #include <QCheckBox>
 #include <QComboBox>

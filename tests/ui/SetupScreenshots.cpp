@@ -1,14 +1,14 @@
 // Pictures of the setup dialogs for the README: run with QDV70_SCREENSHOT_DIR set, under a real
 // display server (xvfb-run), e.g.
-//   QDV70_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/test_setups_ui
+//   QDV70_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/test_ui
 //   --gtest_filter='SetupScreenshots.*'
 
 #include "DialogDriver.h"
-#include "SetupsRig.h"
 #include "setups/ui/TfrmAdvance.h"
 #include "setups/ui/TfrmConfigurationSetup.h"
 #include "setups/ui/TfrmRemote3.h"
 #include "setups/ui/TfrmSetup.h"
+#include "support/SetupsRig.h"
 
 #include <QDir>
 #include <QListWidget>
