@@ -44,32 +44,29 @@ TEST(DescriptionText, importTakesDescriptionAndAliasesFromSAndDLines) {
         Side side;
         int n;
         QByteArray description; // expected after import over "OLD" / alias 1 "OLD1" / alias 2 "OLD2"
-        QByteArray alias1;
-        QByteArray alias2;
+        QByteArray alias1 = "OLD1";
+        QByteArray alias2 = "OLD2";
     } cases[] = {
         {"spaces are dropped", "S5,VTR,005,CAM A,X\r\n", Side::Source, 5, "CAMA", "X", "OLD2"},
-        {"three fields empty the description", "D7,VTR,007\r\n", Side::Destination, 7, "", "OLD1", "OLD2"},
-        {"a trailing comma is no field", "D7,VTR,007,\r\n", Side::Destination, 7, "", "OLD1", "OLD2"},
+        {"three fields empty the description", "D7,VTR,007\r\n", Side::Destination, 7, ""},
+        {"a trailing comma is no field", "D7,VTR,007,\r\n", Side::Destination, 7, ""},
         {"empty alias fields clear", "S5,,,D,,B\r\n", Side::Source, 5, "D", "", "B"},
-        {"two fields change nothing", "S5,VTR\r\n", Side::Source, 5, "OLD", "OLD1", "OLD2"},
-        {"line feeds end lines", "S4,A,B,C\nS5,VTR,005,NEW\n", Side::Source, 5, "NEW", "OLD1", "OLD2"},
-        {"a carriage return alone ends a line", "S5,A,B,NEW\rS6,A,B,C\r", Side::Source, 5, "NEW", "OLD1",
-         "OLD2"},
-        {"a byte-order mark is skipped", "\xEF\xBB\xBFS5,A,B,NEW\r\n", Side::Source, 5, "NEW", "OLD1",
-         "OLD2"},
+        {"two fields change nothing", "S5,VTR\r\n", Side::Source, 5, "OLD"},
+        {"line feeds end lines", "S4,A,B,C\nS5,VTR,005,NEW\n", Side::Source, 5, "NEW"},
+        {"a carriage return alone ends a line", "S5,A,B,NEW\rS6,A,B,C\r", Side::Source, 5, "NEW"},
+        {"a byte-order mark is skipped", "\xEF\xBB\xBFS5,A,B,NEW\r\n", Side::Source, 5, "NEW"},
         {"UTF-8 half-width katakana become their bytes, labels aside",
          "S5,\xC3\xA9,,\xEF\xBD\xB6\xEF\xBE\x92\xEF\xBE\x97,\xEF\xBD\xB1\r\n", Side::Source, 5,
          "\xB6\xD2\xD7", "\xB1", "OLD2"},
         {"raw 8-bit katakana stay as they stand", "S5,A,B,\xB6\xD2\xD7,\xC3\xA9\r\n", Side::Source, 5,
          "\xB6\xD2\xD7", "\xC3\xA9", "OLD2"},
         {"UTF-8 is cut at 16 characters", "S5,A,B," + QByteArray("\xEF\xBD\xB1").repeated(17) + "\r\n",
-         Side::Source, 5, QByteArray("\xB1", 1).repeated(16), "OLD1", "OLD2"},
-        {"a last line without CR is ignored", "S4,A,B,C\r\nS5,VTR,005,NEW", Side::Source, 5, "OLD", "OLD1",
-         "OLD2"},
-        {"T lines are skipped", "T5,VTR,005,NEW\r\n", Side::Source, 5, "OLD", "OLD1", "OLD2"},
-        {"terminal 0 is skipped", "S0,VTR,000,NEW\r\n", Side::Source, 5, "OLD", "OLD1", "OLD2"},
-        {"terminal 1025 is skipped", "D1025,A,B,NEW\r\n", Side::Destination, 1024, "OLD", "OLD1", "OLD2"},
-        {"last terminal", "D1024,A,B,NEW\r\n", Side::Destination, 1024, "NEW", "OLD1", "OLD2"},
+         Side::Source, 5, QByteArray("\xB1", 1).repeated(16)},
+        {"a last line without CR is ignored", "S4,A,B,C\r\nS5,VTR,005,NEW", Side::Source, 5, "OLD"},
+        {"T lines are skipped", "T5,VTR,005,NEW\r\n", Side::Source, 5, "OLD"},
+        {"terminal 0 is skipped", "S0,VTR,000,NEW\r\n", Side::Source, 5, "OLD"},
+        {"terminal 1025 is skipped", "D1025,A,B,NEW\r\n", Side::Destination, 1024, "OLD"},
+        {"last terminal", "D1024,A,B,NEW\r\n", Side::Destination, 1024, "NEW"},
         {"long texts are cut to 16", "S5,A,B,ABCDEFGHIJKLMNOPQRSTUVWXYZ,0123456789abcdefXYZ\r\n",
          Side::Source, 5, "ABCDEFGHIJKLMNOP", "0123456789abcdef", "OLD2"},
         {"an over-long line is read whole", "S5,A,B,NEW," + QByteArray(5000, 'x') + ",Y\r\nS6,A,B,C\r\n",

@@ -80,21 +80,15 @@ private:
     bool m_ok = false;
 };
 
-struct SequenceRig {
-    TestFolder pc;
+// The engine rig's files, clock and tables, with the exchange in place of the engine.
+struct SequenceRig : EngineRig {
     TestFolder device;
-    ManualClock clock;
-    StatusBlock status;
-    StationTables stations;
-    TmTableRemote resolver;
     TransferJobs jobs{status, stations, resolver};
     sim::FaultPlan faults;
     sim::NetCtlResponder responder{device.FilePath("backup"), kConfigPort, &faults};
     FakeConnection connection{responder};
     FakeFtp ftp{device.FilePath("backup")};
     NetworkSequence sequence{{clock, status, resolver, connection, ftp, pc.FilePath("XMLDoc")}};
-    SetupRecord setup;
-    PortSettings ports;
     qint64 elapsedMs = 0;
 
     SequenceRig() {
@@ -102,10 +96,6 @@ struct SequenceRig {
         EXPECT_TRUE(WriteSampleDataSet(device.Path(), &error)) << error.toStdString();
         EXPECT_TRUE(sim::NetCtlResponder::PrepareDeviceFolder(device.Path(), &error));
         QDir().mkpath(pc.FilePath("XMLDoc"));
-        setup.SetBackupDataPath(pc.FilePath("backup"));
-        setup.selectLan = true;
-        setup.ipAddress = "127.0.0.1";
-        setup.primaryBackupFiles = 0xFF;
         ports.getInfoPort = kGetInfoPort;
         ports.ftpPort = 21;
     }

@@ -468,66 +468,56 @@ TEST(ImageStore, aChangeNotYetWrittenReachesItsFileBeforeAReloadReplacesTheImage
 
 // Another writer (a receive job, an import, an editor) replaces a file after the services loaded it.
 TEST(ImageStore, aNewerFileIsNeverTakenBack) {
-    const auto newer = [](Rig& rig, int at, const QByteArray& bytes, bool names = false) {
-        QByteArray image = names ? rig.originalNames : rig.original;
-        image.replace(at, bytes.size(), bytes);
-        rig.folder.Write(names ? "backup/Name/ZEBU_NME.DAU" : "backup/Primary/ZEBU_STD.DAU",
-                         image::Encode(image));
-    };
+    enum Writer { kNewerStd, kNewerNames, kSameSizeAndTimes, kGone };
     struct Case {
         const char* what;
-        std::function<void(Rig&)> otherWriter;
-        std::function<std::string(Rig&)> request;
-        std::function<void(Rig&)> check;
+        Writer writer;
+        const char* op; // "Get": the type name read back
+        int no;
+        std::string text;
+        std::string answer;
     };
     const Case cases[] = {
-        {"a write keeps what the newer file holds", [&](Rig& r) { newer(r, 0, "NEW!"); },
-         [](Rig& r) {
-             return r.ops.SetTypeName({{2, "TWO"}});
-         },
-         [](Rig& r) {
-             const QByteArray file = image::Decode(r.File(), kStdSize);
-             EXPECT_EQ(file.left(4), QByteArray("NEW!"));
-             EXPECT_EQ(file.mid(8, 4), QByteArray("TWO\0", 4));
-         }},
-        {"a read answers from the newer file", [&](Rig& r) { newer(r, 0, "NEW!"); },
-         [](Rig& r) { return r.ops.GetTypeName({1})->front().name; }, [](Rig&) {}},
-        {"a description keeps the newer names file", [&](Rig& r) { newer(r, 0, "IMPORTED", true); },
-         [](Rig& r) {
-             return r.ops.SetTerm(TerminalSide::kSource, {{5, {}, {}, "CAM 5"}});
-         },
-         [](Rig& r) {
-             const QByteArray file = image::Decode(r.NamesFile(), kNmeSize);
-             EXPECT_EQ(file.left(8), QByteArray("IMPORTED"));
-             EXPECT_EQ(file.mid(80, 6), QByteArray("CAM 5\0", 6));
-         }},
-        {"same size and times, other content",
-         [&](Rig& r) {
-             const QString path = r.folder.FilePath("backup/Primary/ZEBU_STD.DAU");
-             const QDateTime when = QFileInfo(path).lastModified();
-             newer(r, 0, "NEW!");
-             QFile f(path);
-             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-             f.setFileTime(when, QFileDevice::FileModificationTime);
-         },
-         [](Rig& r) {
-             return r.ops.SetTypeName({{2, "TWO"}});
-         },
-         [](Rig& r) { EXPECT_EQ(image::Decode(r.File(), kStdSize).left(4), QByteArray("NEW!")); }},
-        {"a file that is gone is not made again",
-         [](Rig& r) { QFile::remove(r.folder.FilePath("backup/Primary/ZEBU_STD.DAU")); },
-         [](Rig& r) {
-             return r.ops.SetTypeName({{2, "TWO"}});
-         },
-         [](Rig& r) { EXPECT_FALSE(r.folder.Exists("backup/Primary/ZEBU_STD.DAU")); }},
+        {"a write keeps what the newer file holds", kNewerStd, "TypeName", 2, "TWO", "OK"},
+        {"a read answers from the newer file", kNewerStd, "Get", 1, "", "NEW!"},
+        {"a description keeps the newer names file", kNewerNames, "SrcTerm", 5, "CAM 5", "OK"},
+        {"same size and times, other content", kSameSizeAndTimes, "TypeName", 2, "TWO", "OK"},
+        {"a file that is gone is not made again", kGone, "TypeName", 2, "TWO",
+         "\nZEBU_STD.DAU File doesn't exist."},
     };
-    const std::string expected[] = {"OK", "NEW!", "OK", "OK", "\nZEBU_STD.DAU File doesn't exist."};
-    int i = 0;
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         Rig rig;
-        c.otherWriter(rig);
-        EXPECT_EQ(c.request(rig), expected[i++]) << c.what;
-        c.check(rig);
+        const QString std = rig.folder.FilePath("backup/Primary/ZEBU_STD.DAU");
+        const QDateTime when = QFileInfo(std).lastModified();
+        QByteArray image = c.writer == kNewerNames ? rig.originalNames : rig.original;
+        const QByteArray mark = c.writer == kNewerNames ? "IMPORTED" : "NEW!";
+        image.replace(0, mark.size(), mark);
+        if (c.writer == kGone)
+            QFile::remove(std);
+        else
+            rig.folder.Write(c.writer == kNewerNames ? "backup/Name/ZEBU_NME.DAU"
+                                                     : "backup/Primary/ZEBU_STD.DAU",
+                             image::Encode(image));
+        QFile file(std);
+        if (c.writer == kSameSizeAndTimes) {
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            file.setFileTime(when, QFileDevice::FileModificationTime);
+        }
+        EXPECT_EQ(c.op == std::string("Get") ? rig.ops.GetTypeName({c.no})->front().name
+                                             : SetText(rig.ops, c.op, c.no, c.text),
+                  c.answer);
+        if (c.writer == kGone) {
+            EXPECT_FALSE(rig.folder.Exists("backup/Primary/ZEBU_STD.DAU"));
+        } else if (c.writer == kNewerNames) {
+            const QByteArray names = image::Decode(rig.NamesFile(), kNmeSize);
+            EXPECT_EQ(names.left(8), QByteArray("IMPORTED"));
+            EXPECT_EQ(names.mid(80, 6), QByteArray("CAM 5\0", 6));
+        } else {
+            const QByteArray stored = image::Decode(rig.File(), kStdSize);
+            EXPECT_EQ(stored.left(4), QByteArray("NEW!"));
+            EXPECT_EQ(stored.mid(8, 4), c.text.empty() ? image.mid(8, 4) : QByteArray("TWO\0", 4));
+        }
     }
 }
 
