@@ -135,48 +135,33 @@ Backup::Backup()
           QStringLiteral("backup"),
           QStringLiteral("Receive the data of one or more setups into their backup folders, one job after "
                          "the other, and print a summary.")) {
-    AddOption(QCommandLineOption(QStringLiteral("setup"),
-                                 QStringLiteral("a setup to back up, by name or number (may be repeated); "
-                                                "without it and --all-setups: the setup of the global "
-                                                "--setup, else the selected one"),
-                                 QStringLiteral("NAME|NUMBER")));
-    AddOption(QCommandLineOption(QStringLiteral("all-setups"), QStringLiteral("back up every setup")));
+    AddSetupChoice(QStringLiteral("back up"));
     AddOption(QCommandLineOption(QStringLiteral("kinds"),
                                  QStringLiteral("what to receive, comma-separated: primary, description, "
                                                 "crosspoint (default: the Receive buttons the setup offers)"),
                                  QStringLiteral("KIND,...")));
-    AddOption(QCommandLineOption(QStringLiteral("json"),
-                                 QStringLiteral("write only the summary on standard output, as JSON")));
+    AddJsonOption(QStringLiteral("write only the summary on standard output, as JSON"));
     AddOption(
         QCommandLineOption(QStringLiteral("wait-line"),
                            QStringLiteral("when another program holds a setup's serial line, wait for it "
                                           "up to SECONDS before each job (default 0: fail at once)"),
                            QStringLiteral("SECONDS"), QStringLiteral("0")));
-    AddOption(QCommandLineOption(QStringLiteral("metrics"),
-                                 QStringLiteral("after the jobs, write the setups' figures (as `status` has "
-                                                "them) to FILE in the Prometheus text format, replacing it "
-                                                "atomically"),
-                                 QStringLiteral("FILE")));
+    AddMetricsOption(QStringLiteral("after the jobs, write the setups' figures (as `status` has them) to "
+                                    "FILE in the Prometheus text format, replacing it atomically"));
 }
 
 int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(ctx,
-                          QStringLiteral("unexpected argument: ") + parser.positionalArguments().front());
-
-    bool waitOk = false;
-    const int waitSeconds = parser.value(QStringLiteral("wait-line")).toInt(&waitOk);
-    if (!waitOk || waitSeconds < 0 || waitSeconds > kMaxWaitSeconds)
+    const std::optional<int> waitSeconds = Number(QStringLiteral("wait-line"), 0, kMaxWaitSeconds);
+    if (!waitSeconds)
         return UsageError(
             ctx,
             QStringLiteral("--wait-line wants a whole number of seconds from 0 to %1").arg(kMaxWaitSeconds));
 
     QList<int> kinds;
-    if (parser.isSet(QStringLiteral("kinds"))) {
-        for (const QString& word : parser.value(QStringLiteral("kinds")).split(',', Qt::SkipEmptyParts)) {
+    if (Parsed().isSet(QStringLiteral("kinds"))) {
+        for (const QString& word : Parsed().value(QStringLiteral("kinds")).split(',', Qt::SkipEmptyParts)) {
             const int kind = JobKindOfWord(word.trimmed());
             if (word.trimmed() == QLatin1String("secondary"))
                 return UsageError(ctx, QStringLiteral("secondary stations are backed up from the desktop "
@@ -192,7 +177,7 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
 
     const SetupTable& table = ctx.Setups();
     QList<int> chosen;
-    if (const auto done = ChooseSetups(ctx, parser, &chosen))
+    if (const auto done = ChooseSetups(ctx, &chosen))
         return *done;
 
     QList<Entry> entries;
@@ -212,7 +197,7 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
             e.setup = setup.name;
             e.kind = WordOfJobKind(kind);
             if (!interrupted && lineBusy.isEmpty() && !(kind == kJobPrimary && setup.primaryBackupFiles == 0))
-                lineBusy = WaitForLine(ctx, setup, waitSeconds, &interrupted);
+                lineBusy = WaitForLine(ctx, setup, *waitSeconds, &interrupted);
             if (interrupted) {
                 e.error = QStringLiteral("not run: interrupted");
             } else if (kind == kJobPrimary && setup.primaryBackupFiles == 0) {
@@ -238,7 +223,7 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
     bool allOk = !nothingToDo;
     for (const Entry& e : entries)
         allOk = allOk && e.ok;
-    if (parser.isSet(QStringLiteral("json"))) {
+    if (Json()) {
         ctx.Out() << QJsonDocument(ToJson(entries)).toJson(QJsonDocument::Indented);
     } else {
         for (const Entry& e : entries)
@@ -246,8 +231,8 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
     }
     ctx.Out().flush();
     // The metrics fail the run only by exit status: the backup itself is stored.
-    if (parser.isSet(QStringLiteral("metrics")) &&
-        !WriteMetricsFile(ctx, parser.value(QStringLiteral("metrics")), AssessSetups(ctx, chosen)))
+    if (const auto metrics = MetricsFile();
+        metrics && !WriteMetricsFile(ctx, *metrics, AssessSetups(ctx, chosen)))
         allOk = false;
     if (interrupted)
         return kExitAborted;

@@ -7,6 +7,11 @@ namespace qdv::cli {
 namespace {
 
 const QString kGlobalUsage = QStringLiteral("qdv70cli [--home DIR] [--setup NAME|NUMBER] ");
+const QString kJson = QStringLiteral("json");
+const QString kMetrics = QStringLiteral("metrics");
+const QString kSetup = QStringLiteral("setup");
+const QString kAllSetups = QStringLiteral("all-setups");
+const QString kSetupValue = QStringLiteral("NAME|NUMBER");
 
 // Left column of the help texts, padded so that the descriptions line up.
 QString Column(const QString& text) {
@@ -87,11 +92,36 @@ int Command::UsageError(CliContext& ctx, const QString& message) const {
     return kExitUsage;
 }
 
-std::optional<int> Command::ChooseSetups(CliContext& ctx, const QCommandLineParser& parser,
-                                         QList<int>* chosen) const {
+void Command::AddJsonOption(const QString& description) {
+    AddOption(QCommandLineOption(kJson, description));
+}
+
+void Command::AddMetricsOption(const QString& description) {
+    AddOption(QCommandLineOption(kMetrics, description, QStringLiteral("FILE")));
+}
+
+void Command::AddSetupChoice(const QString& verb) {
+    const QString global = QStringLiteral("the setup of the global --setup, else the selected one");
+    m_severalSetups = !verb.isEmpty();
+    if (!m_severalSetups) {
+        AddOption(QCommandLineOption(
+            kSetup, QStringLiteral("the setup, by name or number; without it: ") + global, kSetupValue));
+        return;
+    }
+    AddOption(QCommandLineOption(kSetup,
+                                 QStringLiteral("a setup to %1, by name or number (may be repeated); without "
+                                                "it and --all-setups: %2")
+                                     .arg(verb, global),
+                                 kSetupValue));
+    AddOption(QCommandLineOption(kAllSetups, verb + QStringLiteral(" every setup")));
+}
+
+std::optional<int> Command::ChooseSetups(CliContext& ctx, QList<int>* chosen) const {
     const SetupTable& table = ctx.Setups();
-    const QStringList names = parser.values(QStringLiteral("setup"));
-    if (parser.isSet(QStringLiteral("all-setups"))) {
+    const QStringList names = m_parser->values(kSetup);
+    if (!m_severalSetups && names.size() > 1)
+        return UsageError(ctx, Path() + QStringLiteral(" takes one setup"));
+    if (m_severalSetups && m_parser->isSet(kAllSetups)) {
         if (!names.isEmpty())
             return UsageError(ctx, QStringLiteral("--setup and --all-setups exclude each other"));
         for (int i = 0; i < table.count; ++i)
@@ -123,8 +153,17 @@ int Command::WithChosenSetup(CliContext& ctx, const std::function<int(const Setu
     return setup == nullptr ? UsageError(ctx, error) : run(*setup);
 }
 
-std::optional<int> Command::Parse(CliContext& ctx, const QStringList& arguments,
-                                  QCommandLineParser& parser) const {
+const SetupRecord* Command::ChosenSetup(CliContext& ctx) const {
+    QString error;
+    const SetupRecord* setup = ctx.ChosenSetup(&error);
+    if (setup == nullptr)
+        ctx.Err() << "qdv70cli: " << error << '\n';
+    return setup;
+}
+
+std::optional<int> Command::Parse(CliContext& ctx, const QStringList& arguments) {
+    m_parser = std::make_unique<QCommandLineParser>();
+    QCommandLineParser& parser = *m_parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(m_options);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
@@ -144,6 +183,28 @@ std::optional<int> Command::Parse(CliContext& ctx, const QStringList& arguments,
             ctx, QStringLiteral("unexpected argument: %1")
                      .arg(parser.positionalArguments()[m_arguments.size() + m_optionalArguments.size()]));
     return std::nullopt;
+}
+
+QStringList Command::Words() const {
+    return m_parser->positionalArguments();
+}
+
+bool Command::Json() const {
+    return m_parser->isSet(kJson);
+}
+
+std::optional<QString> Command::MetricsFile() const {
+    if (!m_parser->isSet(kMetrics))
+        return std::nullopt;
+    return m_parser->value(kMetrics);
+}
+
+std::optional<int> Command::Number(const QString& name, int min, int max) const {
+    bool ok = false;
+    const int n = m_parser->value(name).toInt(&ok);
+    if (!ok || n < min || n > max)
+        return std::nullopt;
+    return n;
 }
 
 } // namespace qdv::cli

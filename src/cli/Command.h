@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace qdv {
@@ -48,19 +49,41 @@ protected:
     // Any number of further words after the declared arguments.
     void AllowMoreArguments(const QString& syntax) { m_moreSyntax = syntax; }
 
-    // Parses `arguments` into `parser` with the command's options. Empty to go on; else the exit
-    // status to end with: 0 after `--help` printed the help, 2 after a usage error was printed.
-    std::optional<int> Parse(CliContext& ctx, const QStringList& arguments, QCommandLineParser& parser) const;
+    // The options several commands offer, each with the command's own description.
+    // --json: the result as JSON on stdout.
+    void AddJsonOption(const QString& description);
+    // --metrics FILE: the setups' figures written to FILE.
+    void AddMetricsOption(const QString& description);
+    // --setup NAME|NUMBER choosing the setups the command works on. With `verb` ("back up"), --setup may
+    // be repeated and --all-setups chooses every setup; without, the command works on one setup.
+    void AddSetupChoice(const QString& verb = {});
+
+    // Parses `arguments` with the command's options; what it read stays until the next Parse. Empty to
+    // go on; else the exit status to end with: 0 after `--help` printed the help, 2 after a usage error
+    // was printed.
+    std::optional<int> Parse(CliContext& ctx, const QStringList& arguments);
+    // What the last Parse read: the positional words, and the options.
+    QStringList Words() const;
+    const QCommandLineParser& Parsed() const { return *m_parser; }
+    bool Json() const;
+    // The file of --metrics; empty when it was not given.
+    std::optional<QString> MetricsFile() const;
+    // The whole number the option `name` was given, when it lies in min..max (its default when it has
+    // one and was not given); empty otherwise.
+    std::optional<int> Number(const QString& name, int min, int max) const;
+
     // Prints `message` and the usage line on stderr; returns the usage-error exit status.
     int UsageError(CliContext& ctx, const QString& message) const;
     QString UsageLine() const;
+    // The setups AddSetupChoice's options chose (every one with --all-setups), else the global --setup's
+    // or the selected one, as indexes into the table. Empty to go on; else the usage-error exit status,
+    // after the error was printed.
+    std::optional<int> ChooseSetups(CliContext& ctx, QList<int>* chosen) const;
     // Runs `run` on the setup --setup names, else on the selected one; a usage error when there is none.
-    // The setups of the repeatable --setup, or every one with --all-setups (which the command must offer),
-    // else the global --setup's or the selected one, as indexes into the table. Empty to go on; else the
-    // usage-error exit status, after the error was printed.
-    std::optional<int> ChooseSetups(CliContext& ctx, const QCommandLineParser& parser,
-                                    QList<int>* chosen) const;
     int WithChosenSetup(CliContext& ctx, const std::function<int(const SetupRecord&)>& run) const;
+    // The setup the global --setup names, else the selected one; null after printing why there is none
+    // (without the usage line).
+    const SetupRecord* ChosenSetup(CliContext& ctx) const;
 
 private:
     friend class CommandGroup;
@@ -78,6 +101,8 @@ private:
     QList<Argument> m_arguments;
     QList<Argument> m_optionalArguments;
     QString m_moreSyntax;
+    bool m_severalSetups = false;
+    std::unique_ptr<QCommandLineParser> m_parser = std::make_unique<QCommandLineParser>();
 };
 
 } // namespace qdv::cli

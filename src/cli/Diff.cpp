@@ -15,17 +15,16 @@ Diff::Diff()
     AddOptionalArgument(QStringLiteral("NEW"),
                         QStringLiteral("the newer snapshot, or \"working\" for the folder as it is now; the "
                                        "last snapshot when left out"));
-    AddOption({QStringLiteral("json"), QStringLiteral("Print the changes as JSON objects.")});
+    AddJsonOption(QStringLiteral("Print the changes as JSON objects."));
 }
 
 int Diff::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    const QStringList words = parser.positionalArguments();
+    const QStringList words = Words();
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return HistoryOutput::Diff(setup.backupDataPath, words.value(0), words.value(1),
-                                   parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+        return HistoryOutput::Diff(setup.backupDataPath, words.value(0), words.value(1), Json(), ctx.Out(),
+                                   ctx.Err());
     });
 }
 

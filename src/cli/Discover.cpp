@@ -66,8 +66,6 @@ void WriteDeviceTable(const std::vector<NetworkDevice>& devices, QTextStream& ou
 const QCommandLineOption kSeconds(QStringLiteral("seconds"),
                                   QStringLiteral("Collect answers for N seconds in all (default 3)."),
                                   QStringLiteral("N"), QString::number(kDefaultSeconds));
-const QCommandLineOption kJson(QStringLiteral("json"),
-                               QStringLiteral("Print only a JSON array of the devices."));
 
 } // namespace
 
@@ -76,7 +74,7 @@ Discover::Discover()
               QStringLiteral("Search the LAN for devices (three passes of the two discovery requests) and "
                              "list those that answered.")) {
     AddOption(kSeconds);
-    AddOption(kJson);
+    AddJsonOption(QStringLiteral("Print only a JSON array of the devices."));
 }
 
 QString Discover::TableText(const QString& text) {
@@ -102,14 +100,12 @@ QString Discover::MoreDevicesNote(int ignored) {
 }
 
 int Discover::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
     QTextStream& out = ctx.Out();
     QTextStream& err = ctx.Err();
-    bool ok = false;
-    const int n = parser.value(kSeconds).toInt(&ok);
-    if (!ok || n < 1 || n > kMaxSeconds)
+    const std::optional<int> seconds = Number(kSeconds.names().front(), 1, kMaxSeconds);
+    if (!seconds)
         return UsageError(ctx,
                           QStringLiteral("--seconds wants a whole number from 1 to %1").arg(kMaxSeconds));
 
@@ -124,7 +120,7 @@ int Discover::Execute(CliContext& ctx, const QStringList& arguments) {
     DeviceSearch search([&control](int entry, int kind) { return control.StartNetworkRequest(entry, kind); });
 
     // The dialog's 9 s of steps, squeezed or stretched to N seconds.
-    const double scale = n * 1000.0 / DeviceSearch::kTotalMs;
+    const double scale = *seconds * 1000.0 / DeviceSearch::kTotalMs;
     QTimer step;
     step.setSingleShot(true);
     QObject::connect(&step, &QTimer::timeout, [&] {
@@ -159,7 +155,7 @@ int Discover::Execute(CliContext& ctx, const QStringList& arguments) {
         err << "qdv70cli: " << MoreDevicesNote(found.ignoredDevices) << '\n';
     if (found.devices.empty())
         err << "qdv70cli: no device answered\n";
-    if (parser.isSet(kJson))
+    if (Json())
         out << QJsonDocument(DevicesJson(found.devices)).toJson(QJsonDocument::Indented);
     else if (!found.devices.empty())
         WriteDeviceTable(found.devices, out);

@@ -15,12 +15,10 @@ Export::Export()
 }
 
 int Export::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return RunExport(setup, parser.positionalArguments(), ctx.Out(), ctx.Err());
-    });
+    return WithChosenSetup(
+        ctx, [&](const SetupRecord& setup) { return RunExport(setup, Words(), ctx.Out(), ctx.Err()); });
 }
 
 } // namespace qdv::cli

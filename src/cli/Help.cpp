@@ -31,10 +31,9 @@ QString Help::Overview() {
 }
 
 int Help::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    const QStringList words = parser.positionalArguments();
+    const QStringList words = Words();
     if (words.isEmpty()) {
         ctx.Out() << Overview();
         return kExitOk;

@@ -3,6 +3,8 @@
 #include "cli/CliContext.h"
 #include "cli/HistoryOutput.h"
 
+#include <climits>
+
 namespace qdv::cli {
 
 History::History()
@@ -13,20 +15,18 @@ History::History()
     AddOption({{QStringLiteral("n"), QStringLiteral("max-count")},
                QStringLiteral("Show at most N snapshots."),
                QStringLiteral("N")});
-    AddOption({QStringLiteral("json"), QStringLiteral("Print the snapshots as JSON objects.")});
+    AddJsonOption(QStringLiteral("Print the snapshots as JSON objects."));
 }
 
 int History::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    bool ok = true;
-    const int max = parser.isSet(QStringLiteral("n")) ? parser.value(QStringLiteral("n")).toInt(&ok) : 0;
-    if (!ok || max < 0)
+    const QString count = QStringLiteral("n");
+    const std::optional<int> max = Parsed().isSet(count) ? Number(count, 0, INT_MAX) : 0;
+    if (!max)
         return UsageError(ctx, QStringLiteral("-n takes a number of snapshots"));
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return HistoryOutput::History(setup.backupDataPath, max, parser.isSet(QStringLiteral("json")),
-                                      ctx.Out(), ctx.Err());
+        return HistoryOutput::History(setup.backupDataPath, *max, Json(), ctx.Out(), ctx.Err());
     });
 }
 

@@ -19,16 +19,15 @@ Import::Import()
 }
 
 int Import::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
         FolderLock folder;
-        const QString job = QStringLiteral("importing ") + parser.positionalArguments().value(0);
+        const QString job = QStringLiteral("importing ") + Words().value(0);
         if (const int held = HoldFolder(ctx, setup.backupDataPath, job, folder))
             return held;
-        return RunImport(setup, parser.positionalArguments(), ctx.Out(), ctx.Err(),
-                         {parser.isSet(QStringLiteral("keep-missing"))});
+        return RunImport(setup, Words(), ctx.Out(), ctx.Err(),
+                         {Parsed().isSet(QStringLiteral("keep-missing"))});
     });
 }
 

@@ -19,23 +19,14 @@ NotifyFailure::NotifyFailure()
           QStringLiteral("Run the command of [BACKUP] ON_FAILURE in QDV70COMM.INI for a setup whose backup "
                          "failed: the setup's name is its first argument, its status (as status --json has "
                          "it) comes on standard input. Nothing runs when the key is empty.")) {
-    AddOption(QCommandLineOption(QStringLiteral("setup"),
-                                 QStringLiteral("the setup, by name or number; without it: the setup of the "
-                                                "global --setup, else the selected one"),
-                                 QStringLiteral("NAME|NUMBER")));
+    AddSetupChoice();
 }
 
 int NotifyFailure::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(ctx,
-                          QStringLiteral("unexpected argument: ") + parser.positionalArguments().front());
-    if (parser.values(QStringLiteral("setup")).size() > 1)
-        return UsageError(ctx, QStringLiteral("notify-failure takes one setup"));
     QList<int> chosen;
-    if (const auto done = ChooseSetups(ctx, parser, &chosen))
+    if (const auto done = ChooseSetups(ctx, &chosen))
         return *done;
 
     const QString command = ctx.File().LoadBackupFailureCommand();

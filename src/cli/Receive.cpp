@@ -26,13 +26,12 @@ Receive::Receive()
 }
 
 int Receive::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    const QStringList words = parser.positionalArguments();
+    const QStringList words = Words();
     if (words == QStringList{QStringLiteral("secondary")})
-        return RunSecondary(ctx, false, parser.value(kStations));
-    if (parser.isSet(kStations))
+        return RunSecondary(ctx, false, Parsed().value(kStations));
+    if (Parsed().isSet(kStations))
         return UsageError(ctx, QStringLiteral("--stations goes with secondary"));
     return RunJob(ctx, false, words);
 }

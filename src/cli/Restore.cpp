@@ -16,23 +16,22 @@ Restore::Restore()
     AddOption({QStringLiteral("files"),
                QStringLiteral("Restore only these files (paths or names, comma-separated or repeated)."),
                QStringLiteral("FILES")});
-    AddOption({QStringLiteral("json"), QStringLiteral("Print what was restored as a JSON object.")});
+    AddJsonOption(QStringLiteral("Print what was restored as a JSON object."));
     AllowMoreArguments(QStringLiteral("[FILE...]"));
 }
 
 int Restore::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    QStringList words = parser.positionalArguments();
+    QStringList words = Words();
     if (words.isEmpty())
         return UsageError(ctx, QStringLiteral("restore takes a snapshot"));
     const QString snapshot = words.takeFirst();
     // Files after --files may be listed with commas or as further words.
     QStringList files;
-    for (const QString& v : parser.values(QStringLiteral("files")))
+    for (const QString& v : Parsed().values(QStringLiteral("files")))
         files += v.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    if (!words.isEmpty() && !parser.isSet(QStringLiteral("files")))
+    if (!words.isEmpty() && !Parsed().isSet(QStringLiteral("files")))
         return UsageError(ctx, QStringLiteral("name the files to restore with --files"));
     files += words;
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
@@ -40,8 +39,8 @@ int Restore::Execute(CliContext& ctx, const QStringList& arguments) {
         if (const int held =
                 HoldFolder(ctx, setup.backupDataPath, QStringLiteral("restoring %1").arg(snapshot), folder))
             return held;
-        return HistoryOutput::Restore(setup.backupDataPath, setup.name, snapshot, files,
-                                      parser.isSet(QStringLiteral("json")), ctx.Out(), ctx.Err());
+        return HistoryOutput::Restore(setup.backupDataPath, setup.name, snapshot, files, Json(), ctx.Out(),
+                                      ctx.Err());
     });
 }
 

@@ -45,10 +45,10 @@ Send::Send()
 }
 
 int Send::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    const QStringList words = parser.positionalArguments();
+    const QCommandLineParser& parser = Parsed();
+    const QStringList words = Words();
     const QString kind = words.value(0);
     const bool names =
         kind == QLatin1String("description-to-secondary") || kind == QLatin1String("alias-to-secondary");

@@ -18,8 +18,7 @@ Serve::Serve()
                              "[SOAP] in QDV70COMM.INI.")) {}
 
 int Serve::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
     QTextStream& out = ctx.Out();
     QTextStream& err = ctx.Err();

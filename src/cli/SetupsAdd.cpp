@@ -16,8 +16,7 @@ SetupsAdd::SetupsAdd()
 }
 
 int SetupsAdd::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
     SetupList list(ctx.Setups(), ctx.File());
     SetupEditorModel editor(list);
@@ -25,9 +24,9 @@ int SetupsAdd::Execute(CliContext& ctx, const QStringList& arguments) {
         ctx.Err() << "qdv70cli: the setup list is full (" << SetupTable::kMaxSetups << " setups)\n";
         return kExitFailed;
     }
-    editor.name = parser.value(QStringLiteral("name"));
-    editor.backupDataPath = parser.value(QStringLiteral("dir"));
-    if (const auto done = ApplyLinkOptions(ctx, parser, editor, list, true))
+    editor.name = Parsed().value(QStringLiteral("name"));
+    editor.backupDataPath = Parsed().value(QStringLiteral("dir"));
+    if (const auto done = ApplyLinkOptions(ctx, editor, list, true))
         return *done;
     if (const int code = editor.Accept())
         return Refuse(ctx, code);

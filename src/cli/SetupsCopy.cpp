@@ -17,10 +17,9 @@ SetupsCopy::SetupsCopy()
 }
 
 int SetupsCopy::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
+    if (const auto done = ParseSetup(ctx, arguments, &k))
         return *done;
     if (list.Full()) {
         ctx.Err() << "qdv70cli: the setup list is full (" << SetupTable::kMaxSetups << " setups)\n";
@@ -29,10 +28,10 @@ int SetupsCopy::Execute(CliContext& ctx, const QStringList& arguments) {
     // As in the setup list: the copy is appended, then edited; a refused edit removes it again.
     list.CopySetup(k);
     const int copy = list.Count();
-    if (parser.isSet(QStringLiteral("name"))) {
+    if (Parsed().isSet(QStringLiteral("name"))) {
         SetupEditorModel editor(list);
         editor.OpenModify(copy);
-        editor.name = parser.value(QStringLiteral("name"));
+        editor.name = Parsed().value(QStringLiteral("name"));
         if (const int code = editor.Accept()) {
             list.RemoveSetup(copy);
             Saved(ctx, list);

@@ -11,10 +11,9 @@ SetupsDelete::SetupsDelete() : SetupsVerb(QStringLiteral("delete"), QStringLiter
 }
 
 int SetupsDelete::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
+    if (const auto done = ParseSetup(ctx, arguments, &k))
         return *done;
     list.RemoveSetup(k);
     return Saved(ctx, list);

@@ -9,8 +9,7 @@ SetupsList::SetupsList()
               QStringLiteral("List the setups (number, name, connection, folder; * on the selected one).")) {}
 
 int SetupsList::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
     QTextStream& out = ctx.Out();
     const SetupTable& t = ctx.Setups();

@@ -13,12 +13,11 @@ SetupsMove::SetupsMove()
 }
 
 int SetupsMove::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
+    if (const auto done = ParseSetup(ctx, arguments, &k))
         return *done;
-    const QString direction = parser.positionalArguments().at(1);
+    const QString direction = Words().at(1);
     if (direction != QLatin1String("up") && direction != QLatin1String("down"))
         return UsageError(ctx, QStringLiteral("move a setup up or down, not %1").arg(direction));
     const bool up = direction == QLatin1String("up");

@@ -12,10 +12,9 @@ SetupsSelect::SetupsSelect()
 }
 
 int SetupsSelect::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
+    if (const auto done = ParseSetup(ctx, arguments, &k))
         return *done;
     list.Select(k - 1);
     list.Save();

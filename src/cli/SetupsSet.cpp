@@ -29,11 +29,11 @@ SetupsSet::SetupsSet()
 }
 
 int SetupsSet::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
+    if (const auto done = ParseSetup(ctx, arguments, &k))
         return *done;
+    const QCommandLineParser& parser = Parsed();
     SetupEditorModel editor(list);
     editor.OpenModify(k);
     if (parser.isSet(QStringLiteral("name")))
@@ -51,7 +51,7 @@ int SetupsSet::Execute(CliContext& ctx, const QStringList& arguments) {
     if (parser.isSet(QStringLiteral("buttons")) &&
         !SetupOptionText::ParseButtons(parser.value(QStringLiteral("buttons")), options, &error))
         return UsageError(ctx, error);
-    if (const auto done = ApplyLinkOptions(ctx, parser, editor, list, false))
+    if (const auto done = ApplyLinkOptions(ctx, editor, list, false))
         return *done;
     if (const int code = editor.Validate())
         return Refuse(ctx, code);

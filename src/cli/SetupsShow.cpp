@@ -14,10 +14,9 @@ SetupsShow::SetupsShow()
 }
 
 int SetupsShow::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
     SetupList list(ctx.Setups(), ctx.File());
     int k = 0;
-    if (const auto done = ParseSetup(ctx, arguments, parser, &k))
+    if (const auto done = ParseSetup(ctx, arguments, &k))
         return *done;
     for (const auto& [key, value] : TmFile::SetupEntries(list.Record(k), list.Font(k)))
         ctx.Out() << key << '=' << value << '\n';

@@ -16,11 +16,10 @@ int SetupsVerb::FindSetup(CliContext& ctx, const QString& word) const {
     return 0;
 }
 
-std::optional<int> SetupsVerb::ParseSetup(CliContext& ctx, const QStringList& arguments,
-                                          QCommandLineParser& parser, int* k) const {
-    if (const auto done = Parse(ctx, arguments, parser))
+std::optional<int> SetupsVerb::ParseSetup(CliContext& ctx, const QStringList& arguments, int* k) {
+    if (const auto done = Parse(ctx, arguments))
         return done;
-    *k = FindSetup(ctx, parser.positionalArguments().at(0));
+    *k = FindSetup(ctx, Words().at(0));
     if (*k == 0)
         return kExitUsage;
     return std::nullopt;
@@ -50,9 +49,9 @@ void SetupsVerb::AddLinkOptions() {
                                  QStringLiteral("N")));
 }
 
-std::optional<int> SetupsVerb::ApplyLinkOptions(CliContext& ctx, const QCommandLineParser& parser,
-                                                SetupEditorModel& editor, SetupList& list,
+std::optional<int> SetupsVerb::ApplyLinkOptions(CliContext& ctx, SetupEditorModel& editor, SetupList& list,
                                                 bool needLink) const {
+    const QCommandLineParser& parser = Parsed();
     const bool lan = parser.isSet(QStringLiteral("lan"));
     const bool com = parser.isSet(QStringLiteral("com"));
     if (lan && com)

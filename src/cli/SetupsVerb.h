@@ -20,8 +20,7 @@ public:
 protected:
     // Parses the words and finds the setup the first argument names: empty with `k` set to go on, else
     // the exit status to end with.
-    std::optional<int> ParseSetup(CliContext& ctx, const QStringList& arguments, QCommandLineParser& parser,
-                                  int* k) const;
+    std::optional<int> ParseSetup(CliContext& ctx, const QStringList& arguments, int* k);
     // The number of the setup `word` names; 0 after saying why there is none or which setups share the
     // name (a usage error).
     int FindSetup(CliContext& ctx, const QString& word) const;
@@ -34,8 +33,8 @@ protected:
     void AddLinkOptions();
     // Puts the link options into the editor and the port into setup `number`; empty to go on, else the
     // exit status. `needLink`: one of --lan and --com must be given.
-    std::optional<int> ApplyLinkOptions(CliContext& ctx, const QCommandLineParser& parser,
-                                        SetupEditorModel& editor, SetupList& list, bool needLink) const;
+    std::optional<int> ApplyLinkOptions(CliContext& ctx, SetupEditorModel& editor, SetupList& list,
+                                        bool needLink) const;
 };
 
 } // namespace qdv::cli

@@ -16,10 +16,9 @@ StationsCheck::StationsCheck(bool check)
 }
 
 int StationsCheck::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    const QStringList words = parser.positionalArguments();
+    const QStringList words = Words();
     if (words.size() != 1)
         return UsageError(ctx, QStringLiteral("give one list of stations"));
     return CheckStations(ctx, m_check, words.front());

@@ -10,8 +10,7 @@ StationsList::StationsList()
                              "(0/1), device type, name, IP address, tab-separated.")) {}
 
 int StationsList::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
     return ListStations(ctx);
 }

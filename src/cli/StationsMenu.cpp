@@ -26,15 +26,13 @@ StationsMenu::StationsMenu()
 }
 
 int StationsMenu::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    bool ok = false;
-    const int seconds = parser.value(kSearchSeconds).toInt(&ok);
-    if (!ok || seconds < 0 || seconds > kMaxSearchSeconds)
+    const std::optional<int> seconds = Number(kSearchSeconds.names().front(), 0, kMaxSearchSeconds);
+    if (!seconds)
         return UsageError(
             ctx, QStringLiteral("--search-seconds wants a whole number from 0 to %1").arg(kMaxSearchSeconds));
-    return RunStationMenu(ctx, seconds * 1000);
+    return RunStationMenu(ctx, *seconds * 1000);
 }
 
 } // namespace qdv::cli

@@ -34,31 +34,17 @@ Status::Status()
                          "last good backup of each kind, the last job's result, missing files, verify, "
                          "history and pushes owed, and a verdict ok, stale, failing or unverified. Exit 0 "
                          "when every setup shown is ok, 1 otherwise.")) {
-    AddOption(
-        QCommandLineOption(QStringLiteral("setup"),
-                           QStringLiteral("a setup to show, by name or number (may be repeated); without "
-                                          "it and --all-setups: the setup of the global --setup, else the "
-                                          "selected one"),
-                           QStringLiteral("NAME|NUMBER")));
-    AddOption(QCommandLineOption(QStringLiteral("all-setups"), QStringLiteral("show every setup")));
-    AddOption(
-        QCommandLineOption(QStringLiteral("json"), QStringLiteral("print a JSON array, one object a setup")));
-    AddOption(
-        QCommandLineOption(QStringLiteral("metrics"),
-                           QStringLiteral("also write the figures to FILE in the Prometheus text format, "
-                                          "replacing it atomically"),
-                           QStringLiteral("FILE")));
+    AddSetupChoice(QStringLiteral("show"));
+    AddJsonOption(QStringLiteral("print a JSON array, one object a setup"));
+    AddMetricsOption(QStringLiteral("also write the figures to FILE in the Prometheus text format, replacing "
+                                    "it atomically"));
 }
 
 int Status::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(ctx,
-                          QStringLiteral("unexpected argument: ") + parser.positionalArguments().front());
     QList<int> chosen;
-    if (const auto done = ChooseSetups(ctx, parser, &chosen))
+    if (const auto done = ChooseSetups(ctx, &chosen))
         return *done;
 
     const QList<SetupHealth> setups = AssessSetups(ctx, chosen);
@@ -67,16 +53,15 @@ int Status::Execute(CliContext& ctx, const QStringList& arguments) {
     QJsonArray array;
     for (const SetupHealth& h : setups) {
         allOk = allOk && h.Ok();
-        if (parser.isSet(QStringLiteral("json")))
+        if (Json())
             array.append(h.ToJson(now));
         else
             ctx.Out() << h.TextLine(now) << '\n';
     }
-    if (parser.isSet(QStringLiteral("json")))
+    if (Json())
         ctx.Out() << QJsonDocument(array).toJson(QJsonDocument::Indented);
     ctx.Out().flush();
-    if (parser.isSet(QStringLiteral("metrics")) &&
-        !WriteMetricsFile(ctx, parser.value(QStringLiteral("metrics")), setups))
+    if (const auto metrics = MetricsFile(); metrics && !WriteMetricsFile(ctx, *metrics, setups))
         return kExitFailed;
     return allOk ? kExitOk : kExitFailed;
 }

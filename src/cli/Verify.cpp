@@ -10,16 +10,14 @@ Verify::Verify()
               QStringLiteral("Check every data file of the backup folder against the last snapshot and its "
                              "expected size; report files changed outside the program, missing, or of the "
                              "wrong size. Exit 0 when clean, 1 otherwise.")) {
-    AddOption({QStringLiteral("json"), QStringLiteral("Print the result as a JSON object.")});
+    AddJsonOption(QStringLiteral("Print the result as a JSON object."));
 }
 
 int Verify::Execute(CliContext& ctx, const QStringList& arguments) {
-    QCommandLineParser parser;
-    if (const auto done = Parse(ctx, arguments, parser))
+    if (const auto done = Parse(ctx, arguments))
         return *done;
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return HistoryOutput::Verify(setup.backupDataPath, parser.isSet(QStringLiteral("json")), ctx.Out(),
-                                     ctx.Err());
+        return HistoryOutput::Verify(setup.backupDataPath, Json(), ctx.Out(), ctx.Err());
     });
 }
 

@@ -30,17 +30,16 @@ public:
     Probe() : Command(QStringLiteral("probe"), QStringLiteral("Probe.")) {
         AddOption(
             QCommandLineOption(QStringLiteral("count"), QStringLiteral("how many"), QStringLiteral("N")));
-        AddOption(QCommandLineOption(QStringLiteral("json"), QStringLiteral("as JSON")));
+        AddJsonOption(QStringLiteral("as JSON"));
         AddArgument(QStringLiteral("A"), QStringLiteral("first"));
         AddOptionalArgument(QStringLiteral("B"), QStringLiteral("second"));
     }
     int Execute(CliContext& ctx, const QStringList& arguments) override {
-        QCommandLineParser parser;
-        if (const auto done = Parse(ctx, arguments, parser))
+        if (const auto done = Parse(ctx, arguments))
             return *done;
-        seen = parser.positionalArguments();
-        count = parser.value(QStringLiteral("count"));
-        json = parser.isSet(QStringLiteral("json"));
+        seen = Words();
+        count = Parsed().value(QStringLiteral("count"));
+        json = Json();
         return 7;
     }
     QStringList seen;
