@@ -162,49 +162,39 @@ class PrimaryStationTest(unittest.TestCase):
     def named(self, no, name):
         return self.client.get_type(f"{{{PS_NS}}}NamedNumberType")(No=no, Name=name)
 
-    def test_typeName17_changesOnlyTheSecondHalf_afterProductInfo(self):
+    def test_namesTerminalsAndGroups_changeOnlyTheirBytes_afterProductInfo(self):
         self.assertEqual(self.service.SetTypeName(TypeName=[self.named(17, "XY")]),
                          "\nZEBU_STD.DAU File doesn't exist.")
+        with self.assertRaises(zeep.exceptions.Fault) as missing:
+            self.service.GetNameGroup(No=[1])
+        self.assertIn("ZEBU_NME.DAU File doesn't exist.", missing.exception.message)
         self.assertEqual(self.plant.std(), encode(self.original))
 
         product = self.service.GetProductInfo()
         self.assertEqual((product.ProductName, product.Running, product.Reserved), ("RVQ-T7700", 1, 0))
-        self.assertEqual(self.service.SetTypeName(TypeName=[self.named(17, "XY")]), "OK")
-        expected = bytearray(self.original)
-        expected[8192:8196] = b"XY\0\0"
-        self.assertEqual(self.plant.std(), encode(bytes(expected)))
-        names = self.service.GetTypeName(No=[17])
-        self.assertEqual((names[0].No, names[0].Name), (17, "XY"))
-        self.assertEqual(self.plant.stop(), 0)
-        self.assertTrue(self.plant.has_history)
-
-    def test_terminals_labelInStdAndDescriptionInNme(self):
-        self.service.GetProductInfo()
         terminal = self.client.get_type(f"{{{PS_NS}}}TerminalType")
-        self.assertEqual(self.service.SetDstTerm(Terminal=[terminal(No=512, Type=17, Number=837, Name="VTR 1")]),
-                         "OK")
-        std, names = bytearray(self.original), bytearray(self.original_names)
-        std[8192 + 2304:8192 + 2306] = b"\x0b\x45"
-        names[16384 + 16 * 512:16384 + 16 * 512 + 5] = b"VTR 1"
-        self.assertEqual(self.plant.std(), encode(bytes(std)))
-        self.assertEqual(self.plant.names(), encode(bytes(names)))
-        answer = self.service.GetDstTerm(No=[512])
-        self.assertEqual((answer[0].No, answer[0].Type, answer[0].Number, answer[0].Name), (512, 17, 837, "VTR 1"))
-
-    def test_nameGroups_inTheChangeListOfNme(self):
-        with self.assertRaises(zeep.exceptions.Fault) as missing:
-            self.service.GetNameGroup(No=[1])
-        self.assertIn("ZEBU_NME.DAU File doesn't exist.", missing.exception.message)
-        self.service.GetProductInfo()
         member = self.client.get_type(f"{{{PS_NS}}}GroupTerminalType")
         group = self.client.get_type(f"{{{PS_NS}}}NameGroupType")
+        self.assertEqual(self.service.SetTypeName(TypeName=[self.named(17, "XY")]), "OK")
+        self.assertEqual(self.service.SetDstTerm(Terminal=[terminal(No=512, Type=17, Number=837, Name="VTR 1")]),
+                         "OK")
         self.assertEqual(self.service.AddNameGroup(NameGroup=[group(No=2, Terminal=[member(Dst=True, No=7)])]), "OK")
-        names = bytearray(self.original_names)
+        std, names = bytearray(self.original), bytearray(self.original_names)
+        std[8192:8196] = b"XY\0\0"  # type 17 is in the second half
+        std[8192 + 2304:8192 + 2306] = b"\x0b\x45"
+        names[16384 + 16 * 512:16384 + 16 * 512 + 5] = b"VTR 1"
         names[33025] = 1
         names[33032 + 320:33032 + 322] = b"\x80\x07"
+        self.assertEqual(self.plant.std(), encode(bytes(std)))
         self.assertEqual(self.plant.names(), encode(bytes(names)))
+        type_name = self.service.GetTypeName(No=[17])[0]
+        self.assertEqual((type_name.No, type_name.Name), (17, "XY"))
+        answer = self.service.GetDstTerm(No=[512])
+        self.assertEqual((answer[0].No, answer[0].Type, answer[0].Number, answer[0].Name), (512, 17, 837, "VTR 1"))
         answer = self.service.GetNameGroup(No=[2])
         self.assertEqual([(t.Dst, t.No) for t in answer[0].Terminal], [(True, 7)])
+        self.assertEqual(self.plant.stop(), 0)
+        self.assertTrue(self.plant.has_history)
 
     def test_phantomGroupsTieLinesAndIndexTable_refusedWithoutChange(self):
         self.service.GetProductInfo()
