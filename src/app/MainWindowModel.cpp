@@ -234,4 +234,12 @@ MainWindowModel::BackupStatus MainWindowModel::DescribeBackup(const QDateTime& l
     return s;
 }
 
+MainWindowModel::SetupMark MainWindowModel::MarkOfHealth(const SetupHealth& health) {
+    if (health.Ok())
+        return {};
+    const QString word = SetupHealth::VerdictWord(health.verdict);
+    return {health.verdict == SetupHealth::Verdict::Failing ? MarkIcon::Critical : MarkIcon::Warning,
+            word.left(1).toUpper() + word.mid(1) + QStringLiteral(": ") + health.reason};
+}
+
 } // namespace qdv

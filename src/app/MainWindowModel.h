@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SetupHealth.h"
 #include "store/SetupRecord.h"
 
 #include <QDateTime>
@@ -82,6 +83,15 @@ public:
     static QDateTime LastPrimaryBackup(const SetupRecord& setup);
     // `warnDays` 0: never warn.
     static BackupStatus DescribeBackup(const QDateTime& last, const QDateTime& now, int warnDays);
+
+    // The mark of a setup in the setup box: none when its verdict is ok, a warning when it is stale or
+    // unverified, an error when a job of it failed; the reason is its tooltip.
+    enum class MarkIcon { None, Warning, Critical };
+    struct SetupMark {
+        MarkIcon icon = MarkIcon::None;
+        QString toolTip; // empty with no mark
+    };
+    static SetupMark MarkOfHealth(const SetupHealth& health);
 
 private:
     int m_current = kTabReceive;

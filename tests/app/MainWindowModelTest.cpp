@@ -224,5 +224,32 @@ TEST(MainWindowModel, backupStatusWarnsOnlyPastTheWarningAge) {
     }
 }
 
+TEST(MainWindowModel, setupMarkFollowsTheVerdictWithTheReasonAsTooltip) {
+    using V = SetupHealth::Verdict;
+    using I = MainWindowModel::MarkIcon;
+    struct Case {
+        V verdict;
+        const char* reason;
+        I icon;
+        const char* toolTip;
+    };
+    const Case cases[] = {
+        {V::Ok, "", I::None, ""},
+        {V::Stale, "no good Description backup yet", I::Warning, "Stale: no good Description backup yet"},
+        {V::Unverified, "a push to [HISTORY] REMOTE is owed", I::Warning,
+         "Unverified: a push to [HISTORY] REMOTE is owed"},
+        {V::Failing, "the last Primary job failed: Error(INDEX.)", I::Critical,
+         "Failing: the last Primary job failed: Error(INDEX.)"},
+    };
+    for (const Case& c : cases) {
+        SetupHealth h;
+        h.verdict = c.verdict;
+        h.reason = c.reason;
+        const MainWindowModel::SetupMark m = MainWindowModel::MarkOfHealth(h);
+        EXPECT_EQ(m.icon, c.icon) << c.toolTip;
+        EXPECT_EQ(m.toolTip, c.toolTip);
+    }
+}
+
 } // namespace
 } // namespace qdv

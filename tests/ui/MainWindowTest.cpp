@@ -2,6 +2,7 @@
 #include "app/ui/TPanelButton.h"
 #include "app/ui/TTabBar.h"
 #include "history/BackupHistory.h"
+#include "history/JobRecord.h"
 #include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
 #include "support/HangingRemote.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QStyle>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -415,6 +417,49 @@ TEST(MainWindow, theBackupStatusBarFollowsTheSelectedSetup) {
     EXPECT_TRUE(bar->text().startsWith("Last Primary backup: ")) << bar->text().toStdString();
     EXPECT_TRUE(bar->text().endsWith("(today)"));
     EXPECT_FALSE(bar->toolTip().contains("WARN_DAYS"));
+}
+
+// The setup box marks a failing and a stale setup, with the reason as tooltip, and an ok one not; the
+// end of a job marks its setup anew.
+TEST(MainWindow, theSetupBoxMarksSetupsWhoseBackupsAreNotOk) {
+    TestFolder backups;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const auto recorded = [&](const QString& name, bool ok) {
+        SetupRecord s = FullSetup(name, backups.FilePath(name));
+        s.primaryBackupFiles = 0;
+        backups.Write(name + "/Name/NOTE.TXT", "one");
+        history::BackupHistory::Snapshot(s.backupDataPath, name, "Receive Description", {}, {});
+        history::JobResult r;
+        r.finished = now;
+        r.ok = ok;
+        r.error = ok ? QString() : "Error(Packet CS.)";
+        EXPECT_TRUE(history::JobRecord::Record(s.backupDataPath, "description", r));
+        return s;
+    };
+    BoxRecorder boxes;
+    MainWindowHarness h(
+        {recorded("failing", false), FullSetup("stale", backups.FilePath("stale")), recorded("ok", true)});
+    TfrmMain& w = h.Window();
+    const QComboBox* box = w.SetupList();
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16).toImage(); };
+    const QImage critical = image(w.style()->standardIcon(QStyle::SP_MessageBoxCritical));
+    const QImage warning = image(w.style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MarkingSetups(); }, 10000));
+    EXPECT_EQ(image(box->itemIcon(0)), critical);
+    EXPECT_EQ(box->itemData(0, Qt::ToolTipRole).toString(),
+              "Failing: the last Description job failed: Error(Packet CS.)");
+    EXPECT_EQ(image(box->itemIcon(1)), warning);
+    EXPECT_EQ(box->itemData(1, Qt::ToolTipRole).toString(),
+              "Stale: no complete Primary backup in the backup folder");
+    EXPECT_TRUE(box->itemIcon(2).isNull());
+    EXPECT_FALSE(box->itemData(2, Qt::ToolTipRole).isValid());
+
+    h.Window().SetupList()->setCurrentIndex(2);
+    h.Key(Qt::Key_F1);
+    h.FinishJob(true, 310);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MarkingSetups(); }, 10000));
+    EXPECT_EQ(image(box->itemIcon(2)), critical);
+    EXPECT_TRUE(box->itemData(2, Qt::ToolTipRole).toString().startsWith("Failing: "));
 }
 
 } // namespace

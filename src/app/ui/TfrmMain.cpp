@@ -4,6 +4,7 @@
 #include "app/JobReport.h"
 #include "app/JobSnapshot.h"
 #include "app/SendVerification.h"
+#include "app/SetupHealth.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/TAboutDlg.h"
 #include "app/ui/TPanelButton.h"
@@ -35,6 +36,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -118,6 +120,10 @@ TfrmMain::~TfrmMain() {
     if (m_snapshot) {
         m_snapshot->wait();
         delete m_snapshot;
+    }
+    if (m_marker) {
+        m_marker->wait();
+        delete m_marker;
     }
 }
 
@@ -325,6 +331,7 @@ void TfrmMain::FillSetupList() {
     if (setups.count > 0 && setups.Selected() == nullptr)
         m_table.Select(0);
     m_cmbList->setCurrentIndex(setups.selected);
+    RefreshSetupMarks();
 }
 
 void TfrmMain::ArrangeTabs() {
@@ -467,8 +474,10 @@ void TfrmMain::OpenStationDialog(int direction, int place) {
     TPanelButton* button = Button(direction == 0 ? kTabReceive : kTabSend, place);
     Press(button);
     const SetupRecord* setup = Current();
-    if (setup != nullptr && m_openStationDialog && !m_status.busy)
+    if (setup != nullptr && m_openStationDialog && !m_status.busy) {
         m_openStationDialog(direction, place, *setup);
+        RefreshSetupMarks();
+    }
     button->SetLowered(false);
 }
 
@@ -496,6 +505,7 @@ void TfrmMain::btn_EditClick(int place) {
             TfrmEditCrosspoint editor(t, *setup, EditorFont(), this);
             editor.exec();
         }
+        RefreshSetupMarks();
     }
     button->SetLowered(false);
 }
@@ -535,6 +545,8 @@ void TfrmMain::mnu_Setup_HistoryClick() {
         return;
     THistoryDlg dialog(setup->name, setup->backupDataPath, this);
     dialog.exec();
+    // A restore changes the folder.
+    RefreshSetupMarks();
 }
 
 void TfrmMain::mnu_Help_HelpClick() {
@@ -681,6 +693,7 @@ void TfrmMain::FinishAfterSnapshot(const history::SnapshotResult& snapshot, cons
         m_stbMsg->setText(snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice);
     if (m_jobDirection == 0)
         RefreshBackupStatus();
+    RefreshSetupMarks();
     // A successful send is read back before the buttons come back.
     if (verify && StartReadBack(setup, m_jobKind))
         return;
@@ -760,6 +773,55 @@ void TfrmMain::RefreshBackupStatus() {
     m_stbBackup->setText(s.text);
     m_stbBackup->setToolTip(s.toolTip);
     Fill(m_stbBackup, s.warn ? kWarning : TPanelButton::kFace);
+}
+
+void TfrmMain::RefreshSetupMarks() {
+    if (m_marker != nullptr) {
+        m_marksOwed = true;
+        return;
+    }
+    const SetupTable& setups = m_table.Setups();
+    QList<SetupRecord> records;
+    QStringList names;
+    for (int i = 0; i < setups.count; ++i) {
+        records << setups.records[i];
+        names << setups.records[i].name;
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    const int warnDays = m_warnDays;
+    const bool remote = !history::BackupHistory::Options().remote.isEmpty();
+    auto marks = std::make_shared<QList<MainWindowModel::SetupMark>>();
+    m_marker = QThread::create([records, now, warnDays, remote, marks] {
+        for (const SetupRecord& setup : records)
+            *marks << MainWindowModel::MarkOfHealth(SetupHealth::Assess(setup, now, warnDays, remote));
+    });
+    connect(m_marker, &QThread::finished, this, [this, names, marks] {
+        m_marker->wait();
+        delete m_marker;
+        m_marker = nullptr;
+        ShowSetupMarks(names, *marks);
+        if (m_marksOwed) {
+            m_marksOwed = false;
+            RefreshSetupMarks();
+        }
+    });
+    m_marker->start();
+}
+
+void TfrmMain::ShowSetupMarks(const QStringList& names, const QList<MainWindowModel::SetupMark>& marks) {
+    // A setup list changed meanwhile is marked by the refresh it asked for; until then only the setups
+    // still in their places are.
+    for (int i = 0; i < marks.size() && i < m_cmbList->count(); ++i) {
+        if (m_cmbList->itemText(i) != names[i])
+            continue;
+        const MainWindowModel::SetupMark& m = marks[i];
+        m_cmbList->setItemIcon(i, m.icon == MainWindowModel::MarkIcon::None
+                                      ? QIcon()
+                                      : style()->standardIcon(m.icon == MainWindowModel::MarkIcon::Critical
+                                                                  ? QStyle::SP_MessageBoxCritical
+                                                                  : QStyle::SP_MessageBoxWarning));
+        m_cmbList->setItemData(i, m.toolTip.isEmpty() ? QVariant() : QVariant(m.toolTip), Qt::ToolTipRole);
+    }
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

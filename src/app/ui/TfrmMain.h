@@ -99,6 +99,8 @@ public:
     QString ConnectionText() const;
     // A job has been started and its end not yet reported.
     bool Polling() const { return m_phase != 0; }
+    // The setups' marks in the setup box are being worked out (beside the window).
+    bool MarkingSetups() const { return m_marker != nullptr; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +130,10 @@ private:
     bool StartReadBack(const SetupRecord& setup, int kind);
     void ReportReadBack(const JobReport& report);
     void RefreshBackupStatus();
+    // Works out each setup's health on a thread of its own (it reads the backup folders and their
+    // histories) and marks the setups that are not ok in the setup box when it is done.
+    void RefreshSetupMarks();
+    void ShowSetupMarks(const QStringList& names, const QList<MainWindowModel::SetupMark>& marks);
     const SetupRecord* Current() const;
     const SetupFont* EditorFont() const;
 
@@ -166,6 +172,8 @@ private:
     SetupRecord m_readBackSetup;
     int m_phase = 0;               // 0 off, 1 started, 2 running, 3 writing the history snapshot
     QThread* m_snapshot = nullptr; // writes the snapshot after a receive
+    QThread* m_marker = nullptr;   // works out the setups' marks
+    bool m_marksOwed = false;      // asked again while the marks were being worked out
     bool m_centred = false;
     QStringList m_manualFolders;
 };
