@@ -1,6 +1,4 @@
 #include "sim/SampleDataSet.h"
-#include "ConvertFixture.h"
-#include "convert/ConversionTables.h"
 #include "store/DataFileSet.h"
 #include "support/TestFolder.h"
 
@@ -35,29 +33,6 @@ TEST(SampleDataSet, everyFileHasItsExactSizeAndTheSameBytesEachTime) {
         EXPECT_EQ(a.Read(f), b.Read(f)) << f.toStdString();
     }
     EXPECT_EQ(found, expected);
-}
-
-TEST(SampleDataSet, loadsThroughTheConversions) {
-    test::TestFolder dir;
-    ASSERT_TRUE(WriteSampleDataSet(dir.Path(), nullptr));
-    const SetupRecord s = test::SetupAt(dir.Path());
-    ConversionTables t;
-    t.BuildTerminalLabels(s);
-    ASSERT_TRUE(t.LoadDescriptions(s));
-    for (int k = 1; k <= 7; ++k)
-        ASSERT_TRUE(t.LoadAliases(s, k)) << k;
-    ASSERT_TRUE(t.LoadCrosspoints(s));
-
-    EXPECT_EQ(t.Labels().Label(Side::Source, 9).typeName, "CAM ");
-    EXPECT_EQ(t.Labels().Label(Side::Source, 513).typeName, "IRD ");
-    EXPECT_EQ(t.Descriptions().At(Side::Source, 9).Text(), "CAM-001");
-    EXPECT_EQ(t.Descriptions().At(Side::Destination, 1).Text(), "MON-001");
-    EXPECT_EQ(t.Aliases().Table(7).At(Side::Source, 513).Text(), "IRD-001/7");
-    EXPECT_EQ(t.Crosspoints().Source(2, 5), 513);
-    // Converting the loaded descriptions again reproduces the sample's description file.
-    const QByteArray nme = dir.Read("Name/ZEBU_NME.DAU");
-    EXPECT_EQ(t.ConvertDescriptionsToDau(s), ConverterResult{});
-    EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), nme);
 }
 
 } // namespace
