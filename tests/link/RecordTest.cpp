@@ -114,18 +114,5 @@ TEST(Record, parserHuntsForTheStartCharacter) {
     EXPECT_FALSE(p.Hunting());
 }
 
-TEST(Record, nameRecordHeaderAndBlocks) {
-    EXPECT_EQ(NameRecordHeader(255, false), QByteArray::fromHex("FFCC0131FFFF"));
-    EXPECT_EQ(NameRecordHeader(7, true), QByteArray::fromHex("078C01310700"));
-    const char name[16] = {'C', 'A', 'M', ' ', '1'};
-    const QByteArray block = NameBlock(true, 0x04, 0x0123, name);
-    ASSERT_EQ(block.size(), 22);
-    EXPECT_EQ(block.left(6), QByteArray::fromHex("000080040123"));
-    EXPECT_EQ(block.mid(6, 5), "CAM 1");
-    const QByteArray payload = NameRecordHeader(7, false) + block;
-    const QByteArray rec = Build(2, '7', 0, '0', 0, ToHex(payload));
-    EXPECT_EQ(View(rec).Dlen(), 6 + 22);
-}
-
 } // namespace
 } // namespace qdv::record

@@ -1,7 +1,6 @@
 #include "store/DataImage.h"
 #include "store/AtomicFile.h"
 #include "store/HexText.h"
-#include "store/PathNoCase.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -61,14 +60,6 @@ TEST(AtomicFile, replacesWholeFileAndLeavesNoTemporary) {
     ASSERT_TRUE(WriteFileAtomically(dir.FilePath("a.txt"), "new"));
     EXPECT_EQ(dir.Read("a.txt"), "new");
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 1);
-}
-
-TEST(PathNoCase, findsExistingEntryInAnyCaseElseKeepsSpelling) {
-    test::TestFolder dir;
-    dir.Write("NAME/zebu_nme.dau", "x");
-    EXPECT_EQ(JoinNoCase(dir.Path(), "Name"), dir.FilePath("NAME"));
-    EXPECT_EQ(JoinNoCase(dir.FilePath("NAME"), "ZEBU_NME.DAU"), dir.FilePath("NAME/zebu_nme.dau"));
-    EXPECT_EQ(JoinNoCase(dir.Path(), "XPoint"), dir.FilePath("XPoint"));
 }
 
 } // namespace
