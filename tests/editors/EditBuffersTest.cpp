@@ -1,6 +1,5 @@
 #include "editors/EditBuffers.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace qdv {
@@ -59,53 +58,45 @@ TEST(EditBuffers, cutUndoRedoCopyAndPasteFollowTheMenuRules) {
     TextGrid g = Numbered();
     EditBuffers b;
     b.Reset();
+    enum Act { kNothing, kCut, kUndo, kRedo, kCopy, kPaste, kReset };
     struct Step {
         const char* name;
-        std::function<void()> act;
+        Act act;
+        GridRect rect; // of a cut or copy; a paste goes to its top-left cell
         EditMenuState menu;
         QByteArray cell11, cell44; // cells (1,1) and (4,4)
     };
     const EditMenuState start;
+    const EditMenuState undoable{true, true, true, true, true, false};
+    const EditMenuState redoable{true, true, true, true, false, true};
+    const EditMenuState pastable{true, true, true, true, false, false};
     const Step steps[] = {
-        {"start", [] {}, start, Name(1, 1), Name(4, 4)},
-        {"cut (1,1)-(2,2)",
-         [&] {
-             b.Cut(g, {1, 1, 2, 2});
-         },
-         {true, true, true, true, true, false},
-         "",
-         Name(4, 4)},
-        {"undo", [&] { b.Undo(g); }, {true, true, true, true, false, true}, Name(1, 1), Name(4, 4)},
-        {"undo again does nothing",
-         [&] { b.Undo(g); },
-         {true, true, true, true, false, true},
-         Name(1, 1),
-         Name(4, 4)},
-        {"redo", [&] { b.Redo(g); }, {true, true, true, true, true, false}, "", Name(4, 4)},
-        {"copy discards the undo",
-         [&] {
-             b.Copy(g, {4, 4, 1, 1});
-         },
-         {true, true, true, true, false, false},
-         "",
-         Name(4, 4)},
-        {"undo after copy does nothing",
-         [&] { b.Undo(g); },
-         {true, true, true, true, false, false},
-         "",
-         Name(4, 4)},
-        {"paste at (1,1)",
-         [&] { b.Paste(g, 1, 1); },
-         {true, true, true, true, true, false},
-         Name(4, 4),
-         Name(4, 4)},
-        {"undo the paste", [&] { b.Undo(g); }, {true, true, true, true, false, true}, "", Name(4, 4)},
-        {"reset", [&] { b.Reset(); }, start, "", Name(4, 4)},
-        {"paste with an empty buffer", [&] { b.Paste(g, 1, 1); }, start, "", Name(4, 4)},
+        {"start", kNothing, {}, start, Name(1, 1), Name(4, 4)},
+        {"cut (1,1)-(2,2)", kCut, {1, 1, 2, 2}, undoable, "", Name(4, 4)},
+        {"undo", kUndo, {}, redoable, Name(1, 1), Name(4, 4)},
+        {"undo again does nothing", kUndo, {}, redoable, Name(1, 1), Name(4, 4)},
+        {"redo", kRedo, {}, undoable, "", Name(4, 4)},
+        {"copy discards the undo", kCopy, {4, 4, 1, 1}, pastable, "", Name(4, 4)},
+        {"undo after copy does nothing", kUndo, {}, pastable, "", Name(4, 4)},
+        {"paste at (1,1)", kPaste, {1, 1, 1, 1}, undoable, Name(4, 4), Name(4, 4)},
+        {"undo the paste", kUndo, {}, redoable, "", Name(4, 4)},
+        {"reset", kReset, {}, start, "", Name(4, 4)},
+        {"paste with an empty buffer", kPaste, {1, 1, 1, 1}, start, "", Name(4, 4)},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.name);
-        s.act();
+        if (s.act == kCut)
+            b.Cut(g, s.rect);
+        else if (s.act == kUndo)
+            b.Undo(g);
+        else if (s.act == kRedo)
+            b.Redo(g);
+        else if (s.act == kCopy)
+            b.Copy(g, s.rect);
+        else if (s.act == kPaste)
+            b.Paste(g, s.rect.column, s.rect.row);
+        else if (s.act == kReset)
+            b.Reset();
         EXPECT_EQ(b.Menu(), s.menu);
         EXPECT_EQ(g.At(1, 1), s.cell11);
         EXPECT_EQ(g.At(4, 4), s.cell44);
