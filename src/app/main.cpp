@@ -5,12 +5,12 @@
 #include "app/DemoSession.h"
 #include "app/HomeFolder.h"
 #include "app/SingleInstance.h"
-#include "app/ui/MessageBox.h"
 #include "app/ui/TfrmMain.h"
 #include "discovery/ui/TwndDevices.h"
 #include "discovery/ui/TwndSearch.h"
 #include "secondary/FoundDevices.h"
 #include "secondary/ui/StationDialogs.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "support/MainWindowFixture.h"
 
-#include "app/ui/UserSettings.h"
+#include "widgets/UserSettings.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/AppModules.h"
-#include "app/ui/MessageBox.h"
 #include "app/ui/TfrmMain.h"
 #include "support/QtPrinters.h"
 #include "support/TestFolder.h"
+#include "widgets/MessageBox.h"
 
 #include <QList>
 #include <QMessageBox>

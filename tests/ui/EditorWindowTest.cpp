@@ -1,5 +1,3 @@
-#include "app/ui/TTabBar.h"
-#include "app/ui/UserSettings.h"
 #include "convert/ConversionTables.h"
 #include "editors/ui/DescAliasModel.h"
 #include "editors/ui/EditorDialogs.h"
@@ -8,6 +6,8 @@
 #include "sim/SampleDataSet.h"
 #include "support/MainWindowFixture.h"
 #include "support/SimProcess.h"
+#include "widgets/TTabBar.h"
+#include "widgets/UserSettings.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -2,8 +2,8 @@
 #include "support/MainWindowFixture.h"
 #include "support/SimProcess.h"
 
-#include "app/ui/TPanelButton.h"
-#include "app/ui/TTabBar.h"
+#include "widgets/TPanelButton.h"
+#include "widgets/TTabBar.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QTest>

@@ -1,12 +1,12 @@
 #include "app/HelpFiles.h"
-#include "app/ui/TPanelButton.h"
-#include "app/ui/TTabBar.h"
 #include "history/BackupHistory.h"
 #include "history/JobRecord.h"
 #include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
 #include "support/HangingRemote.h"
 #include "support/MainWindowFixture.h"
+#include "widgets/TPanelButton.h"
+#include "widgets/TTabBar.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

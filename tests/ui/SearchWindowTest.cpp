@@ -1,7 +1,7 @@
-#include "app/ui/TPanelButton.h"
 #include "discovery/NetworkDeviceTable.h"
 #include "discovery/ui/TwndDevices.h"
 #include "discovery/ui/TwndSearch.h"
+#include "widgets/TPanelButton.h"
 
 #include <QLabel>
 #include <QProgressBar>

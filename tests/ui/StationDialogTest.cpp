@@ -1,6 +1,4 @@
 #include "app/TtskCtrl.h"
-#include "app/ui/TPanelButton.h"
-#include "app/ui/TTabBar.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
@@ -14,6 +12,8 @@
 #include "store/DataImage.h"
 #include "support/MainWindowFixture.h"
 #include "support/SimProcess.h"
+#include "widgets/TPanelButton.h"
+#include "widgets/TTabBar.h"
 
 #include <QApplication>
 #include <QCheckBox>

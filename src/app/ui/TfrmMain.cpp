@@ -5,11 +5,7 @@
 #include "app/JobSnapshot.h"
 #include "app/SendVerification.h"
 #include "app/SetupHealth.h"
-#include "app/ui/MessageBox.h"
 #include "app/ui/TAboutDlg.h"
-#include "app/ui/TPanelButton.h"
-#include "app/ui/TTabBar.h"
-#include "app/ui/UserSettings.h"
 #include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
 #include "editors/ui/TfrmEditCrosspoint.h"
@@ -22,6 +18,10 @@
 #include "setups/ui/TfrmConfigurationSetup.h"
 #include "store/PathNoCase.h"
 #include "store/TmTable.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TPanelButton.h"
+#include "widgets/TTabBar.h"
+#include "widgets/UserSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "discovery/ui/TwndSearch.h"
 
-#include "app/ui/TPanelButton.h"
+#include "widgets/TPanelButton.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -14,7 +14,7 @@ constexpr int kFirstStepMs = 10;
 } // namespace
 
 TwndSearch::TwndSearch(DeviceSearch::RequestSink requests, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : TPanelDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_search(std::move(requests)) {
     setObjectName(QStringLiteral("wndSearch"));
     setWindowTitle(QStringLiteral("Searching..."));
@@ -31,10 +31,9 @@ TwndSearch::TwndSearch(DeviceSearch::RequestSink requests, QWidget* parent)
     m_prgSnd->setTextVisible(false);
     m_prgSnd->setGeometry(12, 30, kWidth - 24, 16);
 
-    m_btnCancel = new TPanelButton(QStringLiteral("Cancel"), this);
-    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    m_btnCancel =
+        AddPanelButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"), [this] { btnCancelClick(); });
     m_btnCancel->setGeometry((kWidth - 80) / 2, 56, 80, 25);
-    connect(m_btnCancel, &QAbstractButton::clicked, this, &TwndSearch::btnCancelClick);
 
     m_timSearch.setObjectName(QStringLiteral("timSearch"));
     m_timSearch.setSingleShot(true);
@@ -42,7 +41,7 @@ TwndSearch::TwndSearch(DeviceSearch::RequestSink requests, QWidget* parent)
 }
 
 void TwndSearch::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    TPanelDialog::showEvent(event);
     FormShow();
 }
 
@@ -70,7 +69,7 @@ void TwndSearch::btnCancelClick() {
 
 void TwndSearch::done(int result) {
     FormClose();
-    QDialog::done(result);
+    TPanelDialog::done(result);
 }
 
 void TwndSearch::FormClose() {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "discovery/DeviceSearch.h"
+#include "widgets/TPanelDialog.h"
 
-#include <QDialog>
 #include <QTimer>
 
 class QLabel;
@@ -10,12 +10,10 @@ class QProgressBar;
 
 namespace qdv {
 
-class TPanelButton;
-
 // "Searching...": a small modal window that runs one device search (three passes of the two discovery
 // requests, about 9 s), shows its progress and closes itself; Cancel closes it at once. The answers
 // fill the network device table meanwhile; whoever showed the window reads the table afterwards.
-class TwndSearch : public QDialog {
+class TwndSearch : public TPanelDialog {
     Q_OBJECT
 
 public:

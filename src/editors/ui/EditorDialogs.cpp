@@ -1,9 +1,9 @@
 #include "editors/ui/EditorDialogs.h"
 
-#include "app/ui/MessageBox.h"
-#include "app/ui/UserSettings.h"
 #include "editors/OkOutcome.h"
 #include "store/SetupRecord.h"
+#include "widgets/MessageBox.h"
+#include "widgets/UserSettings.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "editors/ui/MessageBoxQuestions.h"
 
-#include "app/ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 namespace qdv {
 

@@ -1,7 +1,7 @@
 #include "history/ui/THistoryDlg.h"
 
-#include "app/ui/MessageBox.h"
 #include "history/BackupHistory.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QHBoxLayout>

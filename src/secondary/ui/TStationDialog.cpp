@@ -1,19 +1,17 @@
 #include "secondary/ui/TStationDialog.h"
 
-#include "app/ui/MessageBox.h"
-#include "app/ui/TPanelButton.h"
-#include "app/ui/UserSettings.h"
 #include "link/StatusBlock.h"
 #include "secondary/StationDialogModel.h"
 #include "store/StationList.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TPanelButton.h"
+#include "widgets/UserSettings.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QProgressBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -46,13 +44,15 @@ protected:
 } // namespace
 
 TStationDialog::TStationDialog(const QString& caption, const QString& startCaption, QWidget* parent)
-    : QDialog(parent) {
+    : TPanelDialog(parent) {
     setWindowTitle(caption);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     m_top = new QHBoxLayout;
-    m_btnGetZMenu = new TPanelButton(QStringLiteral("Get Z Menu/IP(&G)"), this);
-    m_btnListClear = new TPanelButton(QStringLiteral("List Clear(&D)"), this);
+    m_btnGetZMenu = AddPanelButton(QStringLiteral("Get Z Menu/IP(&G)"), QStringLiteral("btnGetZMenu"),
+                                   [this] { btnGetZMenuClick(); });
+    m_btnListClear = AddPanelButton(QStringLiteral("List Clear(&D)"), QStringLiteral("btnListClear"),
+                                    [this] { btnListClearClick(); });
     m_top->addWidget(m_btnGetZMenu);
     m_top->addWidget(m_btnListClear);
     m_top->addStretch(1);
@@ -75,32 +75,21 @@ TStationDialog::TStationDialog(const QString& caption, const QString& startCapti
     layout->addWidget(m_pnlGauge);
 
     auto* bottom = new QHBoxLayout;
-    m_btnStart = new TPanelButton(startCaption, this);
-    m_btnCancel = new TPanelButton(QStringLiteral("Cancel(&C)"), this);
-    m_btnExit = new TPanelButton(QStringLiteral("Exit(&E)"), this);
+    m_btnStart = AddPanelButton(startCaption, QStringLiteral("btnStart"), [this] { btnStartClick(); });
+    m_btnCancel = AddPanelButton(QStringLiteral("Cancel(&C)"), QStringLiteral("btnCancel"),
+                                 [this] { btnCancelClick(); });
+    m_btnExit =
+        AddPanelButton(QStringLiteral("Exit(&E)"), QStringLiteral("btnExit"), [this] { btnExitClick(); });
     bottom->addWidget(m_btnStart, 2);
     bottom->addWidget(m_btnCancel, 1);
     bottom->addWidget(m_btnExit, 1);
     layout->addLayout(bottom);
 
-    connect(m_btnGetZMenu, &QAbstractButton::clicked, this,
-            [this] { Click(m_btnGetZMenu, &TStationDialog::btnGetZMenuClick); });
-    connect(m_btnListClear, &QAbstractButton::clicked, this,
-            [this] { Click(m_btnListClear, &TStationDialog::btnListClearClick); });
-    connect(m_btnStart, &QAbstractButton::clicked, this,
-            [this] { Click(m_btnStart, &TStationDialog::btnStartClick); });
-    connect(m_btnCancel, &QAbstractButton::clicked, this,
-            [this] { Click(m_btnCancel, &TStationDialog::btnCancelClick); });
-    connect(m_btnExit, &QAbstractButton::clicked, this,
-            [this] { Click(m_btnExit, &TStationDialog::btnExitClick); });
     m_timMain.setInterval(kPollMs);
     connect(&m_timMain, &QTimer::timeout, this, &TStationDialog::timMainTimer);
-    qApp->installEventFilter(this);
 }
 
-TStationDialog::~TStationDialog() {
-    qApp->removeEventFilter(this);
-}
+TStationDialog::~TStationDialog() = default;
 
 void TStationDialog::Initialise(StationDialogModel& model) {
     m_model = &model;
@@ -112,7 +101,7 @@ void TStationDialog::Initialise(StationDialogModel& model) {
 
 void TStationDialog::done(int result) {
     SaveWindowSize(this, windowTitle());
-    QDialog::done(result);
+    TPanelDialog::done(result);
 }
 
 int TStationDialog::SetStationColumnWidths(QTableWidget* list, int firstColumn) {
@@ -139,15 +128,6 @@ void TStationDialog::KeepStatusColours(QTableWidget* list, int statusColumn) {
     palette.setColor(QPalette::Highlight, kSelection);
     palette.setColor(QPalette::HighlightedText, Qt::black);
     list->setPalette(palette);
-}
-
-void TStationDialog::Click(TPanelButton* button, void (TStationDialog::*action)()) {
-    if (!button->isEnabled())
-        return;
-    button->SetLowered(true);
-    button->repaint();
-    (this->*action)();
-    button->SetLowered(false);
 }
 
 void TStationDialog::SetIdle(bool idle) {
@@ -250,7 +230,7 @@ void TStationDialog::closeEvent(QCloseEvent* event) {
     }
     if (m_model)
         m_model->SaveList();
-    QDialog::closeEvent(event);
+    TPanelDialog::closeEvent(event);
 }
 
 void TStationDialog::reject() {
@@ -259,50 +239,15 @@ void TStationDialog::reject() {
         return;
     if (m_model)
         m_model->SaveList();
-    QDialog::reject();
+    TPanelDialog::reject();
 }
 
-std::pair<TPanelButton*, TStationDialog::Action>
-TStationDialog::ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const {
-    const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
-    if (key == Qt::Key_Escape && mods == Qt::NoModifier && m_model && !m_model->Idle())
-        return {m_btnCancel, &TStationDialog::btnCancelClick};
-    if (mods != Qt::AltModifier)
-        return {nullptr, nullptr};
-    const struct {
-        int key;
-        TPanelButton* button;
-        Action action;
-    } keys[] = {{Qt::Key_G, m_btnGetZMenu, &TStationDialog::btnGetZMenuClick},
-                {Qt::Key_D, m_btnListClear, &TStationDialog::btnListClearClick},
-                {Qt::Key_S, m_btnStart, &TStationDialog::btnStartClick},
-                {Qt::Key_C, m_btnCancel, &TStationDialog::btnCancelClick},
-                {Qt::Key_E, m_btnExit, &TStationDialog::btnExitClick}};
-    for (const auto& k : keys) {
-        // A greyed button leaves its key to the rest of the dialog (Alt+C to the check menu when idle).
-        if (k.key == key && k.button->isEnabled())
-            return {k.button, k.action};
-    }
-    return {nullptr, nullptr};
-}
-
-bool TStationDialog::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if ((type == QEvent::KeyPress || type == QEvent::ShortcutOverride) && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const auto [button, action] = ButtonOfKey(key->key(), key->modifiers());
-        if (button != nullptr) {
-            if (type == QEvent::ShortcutOverride) {
-                // Taken as a key press, which comes back here, instead of as a menu bar shortcut.
-                event->accept();
-                return true;
-            }
-            Click(button, action);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+TPanelButton* TStationDialog::ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const {
+    if (key == Qt::Key_Escape && (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier && m_model &&
+        !m_model->Idle())
+        return m_btnCancel;
+    TPanelButton* button = TPanelDialog::ButtonOfKey(key, modifiers);
+    return button != nullptr && button->isEnabled() ? button : nullptr;
 }
 
 } // namespace qdv

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/TPanelDialog.h"
+
 #include <QTimer>
 #include <functional>
-#include <utility>
 
 class QBoxLayout;
 class QFrame;
@@ -14,12 +14,11 @@ class QTableWidget;
 namespace qdv {
 
 class StationDialogModel;
-class TPanelButton;
 
 // The frame the secondary-station dialogs share: Get Z Menu and List Clear above the station list, the
 // progress gauge, Start, Cancel and Exit below it, and the 250 ms follow-up of a running job. The
 // logic lives in a StationDialogModel; the subclasses add the list and say how it is drawn.
-class TStationDialog : public QDialog {
+class TStationDialog : public TPanelDialog {
     Q_OBJECT
 
 public:
@@ -83,16 +82,13 @@ protected:
     void reject() override;
     // Every way of closing: the size is remembered for the next opening.
     void done(int result) override;
-    // The dialog sees the keys of its controls first: the buttons' Alt keys, and Esc, which cancels a
-    // running job. While a job runs, its Alt+C and Esc are Cancel's, not a shortcut of the menu bar's.
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Besides the buttons' Alt keys, Esc cancels a running job. While a job runs, its Alt+C and Esc are
+    // Cancel's, not a shortcut of the menu bar's; a greyed button leaves its key to the rest of the
+    // dialog (Alt+C to the check menu when idle).
+    TPanelButton* ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const override;
 
 private:
-    using Action = void (TStationDialog::*)();
-    // The button and action a key presses; null when the key is not the dialog's.
-    std::pair<TPanelButton*, Action> ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const;
     void UpdateGauge();
-    void Click(TPanelButton* button, void (TStationDialog::*action)());
 
     StationDialogModel* m_model = nullptr;
     DeviceSearch m_search;

@@ -1,7 +1,7 @@
 #include "secondary/ui/TfrmSecondaryData.h"
 
 #include "app/JobSnapshot.h"
-#include "app/ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>

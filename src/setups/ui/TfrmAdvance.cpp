@@ -1,9 +1,9 @@
 #include "setups/ui/TfrmAdvance.h"
 
-#include "app/ui/TPanelButton.h"
 #include "setups/SetupList.h"
 #include "setups/ui/TFontChooser.h"
 #include "setups/ui/TfrmRemote3.h"
+#include "widgets/TPanelButton.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

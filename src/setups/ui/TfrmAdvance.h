@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ui/TPanelDialog.h"
 #include "setups/AdvancedOptionsModel.h"
+#include "widgets/TPanelDialog.h"
 
 #include <array>
 

@@ -1,10 +1,10 @@
 #include "setups/ui/TfrmConfigurationSetup.h"
 
-#include "app/ui/MessageBox.h"
-#include "app/ui/TPanelButton.h"
 #include "base/MessageCatalogue.h"
 #include "setups/SetupList.h"
 #include "setups/ui/TfrmSetup.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TPanelButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/TPanelDialog.h"
+#include "widgets/TPanelDialog.h"
 
 class QListWidget;
 

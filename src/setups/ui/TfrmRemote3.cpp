@@ -1,9 +1,9 @@
 #include "setups/ui/TfrmRemote3.h"
 
-#include "app/ui/MessageBox.h"
-#include "app/ui/TPanelButton.h"
 #include "setups/SetupEditorModel.h"
 #include "setups/SetupList.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TPanelButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "setups/ui/TfrmSetup.h"
 
-#include "app/ui/MessageBox.h"
-#include "app/ui/TPanelButton.h"
 #include "setups/SetupList.h"
 #include "setups/ui/TfrmAdvance.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TPanelButton.h"
 
 #include <QComboBox>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "app/ui/TPanelDialog.h"
+#include "widgets/TPanelDialog.h"
 
-#include "app/ui/TPanelButton.h"
+#include "widgets/TPanelButton.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -24,7 +24,7 @@ int MarkedKey(const QString& caption) {
 
 } // namespace
 
-TPanelDialog::TPanelDialog(QWidget* parent) : QDialog(parent) {
+TPanelDialog::TPanelDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {
     qApp->installEventFilter(this);
 }
 
@@ -51,21 +51,33 @@ void TPanelDialog::RunPressed(TPanelButton* button, const std::function<void()>&
         guard->SetLowered(false);
 }
 
-bool TPanelDialog::DialogKey(int key, Qt::KeyboardModifiers modifiers) {
+TPanelButton* TPanelDialog::ButtonOfKey(int key, Qt::KeyboardModifiers modifiers) const {
     if ((modifiers & ~Qt::KeypadModifier) != Qt::AltModifier)
-        return false;
+        return nullptr;
     TPanelButton* button = m_altKeys.value(key);
-    if (button == nullptr || !button->isVisible())
+    return button != nullptr && !button->isHidden() ? button : nullptr;
+}
+
+bool TPanelDialog::DialogKey(int key, Qt::KeyboardModifiers modifiers) {
+    TPanelButton* button = ButtonOfKey(key, modifiers);
+    if (button == nullptr)
         return false;
-    // A greyed button takes its key and does nothing, as a click on it would.
     button->click();
     return true;
 }
 
 bool TPanelDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && isVisible() &&
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::ShortcutOverride) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (type == QEvent::ShortcutOverride) {
+            // A button's key is taken as a key press, which comes back here, instead of as a shortcut.
+            if (ButtonOfKey(key->key(), key->modifiers()) == nullptr)
+                return QDialog::eventFilter(watched, event);
+            event->accept();
+            return true;
+        }
         if (DialogKey(key->key(), key->modifiers()))
             return true;
     }

@@ -1,4 +1,4 @@
-#include "app/ui/TPanelButton.h"
+#include "widgets/TPanelButton.h"
 
 #include <QPainter>
 #include <QStyleOptionFocusRect>

@@ -1,6 +1,6 @@
-#include "app/ui/TTabBar.h"
+#include "widgets/TTabBar.h"
 
-#include "app/ui/TPanelButton.h"
+#include "widgets/TPanelButton.h"
 
 #include <QPainter>
 #include <QStyleOptionFocusRect>

@@ -1,4 +1,4 @@
-#include "app/ui/UserSettings.h"
+#include "widgets/UserSettings.h"
 
 #include <QHeaderView>
 #include <QScreen>

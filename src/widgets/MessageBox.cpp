@@ -1,4 +1,4 @@
-#include "app/ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include "base/MessageCatalogue.h"
 
