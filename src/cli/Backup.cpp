@@ -1,16 +1,14 @@
 #include "cli/Backup.h"
 
 #include "app/JobSnapshot.h"
+#include "app/SetupHealth.h"
 #include "cli/CliContext.h"
-#include "cli/JobCommand.h"
-#include "cli/Status.h"
 #include "link/TSerialThread.h"
 #include "link/TransferJobs.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QThread>
 
@@ -131,7 +129,7 @@ QString SummaryLine(const Entry& e) {
 } // namespace
 
 Backup::Backup()
-    : Command(
+    : JobCommand(
           QStringLiteral("backup"),
           QStringLiteral("Receive the data of one or more setups into their backup folders, one job after "
                          "the other, and print a summary.")) {
@@ -162,7 +160,7 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
     QList<int> kinds;
     if (Parsed().isSet(QStringLiteral("kinds"))) {
         for (const QString& word : Parsed().value(QStringLiteral("kinds")).split(',', Qt::SkipEmptyParts)) {
-            const int kind = JobKindOfWord(word.trimmed());
+            const int kind = KindOfWord(word.trimmed());
             if (word.trimmed() == QLatin1String("secondary"))
                 return UsageError(ctx, QStringLiteral("secondary stations are backed up from the desktop "
                                                       "program; the command-line tool cannot choose them"));
@@ -195,7 +193,7 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
         for (int kind : setupKinds) {
             Entry e;
             e.setup = setup.name;
-            e.kind = WordOfJobKind(kind);
+            e.kind = WordOfKind(kind);
             if (!interrupted && lineBusy.isEmpty() && !(kind == kJobPrimary && setup.primaryBackupFiles == 0))
                 lineBusy = WaitForLine(ctx, setup, *waitSeconds, &interrupted);
             if (interrupted) {
@@ -210,11 +208,11 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
                     ctx.Err() << "qdv70cli: " << notRecorded << '\n';
                 ctx.Err() << "qdv70cli: " << setup.name << ": " << e.kind << " not run: " << lineBusy << '\n';
             } else {
-                const JobOutcome outcome = RunOneJob(ctx, setup, false, kind);
+                const JobOutcome outcome = RunTransfer(ctx, setup, false, kind);
                 interrupted = outcome.exitCode == kExitAborted;
                 e.ok = outcome.exitCode == kExitOk;
                 e.error = outcome.error;
-                e.missing = MissingFiles(outcome);
+                e.missing = outcome.MissingFiles();
             }
             entries << e;
         }
@@ -224,15 +222,14 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
     for (const Entry& e : entries)
         allOk = allOk && e.ok;
     if (Json()) {
-        ctx.Out() << QJsonDocument(ToJson(entries)).toJson(QJsonDocument::Indented);
+        PrintJson(ctx, ToJson(entries));
     } else {
         for (const Entry& e : entries)
             ctx.Out() << SummaryLine(e) << '\n';
     }
     ctx.Out().flush();
     // The metrics fail the run only by exit status: the backup itself is stored.
-    if (const auto metrics = MetricsFile();
-        metrics && !WriteMetricsFile(ctx, *metrics, AssessSetups(ctx, chosen)))
+    if (MetricsFile() && !WriteMetrics(ctx, AssessSetups(ctx, chosen)))
         allOk = false;
     if (interrupted)
         return kExitAborted;

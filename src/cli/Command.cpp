@@ -2,6 +2,14 @@
 
 #include "cli/CliContext.h"
 
+#include "app/SetupHealth.h"
+#include "history/BackupHistory.h"
+#include "store/AtomicFile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace qdv::cli {
 
 namespace {
@@ -84,6 +92,35 @@ QString Command::HelpText() const {
     }
     text += Column(QStringLiteral("-h, --help")) + QStringLiteral("show this help\n");
     return text;
+}
+
+void Command::PrintJson(CliContext& ctx, const QJsonValue& value) {
+    ctx.Out()
+        << (value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject())).toJson();
+}
+
+int Command::Failure(CliContext& ctx, const QString& message) {
+    ctx.Err() << "qdv70cli: " << message << '\n';
+    return kExitFailed;
+}
+
+QList<SetupHealth> Command::AssessSetups(CliContext& ctx, const QList<int>& indexes) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const int warnDays = ctx.File().LoadBackupWarnDays();
+    const bool remote = !history::BackupHistory::Options().remote.isEmpty();
+    QList<SetupHealth> setups;
+    for (int i : indexes)
+        setups << SetupHealth::Assess(ctx.Setups().records[i], now, warnDays, remote);
+    return setups;
+}
+
+bool Command::WriteMetrics(CliContext& ctx, const QList<SetupHealth>& setups) const {
+    const std::optional<QString> path = MetricsFile();
+    QString error;
+    if (!path || WriteFileAtomically(*path, SetupHealth::Metrics(setups), &error))
+        return true;
+    ctx.Err() << "qdv70cli: the metrics file was not written: " << error << '\n';
+    return false;
 }
 
 int Command::UsageError(CliContext& ctx, const QString& message) const {

@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -11,8 +12,9 @@
 #include <optional>
 
 namespace qdv {
+struct SetupHealth;
 struct SetupRecord;
-}
+} // namespace qdv
 
 namespace qdv::cli {
 
@@ -68,10 +70,19 @@ protected:
     bool Json() const;
     // The file of --metrics; empty when it was not given.
     std::optional<QString> MetricsFile() const;
+    // The figures of the setups at the given indexes, as of now.
+    static QList<SetupHealth> AssessSetups(CliContext& ctx, const QList<int>& indexes);
+    // Replaces the file of --metrics atomically with the metrics of `setups`; false after saying why on
+    // stderr, true when written or not asked for.
+    bool WriteMetrics(CliContext& ctx, const QList<SetupHealth>& setups) const;
     // The whole number the option `name` was given, when it lies in min..max (its default when it has
     // one and was not given); empty otherwise.
     std::optional<int> Number(const QString& name, int min, int max) const;
 
+    // Writes `value`, an array or an object, on stdout as indented JSON.
+    static void PrintJson(CliContext& ctx, const QJsonValue& value);
+    // Prints `message` on stderr; returns the failure exit status.
+    static int Failure(CliContext& ctx, const QString& message);
     // Prints `message` and the usage line on stderr; returns the usage-error exit status.
     int UsageError(CliContext& ctx, const QString& message) const;
     QString UsageLine() const;

@@ -1,7 +1,10 @@
 #include "cli/Diff.h"
 
 #include "cli/CliContext.h"
-#include "cli/HistoryOutput.h"
+#include "history/BackupHistory.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace qdv::cli {
 
@@ -23,8 +26,31 @@ int Diff::Execute(CliContext& ctx, const QStringList& arguments) {
         return *done;
     const QStringList words = Words();
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return HistoryOutput::Diff(setup.backupDataPath, words.value(0), words.value(1), Json(), ctx.Out(),
-                                   ctx.Err());
+        history::HistoryDiff diff;
+        QString error;
+        if (!history::BackupHistory::Diff(setup.backupDataPath, words.value(0), words.value(1), &diff,
+                                          &error))
+            return Failure(ctx, error);
+        if (Json()) {
+            QJsonArray changes;
+            for (const history::MeaningChange& c : diff.changes)
+                changes.append(c.details);
+            PrintJson(ctx, QJsonObject{{QStringLiteral("old"), diff.oldId},
+                                       {QStringLiteral("new"),
+                                        diff.newId.isEmpty() ? QStringLiteral("working") : diff.newId},
+                                       {QStringLiteral("changes"), changes}});
+            return int(kExitOk);
+        }
+        // The changes by meaning, under the name of their file.
+        QString file;
+        for (const history::MeaningChange& c : diff.changes) {
+            if (c.file != file) {
+                file = c.file;
+                ctx.Out() << file << ":\n";
+            }
+            ctx.Out() << "  " << c.text << '\n';
+        }
+        return int(kExitOk);
     });
 }
 

@@ -12,7 +12,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
 
@@ -156,7 +155,7 @@ int Discover::Execute(CliContext& ctx, const QStringList& arguments) {
     if (found.devices.empty())
         err << "qdv70cli: no device answered\n";
     if (Json())
-        out << QJsonDocument(DevicesJson(found.devices)).toJson(QJsonDocument::Indented);
+        PrintJson(ctx, DevicesJson(found.devices));
     else if (!found.devices.empty())
         WriteDeviceTable(found.devices, out);
     return kExitOk;

@@ -1,8 +1,10 @@
 #include "cli/History.h"
 
 #include "cli/CliContext.h"
-#include "cli/HistoryOutput.h"
+#include "history/BackupHistory.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <climits>
 
 namespace qdv::cli {
@@ -26,7 +28,32 @@ int History::Execute(CliContext& ctx, const QStringList& arguments) {
     if (!max)
         return UsageError(ctx, QStringLiteral("-n takes a number of snapshots"));
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return HistoryOutput::History(setup.backupDataPath, *max, Json(), ctx.Out(), ctx.Err());
+        std::vector<history::SnapshotInfo> log;
+        QString error;
+        if (!history::BackupHistory::Log(setup.backupDataPath, *max, &log, &error))
+            return Failure(ctx, error);
+        QJsonArray list;
+        for (const history::SnapshotInfo& s : log) {
+            if (Json()) {
+                list.append(
+                    QJsonObject{{QStringLiteral("id"), s.id},
+                                {QStringLiteral("shortId"), s.shortId},
+                                {QStringLiteral("time"), s.time.toString(Qt::ISODate)},
+                                {QStringLiteral("job"), s.job},
+                                {QStringLiteral("setup"), s.setup},
+                                {QStringLiteral("changedFiles"), QJsonArray::fromStringList(s.changedFiles)},
+                                {QStringLiteral("failedFiles"), QJsonArray::fromStringList(s.failedFiles)}});
+                continue;
+            }
+            ctx.Out() << s.shortId << "  " << s.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "  "
+                      << s.job << "  " << s.changedFiles.join(QStringLiteral(", "));
+            if (!s.failedFiles.isEmpty())
+                ctx.Out() << "  (failed: " << s.failedFiles.join(QStringLiteral(", ")) << ')';
+            ctx.Out() << '\n';
+        }
+        if (Json())
+            PrintJson(ctx, list);
+        return int(kExitOk);
     });
 }
 

@@ -1,9 +1,9 @@
 #include "cli/JobCommand.h"
 
 #include "app/JobSnapshot.h"
-#include "app/SendVerification.h"
 #include "app/TtskCtrl.h"
 #include "base/MessageCatalogue.h"
+#include "cli/EngineSession.h"
 #include "cli/FolderHold.h"
 #include "cli/HistoryNotice.h"
 #include "convert/TmTableRemote.h"
@@ -11,13 +11,11 @@
 #include "link/StatusBlock.h"
 #include "link/TSerialThread.h"
 #include "link/TransferJobs.h"
-#include "store/DataFileSet.h"
-#include "store/DataImage.h"
+#include "secondary/SecondaryDataModel.h"
+#include "secondary/StationNumbers.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <atomic>
@@ -31,6 +29,7 @@ namespace {
 constexpr int kPollMs = 100;
 constexpr int kBarWidth = 30;
 constexpr int kPortNotOpened = 300;
+const QString kStations = QStringLiteral("stations");
 
 std::atomic<bool> g_interrupted{false};
 
@@ -47,6 +46,20 @@ QString PermissionHint(const QString& device) {
     return QStringLiteral("qdv70cli: no permission to use %1: add the user to the group \"%2\" (sudo usermod "
                           "-aG %2 $USER) and log in again")
         .arg(device, group);
+}
+
+// The log line of one file: its name, what became of it, its size and, on failure, the reason (the
+// system's own words when there are some, else the catalogue text).
+QString FileLogLine(const FileResult& file, bool send) {
+    const QString name = file.Name();
+    const QString reason = file.detail.isEmpty() ? CatalogueText(file.code) : file.detail;
+    if (file.skipped)
+        return QStringLiteral("  %1: skipped: %2").arg(name, reason);
+    if (file.code != 0)
+        return QStringLiteral("  %1: failed after %2 bytes: %3").arg(name).arg(file.bytes).arg(reason);
+    return QStringLiteral("  %1: %2, %3 bytes")
+        .arg(name, send ? QStringLiteral("sent") : QStringLiteral("received"))
+        .arg(file.bytes);
 }
 
 // Watches a running job: logs each file as it ends and, on a terminal, keeps a progress bar with the
@@ -99,7 +112,7 @@ private:
 
 } // namespace
 
-int JobKindOfWord(const QString& word) {
+int JobCommand::KindOfWord(const QString& word) {
     if (word == QLatin1String("description"))
         return kJobDescription;
     if (word == QLatin1String("crosspoint"))
@@ -109,20 +122,20 @@ int JobKindOfWord(const QString& word) {
     return -1;
 }
 
-QStringList MissingFiles(const JobOutcome& outcome) {
+QStringList JobOutcome::MissingFiles() const {
     QStringList missing;
-    for (const FileResult& f : outcome.files) {
+    for (const FileResult& f : files) {
         if (f.code != 0)
             missing << f.Name();
     }
-    for (const QString& f : outcome.report.missing) {
+    for (const QString& f : report.missing) {
         if (!missing.contains(f))
             missing << f;
     }
     return missing;
 }
 
-QString WordOfJobKind(int kind) {
+QString JobCommand::WordOfKind(int kind) {
     switch (kind) {
     case kJobDescription:
         return QStringLiteral("description");
@@ -135,19 +148,8 @@ QString WordOfJobKind(int kind) {
     }
 }
 
-QString FileLogLine(const FileResult& file, bool send) {
-    const QString name = file.Name();
-    const QString reason = file.detail.isEmpty() ? CatalogueText(file.code) : file.detail;
-    if (file.skipped)
-        return QStringLiteral("  %1: skipped: %2").arg(name, reason);
-    if (file.code != 0)
-        return QStringLiteral("  %1: failed after %2 bytes: %3").arg(name).arg(file.bytes).arg(reason);
-    return QStringLiteral("  %1: %2, %3 bytes")
-        .arg(name, send ? QStringLiteral("sent") : QStringLiteral("received"))
-        .arg(file.bytes);
-}
-
-JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int kind, bool recordHistory) {
+JobOutcome JobCommand::RunTransfer(CliContext& ctx, const SetupRecord& setup, bool send, int kind,
+                                   bool recordHistory) {
     QTextStream& err = ctx.Err();
     JobOutcome outcome;
     StatusBlock status;
@@ -214,7 +216,7 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
             if (!control.StartJob(send ? 1 : 0, kind))
                 return fail(QStringLiteral("the job was refused"), kExitFailed);
             started = true;
-            err << setup.name << ": " << (send ? "send " : "receive ") << WordOfJobKind(kind) << '\n';
+            err << setup.name << ": " << (send ? "send " : "receive ") << WordOfKind(kind) << '\n';
             return;
         }
         watcher.Poll(outcome.files);
@@ -254,7 +256,7 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
         const QString notRecorded = JobSnapshot::RecordResult(
             setup, kind, jobStart, outcome.exitCode == kExitOk,
             outcome.exitCode == kExitAborted ? QStringLiteral("interrupted") : outcome.error,
-            MissingFiles(outcome));
+            outcome.MissingFiles());
         if (!notRecorded.isEmpty())
             err << "qdv70cli: " << notRecorded << '\n';
     }
@@ -264,57 +266,89 @@ JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int k
     return outcome;
 }
 
-int RunJob(CliContext& ctx, bool send, const QStringList& words, bool verify) {
+void JobCommand::AddStationsOption() {
+    AddOption(QCommandLineOption(kStations,
+                                 QStringLiteral("with secondary: these stations (e.g. 5,9-11) instead of the "
+                                                "checked ones"),
+                                 QStringLiteral("LIST")));
+}
+
+bool JobCommand::StationsGiven() const {
+    return Parsed().isSet(kStations);
+}
+
+std::optional<int> JobCommand::ChooseJob(CliContext& ctx, bool send, const QStringList& words,
+                                         SetupRecord* setup, int* kind) const {
     QTextStream& err = ctx.Err();
-    const int kind = words.size() == 1 ? JobKindOfWord(words.front()) : -1;
-    if (kind < 0) {
+    *kind = words.size() == 1 ? KindOfWord(words.front()) : -1;
+    if (*kind < 0) {
         err << "qdv70cli: " << (send ? "send" : "receive")
             << " takes one of: description, crosspoint, primary\n";
         return kExitUsage;
     }
-    QString error;
-    const SetupRecord* chosen = ctx.ChosenSetup(&error);
-    if (chosen == nullptr) {
-        err << "qdv70cli: " << error << '\n';
+    const SetupRecord* chosen = ChosenSetup(ctx);
+    if (chosen == nullptr)
         return kExitUsage;
-    }
-    const SetupRecord setup = *chosen;
-    if (kind == kJobPrimary && setup.primaryBackupFiles == 0) {
+    *setup = *chosen;
+    if (*kind == kJobPrimary && setup->primaryBackupFiles == 0) {
         err << "qdv70cli: the setup selects no Primary files\n";
         return kExitFailed;
     }
-    const JobOutcome outcome = RunOneJob(ctx, setup, send, kind);
-    if (!send || !verify || outcome.exitCode != kExitOk)
-        return outcome.exitCode;
-    return VerifySend(ctx, setup, kind);
+    return std::nullopt;
 }
 
-int VerifySend(CliContext& ctx, const SetupRecord& setup, int kind) {
-    QTextStream& err = ctx.Err();
-    QTemporaryDir folder;
-    if (!folder.isValid()) {
-        err << "qdv70cli: verify: no temporary folder: " << folder.errorString() << '\n';
-        return kExitFailed;
+int JobCommand::RunSecondary(CliContext& ctx, bool send) const {
+    const SetupRecord* setup = ChosenSetup(ctx);
+    if (!setup)
+        return kExitUsage;
+    const QString stations = Parsed().value(kStations);
+    std::optional<std::vector<int>> only;
+    if (!stations.isEmpty()) {
+        only = ParseStationNumbers(stations, StationList::kFirst, StationList::kLast);
+        if (!only) {
+            ctx.Err() << "qdv70cli: not a list of stations 2..254: " << stations << '\n';
+            return kExitUsage;
+        }
     }
-    // The same job in the other direction, into a folder of its own: the stored backup stays as it is.
-    err << "verify: reading back\n";
-    const JobOutcome back =
-        RunOneJob(ctx, SendVerification::ReadBackSetup(setup, folder.path()), false, kind, false);
-    if (back.exitCode != kExitOk) {
-        err << "qdv70cli: verify: the read-back failed; the send is not verified\n";
-        return back.exitCode;
+    FolderLock folder;
+    const QString job = send ? QStringLiteral("sending Secondary") : QStringLiteral("receiving Secondary");
+    if (const int held = HoldFolder(ctx, setup->backupDataPath, job, folder))
+        return held;
+    EngineSession session(ctx, *setup);
+    SecondaryDataModel core(session.Services(), send);
+    core.Show();
+    std::vector<int> chosen = only.value_or(std::vector<int>());
+    if (!only) {
+        for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
+            if (core.List().At(id).checked)
+                chosen.push_back(id);
+        }
     }
-    TmTableRemote resolver;
-    const std::vector<SendVerification::FileCheck> checks =
-        SendVerification::Compare(resolver, setup, kind, folder.path());
-    for (const SendVerification::FileCheck& c : checks)
-        err << "  " << c.Text() << '\n';
-    const int differing = SendVerification::Differing(checks);
-    if (differing == 0)
-        return kExitOk;
-    err << "qdv70cli: verify: " << differing << (differing == 1 ? " file differs" : " files differ")
-        << " from what was sent\n";
-    return kExitFailed;
+    if (chosen.empty()) {
+        ctx.Err()
+            << "qdv70cli: no stations chosen: check some (qdv70cli stations check) or give --stations\n";
+        return kExitUsage;
+    }
+    bool started = false;
+    const int status = session.RunStationJob(core, [&] {
+        started = core.StartRun(&chosen);
+        if (!started)
+            ctx.Err() << "qdv70cli: the job was refused\n";
+        return started;
+    });
+    if (!started)
+        return status;
+    if (!send)
+        ReportSnapshot(JobSnapshot::AfterStationReceive(*setup, core.FailedFiles()), ctx.Err());
+    bool allOk = true;
+    for (const int id : chosen) {
+        const StatusCell cell = core.Cell(id);
+        allOk = allOk && cell.text == QLatin1String("OK");
+        ctx.Out() << QString::asprintf("%03d", id) << '\t' << cell.text << '\n';
+    }
+    if (status == kExitAborted)
+        return kExitAborted;
+    return allOk && status == kExitOk ? kExitOk : kExitFailed;
 }
 
 } // namespace qdv::cli

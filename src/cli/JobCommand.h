@@ -2,9 +2,11 @@
 
 #include "app/JobReport.h"
 #include "cli/CliContext.h"
+#include "cli/Command.h"
 #include "link/FileResult.h"
 
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace qdv::cli {
@@ -15,32 +17,40 @@ struct JobOutcome {
     QString error;          // why the job failed, for the operator; empty when it succeeded
     JobReport report;
     std::vector<FileResult> files; // every file's end, in order
+
+    // Every file the job did not store: those that failed or were skipped, and those the report lists.
+    QStringList MissingFiles() const;
 };
 
-// The job kind a word of the command line names (description, crosspoint, primary), else -1; and back.
-int JobKindOfWord(const QString& word);
-QString WordOfJobKind(int kind);
+// The commands that move data between the device and a setup's backup folder: receive, send and
+// backup. The base does what they share: the job kinds by their words, holding the backup folder,
+// running a transfer job through the task controller and the link engine (each file logged on stderr,
+// a progress bar on a terminal, Ctrl-C a cancel, the receive recorded in the folder's history), and
+// the secondary stations' jobs through an engine session. Each command adds its own verb logic.
+class JobCommand : public Command {
+public:
+    // The job kind a word of the command line names (description, crosspoint, primary), else -1; and back.
+    static int KindOfWord(const QString& word);
+    static QString WordOfKind(int kind);
 
-// Every file the job did not store: those that failed or were skipped, and those the report lists.
-QStringList MissingFiles(const JobOutcome& outcome);
+protected:
+    using Command::Command;
 
-// The log line of one file: its name, what became of it, its size and, on failure, the reason (the
-// system's own words when there are some, else the catalogue text).
-QString FileLogLine(const FileResult& file, bool send);
-
-// Runs one transfer job of `setup` through the task controller and the link engine. Each file's end
-// is logged on stderr as it happens, one line per file; a terminal also gets a progress bar. The
-// job's error and the files not moved are printed at its end, and a receive is recorded in the backup
-// folder's history unless `recordHistory` is false.
-JobOutcome RunOneJob(CliContext& ctx, const SetupRecord& setup, bool send, int kind,
-                     bool recordHistory = true);
-
-// After a successful send: receives the same files again into a temporary folder and compares them
-// byte for byte with what was sent, logging each file and the first differing address. Exit status 1
-// when a file differs or cannot be read back; the backup folder is not touched.
-int VerifySend(CliContext& ctx, const SetupRecord& setup, int kind);
-
-// `receive|send KIND` of the chosen setup; `verify` reads a send back and compares it.
-int RunJob(CliContext& ctx, bool send, const QStringList& words, bool verify = false);
+    // --stations LIST, for the secondary stations.
+    void AddStationsOption();
+    bool StationsGiven() const;
+    // The setup and kind of `receive|send KIND`: the chosen setup, and one of description, crosspoint
+    // or primary. Empty to go on; else the exit status, after saying why.
+    std::optional<int> ChooseJob(CliContext& ctx, bool send, const QStringList& words, SetupRecord* setup,
+                                 int* kind) const;
+    // Runs one transfer job of `setup`. Each file's end is logged on stderr as it happens; the job's
+    // error and the files not moved are printed at its end, and a receive is recorded in the backup
+    // folder's history unless `recordHistory` is false.
+    static JobOutcome RunTransfer(CliContext& ctx, const SetupRecord& setup, bool send, int kind,
+                                  bool recordHistory = true);
+    // Receives or sends the data of the checked stations, or of --stations; one line per station with
+    // its result at the end.
+    int RunSecondary(CliContext& ctx, bool send) const;
+};
 
 } // namespace qdv::cli

@@ -1,7 +1,7 @@
 #include "cli/NotifyFailure.h"
 
+#include "app/SetupHealth.h"
 #include "cli/CliContext.h"
-#include "cli/Status.h"
 
 #include <QJsonDocument>
 #include <QProcess>

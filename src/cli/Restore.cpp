@@ -2,7 +2,10 @@
 
 #include "cli/CliContext.h"
 #include "cli/FolderHold.h"
-#include "cli/HistoryOutput.h"
+#include "cli/HistoryNotice.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace qdv::cli {
 
@@ -39,8 +42,31 @@ int Restore::Execute(CliContext& ctx, const QStringList& arguments) {
         if (const int held =
                 HoldFolder(ctx, setup.backupDataPath, QStringLiteral("restoring %1").arg(snapshot), folder))
             return held;
-        return HistoryOutput::Restore(setup.backupDataPath, setup.name, snapshot, files, Json(), ctx.Out(),
-                                      ctx.Err());
+        // The snapshot's files are written back into the folder; nothing is sent.
+        history::RestoreResult result;
+        QString error;
+        if (!history::BackupHistory::Restore(setup.backupDataPath, setup.name, snapshot, files, &result,
+                                             &error))
+            return Failure(ctx, error);
+        ReportSnapshot(result.after, ctx.Err());
+        if (Json()) {
+            PrintJson(ctx,
+                      QJsonObject{{QStringLiteral("restored"), result.restoredId},
+                                  {QStringLiteral("snapshot"), result.after.commitId},
+                                  {QStringLiteral("written"), QJsonArray::fromStringList(result.written)},
+                                  {QStringLiteral("removed"), QJsonArray::fromStringList(result.removed)}});
+            return int(kExitOk);
+        }
+        QTextStream& out = ctx.Out();
+        for (const QString& f : result.written)
+            out << "restored " << f << '\n';
+        for (const QString& f : result.removed)
+            out << "removed " << f << '\n';
+        out << (result.after.commitId.isEmpty()
+                    ? QStringLiteral("the folder already held these files")
+                    : QStringLiteral("snapshot %1 records the restore").arg(result.after.commitId.left(7)))
+            << "; send the files to the device with a Send job\n";
+        return int(kExitOk);
     });
 }
 

@@ -1,18 +1,19 @@
 #include "cli/Send.h"
 
+#include "app/SendVerification.h"
 #include "cli/CliContext.h"
-#include "cli/JobCommand.h"
-#include "cli/StationJobs.h"
+#include "cli/EngineSession.h"
+#include "cli/FolderHold.h"
+#include "convert/TmTableRemote.h"
 #include "link/TransferJobs.h"
+#include "secondary/NamesToSecondaryModel.h"
+
+#include <QTemporaryDir>
 
 namespace qdv::cli {
 
 namespace {
 
-const QCommandLineOption kStations(QStringLiteral("stations"),
-                                   QStringLiteral("with secondary: these stations (e.g. 5,9-11) instead of "
-                                                  "the checked ones"),
-                                   QStringLiteral("LIST"));
 const QCommandLineOption kStation(QStringLiteral("station"),
                                   QStringLiteral("with description-to-secondary or alias-to-secondary: the "
                                                  "station (2..254) to send to"),
@@ -24,8 +25,8 @@ const QCommandLineOption kBroadcast(QStringLiteral("broadcast"),
 } // namespace
 
 Send::Send()
-    : Command(QStringLiteral("send"),
-              QStringLiteral("Send data from the setup's backup folder to the device.")) {
+    : JobCommand(QStringLiteral("send"),
+                 QStringLiteral("Send data from the setup's backup folder to the device.")) {
     AddArgument(
         QStringLiteral("KIND"),
         QStringLiteral("description (ZEBU_NME.DAU), crosspoint (the compact list made from ZEBU_XPT.DAU), "
@@ -34,7 +35,7 @@ Send::Send()
                        "seven alias tables) to one secondary station or all"),
         QStringLiteral(
             "description|crosspoint|primary|secondary|description-to-secondary|alias-to-secondary"));
-    AddOption(kStations);
+    AddStationsOption();
     AddOption(kStation);
     AddOption(kBroadcast);
     AddOption(
@@ -52,25 +53,77 @@ int Send::Execute(CliContext& ctx, const QStringList& arguments) {
     const QString kind = words.value(0);
     const bool names =
         kind == QLatin1String("description-to-secondary") || kind == QLatin1String("alias-to-secondary");
-    if (kind != QLatin1String("secondary") && parser.isSet(kStations))
+    if (kind != QLatin1String("secondary") && StationsGiven())
         return UsageError(ctx, QStringLiteral("--stations goes with secondary"));
     if (!names && (parser.isSet(kStation) || parser.isSet(kBroadcast)))
         return UsageError(
             ctx, QStringLiteral("--station and --broadcast go with the names to a secondary station"));
     if (kind == QLatin1String("secondary"))
-        return RunSecondary(ctx, true, parser.value(kStations));
+        return RunSecondary(ctx, true);
     if (!names)
-        return RunJob(ctx, true, words, parser.isSet(QStringLiteral("verify")));
+        return SendKind(ctx, words, parser.isSet(QStringLiteral("verify")));
     if (parser.isSet(kStation) == parser.isSet(kBroadcast))
         return UsageError(ctx, QStringLiteral("give either --station N or --broadcast"));
     bool ok = true;
     const int station = parser.isSet(kStation) ? parser.value(kStation).toInt(&ok) : 0;
     if (!ok || (parser.isSet(kStation) && (station < 2 || station > 254)))
         return UsageError(ctx, QStringLiteral("not a station 2..254: %1").arg(parser.value(kStation)));
-    return RunNamesToSecondary(ctx,
-                               kind == QLatin1String("description-to-secondary") ? kJobDescriptionToSecondary
-                                                                                 : kJobAliasToSecondary,
-                               station, parser.isSet(kBroadcast));
+    return SendNames(ctx,
+                     kind == QLatin1String("description-to-secondary") ? kJobDescriptionToSecondary
+                                                                       : kJobAliasToSecondary,
+                     station, parser.isSet(kBroadcast));
+}
+
+int Send::SendKind(CliContext& ctx, const QStringList& words, bool verify) const {
+    SetupRecord setup;
+    int kind = 0;
+    if (const auto done = ChooseJob(ctx, true, words, &setup, &kind))
+        return *done;
+    const JobOutcome outcome = RunTransfer(ctx, setup, true, kind);
+    if (!verify || outcome.exitCode != kExitOk)
+        return outcome.exitCode;
+    QTextStream& err = ctx.Err();
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        err << "qdv70cli: verify: no temporary folder: " << folder.errorString() << '\n';
+        return kExitFailed;
+    }
+    // The same job in the other direction, into a folder of its own: the stored backup stays as it is.
+    err << "verify: reading back\n";
+    const JobOutcome back =
+        RunTransfer(ctx, SendVerification::ReadBackSetup(setup, folder.path()), false, kind, false);
+    if (back.exitCode != kExitOk) {
+        err << "qdv70cli: verify: the read-back failed; the send is not verified\n";
+        return back.exitCode;
+    }
+    TmTableRemote resolver;
+    const std::vector<SendVerification::FileCheck> checks =
+        SendVerification::Compare(resolver, setup, kind, folder.path());
+    for (const SendVerification::FileCheck& c : checks)
+        err << "  " << c.Text() << '\n';
+    const int differing = SendVerification::Differing(checks);
+    if (differing == 0)
+        return kExitOk;
+    err << "qdv70cli: verify: " << differing << (differing == 1 ? " file differs" : " files differ")
+        << " from what was sent\n";
+    return kExitFailed;
+}
+
+int Send::SendNames(CliContext& ctx, int kind, int station, bool broadcast) const {
+    const SetupRecord* setup = ChosenSetup(ctx);
+    if (!setup)
+        return kExitUsage;
+    FolderLock folder;
+    if (const int held =
+            HoldFolder(ctx, setup->backupDataPath, QStringLiteral("sending ") + JobKindName(kind), folder))
+        return held;
+    EngineSession session(ctx, *setup);
+    NamesToSecondaryModel core(session.Services(), kind);
+    core.Show();
+    core.SetBroadcast(broadcast);
+    if (!broadcast)
+        core.SetTarget(station);
+    return session.RunStationJob(core, [&] { return core.Start(); });
 }
 
 } // namespace qdv::cli

@@ -1,6 +1,11 @@
 #include "cli/StationsCheck.h"
 
-#include "cli/StationJobs.h"
+#include "base/MessageCatalogue.h"
+#include "cli/CliContext.h"
+#include "link/StationTables.h"
+#include "link/StatusBlock.h"
+#include "secondary/SecondaryDataModel.h"
+#include "secondary/StationNumbers.h"
 
 namespace qdv::cli {
 
@@ -21,7 +26,42 @@ int StationsCheck::Execute(CliContext& ctx, const QStringList& arguments) {
     const QStringList words = Words();
     if (words.size() != 1)
         return UsageError(ctx, QStringLiteral("give one list of stations"));
-    return CheckStations(ctx, m_check, words.front());
+    const QString& what = words.front();
+    const SetupRecord* setup = ChosenSetup(ctx);
+    if (!setup)
+        return kExitUsage;
+    // The list alone: the dialog's logic without a link engine.
+    StatusBlock status;
+    StationTables stations;
+    SecondaryDataModel core({ctx.File(), status, stations, [](int, int) { return false; }, *setup, {}},
+                            false);
+    core.Show();
+    int code = 0;
+    if (m_check && what == QLatin1String("all")) {
+        code = core.CheckAll();
+    } else if (m_check && what == QLatin1String("device")) {
+        code = core.CheckDevice();
+    } else if (m_check && what == QLatin1String("clear")) {
+        core.CheckClear();
+    } else {
+        const auto ids = ParseStationNumbers(what, StationList::kFirst, StationList::kLast);
+        if (!ids) {
+            ctx.Err() << "qdv70cli: not a list of stations 2..254: " << what << '\n';
+            return kExitUsage;
+        }
+        for (const int id : *ids)
+            core.SetChecked(id, m_check);
+    }
+    if (code != 0) {
+        ctx.Err() << "qdv70cli: " << CatalogueText(code) << '\n';
+        return kExitFailed;
+    }
+    QString error;
+    if (!core.SaveList(&error)) {
+        ctx.Err() << "qdv70cli: " << error << '\n';
+        return kExitFailed;
+    }
+    return kExitOk;
 }
 
 } // namespace qdv::cli

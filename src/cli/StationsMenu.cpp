@@ -1,7 +1,11 @@
 #include "cli/StationsMenu.h"
 
-#include "cli/StationJobs.h"
+#include "cli/CliContext.h"
+#include "cli/EngineSession.h"
 #include "discovery/DeviceSearch.h"
+#include "discovery/NetworkDeviceTable.h"
+#include "secondary/FoundDevices.h"
+#include "secondary/SecondaryDataModel.h"
 
 namespace qdv::cli {
 
@@ -32,7 +36,19 @@ int StationsMenu::Execute(CliContext& ctx, const QStringList& arguments) {
     if (!seconds)
         return UsageError(
             ctx, QStringLiteral("--search-seconds wants a whole number from 0 to %1").arg(kMaxSearchSeconds));
-    return RunStationMenu(ctx, *seconds * 1000);
+    const SetupRecord* setup = ChosenSetup(ctx);
+    if (!setup)
+        return kExitUsage;
+    // On a LAN setup, the devices a search finds name the stations.
+    NetworkDeviceTable devices;
+    const bool search = setup->selectLan && *seconds > 0;
+    EngineSession session(ctx, *setup, search ? &devices : nullptr);
+    StationDialogServices services = session.Services();
+    services.foundDevices = [&devices] { return FoundDevicesOf(devices.Copy().devices); };
+    SecondaryDataModel core(std::move(services), false);
+    core.Show();
+    return session.RunStationJob(
+        core, [&] { return core.StartGetZMenu(); }, *seconds * 1000);
 }
 
 } // namespace qdv::cli

@@ -1,31 +1,11 @@
 #include "cli/Status.h"
 
+#include "app/SetupHealth.h"
 #include "cli/CliContext.h"
-#include "history/BackupHistory.h"
-#include "store/AtomicFile.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 
 namespace qdv::cli {
-
-QList<SetupHealth> AssessSetups(CliContext& ctx, const QList<int>& indexes) {
-    const QDateTime now = QDateTime::currentDateTime();
-    const int warnDays = ctx.File().LoadBackupWarnDays();
-    const bool remote = !history::BackupHistory::Options().remote.isEmpty();
-    QList<SetupHealth> setups;
-    for (int i : indexes)
-        setups << SetupHealth::Assess(ctx.Setups().records[i], now, warnDays, remote);
-    return setups;
-}
-
-bool WriteMetricsFile(CliContext& ctx, const QString& path, const QList<SetupHealth>& setups) {
-    QString error;
-    if (WriteFileAtomically(path, SetupHealth::Metrics(setups), &error))
-        return true;
-    ctx.Err() << "qdv70cli: the metrics file was not written: " << error << '\n';
-    return false;
-}
 
 Status::Status()
     : Command(
@@ -59,9 +39,9 @@ int Status::Execute(CliContext& ctx, const QStringList& arguments) {
             ctx.Out() << h.TextLine(now) << '\n';
     }
     if (Json())
-        ctx.Out() << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        PrintJson(ctx, array);
     ctx.Out().flush();
-    if (const auto metrics = MetricsFile(); metrics && !WriteMetricsFile(ctx, *metrics, setups))
+    if (!WriteMetrics(ctx, setups))
         return kExitFailed;
     return allOk ? kExitOk : kExitFailed;
 }

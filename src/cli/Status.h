@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/SetupHealth.h"
 #include "cli/Command.h"
 
 namespace qdv::cli {
@@ -13,10 +12,5 @@ public:
     Status();
     int Execute(CliContext& ctx, const QStringList& arguments) override;
 };
-
-// The figures of the setups at the given indexes, as of now.
-QList<SetupHealth> AssessSetups(CliContext& ctx, const QList<int>& indexes);
-// Replaces `path` atomically with the metrics of `setups`; false after saying why on stderr.
-bool WriteMetricsFile(CliContext& ctx, const QString& path, const QList<SetupHealth>& setups);
 
 } // namespace qdv::cli

@@ -1,7 +1,10 @@
 #include "cli/Verify.h"
 
 #include "cli/CliContext.h"
-#include "cli/HistoryOutput.h"
+#include "history/FolderVerifier.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace qdv::cli {
 
@@ -17,7 +20,25 @@ int Verify::Execute(CliContext& ctx, const QStringList& arguments) {
     if (const auto done = Parse(ctx, arguments))
         return *done;
     return WithChosenSetup(ctx, [&](const SetupRecord& setup) {
-        return HistoryOutput::Verify(setup.backupDataPath, Json(), ctx.Out(), ctx.Err());
+        const QList<history::FolderProblem> problems = history::FolderVerifier::Verify(setup.backupDataPath);
+        if (Json()) {
+            static const char* const kKinds[] = {"changed-outside", "missing", "untracked", "wrong-size",
+                                                 "no-history"};
+            QJsonArray list;
+            for (const history::FolderProblem& p : problems)
+                list.append(
+                    QJsonObject{{QStringLiteral("kind"), QLatin1String(kKinds[static_cast<int>(p.kind)])},
+                                {QStringLiteral("path"), p.path},
+                                {QStringLiteral("text"), p.text}});
+            PrintJson(ctx, QJsonObject{{QStringLiteral("clean"), problems.isEmpty()},
+                                       {QStringLiteral("problems"), list}});
+        } else {
+            for (const history::FolderProblem& p : problems)
+                ctx.Out() << p.text << '\n';
+            if (problems.isEmpty())
+                ctx.Out() << "clean: every data file matches the last snapshot and has its size\n";
+        }
+        return problems.isEmpty() ? kExitOk : kExitFailed;
     });
 }
 

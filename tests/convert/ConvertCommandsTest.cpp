@@ -1,5 +1,6 @@
-#include "cli/ConvertCommands.h"
 #include "ConvertFixture.h"
+#include "cli/Export.h"
+#include "cli/Import.h"
 #include "convert/ConversionTables.h"
 #include "sim/SampleDataSet.h"
 #include "support/TestFolder.h"
@@ -21,10 +22,10 @@ struct Cli {
         setup = test::SetupAt(dir.Path());
     }
     int Export(const QStringList& words) {
-        return Flushed(cli::RunExport(setup, words, outStream, errStream));
+        return Flushed(cli::Export::Write(setup, words, outStream, errStream));
     }
     int Import(const QStringList& words) {
-        return Flushed(cli::RunImport(setup, words, outStream, errStream));
+        return Flushed(cli::Import::Read(setup, words, outStream, errStream));
     }
     int Flushed(int status) {
         outStream.flush();
