@@ -92,10 +92,7 @@ TEST(CrosspointList, compactListOfTheGoldenTableMatchesItsGoldenFile) {
     test::TestFolder dir;
     dir.Write("ZEBU_XPT.DAU", test::FixtureCrosspoints().SaveDau());
     ASSERT_EQ(MakeCrosspointList(dir.FilePath("ZEBU_XPT.DAU"), dir.FilePath("ZEBU_XPT.MKE")), kListOk);
-    const QByteArray list = dir.Read("ZEBU_XPT.MKE");
-    EXPECT_TRUE(test::MatchesGolden("ZEBU_XPT.MKE", list));
-    EXPECT_TRUE(list.contains("0B2C1005"));
-    EXPECT_TRUE(list.contains("80012001"));
+    EXPECT_TRUE(test::MatchesGolden("ZEBU_XPT.MKE", dir.Read("ZEBU_XPT.MKE")));
 }
 
 } // namespace
