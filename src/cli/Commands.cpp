@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include "cli/Backup.h"
+#include "cli/CliContext.h"
+#include "cli/Completion.h"
 #include "cli/Diff.h"
 #include "cli/Discover.h"
 #include "cli/Export.h"
@@ -20,6 +22,8 @@
 namespace qdv::cli {
 
 namespace {
+
+const char kSeeHelp[] = "run 'qdv70cli help' for the list of commands\n";
 
 std::vector<std::unique_ptr<Command>> MakeCommands() {
     std::vector<std::unique_ptr<Command>> commands;
@@ -55,6 +59,41 @@ Command* FindCommand(const QString& name) {
             return c.get();
     }
     return nullptr;
+}
+
+int RunCommandLine(CliContext& ctx, QStringList args) {
+    QTextStream& out = ctx.Out();
+    QTextStream& err = ctx.Err();
+    if (!args.isEmpty() && (args.front() == QLatin1String("--help") || args.front() == QLatin1String("-h"))) {
+        out << Help::Overview();
+        return kExitOk;
+    }
+    if (!args.isEmpty() && args.front() == QLatin1String("--version")) {
+        out << "qdv70cli " << QDV70_VERSION << '\n';
+        return kExitOk;
+    }
+    // Not in the help: what the shell completion reads.
+    if (args == QStringList{QStringLiteral("--completion-table")}) {
+        out << CompletionTable();
+        return kExitOk;
+    }
+    QString error;
+    if (!ctx.ParseOptions(args, &error)) {
+        err << "qdv70cli: " << error << '\n' << kSeeHelp;
+        return kExitUsage;
+    }
+    if (args.isEmpty()) {
+        err << Help::Overview();
+        return kExitUsage;
+    }
+    Command* command = FindCommand(args.front());
+    if (command == nullptr) {
+        err << "qdv70cli: unknown command: " << args.front() << '\n' << kSeeHelp;
+        return kExitUsage;
+    }
+    if (command->Name() != QLatin1String("help"))
+        ctx.Load();
+    return command->Execute(ctx, args);
 }
 
 } // namespace qdv::cli
