@@ -42,30 +42,16 @@ struct ArrangeCase {
 };
 
 TEST(MainWindowModel, tabsAndButtonsFollowTheSetupsFlagsAndBitSets) {
+    const int R = kTabReceive, S = kTabSend, E = kTabEdit;
     const ArrangeCase cases[] = {
         // Bits beyond a tab's buttons (Receive 4, Edit 2) show nothing.
-        {"all", TabSetup(true, 63, true, 63, true, 63), kTabReceive, {0, 1, 2}, kTabReceive, {15, 63, 3}},
-        {"some buttons", TabSetup(true, 5, true, 48, true, 2), kTabSend, {0, 1, 2}, kTabSend, {5, 48, 2}},
-        {"receive hidden", TabSetup(false, 15, true, 63, true, 3), kTabReceive, {1, 2}, kTabSend, {0, 63, 3}},
-        {"send and edit hidden, from send",
-         TabSetup(true, 15, false, 63, false, 3),
-         kTabSend,
-         {0},
-         kTabReceive,
-         {15, 0, 0}},
-        {"only edit, from receive",
-         TabSetup(false, 15, false, 63, true, 3),
-         kTabReceive,
-         {2},
-         kTabEdit,
-         {0, 0, 3}},
-        {"no tab", TabSetup(false, 15, false, 63, false, 3), kTabEdit, {}, kTabNone, {0, 0, 0}},
-        {"a shown tab without buttons",
-         TabSetup(true, 0, false, 0, false, 0),
-         kTabReceive,
-         {0},
-         kTabReceive,
-         {0, 0, 0}},
+        {"all", TabSetup(true, 63, true, 63, true, 63), R, {0, 1, 2}, R, {15, 63, 3}},
+        {"some buttons", TabSetup(true, 5, true, 48, true, 2), S, {0, 1, 2}, S, {5, 48, 2}},
+        {"receive hidden", TabSetup(false, 15, true, 63, true, 3), R, {1, 2}, S, {0, 63, 3}},
+        {"only receive, from send", TabSetup(true, 15, false, 63, false, 3), S, {0}, R, {15, 0, 0}},
+        {"only edit, from receive", TabSetup(false, 15, false, 63, true, 3), R, {2}, E, {0, 0, 3}},
+        {"no tab", TabSetup(false, 15, false, 63, false, 3), E, {}, kTabNone, {0, 0, 0}},
+        {"a tab without buttons", TabSetup(true, 0, false, 0, false, 0), R, {0}, R, {0, 0, 0}},
     };
     for (const ArrangeCase& c : cases) {
         MainWindowModel m;
@@ -74,18 +60,6 @@ TEST(MainWindowModel, tabsAndButtonsFollowTheSetupsFlagsAndBitSets) {
         EXPECT_EQ(m.CurrentTab(), c.currentAfter) << c.name;
         EXPECT_EQ(VisibleBits(m), c.visible) << c.name;
     }
-}
-
-TEST(MainWindowModel, withoutASetupNoTabIsShownAndOnlyExitActs) {
-    MainWindowModel m;
-    m.Arrange(nullptr);
-    m.SetButtonsEnabled(true, nullptr);
-    EXPECT_TRUE(m.ShownTabs().isEmpty());
-    EXPECT_EQ(m.CurrentTab(), kTabNone);
-    for (int key : {Qt::Key_F1, Qt::Key_F3, Qt::Key_F6, Qt::Key_Escape})
-        EXPECT_EQ(m.ActionOfKey(key, Qt::NoModifier).target, MainWindowModel::KeyTarget::None) << key;
-    EXPECT_EQ(m.ActionOfKey(Qt::Key_C, Qt::AltModifier).target, MainWindowModel::KeyTarget::None);
-    EXPECT_EQ(m.ActionOfKey(Qt::Key_E, Qt::AltModifier).target, MainWindowModel::KeyTarget::Exit);
 }
 
 struct FileRuleCase {

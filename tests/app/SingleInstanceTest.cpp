@@ -11,33 +11,19 @@
 namespace qdv {
 namespace {
 
-TEST(SingleInstance, secondStartOfTheSameNameIsRefused) {
-    test::TestFolder locks;
-    SingleInstance first(locks.Path());
-    ASSERT_TRUE(first.TryAcquire("/usr/bin/qdv70"));
-    SingleInstance second(locks.Path());
-    // The folder is not part of the name: a copy elsewhere under the same name is the same program.
-    EXPECT_FALSE(second.TryAcquire("/opt/other/qdv70"));
-    EXPECT_FALSE(second.IsHeld());
-    EXPECT_TRUE(first.IsHeld());
-}
-
-TEST(SingleInstance, aDifferentlyNamedCopyRunsBeside) {
-    test::TestFolder locks;
-    SingleInstance first(locks.Path());
-    ASSERT_TRUE(first.TryAcquire("qdv70"));
-    SingleInstance other(locks.Path());
-    EXPECT_TRUE(other.TryAcquire("qdv70-test"));
-}
-
-TEST(SingleInstance, lockEndsWithItsHolder) {
+// One program of a name at a time, wherever it lies: a copy of another name runs beside it, and the lock
+// ends with its holder or when the holder takes another name.
+TEST(SingleInstance, oneProgramOfANameAtATime) {
     test::TestFolder locks;
     {
         SingleInstance first(locks.Path());
-        ASSERT_TRUE(first.TryAcquire("qdv70"));
+        ASSERT_TRUE(first.TryAcquire("/usr/bin/qdv70"));
         SingleInstance again(locks.Path());
-        ASSERT_FALSE(again.TryAcquire("qdv70"));
-        // Acquiring another name gives up the one held before.
+        EXPECT_FALSE(again.TryAcquire("/opt/other/qdv70"));
+        EXPECT_FALSE(again.IsHeld());
+        EXPECT_TRUE(first.IsHeld());
+        SingleInstance other(locks.Path());
+        EXPECT_TRUE(other.TryAcquire("qdv70-test"));
         ASSERT_TRUE(first.TryAcquire("renamed"));
         EXPECT_TRUE(again.TryAcquire("qdv70"));
     }

@@ -10,12 +10,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace qdv::test {
@@ -206,26 +203,6 @@ TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
     EXPECT_EQ(summary["verdict"].toString(), "failing");
 }
 
-// Another program holding the serial line (as the desktop program does during a job) is played by the
-// test: it locks the simulator's pseudo terminal the way the serial transport does.
-class LineHolder {
-public:
-    explicit LineHolder(const QString& path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
-        EXPECT_GE(m_fd, 0) << path.toStdString();
-        EXPECT_EQ(::flock(m_fd, LOCK_EX | LOCK_NB), 0);
-    }
-    ~LineHolder() { Release(); }
-    void Release() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd;
-};
-
 TEST(CliBackup, aBusySerialLineIsWaitedForThenUsedOrFailsClearly) {
     EndToEnd e({}, EndToEnd::Carrier::Serial);
     LineHolder holder(e.SerialLink());
@@ -242,18 +219,9 @@ TEST(CliBackup, aBusySerialLineIsWaitedForThenUsedOrFailsClearly) {
 
     // The line comes free while the backup waits: the backup then runs.
     QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LC_ALL", "C.UTF-8");
-    env.remove("QDV70_HOME");
-    cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(QDV70CLI_PATH),
-              {"--home", e.pc.FilePath("home"), "backup", "--kinds", "primary", "--wait-line", "120"});
-    cli.setReadChannel(QProcess::StandardError);
-    ASSERT_TRUE(cli.waitForStarted(10000));
+    ASSERT_TRUE(e.Start(cli, {"backup", "--kinds", "primary", "--wait-line", "120"}));
     QByteArray err;
-    while (!err.contains("waiting up to 120 s") && cli.waitForReadyRead(30000))
-        err += cli.readAllStandardError();
-    ASSERT_TRUE(err.contains("waiting up to 120 s")) << err.toStdString();
+    ASSERT_TRUE(ReadErrUntil(cli, &err, "waiting up to 120 s")) << err.toStdString();
     holder.Release();
     ASSERT_TRUE(cli.waitForFinished(60000));
     err += cli.readAllStandardError();

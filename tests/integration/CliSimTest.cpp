@@ -1,8 +1,8 @@
 #include "EndToEnd.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -12,51 +12,41 @@
 namespace qdv::test {
 namespace {
 
-const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
-                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
+// Every kind goes both ways byte for byte, over the LAN and over a serial line; the log names every
+// received file with its size.
+TEST(CliAgainstSimulator, everyKindTravelsByteForByteBothWaysOnEitherCarrier) {
+    QStringList primary = kPrimaryFiles;
+    primary.replaceInStrings(QRegularExpression("^"), "Primary/");
+    const std::pair<const char*, QStringList> kinds[] = {{"description", {"Name/ZEBU_NME.DAU"}},
+                                                         {"crosspoint", {"XPoint/ZEBU_XPT.DAU"}},
+                                                         {"primary", primary}};
+    for (const auto carrier : {EndToEnd::Carrier::Tcp, EndToEnd::Carrier::Serial}) {
+        SCOPED_TRACE(carrier == EndToEnd::Carrier::Tcp ? "TCP" : "serial");
+        EndToEnd e({}, carrier);
+        for (const auto& [what, files] : kinds) {
+            const CliRun r = e.Cli({"receive", what});
+            EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
+            for (const QString& f : files) {
+                EXPECT_EQ(e.Pc(f), e.Device(f)) << f.toStdString();
+                const QString line = QStringLiteral("  %1: received, %2 bytes\n")
+                                         .arg(f.section('/', 1))
+                                         .arg(e.Device(f).size());
+                EXPECT_TRUE(r.err.contains(line)) << line.toStdString() << r.err.toStdString();
+            }
+        }
+        EXPECT_EQ(e.WorkFiles(), 0);
 
-TEST(CliAgainstSimulator, receivesAndSendsEveryKindByteForByte) {
-    EndToEnd e;
-    const auto prefixed = [](const QString& folder, QStringList names) {
-        for (QString& n : names)
-            n.prepend(folder);
-        return names;
-    };
-    for (const char* what : {"description", "crosspoint", "primary"}) {
-        const CliRun r = e.Cli({"receive", what});
-        EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
-        // The log names every file as it ends, with its size.
-        const QStringList files = QString(what) == "primary"      ? prefixed("Primary/", kPrimaryFiles)
-                                  : QString(what) == "crosspoint" ? QStringList{"XPoint/ZEBU_XPT.DAU"}
-                                                                  : QStringList{"Name/ZEBU_NME.DAU"};
-        for (const QString& f : files) {
-            const QString line =
-                QStringLiteral("  %1: received, %2 bytes\n").arg(f.section('/', 1)).arg(e.Device(f).size());
-            EXPECT_TRUE(r.err.contains(line)) << line.toStdString() << r.err.toStdString();
+        // Change the PC's copies (and the device's crosspoints), send them, and find them on the device.
+        e.pc.Write("backup/Name/ZEBU_NME.DAU", e.Pc("Name/ZEBU_NME.DAU").replace(0, 8, "41424344"));
+        e.pc.Write("backup/Primary/ZEBU_IDX.DAU", e.Pc("Primary/ZEBU_IDX.DAU").replace(258, 4, "BEEF"));
+        e.device.Write("XPoint/ZEBU_XPT.DAU", "");
+        for (const auto& [what, files] : kinds) {
+            const CliRun r = e.Cli({"send", what});
+            EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
+            for (const QString& f : files)
+                EXPECT_EQ(e.Device(f), e.Pc(f)) << f.toStdString();
         }
     }
-    EXPECT_EQ(e.Pc("Name/ZEBU_NME.DAU"), e.Device("Name/ZEBU_NME.DAU"));
-    EXPECT_EQ(e.Pc("XPoint/ZEBU_XPT.DAU"), e.Device("XPoint/ZEBU_XPT.DAU"));
-    for (const QString& f : kPrimaryFiles)
-        EXPECT_EQ(e.Pc("Primary/" + f), e.Device("Primary/" + f)) << f.toStdString();
-    EXPECT_EQ(e.WorkFiles(), 0);
-
-    // Change the PC's copies, send them, and find them on the device.
-    QByteArray nme = e.Pc("Name/ZEBU_NME.DAU");
-    nme.replace(0, 8, "41424344");
-    e.pc.Write("backup/Name/ZEBU_NME.DAU", nme);
-    QByteArray idx = e.Pc("Primary/ZEBU_IDX.DAU");
-    idx.replace(258, 4, "BEEF");
-    e.pc.Write("backup/Primary/ZEBU_IDX.DAU", idx);
-    const QByteArray xpt = e.Pc("XPoint/ZEBU_XPT.DAU");
-    e.device.Write("XPoint/ZEBU_XPT.DAU", "");
-    for (const char* what : {"description", "crosspoint", "primary"}) {
-        const CliRun r = e.Cli({"send", what});
-        EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
-    }
-    EXPECT_EQ(e.Device("Name/ZEBU_NME.DAU"), nme);
-    EXPECT_EQ(e.Device("Primary/ZEBU_IDX.DAU"), idx);
-    EXPECT_EQ(e.Device("XPoint/ZEBU_XPT.DAU"), xpt);
 }
 
 TEST(CliAgainstSimulator, verifiedSendReadsBackAndNamesTheFirstDifferingAddress) {
@@ -84,34 +74,44 @@ TEST(CliAgainstSimulator, verifiedSendReadsBackAndNamesTheFirstDifferingAddress)
     }
 }
 
-struct FaultCase {
-    const char* fault;
-    QStringList job;
-    int exitCode;
-    const char* message; // expected on stderr; empty for none
-};
-
-TEST(CliAgainstSimulator, faultsEndWithTheCatalogueTextAndExitStatus) {
-    const FaultCase cases[] = {
-        {"nak-twice", {"send", "description"}, 1, "Time-out(Cannot receive ACK.)"},
-        {"wrong-type", {"receive", "crosspoint"}, 1, "Error(INDEX.)"},
-        {"drop-line", {"receive", "description"}, 1, "Error(Communication line.)"},
-        {"bad-checksum-once", {"receive", "description"}, 0, ""},
-        {"unexpected-pn",
-         {"receive", "primary"},
-         1,
-         "The following files were not able to be acquired.\n       ZEBU_STD.DAU"},
+// A fault of the device ends the job with its catalogue text and exit status, leaves the stored files
+// and no work file, and the line serves the next job.
+TEST(CliAgainstSimulator, faultsEndWithTheCatalogueTextAndTheLineServesTheNextJob) {
+    using C = EndToEnd::Carrier;
+    const struct {
+        C carrier;
+        const char* fault;
+        QStringList job;
+        int exitCode;
+        const char* message; // expected on stderr
+    } cases[] = {
+        {C::Tcp, "nak-twice", {"send", "description"}, 1, "Time-out(Cannot receive ACK.)"},
+        {C::Tcp, "wrong-type", {"receive", "crosspoint"}, 1, "Error(INDEX.)"},
+        {C::Tcp, "drop-line", {"receive", "description"}, 1, "Error(Communication line.)"},
+        {C::Tcp, "bad-checksum-once", {"receive", "description"}, 0, ""},
+        {C::Tcp, "unexpected-pn", {"receive", "primary"}, 1, "not able to be acquired.\n       ZEBU_STD.DAU"},
+        {C::Serial, "nak-twice", {"send", "description"}, 1, "Time-out(Cannot receive ACK.)"},
+        {C::Serial, "bad-checksum-once", {"receive", "description"}, 0, ""},
+        // Four seconds: the record receiver waits twice for the rest of a record.
+        {C::Serial, "stall", {"receive", "description"}, 1, "Time-out(Cannot receive packet data.)"},
+        // The device vanishes in the middle of a file: its end of the line closes.
+        {C::Serial, "drop-line", {"receive", "primary"}, 1, "Error(Communication line.)"},
     };
     for (const auto& c : cases) {
-        EndToEnd e({c.fault});
-        e.pc.Write("backup/Name/ZEBU_NME.DAU", e.Device("Name/ZEBU_NME.DAU"));
+        SCOPED_TRACE(testing::Message() << c.fault << (c.carrier == C::Tcp ? " TCP" : " serial"));
+        EndToEnd e({c.fault}, c.carrier);
+        const QByteArray before = "unchanged\r\n";
+        e.pc.Write("backup/Name/ZEBU_NME.DAU", c.job[0] == "send" ? e.Device("Name/ZEBU_NME.DAU") : before);
+        e.pc.Write("backup/Primary/ZEBU_STD.DAU", before);
         const CliRun r = e.Cli(c.job);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.fault << " " << r.err.toStdString();
-        if (*c.message) {
-            EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.message)))
-                << c.fault << " " << r.err.toStdString();
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.message))) << r.err.toStdString();
+        if (c.exitCode != 0 && c.job[0] == "receive") {
+            EXPECT_EQ(e.Pc("Primary/ZEBU_STD.DAU"), before);
         }
-        EXPECT_EQ(e.WorkFiles(), 0) << c.fault;
+        EXPECT_EQ(e.WorkFiles(), 0);
+        const CliRun next = e.Cli({"receive", "description"});
+        EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
     }
 }
 
@@ -152,32 +152,18 @@ TEST(CliAgainstSimulator, usageErrorsAndUnknownSetupsExit2) {
         << list.out.toStdString();
 }
 
-// Starts qdv70cli and waits until it shows `marker` on its log.
-bool StartCliUntil(QProcess& cli, const QStringList& args, const QByteArray& marker) {
-    cli.setProgram(QStringLiteral(QDV70CLI_PATH));
-    cli.setArguments(args);
-    cli.setReadChannel(QProcess::StandardError);
-    cli.start();
-    if (!cli.waitForStarted())
-        return false;
-    QByteArray out;
-    QElapsedTimer t;
-    t.start();
-    while (!out.contains(marker) && t.elapsed() < 10000 && cli.waitForReadyRead(10000))
-        out += cli.readAllStandardError();
-    return out.contains(marker);
-}
-
 TEST(CliAgainstSimulator, interruptAbortsTheJobAndExits130) {
     EndToEnd e({"stall"});
     e.pc.Write("backup/Name/ZEBU_NME.DAU", "before\r\n");
     QProcess cli;
-    ASSERT_TRUE(StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "description"},
-                              "Sim: receive description"));
+    QByteArray err;
+    ASSERT_TRUE(e.Start(cli, {"receive", "description"}));
+    ASSERT_TRUE(ReadErrUntil(cli, &err, "Sim: receive description"));
     ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
     ASSERT_TRUE(cli.waitForFinished(5000));
     EXPECT_EQ(cli.exitCode(), 130);
-    EXPECT_TRUE(cli.readAllStandardError().contains("The following files were not able to be acquired."));
+    EXPECT_TRUE(
+        (err + cli.readAllStandardError()).contains("The following files were not able to be acquired."));
     EXPECT_EQ(e.Pc("Name/ZEBU_NME.DAU"), "before\r\n");
     EXPECT_EQ(e.WorkFiles(), 0);
 }
@@ -193,8 +179,9 @@ TEST(CliAgainstSimulator, killedMidFileLeavesEveryReceivedFileIntact) {
         before[f] = old;
     }
     QProcess cli;
-    ASSERT_TRUE(
-        StartCliUntil(cli, {"--home", e.pc.FilePath("home"), "receive", "primary"}, "Sim: receive primary"));
+    QByteArray err;
+    ASSERT_TRUE(e.Start(cli, {"receive", "primary"}));
+    ASSERT_TRUE(ReadErrUntil(cli, &err, "Sim: receive primary"));
     QThread::msleep(200);
     ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
     cli.waitForFinished();

@@ -5,7 +5,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QSet>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
@@ -69,11 +68,7 @@ TEST(DiscoverCli, sendsTheExactRequestsAndIgnoresMalformedAnswers) {
     WriteDiscoveryHome(home.Path(), port);
 
     QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QDV70_HOME");
-    cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(QDV70CLI_PATH), {"--home", home.Path(), "discover", "--seconds", "1", "--json"});
-    ASSERT_TRUE(cli.waitForStarted(10000));
+    ASSERT_TRUE(StartCli(cli, {"--home", home.Path(), "discover", "--seconds", "1", "--json"}));
 
     const QByteArray good = "\x02MAC 0A-0B-0C-0D-0E-0F NAME:Good\xFF";
     const QByteArray malformed[] = {

@@ -10,6 +10,10 @@
 
 namespace qdv::test {
 
+// The Primary files of the sample data set, in the order of their bits in a setup's mask.
+const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
+                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
+
 // A device folder with the sample data set, a simulator serving it, and a PC home whose one setup talks
 // to the simulator over loopback TCP or over a serial line (a pseudo terminal linked in the PC folder).
 struct EndToEnd {
@@ -26,11 +30,29 @@ struct EndToEnd {
     // Where the serial simulator links its line.
     QString SerialLink() const { return pc.FilePath("ttySIM"); }
     CliRun Cli(const QStringList& args, const QStringList& wrapper = {}) const;
+    // Starts qdv70cli on the PC home without waiting for it.
+    bool Start(QProcess& cli, const QStringList& args) const;
     QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
     QByteArray Device(const QString& rel) const { return device.Read(rel); }
     // Work files (.BAK) left in the PC's backup folder.
     int WorkFiles() const;
 };
+
+// Another program holding a serial line (as the desktop program does during a job), played by the test:
+// it locks the line the way the serial transport does, until released.
+class LineHolder {
+public:
+    explicit LineHolder(const QString& path);
+    ~LineHolder() { Release(); }
+    void Release();
+
+private:
+    int m_fd;
+};
+
+// Posts a SOAP request with `element` as the body of its envelope to a hosted service on loopback and
+// answers the whole HTTP answer.
+QByteArray PostSoap(int port, const QByteArray& element);
 
 // Waits in the event loop until `done` holds or `ms` have passed.
 bool WaitFor(const std::function<bool()>& done, int ms);

@@ -5,39 +5,11 @@
 #include "store/DataImage.h"
 #include "store/TmFile.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
 namespace {
-
-const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
-                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
-
-// Starts qdv70cli without waiting for it.
-void StartCli(QProcess& cli, const QStringList& args) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LC_ALL", "C.UTF-8");
-    cli.setProcessEnvironment(env);
-    cli.setProgram(QStringLiteral(QDV70CLI_PATH));
-    cli.setArguments(args);
-    cli.start();
-    ASSERT_TRUE(cli.waitForStarted());
-}
-
-// Reads the stderr of a running qdv70cli until it holds `marker` (at most 20 s).
-bool ErrUntil(QProcess& cli, QByteArray* err, const QByteArray& marker) {
-    QElapsedTimer t;
-    t.start();
-    while (!err->contains(marker) && t.elapsed() < 20000 &&
-           (cli.waitForReadyRead(1000) || cli.state() == QProcess::Running))
-        *err += cli.readAllStandardError();
-    *err += cli.readAllStandardError();
-    return err->contains(marker);
-}
 
 // Two devices with different data back up into one folder at the same moment: the folder ends with
 // the complete set of one of them, never a mixture, and each job either waited and succeeded or failed
@@ -58,8 +30,8 @@ TEST(FolderLockCli, twoReceivesIntoOneFolderLeaveOneDevicesSet) {
     WriteLanHome(homeB.Path(), a.pc.FilePath("backup"), simB.Port());
 
     QProcess first, second;
-    StartCli(first, {"--home", a.pc.FilePath("home"), "receive", "primary"});
-    StartCli(second, {"--home", homeB.Path(), "receive", "primary"});
+    ASSERT_TRUE(a.Start(first, {"receive", "primary"}));
+    ASSERT_TRUE(StartCli(second, {"--home", homeB.Path(), "receive", "primary"}));
     ASSERT_TRUE(first.waitForFinished(60000));
     ASSERT_TRUE(second.waitForFinished(60000));
     std::size_t succeeded = 0;
@@ -86,71 +58,40 @@ TEST(FolderLockCli, twoReceivesIntoOneFolderLeaveOneDevicesSet) {
     EXPECT_EQ(log.size(), succeeded);
 }
 
-// Another writer holds the folder while an import starts: the import says who and waits, and runs
-// once the folder is free; with a wait too short it fails naming the holder.
-// A backup folder with the device's files and their crosspoints exported as text, for an import.
-QString SeedForImport(EndToEnd& e) {
+// Another writer holds the folder while an import starts: an import that may not wait fails naming the
+// holder, one that may says who once and waits. A holder that is killed frees the folder at once: the
+// waiting import runs, and the next writer does not wait at all.
+TEST(FolderLockCli, anImportWaitsForTheReceiveHoldingTheFolderUntilItIsKilled) {
+    EndToEnd e({"stall"}); // the receive holds the folder while it waits for the stalled record
     for (const char* f : {"XPoint/ZEBU_XPT.DAU", "Name/ZEBU_NME.DAU", "Primary/ZEBU_STD.DAU"})
         e.pc.Write(QStringLiteral("backup/") + f, e.Device(f));
     const QString csv = e.pc.FilePath("xpt.csv");
-    const CliRun r = e.Cli({"export", "crosspoint", csv});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    return csv;
-}
-
-TEST(FolderLockCli, importWaitsForTheReceiveHoldingTheFolder) {
-    EndToEnd e({"stall"}); // the receive holds the folder until the stalled record times out
-    const QString csv = SeedForImport(e);
+    ASSERT_EQ(e.Cli({"export", "crosspoint", csv}).exitCode, 0);
 
     QProcess receive;
-    StartCli(receive, {"--home", e.pc.FilePath("home"), "receive", "description"});
-    QByteArray receiveErr;
-    ASSERT_TRUE(ErrUntil(receive, &receiveErr, "Sim: receive description"));
-    const QString holder =
-        QStringLiteral("qdv70cli (pid %1) is receiving Description").arg(receive.processId());
-
+    ASSERT_TRUE(e.Start(receive, {"receive", "description"}));
+    QByteArray err;
+    ASSERT_TRUE(ReadErrUntil(receive, &err, "Sim: receive description"));
+    const QByteArray waiting = QStringLiteral("waiting for the backup folder: qdv70cli (pid %1) is receiving "
+                                              "Description")
+                                   .arg(receive.processId())
+                                   .toUtf8();
     const CliRun impatient = e.Cli({"--wait-folder", "0", "import", "crosspoint", csv});
     EXPECT_EQ(impatient.exitCode, 1);
-    EXPECT_TRUE(impatient.err.contains("waiting for the backup folder: " + holder))
-        << impatient.err.toStdString();
+    EXPECT_TRUE(impatient.err.toUtf8().contains(waiting)) << impatient.err.toStdString();
 
-    const CliRun import = e.Cli({"import", "crosspoint", csv});
-    EXPECT_EQ(import.exitCode, 0) << import.err.toStdString();
-    EXPECT_EQ(import.err.count("waiting for the backup folder: " + holder), 1) << import.err.toStdString();
-    ASSERT_TRUE(receive.waitForFinished(10000));
-    EXPECT_EQ(receive.exitCode(), 1); // the stalled record failed it
-}
-
-// A holder that is killed frees the folder at once: the next writer does not wait at all.
-TEST(FolderLockCli, aKilledHolderFreesTheFolderAtOnce) {
-    EndToEnd e({"stall"});
-    const QString csv = SeedForImport(e);
-    QProcess receive;
-    StartCli(receive, {"--home", e.pc.FilePath("home"), "receive", "description"});
-    QByteArray err;
-    ASSERT_TRUE(ErrUntil(receive, &err, "Sim: receive description"));
+    QProcess import;
+    ASSERT_TRUE(e.Start(import, {"import", "crosspoint", csv}));
+    QByteArray importErr;
+    ASSERT_TRUE(ReadErrUntil(import, &importErr, "waiting for the backup folder"));
     receive.kill();
-    receive.waitForFinished();
-    const CliRun import = e.Cli({"--wait-folder", "0", "import", "crosspoint", csv});
-    EXPECT_EQ(import.exitCode, 0) << import.err.toStdString();
-    EXPECT_FALSE(import.err.contains("waiting")) << import.err.toStdString();
-}
-
-QByteArray Post(int port, const QByteArray& element) {
-    const QByteArray body = "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
-                            "envelope/\"><s:Body>" +
-                            element + "</s:Body></s:Envelope>";
-    QTcpSocket socket;
-    socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
-    if (!socket.waitForConnected(30000))
-        return {};
-    socket.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: text/xml\r\n"
-                 "Content-Length: " +
-                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
-    QByteArray answer;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000))
-        answer += socket.readAll();
-    return answer + socket.readAll();
+    ASSERT_TRUE(import.waitForFinished(10000));
+    importErr += import.readAllStandardError();
+    EXPECT_EQ(import.exitCode(), 0) << importErr.toStdString();
+    EXPECT_EQ(importErr.count(waiting), 1) << importErr.toStdString();
+    const CliRun next = e.Cli({"--wait-folder", "0", "import", "crosspoint", csv});
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_FALSE(next.err.contains("waiting")) << next.err.toStdString();
 }
 
 // A client's change that arrives while a receive replaces the files waits for the receive, and is then
@@ -175,15 +116,15 @@ TEST(FolderLockCli, aServiceWriteDuringAReceiveLandsAfterIt) {
     ASSERT_EQ(services.Start(), 2);
     const QByteArray ns =
         "xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"";
-    Post(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
+    PostSoap(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
 
     QProcess receive;
-    StartCli(receive, {"--home", e.pc.FilePath("home"), "receive", "primary"});
+    ASSERT_TRUE(e.Start(receive, {"receive", "primary"}));
     QByteArray err;
-    ASSERT_TRUE(ErrUntil(receive, &err, "Sim: receive primary")) << err.toStdString();
-    const QByteArray answer =
-        Post(services.PrimaryStationPort(),
-             "<SetTypeNameReq " + ns + "><TypeName><No>1</No><Name>AB</Name></TypeName></SetTypeNameReq>");
+    ASSERT_TRUE(ReadErrUntil(receive, &err, "Sim: receive primary")) << err.toStdString();
+    const QByteArray answer = PostSoap(
+        services.PrimaryStationPort(),
+        "<SetTypeNameReq " + ns + "><TypeName><No>1</No><Name>AB</Name></TypeName></SetTypeNameReq>");
     EXPECT_TRUE(answer.contains(">OK<")) << answer.toStdString();
     ASSERT_TRUE(receive.waitForFinished(60000));
     EXPECT_EQ(receive.exitCode(), 0) << (err + receive.readAllStandardError()).toStdString();

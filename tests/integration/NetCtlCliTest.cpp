@@ -1,5 +1,5 @@
+#include "EndToEnd.h"
 #include "netctl/TdrvFtp.h"
-#include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -15,8 +15,6 @@ namespace {
 
 constexpr const char* kUser = "admin";
 constexpr const char* kPassword = "exchange-test";
-const QStringList kPrimaryFiles = {"ZEBU_STD.DAU", "ZEBU_TLN.DAU", "ZEBU_GPH.DAU", "ZEBU_LVG.DAU",
-                                   "ZEBU_INH.DAU", "ZEBU_SGP.DAU", "ZEBU_422.DAU", "ZEBU_IDX.DAU"};
 
 // A started helper process whose output names the port it serves on.
 struct Helper {

@@ -13,8 +13,8 @@ namespace {
 
 // The sample plant with data files for stations 5, 9 and 12, of which 9 is disabled and 12 silent.
 struct Stations : EndToEnd {
-    explicit Stations(Carrier carrier = Carrier::Tcp)
-        : EndToEnd({}, carrier, {"--disabled-station", "9", "--silent-station", "12"}) {
+    explicit Stations(Carrier carrier = Carrier::Tcp, const QStringList& faults = {})
+        : EndToEnd(faults, carrier, {"--disabled-station", "9", "--silent-station", "12"}) {
         const int size = datafiles::Entry(datafiles::kStationDat).imageSize;
         for (const int s : {5, 9, 12})
             device.Write(datafiles::FileName(datafiles::kStationDat, s),
@@ -56,12 +56,28 @@ TEST(StationCommands, receiveAndSendOverTheLanEachStationWithItsResult) {
     EXPECT_EQ(e.Cli({"send", "secondary", "--stations", "1"}).exitCode, 2);
 }
 
-TEST(StationCommands, serialRunStopsAtTheFirstFailure) {
-    Stations e(EndToEnd::Carrier::Serial);
-    const CliRun r = e.Cli({"receive", "secondary", "--stations", "5,9-12"});
-    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
-    EXPECT_EQ(Lines(r.out),
-              (QStringList{"005\tOK", "009\tNG(Disable Station)", "010\tNG", "011\tNG", "012\tNG"}));
+// A serial run stops at the first failure and fails every station still to come; on the LAN each station
+// has a connection of its own and a line lost in the middle of a station's file ends only that station.
+TEST(StationCommands, aSerialRunStopsAtTheFirstFailureALanRunGoesOn) {
+    using C = EndToEnd::Carrier;
+    const struct {
+        C carrier;
+        QStringList faults;
+        const char* stations;
+        QStringList lines;
+    } cases[] = {
+        {C::Serial, {}, "5,9-12", {"005\tOK", "009\tNG(Disable Station)", "010\tNG", "011\tNG", "012\tNG"}},
+        {C::Serial, {"drop-line"}, "2-4", {"002\tNG", "003\tNG", "004\tNG"}},
+        {C::Tcp, {"drop-line"}, "2-4", {"002\tNG", "003\tOK", "004\tOK"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.join(' ').toStdString());
+        Stations e(c.carrier, c.faults);
+        const CliRun r = e.Cli({"receive", "secondary", "--stations", c.stations});
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_EQ(Lines(r.out), c.lines);
+        EXPECT_EQ(e.Pc("ZEBU_004.DAT") == e.Device("ZEBU_004.DAT"), c.lines.contains("004\tOK"));
+    }
 }
 
 TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedList) {

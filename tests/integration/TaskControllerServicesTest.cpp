@@ -18,22 +18,15 @@ namespace {
 
 constexpr int kWaitMs = 30000; // generous: the machine may be loaded
 
-// Posts a request with `element` as the body of its envelope and answers the whole HTTP answer.
-QByteArray Post(int port, const QByteArray& element) {
-    const QByteArray body = "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
-                            "envelope/\"><s:Body>" +
-                            element + "</s:Body></s:Envelope>";
-    QTcpSocket socket;
-    socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port));
-    if (!socket.waitForConnected(kWaitMs))
-        return {};
-    socket.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: text/xml\r\n"
-                 "Content-Length: " +
-                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
-    QByteArray answer;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(kWaitMs))
-        answer += socket.readAll();
-    return answer + socket.readAll();
+// A home whose one setup "Plant" has a Primary ZEBU_STD.DAU, with `comm` in its QDV70COMM.INI.
+void WritePlantHome(const TestFolder& folder, const QByteArray& comm) {
+    QByteArray std(16384, '\0');
+    std[8191] = 'e';
+    folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(std));
+    folder.Write("home/QDV70LIST.INI",
+                 "[SETUP]\r\nREG=1\r\n[SELECT LIST]\r\nSETUP=0\r\n[SETUP_1]\r\nNAME=Plant\r\nDIR=" +
+                     folder.FilePath("backup").toUtf8() + "\r\n");
+    folder.Write("home/QDV70COMM.INI", "[UDP]\r\nBROADCAST=127.255.255.255\r\n" + comm);
 }
 
 bool Listens(int port) {
@@ -49,16 +42,8 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
     for (const bool enable : {true, false}) {
         SCOPED_TRACE(enable ? "ENABLE=1" : "ENABLE=0");
         TestFolder folder;
-        QByteArray std(16384, '\0');
-        std[8191] = 'e';
-        folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(std));
-        folder.Write("home/QDV70LIST.INI",
-                     "[SETUP]\r\nREG=1\r\n[SELECT LIST]\r\nSETUP=0\r\n[SETUP_1]\r\nNAME=Plant\r\n"
-                     "DIR=" +
-                         folder.FilePath("backup").toUtf8() + "\r\n");
-        folder.Write("home/QDV70COMM.INI", "[UDP]\r\nBROADCAST=127.255.255.255\r\n[SOAP]\r\nENABLE=" +
-                                               QByteArray(enable ? "1" : "0") +
-                                               "\r\nBIND=127.0.0.1\r\nDEVICEINFO=0\r\nPRIMARYSTATION=0\r\n");
+        WritePlantHome(folder, "[SOAP]\r\nENABLE=" + QByteArray(enable ? "1" : "0") +
+                                   "\r\nBIND=127.0.0.1\r\nDEVICEINFO=0\r\nPRIMARYSTATION=0\r\n");
         StatusBlock status;
         StationTables stations;
         TmTableRemote resolver;
@@ -79,8 +64,8 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
             ASSERT_NE(deviceInfo, 0);
             ASSERT_NE(primaryStation, 0);
             const QByteArray answer =
-                Post(deviceInfo, "<GetInfoReq xmlns=\"http://switcher.example/pro/switcher/"
-                                 "deviceinfo/configurationservice\"/>");
+                PostSoap(deviceInfo, "<GetInfoReq xmlns=\"http://switcher.example/pro/switcher/"
+                                     "deviceinfo/configurationservice\"/>");
             EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << answer.toStdString();
             EXPECT_TRUE(answer.contains("KMC-1000(P)")) << answer.toStdString();
             EXPECT_TRUE(Listens(primaryStation));
@@ -96,10 +81,7 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
 TEST(HostedServices, aHangingHistoryPushHoldsUpNotTheThreadThatMadeThem) {
     EnsureCoreApplication();
     TestFolder folder;
-    folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(QByteArray(16384, '\0')));
-    folder.Write("home/QDV70LIST.INI",
-                 "[SETUP]\r\nREG=1\r\n[SELECT LIST]\r\nSETUP=0\r\n[SETUP_1]\r\nNAME=Plant\r\nDIR=" +
-                     folder.FilePath("backup").toUtf8() + "\r\n");
+    WritePlantHome(folder, {});
     const TmFile files(folder.FilePath("home"));
     ServiceSettings settings;
     settings.enable = true;
@@ -112,10 +94,11 @@ TEST(HostedServices, aHangingHistoryPushHoldsUpNotTheThreadThatMadeThem) {
     history::BackupHistory::Configure({remote.Url()});
     const QByteArray ns =
         "xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"";
-    Post(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
-    const QByteArray answer = Post(services.PrimaryStationPort(), "<SetTypeNameReq " + ns +
-                                                                      "><TypeName><No>1</No><Name>AB</Name>"
-                                                                      "</TypeName></SetTypeNameReq>");
+    PostSoap(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
+    const QByteArray answer =
+        PostSoap(services.PrimaryStationPort(), "<SetTypeNameReq " + ns +
+                                                    "><TypeName><No>1</No><Name>AB</Name>"
+                                                    "</TypeName></SetTypeNameReq>");
     EXPECT_TRUE(answer.contains(">OK<")) << answer.toStdString();
     EXPECT_TRUE(WaitFor([&] { return remote.Taken(); }, kWaitMs));
     EXPECT_FALSE(remote.Closed()) << "the snapshot's push held up this thread";

@@ -1,6 +1,7 @@
 #include "support/SimProcess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -70,13 +71,29 @@ SimProcess::~SimProcess() {
     m_process.waitForFinished(3000);
 }
 
+bool StartCli(QProcess& cli, const QStringList& args, const QStringList& wrapper) {
+    const QStringList command = wrapper + QStringList{QStringLiteral(QDV70CLI_PATH)} + args;
+    cli.setProgram(command.front());
+    cli.setArguments(command.mid(1));
+    cli.setProcessEnvironment(EnglishEnvironment());
+    cli.setReadChannel(QProcess::StandardError);
+    cli.start();
+    return cli.waitForStarted(10000);
+}
+
+bool ReadErrUntil(QProcess& cli, QByteArray* err, const QByteArray& marker) {
+    QElapsedTimer t;
+    t.start();
+    while (!err->contains(marker) && t.elapsed() < 20000 &&
+           (cli.waitForReadyRead(1000) || cli.state() == QProcess::Running))
+        *err += cli.readAllStandardError();
+    *err += cli.readAllStandardError();
+    return err->contains(marker);
+}
+
 CliRun RunCli(const QStringList& args, const QStringList& wrapper) {
     QProcess p;
-    const QStringList command = wrapper + QStringList{QStringLiteral(QDV70CLI_PATH)} + args;
-    p.setProgram(command.front());
-    p.setArguments(command.mid(1));
-    p.setProcessEnvironment(EnglishEnvironment());
-    p.start();
+    StartCli(p, args, wrapper);
     CliRun r;
     if (!p.waitForFinished(60000)) {
         p.kill();

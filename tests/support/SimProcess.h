@@ -47,6 +47,10 @@ struct CliRun {
 // Runs qdv70cli with the given arguments in an English environment and waits for it (at most 60 s).
 // A `wrapper` command (e.g. one that changes the user) runs it instead when given.
 CliRun RunCli(const QStringList& args, const QStringList& wrapper = {});
+// Starts qdv70cli so in `cli` without waiting for it to end.
+bool StartCli(QProcess& cli, const QStringList& args, const QStringList& wrapper = {});
+// Reads the stderr of a running qdv70cli into `err` until it holds `marker` (at most 20 s).
+bool ReadErrUntil(QProcess& cli, QByteArray* err, const QByteArray& marker);
 
 // Writes QDV70COMM.INI of a home that searches for devices on loopback: the UDP port and
 // [UDP] BROADCAST=127.255.255.255 (or `broadcast`).

@@ -55,48 +55,37 @@ bool AllFunctionButtonsDisabled(TfrmMain& w) {
     return true;
 }
 
+// Which tabs and buttons a setup offers is the model's to decide (its unit test holds every arrangement);
+// the window shows what the model says for the selected setup and makes its backup folders.
 TEST(MainWindow, tabsAndButtonsFollowTheSelectedSetup) {
     struct Case {
-        const char* name;
         bool r, s, e;
         int rb, sb, eb;
         Shown expected;
         int current;
     };
     const Case cases[] = {
-        {"everything", true, true, true, 15, 63, 3, {{true, true, true}, {15, 63, 3}}, kTabReceive},
-        {"no receive tab", false, true, true, 15, 36, 1, {{false, true, true}, {0, 36, 1}}, kTabSend},
-        {"receive only, two buttons",
-         true,
-         false,
-         false,
-         9,
-         63,
-         3,
-         {{true, false, false}, {9, 0, 0}},
-         kTabReceive},
-        {"no tab", false, false, false, 15, 63, 3, {{false, false, false}, {0, 0, 0}}, kTabNone},
+        {true, true, true, 15, 63, 3, {{true, true, true}, {15, 63, 3}}, kTabReceive},
+        {false, true, true, 15, 36, 1, {{false, true, true}, {0, 36, 1}}, kTabSend},
+        {false, false, false, 15, 63, 3, {{false, false, false}, {0, 0, 0}}, kTabNone},
     };
     QList<SetupRecord> setups;
     for (const Case& c : cases) {
-        SetupRecord r = FullSetup(QString::fromLatin1(c.name), QString());
-        r.receiveAll = c.r;
-        r.sendAll = c.s;
-        r.editAll = c.e;
-        r.receiveButtons = c.rb;
-        r.sendButtons = c.sb;
-        r.editButtons = c.eb;
+        SetupRecord r = FullSetup(QString::number(setups.size()), QString());
+        std::tie(r.receiveAll, r.sendAll, r.editAll) = std::tie(c.r, c.s, c.e);
+        std::tie(r.receiveButtons, r.sendButtons, r.editButtons) = std::tie(c.rb, c.sb, c.eb);
         setups << r;
     }
     MainWindowHarness h(setups);
     for (int i = 0; i < setups.size(); ++i) {
+        SCOPED_TRACE(i);
         h.Window().SetupList()->setCurrentIndex(i);
-        EXPECT_EQ(WhatIsShown(h.Window()), cases[i].expected) << cases[i].name;
-        EXPECT_EQ(h.Window().Model().CurrentTab(), cases[i].current) << cases[i].name;
+        EXPECT_EQ(WhatIsShown(h.Window()), cases[i].expected);
+        EXPECT_EQ(h.Window().Model().CurrentTab(), cases[i].current);
         for (int tab = 0; tab < kTabCount; ++tab)
-            EXPECT_EQ(h.Window().Panel(tab)->isVisible(), tab == cases[i].current) << cases[i].name << tab;
+            EXPECT_EQ(h.Window().Panel(tab)->isVisible(), tab == cases[i].current) << tab;
         EXPECT_EQ(h.Modules().Table().Setups().selected, i);
-        EXPECT_TRUE(QFileInfo(h.Backup(i) + "/XPoint").isDir()) << cases[i].name;
+        EXPECT_TRUE(QFileInfo(h.Backup(i) + "/XPoint").isDir());
     }
 }
 
@@ -135,27 +124,22 @@ TEST(MainWindow, switchingSetupsClearsTheStatusLinesOfThePreviousOne) {
     EXPECT_EQ(h.Window().StatusLine2(), "");
 }
 
+// Each key of a tab starts its job in its direction; F5 on the Receive tab has no button (the model's
+// unit test holds which key acts where).
 TEST(MainWindow, functionKeysStartTheirJobsAndF5OnReceiveDoesNothing) {
-    struct Case {
-        int tab;
-        int key;
-        QList<std::pair<int, int>> started;
-    };
-    const Case cases[] = {
-        {kTabReceive, Qt::Key_F1, {{0, kJobDescription}}},
-        {kTabReceive, Qt::Key_F2, {{0, kJobCrosspoint}}},
-        {kTabReceive, Qt::Key_F3, {{0, kJobPrimary}}},
-        {kTabReceive, Qt::Key_F5, {}},
-        {kTabReceive, Qt::Key_F6, {}},
+    const std::tuple<int, int, QList<std::pair<int, int>>> cases[] = {
+        {kTabReceive, Qt::Key_F1, {{0, kJobDescription}}}, {kTabReceive, Qt::Key_F2, {{0, kJobCrosspoint}}},
+        {kTabReceive, Qt::Key_F3, {{0, kJobPrimary}}},     {kTabReceive, Qt::Key_F5, {}},
         {kTabSend, Qt::Key_F3, {{1, kJobPrimary}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [tab, key, started] : cases) {
+        SCOPED_TRACE(testing::Message() << tab << " " << key);
         BoxRecorder boxes;
         MainWindowHarness h({FullSetup("A", QString())});
-        h.Window().Tabs()->setCurrentIndex(c.tab);
-        h.Key(c.key);
-        EXPECT_EQ(h.started, c.started) << c.tab << " " << c.key;
-        EXPECT_EQ(h.Window().Polling(), !c.started.isEmpty()) << c.tab << " " << c.key;
+        h.Window().Tabs()->setCurrentIndex(tab);
+        h.Key(key);
+        EXPECT_EQ(h.started, started);
+        EXPECT_EQ(h.Window().Polling(), !started.isEmpty());
         EXPECT_TRUE(boxes.boxes.isEmpty());
     }
 }
@@ -244,57 +228,38 @@ TEST(MainWindow, aJobFromF1DisablesTheWindowAndEscAbortsItWithoutAnErrorBox) {
 
 TEST(MainWindow, theEndOfAJobReportsFailuresAsTheOperatorMustSeeThem) {
     // Primary bits: 0 STD, 1 TLN, 2 GPH, 3 LVG, 4 INH, 5 SGP, 6 422, 7 IDX.
-    struct Case {
-        const char* name;
-        int tab;
-        int key;
+    const int R = kTabReceive;
+    const struct {
+        int tab, key;
         bool error;
         int lastError;
         std::uint32_t done;
         QStringList texts;
+    } cases[] = {
+        {R, Qt::Key_F3, false, 303, 0xDD, {kAcquired + "\n       ZEBU_TLN.DAU\n       ZEBU_SGP.DAU"}},
+        {kTabSend, Qt::Key_F3, false, 317, 0x7F, {kTransmitted + "\n       ZEBU_IDX.DAU"}}, // one not sent
+        {R, Qt::Key_F3, false, 0, 0xFF, {}},                                                // all there
+        {R, Qt::Key_F3, true, 301, 0, {"Time-out(Cannot connect.)"}},                       // no connection
+        {R, Qt::Key_F1, true, 310, 0, {"Error(Packet CS.)"}}, // description receive fails
+        {R, Qt::Key_F2, false, 0, 0, {}},                     // crosspoint receive works
     };
-    const Case cases[] = {
-        {"primary receive, two files fail",
-         kTabReceive,
-         Qt::Key_F3,
-         false,
-         303,
-         0xFF & ~0x22u,
-         {kAcquired + "\n       ZEBU_TLN.DAU\n       ZEBU_SGP.DAU"}},
-        {"primary send, one file not sent",
-         kTabSend,
-         Qt::Key_F3,
-         false,
-         317,
-         0x7F,
-         {kTransmitted + "\n       ZEBU_IDX.DAU"}},
-        {"primary receive, all there", kTabReceive, Qt::Key_F3, false, 0, 0xFF, {}},
-        {"primary receive, no connection",
-         kTabReceive,
-         Qt::Key_F3,
-         true,
-         301,
-         0,
-         {"Time-out(Cannot connect.)"}},
-        {"description receive fails", kTabReceive, Qt::Key_F1, true, 310, 0, {"Error(Packet CS.)"}},
-        {"crosspoint receive works", kTabReceive, Qt::Key_F2, false, 0, 0, {}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.key << " " << c.lastError);
         BoxRecorder boxes;
         MainWindowHarness h({FullSetup("A", QString())});
         h.Window().Tabs()->setCurrentIndex(c.tab);
         h.Key(c.key);
-        ASSERT_EQ(h.started.size(), 1) << c.name;
+        ASSERT_EQ(h.started.size(), 1);
         h.FinishJob(c.error, c.lastError, c.done);
         QStringList texts;
         for (const ShownBox& b : boxes.boxes) {
             texts << b.text;
-            EXPECT_EQ(b.icon, QMessageBox::Warning) << c.name;
-            EXPECT_EQ(b.caption, "QDV-70") << c.name;
-            EXPECT_EQ(b.buttons, QStringList{"OK"}) << c.name;
+            EXPECT_EQ(b.icon, QMessageBox::Warning);
+            EXPECT_EQ(b.caption, "QDV-70");
+            EXPECT_EQ(b.buttons, QStringList{"OK"});
         }
-        EXPECT_EQ(texts, c.texts) << c.name;
-        EXPECT_FALSE(h.Window().Polling()) << c.name;
+        EXPECT_EQ(texts, c.texts);
+        EXPECT_FALSE(h.Window().Polling());
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +34,17 @@ QStringList Rows(const QListWidget* list) {
     return rows;
 }
 
+// With QDV70_SCREENSHOT_DIR set, the dialogs are saved there as the pictures of the README and the
+// manual; run under a real display server: QDV70_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a
+// build/bin/test_ui --gtest_filter='SetupDialogs.*'
+void Shot(QWidget& w, const char* name) {
+    const QString dir = qEnvironmentVariable("QDV70_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QTest::qWait(100);
+    EXPECT_TRUE(w.grab().save(QDir(dir).filePath(QString::fromLatin1(name)))) << name;
+}
+
 // The setup list dialog over a rig, shown but not modal, so that the test presses its buttons.
 struct ListDialog {
     explicit ListDialog(SetupsRig& rig) : dialog(rig.list, ports, rig.home.Path()) {
@@ -50,7 +62,7 @@ struct ListDialog {
 };
 
 TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
-    MainWindowHarness h({FullSetup("A", {}), FullSetup("B", {})});
+    MainWindowHarness h({FullSetup("Studio A", {}), FullSetup("Hall B", {})});
     BoxRecorder boxes;
     const QString folder = h.folder.FilePath("serial backup");
     const auto previous =
@@ -61,9 +73,10 @@ TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
         });
     WhenShown<TfrmConfigurationSetup>([&](TfrmConfigurationSetup& list) {
         EXPECT_EQ(list.List()->currentRow(), 0);
+        Shot(list, "setup-list.png");
         WhenShown<TfrmSetup>([&](TfrmSetup& e) {
             Click(e, "btnOk"); // nothing entered
-            Child<QLineEdit>(e, "editSetupName")->setText("A");
+            Child<QLineEdit>(e, "editSetupName")->setText("Studio A");
             Click(e, "btnOk"); // a name in use
             Child<QLineEdit>(e, "editSetupName")->setText("Serial");
             Click(e, "btnGetFoldr");
@@ -72,10 +85,11 @@ TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
             EXPECT_TRUE(Child<QLineEdit>(e, "edtIp")->isHidden());
             Child<QComboBox>(e, "cmbPort")->setCurrentIndex(14);
             EXPECT_EQ(Child<QLabel>(e, "lblDevice")->text(), "/dev/ttyS14");
+            Shot(e, "setup-editor-serial.png");
             Click(e, "btnOk");
         });
         Click(list, "btnNew");
-        EXPECT_EQ(Rows(list.List()), QStringList({"A", "B", "Serial"}));
+        EXPECT_EQ(Rows(list.List()), QStringList({"Studio A", "Hall B", "Serial"}));
         EXPECT_EQ(list.List()->currentRow(), 2);
         list.accept();
     });
@@ -98,7 +112,7 @@ TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
     EXPECT_EQ(h.Window().SetupList()->currentText(), "Serial");
     EXPECT_EQ(h.Window().ConnectionText(), "COM15,38400");
 
-    // Modify B: a typed address lands in the mask's groups and is stored without blanks.
+    // Modify Hall B: a typed address lands in the mask's groups and is stored without blanks.
     WhenShown<TfrmConfigurationSetup>([&](TfrmConfigurationSetup& list) {
         list.List()->setCurrentRow(1);
         WhenShown<TfrmSetup>([&](TfrmSetup& e) {
@@ -109,6 +123,7 @@ TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
             ip->home(false);
             QTest::keyClicks(ip, "127.1.20.3");
             EXPECT_EQ(ip->displayText(), "127.1  .20 .3  ");
+            Shot(e, "setup-editor.png");
             Child<QLineEdit>(e, "editSetupName")->setText("B2");
             Click(e, "btnOk");
         });
@@ -188,12 +203,14 @@ TEST(SetupDialogs, advancedOptionsStoreBoxesPortAndFont) {
     BoxRecorder boxes;
     WhenShown<TfrmSetup>([&](TfrmSetup& e) {
         WhenShown<TfrmAdvance>([&](TfrmAdvance& a) {
+            Shot(a, "setup-advance.png");
             Child<QCheckBox>(a, "chkSnd")->click();
             EXPECT_FALSE(Child<QCheckBox>(a, "chkSndF5")->isEnabled());
             EXPECT_TRUE(Child<QCheckBox>(a, "chkSndF5")->isChecked());
             Child<QCheckBox>(a, "chkBackup_STD")->click();
             Child<QCheckBox>(a, "chkEditF2")->click();
             WhenShown<TfrmRemote3>([](TfrmRemote3& r) {
+                Shot(r, "setup-remote3.png");
                 auto* port = Child<QLineEdit>(r, "edtRemote3");
                 EXPECT_EQ(port->text(), "1001");
                 for (const char* bad : {"70000", "0", "abc"}) {
