@@ -8,8 +8,11 @@
 #include "app/ui/TfrmMain.h"
 #include "discovery/ui/TwndDevices.h"
 #include "discovery/ui/TwndSearch.h"
+#include "editors/ui/EditorWindows.h"
+#include "history/ui/THistoryDlg.h"
 #include "secondary/FoundDevices.h"
 #include "secondary/ui/StationDialogs.h"
+#include "setups/ui/TfrmConfigurationSetup.h"
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
@@ -117,6 +120,13 @@ int main(int argc, char* argv[]) {
                            [&control](int d, int k) { return control.StartJob(d, k); }, setup,
                            [&modules] { return FoundDevicesOf(modules.Devices().Copy().devices); }},
                           [&searchRequests](QWidget* owner) { TwndSearch(searchRequests, owner).exec(); });
+    });
+    frmMain.SetEditorOpener([&](EditorKind kind, const SetupRecord& setup, const SetupFont* font) {
+        OpenEditor(&frmMain, kind, modules.Remote().Tables(), setup, font);
+    });
+    frmMain.SetSetupsOpener([&] { OpenSetupList(&frmMain, modules.Table()); });
+    frmMain.SetHistoryOpener([&frmMain](const SetupRecord& setup) {
+        THistoryDlg(setup.name, setup.backupDataPath, &frmMain).exec();
     });
     frmMain.SetDeviceSearcher([&modules, &searchRequests](QWidget* parent) {
         TwndDevices::SearchAndShow(parent, modules.Devices(), searchRequests);

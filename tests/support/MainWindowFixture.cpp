@@ -1,5 +1,8 @@
 #include "support/MainWindowFixture.h"
 
+#include "editors/ui/EditorWindows.h"
+#include "history/ui/THistoryDlg.h"
+#include "setups/ui/TfrmConfigurationSetup.h"
 #include "widgets/UserSettings.h"
 
 #include <QAbstractButton>
@@ -71,6 +74,14 @@ MainWindowHarness::MainWindowHarness(const QList<SetupRecord>& setups, int selec
         Status().jobKind = static_cast<std::uint32_t>(kind);
         Status().busy = true;
         return true;
+    });
+    // The dialogs the window opens, as the program hands them to it.
+    m_window->SetEditorOpener([this](EditorKind kind, const SetupRecord& setup, const SetupFont* font) {
+        OpenEditor(m_window.get(), kind, m_modules->Remote().Tables(), setup, font);
+    });
+    m_window->SetSetupsOpener([this] { OpenSetupList(m_window.get(), m_modules->Table()); });
+    m_window->SetHistoryOpener([this](const SetupRecord& setup) {
+        THistoryDlg(setup.name, setup.backupDataPath, m_window.get()).exec();
     });
     m_window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));

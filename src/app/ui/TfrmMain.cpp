@@ -8,14 +8,9 @@
 #include "app/ui/TAboutDlg.h"
 #include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
-#include "editors/ui/TfrmEditCrosspoint.h"
-#include "editors/ui/TfrmEditDescAndAlias.h"
 #include "history/BackupHistory.h"
-#include "history/ui/THistoryDlg.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
-#include "setups/SetupList.h"
-#include "setups/ui/TfrmConfigurationSetup.h"
 #include "store/PathNoCase.h"
 #include "store/TmTable.h"
 #include "widgets/MessageBox.h"
@@ -484,27 +479,12 @@ void TfrmMain::OpenStationDialog(int direction, int place) {
 void TfrmMain::btn_EditClick(int place) {
     TPanelButton* button = Button(kTabEdit, place);
     Press(button);
-    if (const SetupRecord* setup = Current()) {
-        // The editors work on fresh tables loaded from the backup folder.
-        ConversionTables& t = m_remote.Tables();
-        if (place == MainWindowModel::kPlaceDescription) {
-            t.Descriptions().Clear();
-            t.Aliases().Clear();
-            m_remote.BuildTerminalLabels(*setup);
-            m_remote.LoadDescriptions(*setup);
-            for (int k = 1; k <= 7; ++k)
-                m_remote.LoadAliases(*setup, k);
-            TfrmEditDescAndAlias editor(t, *setup, EditorFont(), this);
-            editor.exec();
-        } else if (place == MainWindowModel::kPlaceCrosspoint) {
-            t.Descriptions().Clear();
-            t.Crosspoints().Clear();
-            m_remote.BuildTerminalLabels(*setup);
-            m_remote.LoadDescriptions(*setup);
-            m_remote.LoadCrosspoints(*setup);
-            TfrmEditCrosspoint editor(t, *setup, EditorFont(), this);
-            editor.exec();
-        }
+    const SetupRecord* setup = Current();
+    if (setup != nullptr && m_openEditor &&
+        (place == MainWindowModel::kPlaceDescription || place == MainWindowModel::kPlaceCrosspoint)) {
+        m_openEditor(place == MainWindowModel::kPlaceCrosspoint ? EditorKind::Crosspoint
+                                                                : EditorKind::DescriptionAndAlias,
+                     *setup, EditorFont());
         RefreshSetupMarks();
     }
     button->SetLowered(false);
@@ -531,9 +511,9 @@ void TfrmMain::btnExitClick() {
 }
 
 void TfrmMain::mnu_Setup_SetupClick() {
-    qdv::SetupList list(m_table.Setups(), m_table.Files());
-    TfrmConfigurationSetup dialog(list, m_table.Ports(), m_table.Files().HomeFolder(), this);
-    dialog.exec();
+    if (!m_openSetups)
+        return;
+    m_openSetups();
     // Whatever the dialog changed is shown: the setup box, the tabs and the link of the selected setup.
     FillSetupList();
     SetupChanged();
@@ -541,10 +521,9 @@ void TfrmMain::mnu_Setup_SetupClick() {
 
 void TfrmMain::mnu_Setup_HistoryClick() {
     const SetupRecord* setup = Current();
-    if (setup == nullptr)
+    if (setup == nullptr || !m_openHistory)
         return;
-    THistoryDlg dialog(setup->name, setup->backupDataPath, this);
-    dialog.exec();
+    m_openHistory(*setup);
     // A restore changes the folder.
     RefreshSetupMarks();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindowModel.h"
+#include "editors/EditorKind.h"
 #include "store/SetupRecord.h"
 
 #include <QMainWindow>
@@ -57,6 +58,17 @@ public:
     // Runs a device search with this window as parent; until it is set the menu entry does nothing.
     using DeviceSearcher = std::function<void(QWidget* parent)>;
     void SetDeviceSearcher(DeviceSearcher search) { m_searchDevices = std::move(search); }
+    // Opens an editor of the Edit tab modally, for the setup shown, in the setup's font (null: the
+    // desktop's).
+    using EditorOpener =
+        std::function<void(EditorKind kind, const SetupRecord& setup, const SetupFont* font)>;
+    void SetEditorOpener(EditorOpener open) { m_openEditor = std::move(open); }
+    // Opens the setup list (Setup > Setup...) modally; the window then shows what it changed.
+    using SetupsOpener = std::function<void()>;
+    void SetSetupsOpener(SetupsOpener open) { m_openSetups = std::move(open); }
+    // Opens the backup history of the setup shown (Setup > History...) modally.
+    using HistoryOpener = std::function<void(const SetupRecord& setup)>;
+    void SetHistoryOpener(HistoryOpener open) { m_openHistory = std::move(open); }
     // Starts the receive job of `kind` for `readBack`, a copy of the setup whose backup folder is a
     // temporary one: the read-back of "Verify after sending". Until it is set, sends are not verified.
     using ReadBackStarter = std::function<bool(int kind, const SetupRecord& readBack)>;
@@ -143,6 +155,9 @@ private:
     JobStarter m_startJob;
     StationDialogOpener m_openStationDialog;
     DeviceSearcher m_searchDevices;
+    EditorOpener m_openEditor;
+    SetupsOpener m_openSetups;
+    HistoryOpener m_openHistory;
     ReadBackStarter m_startReadBack;
     MainWindowModel m_model;
 

@@ -3,6 +3,7 @@
 #include "base/MessageCatalogue.h"
 #include "setups/SetupList.h"
 #include "setups/ui/TfrmSetup.h"
+#include "store/TmTable.h"
 #include "widgets/MessageBox.h"
 #include "widgets/TPanelButton.h"
 
@@ -169,6 +170,11 @@ void TfrmConfigurationSetup::done(int result) {
         ReportSaveError();
     }
     TPanelDialog::done(result);
+}
+
+void OpenSetupList(QWidget* owner, TmTable& table) {
+    SetupList list(table.Setups(), table.Files());
+    TfrmConfigurationSetup(list, table.Ports(), table.Files().HomeFolder(), owner).exec();
 }
 
 } // namespace qdv

@@ -9,6 +9,7 @@ namespace qdv {
 class SetupList;
 class TPanelButton;
 class TfrmSetup;
+class TmTable;
 struct PortSettings;
 
 // "Configuration Setup": the list of setups with New, Delete, Modify, Up, Down and Copy. Every change
@@ -51,5 +52,8 @@ private:
     TPanelButton* m_btnCopy;
     TfrmSetup* m_editor;
 };
+
+// Shows the setup list modally over the program's setup table.
+void OpenSetupList(QWidget* owner, TmTable& table);
 
 } // namespace qdv
