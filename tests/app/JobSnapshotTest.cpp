@@ -37,8 +37,6 @@ TEST(JobSnapshot, failedFilesOfEachKindOfReceive) {
         EXPECT_EQ(JobSnapshot::FailedFiles(status, setup, report), c.expected)
             << c.kind << " " << c.errorCode;
     }
-    EXPECT_EQ(JobSnapshot::JobName(0, kJobPrimary), "Receive Primary");
-    EXPECT_EQ(JobSnapshot::JobName(1, kJobAliasToSecondary), "Send Alias to Secondary");
 }
 
 TEST(JobSnapshot, onlyReceivesAreRecorded) {

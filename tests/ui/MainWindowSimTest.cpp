@@ -39,14 +39,21 @@ struct Plant {
     }
 };
 
-// The real task controller behind the window (without the hosted services, which would bind their ports
-// on every address), starting the window's jobs.
-TtskCtrl& StartController(MainWindowHarness& h) {
+// The main window on the plant, with the real task controller behind it (without the hosted services,
+// which would bind their ports on every address) starting the window's jobs.
+struct WindowOnPlant : Plant {
+    BoxRecorder boxes;
+    MainWindowHarness h{{WindowSetup()}};
     TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll & ~TtskCtrl::kHostedServices);
-    h.Window().SetJobStarter(
-        [&control](int direction, int kind) { return control.StartJob(direction, kind); });
-    return control;
-}
+
+    explicit WindowOnPlant(const QStringList& faults = {}) : Plant(faults) {
+        h.Window().SetJobStarter(
+            [this](int direction, int kind) { return control.StartJob(direction, kind); });
+        h.Window().SetReadBackStarter(
+            [this](int kind, const SetupRecord& readBack) { return control.StartJob(0, kind, readBack); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));
+    }
+};
 
 // Runs a job from the window with the real task controller and waits until its end is reported.
 bool RunFromWindow(MainWindowHarness& h, int tab, int key) {
@@ -58,12 +65,8 @@ bool RunFromWindow(MainWindowHarness& h, int tab, int key) {
 }
 
 TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLineTool) {
-    Plant plant;
-    ASSERT_TRUE(plant.sim->Ok());
-    BoxRecorder boxes;
-    MainWindowHarness h({plant.WindowSetup()});
-    TtskCtrl& control = StartController(h);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));
+    WindowOnPlant plant;
+    MainWindowHarness& h = plant.h;
 
     ASSERT_TRUE(RunFromWindow(h, kTabReceive, Qt::Key_F3));
     const CliRun received = plant.Cli({"receive", "primary"});
@@ -91,7 +94,7 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
     EXPECT_EQ(fromWindow, plant.device.Read("Name/ZEBU_NME.DAU"));
     EXPECT_EQ(fromWindow, nme);
 
-    for (const ShownBox& b : boxes.boxes)
+    for (const ShownBox& b : plant.boxes.boxes)
         ADD_FAILURE() << "unexpected box: " << b.text.toStdString();
 }
 
@@ -99,28 +102,23 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
 // which the window reports with the file and the address; the second send verifies. The backup folder
 // keeps what was sent.
 TEST(MainWindowAgainstSimulator, verifyAfterSendingFindsAWrongByteOnTheDevice) {
-    Plant plant({"wrong-byte"});
-    ASSERT_TRUE(plant.sim->Ok());
-    BoxRecorder boxes;
-    MainWindowHarness h({plant.WindowSetup()});
-    TtskCtrl& control = StartController(h);
-    h.Window().SetReadBackStarter(
-        [&control](int kind, const SetupRecord& readBack) { return control.StartJob(0, kind, readBack); });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));
+    WindowOnPlant plant({"wrong-byte"});
+    MainWindowHarness& h = plant.h;
+    const QList<ShownBox>& boxes = plant.boxes.boxes;
     const QByteArray nme = plant.device.Read("Name/ZEBU_NME.DAU");
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", nme);
     h.Window().VerifyBox()->setChecked(true);
 
     ASSERT_TRUE(RunFromWindow(h, kTabSend, Qt::Key_F1));
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_TRUE(boxes.boxes[0].text.startsWith("Verification failed: 1 file differs from what was sent:\n"));
-    EXPECT_TRUE(boxes.boxes[0].text.contains("ZEBU_NME.DAU: differs from the device at address 0x0001"))
-        << boxes.boxes[0].text.toStdString();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].text.startsWith("Verification failed: 1 file differs from what was sent:\n"));
+    EXPECT_TRUE(boxes[0].text.contains("ZEBU_NME.DAU: differs from the device at address 0x0001"))
+        << boxes[0].text.toStdString();
     EXPECT_EQ(h.Window().StatusLine1(), "Verification failed.");
     EXPECT_EQ(h.folder.Read("backup0/Name/ZEBU_NME.DAU"), nme);
 
     ASSERT_TRUE(RunFromWindow(h, kTabSend, Qt::Key_F1));
-    EXPECT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.size(), 1);
     EXPECT_EQ(h.Window().StatusLine1(), "Verified: 1 file matches the device.");
     EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
     const QString shot = qEnvironmentVariable("QDV70_SCREENSHOT");

@@ -1,4 +1,3 @@
-#include "base/MessageCatalogue.h"
 #include "support/MainWindowFixture.h"
 
 #include <QAbstractButton>
@@ -43,45 +42,6 @@ TEST(MessageBox, buttonsReadInEnglishWhateverTheSystemLanguage) {
     EXPECT_EQ(ButtonTexts(*box), (QStringList{"Cancel", "No", "OK", "Yes"}));
     EXPECT_EQ(box->windowTitle(), "QDV-70");
     EXPECT_EQ(box->icon(), QMessageBox::Question);
-}
-
-TEST(MessageBox, showsTheCatalogueTextOfTheCodeAndReturnsTheButtonPressed) {
-    struct Case {
-        int code;
-        DialogType type;
-        int buttons;
-        int answer;
-        QMessageBox::Icon icon;
-        QStringList texts;
-    };
-    const Case cases[] = {
-        {103,
-         DialogType::Information,
-         kButtonOk | kButtonCancel,
-         kButtonCancel,
-         QMessageBox::Information,
-         {"OK", "Cancel"}},
-        {109,
-         DialogType::Confirmation,
-         kButtonYes | kButtonNo,
-         kButtonNo,
-         QMessageBox::Question,
-         {"Yes", "No"}},
-        {2319, DialogType::Warning, kButtonOk, kButtonOk, QMessageBox::Warning, {"OK"}},
-    };
-    for (const Case& c : cases) {
-        BoxRecorder boxes(c.answer);
-        EXPECT_EQ(ShowMessage(nullptr, c.code, c.type, c.buttons), c.answer) << c.code;
-        ASSERT_EQ(boxes.boxes.size(), 1);
-        EXPECT_EQ(boxes.boxes[0].text, CatalogueText(c.code)) << c.code;
-        EXPECT_EQ(boxes.boxes[0].icon, c.icon) << c.code;
-        EXPECT_EQ(boxes.boxes[0].caption, "QDV-70");
-        QStringList shown = boxes.boxes[0].buttons;
-        QStringList expected = c.texts;
-        shown.sort();
-        expected.sort();
-        EXPECT_EQ(shown, expected) << c.code;
-    }
 }
 
 } // namespace
