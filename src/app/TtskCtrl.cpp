@@ -2,7 +2,7 @@
 
 #include "discovery/TRpu16.h"
 #include "link/StatusBlock.h"
-#include "link/TRst16.h"
+#include "app/TRst16.h"
 #include "services/HostedServices.h"
 #include "store/TmFile.h"
 

@@ -1,4 +1,4 @@
-#include "link/TRst16.h"
+#include "app/TRst16.h"
 
 #include "link/Clock.h"
 #include "link/LinkEngine.h"

@@ -24,10 +24,12 @@ class TmFile;
 class TmTableRemote;
 class Transport;
 
-// The link engine's thread. The engine, its TCP transport and its 10 ms timer live in this thread;
-// the engine is also stepped at once whenever a transport has news, so a transfer is not held to
-// one record per tick. The serial transport's worker has a thread of its own and asks for a step
-// through a queued call. Other threads talk to it only through the status block and PostStart.
+// The link engine's thread, where the engine is put together with its transports (TCP, serial) and the
+// network-controller exchange it tries first on a LAN. The engine, its TCP transport and its 10 ms
+// timer live in this thread; the engine is also stepped at once whenever a transport has news, so a
+// transfer is not held to one record per tick. The serial transport's worker has a thread of its own
+// and asks for a step through a queued call. Other threads talk to it only through the status block
+// and PostStart.
 class TRst16 final : public QObject {
     Q_OBJECT
 
