@@ -8,6 +8,7 @@
 
 #include "services/HostedServices.h"
 #include "store/DataImage.h"
+#include "store/StandardSettingsLayout.h"
 #include "store/TmFile.h"
 
 #include <QDir>
@@ -259,7 +260,7 @@ int main(int argc, char* argv[]) {
     list.close();
     QFile stdFile(backup + QStringLiteral("/Primary/ZEBU_STD.DAU"));
     stdFile.open(QIODevice::WriteOnly);
-    stdFile.write(image::Encode(QByteArray(16384, '\0')));
+    stdFile.write(image::Encode(QByteArray(stdlayout::kImageSize, '\0')));
     stdFile.close();
     QFile names(backup + QStringLiteral("/Name/ZEBU_NME.DAU"));
     names.open(QIODevice::WriteOnly);

@@ -6,6 +6,7 @@
 #include "convert/DescriptionText.h"
 #include "convert/TerminalLabels.h"
 #include "store/DataImage.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,7 +43,7 @@ bool CarriesThroughShortForm(const TerminalTextTable& t) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const QByteArray kStd = image::Encode(QByteArray(TerminalLabels::kImageSize, '\0'));
+    static const QByteArray kStd = image::Encode(QByteArray(stdlayout::kImageSize, '\0'));
     const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     DescriptionTable descriptions;

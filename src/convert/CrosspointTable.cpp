@@ -2,6 +2,7 @@
 
 #include "convert/PresentBytes.h"
 #include "store/DataImage.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <stdexcept>
 
@@ -9,8 +10,6 @@ namespace qdv {
 
 namespace {
 
-constexpr int kHalf = 8192;
-constexpr int kDestinationsPerHalf = 512;
 constexpr int kCellSize = 2;
 
 } // namespace
@@ -23,8 +22,9 @@ std::size_t CrosspointTable::Index(int level, int dest) {
 
 int CrosspointTable::ByteAddress(int level, int dest) {
     const int d = dest - 1;
-    return (d / kDestinationsPerHalf) * kHalf +
-           ((level - 1) * kDestinationsPerHalf + d % kDestinationsPerHalf) * kCellSize;
+    using stdlayout::kTerminalsPerHalf;
+    return (d / kTerminalsPerHalf) * stdlayout::kHalf +
+           ((level - 1) * kTerminalsPerHalf + d % kTerminalsPerHalf) * kCellSize;
 }
 
 std::uint16_t CrosspointTable::Source(int level, int dest) const {

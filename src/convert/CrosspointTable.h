@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/TerminalSide.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <QByteArray>
 #include <array>
@@ -10,13 +11,13 @@ namespace qdv {
 
 // The source routed to every destination on each of the 8 levels, as ZEBU_XPT.DAU holds it.
 //
-// The file's image is two halves of 8192 bytes, each cell 2 bytes high byte first: the first half has
-// level 1 destinations 1..512, then level 2 and so on to level 8; the second half the same for
+// The file's image has the two halves of the standard settings' image, each cell 2 bytes high byte first: the
+// first half has level 1 destinations 1..512, then level 2 and so on to level 8; the second half the same for
 // destinations 513..1024.
 class CrosspointTable {
 public:
     static constexpr int kLevels = 8;
-    static constexpr int kImageSize = 16384;
+    static constexpr int kImageSize = stdlayout::kImageSize;
 
     // Source routed to destination `dest` (1..1024) on `level` (1..8); 0 for none.
     std::uint16_t Source(int level, int dest) const;

@@ -3,6 +3,7 @@
 #include "store/AtomicFile.h"
 #include "store/DataImage.h"
 #include "store/HexText.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,12 +13,13 @@ namespace qdv {
 
 namespace {
 
-constexpr int kHalfChars = 64 * image::kLineLength; // character offset of the image's second half
-constexpr int kTypeEntries = 16;
-constexpr int kTypeEntryChars = 16;
-constexpr int kTerminalsPerHalf = 512;
-constexpr int kSourceEntryChars = 8;
-constexpr int kDestinationEntryChars = 10;
+using stdlayout::kTerminalsPerHalf;
+
+// Character offsets and counts in the text of ZEBU_STD.DAU, two characters a byte.
+constexpr int kHalfChars = image::CharOffsetOfByte(stdlayout::kHalf);
+constexpr int kTypeNamesChars = 2 * stdlayout::kTypesPerHalf * stdlayout::kTypeNameSlot;
+constexpr int kSourceEntryChars = 2 * stdlayout::kSourceEntrySize;
+constexpr int kDestinationEntryChars = 2 * stdlayout::kDestinationEntrySize;
 constexpr int kMaxFirstField = 32;
 constexpr int kMaxLabelChars = 32;
 constexpr int kZeroTail = 256; // two lines of "0" after the descriptions
@@ -122,19 +124,19 @@ ConverterResult DescriptionConverter::Failure(int code, const QByteArray& path) 
 
 int DescriptionConverter::CheckStandardSettings(const QByteArray& stdText) const {
     StrictHexReader in(stdText);
-    // The numbering flag (byte 253 of the second half).
-    in.Seek(image::CharOffsetOfByte(8192 + 253));
+    // The numbering flag (the type mode byte).
+    in.Seek(image::CharOffsetOfByte(stdlayout::kTypeMode));
     if (const int r = in.Read(2, kLengthUnmatch))
         return r;
     for (const int half : {0, kHalfChars}) {
         in.Seek(half);
-        if (const int r = in.Read(kTypeEntries * kTypeEntryChars, kLengthUnmatch))
+        if (const int r = in.Read(kTypeNamesChars, kLengthUnmatch))
             return r;
     }
     // Source entries, then at once the destination entries, of each half. The entries are checked,
     // not kept: the conversion does not depend on them.
     for (const int half : {0, kHalfChars}) {
-        in.Seek(half + image::CharOffsetOfByte(256));
+        in.Seek(half + image::CharOffsetOfByte(stdlayout::kSourceEntries));
         if (const int r = in.Read(kTerminalsPerHalf * kSourceEntryChars, kLengthUnmatch))
             return r;
         if (const int r = in.Read(kTerminalsPerHalf * kDestinationEntryChars, kIllegalCharacter))

@@ -5,6 +5,7 @@
 #include "convert/DescriptionTable.h"
 #include "convert/TerminalLabels.h"
 #include "convert/TerminalTextCodec.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <algorithm>
 #include <vector>
@@ -28,7 +29,7 @@ QByteArray LabelField(QByteArray text) {
 
 QByteArray TypeLines(const TerminalLabels& labels) {
     QByteArray out;
-    for (int t = 0; t < TerminalLabels::kTypes; ++t)
+    for (int t = 0; t < stdlayout::kTypes; ++t)
         out += 'T' + QByteArray::number(t + 1) + ',' + LabelField(labels.TypeName(t)) + "\r\n";
     return out;
 }

@@ -9,16 +9,7 @@ namespace qdv {
 
 namespace {
 
-constexpr int kHalf = 8192;
-constexpr int kTerminalsPerHalf = 512;
-constexpr int kNamesPerHalf = 16;
-constexpr int kNameStride = 8;
-constexpr int kNameLength = 4;
-constexpr int kSourceBase = 256;
-constexpr int kSourceEntry = 4;
-constexpr int kDestinationBase = 2304;
-constexpr int kDestinationEntry = 5;
-constexpr int kFlagByte = kHalf + 253;
+using namespace stdlayout;
 
 QByteArray CutAtNul(const char* p, int n) {
     int len = 0;
@@ -41,13 +32,9 @@ void TerminalLabels::Clear() {
 
 TerminalLabel TerminalLabels::DecodeEntry(int j, bool numberingFlag, const unsigned char* b) {
     TerminalLabel label;
-    if (j < kTerminalsPerHalf && !numberingFlag) {
-        label.typeIndex = b[0] >> 4;
-        label.number = (b[0] & 15) * 100 + (b[1] >> 4) * 10 + (b[1] & 15);
-    } else {
-        label.typeIndex = (b[0] & 0x08) ? (b[0] >> 4) + 16 : b[0] >> 4;
-        label.number = ((b[0] & 3) << 8) | b[1];
-    }
+    const EntryLabel coded = LabelOf(DecimalLabel(j, numberingFlag), b[0], b[1]);
+    label.typeIndex = coded.typeIndex;
+    label.number = coded.number;
     label.secondNumber = ((b[2] & 15) << 8) | b[3];
     return label;
 }
@@ -59,17 +46,16 @@ void TerminalLabels::Build(const QByteArray& fileText) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(img.constData());
 
     for (int t = 0; t < kTypes; ++t) {
-        const int at = (t / kNamesPerHalf) * kHalf + (t % kNamesPerHalf) * kNameStride;
-        if (at + kNameLength <= present)
-            m_typeNames[static_cast<std::size_t>(t)] = CutAtNul(img.constData() + at, kNameLength);
+        const int at = TypeNameAt(t);
+        if (at + kTypeNameLength <= present)
+            m_typeNames[static_cast<std::size_t>(t)] = CutAtNul(img.constData() + at, kTypeNameLength);
     }
-    m_numberingFlag = kFlagByte < present && bytes[kFlagByte] != 0;
+    m_numberingFlag = kTypeMode < present && bytes[kTypeMode] != 0;
 
     for (int side = 0; side < 2; ++side) {
-        const int base = side == 0 ? kSourceBase : kDestinationBase;
-        const int stride = side == 0 ? kSourceEntry : kDestinationEntry;
+        const int stride = side == 0 ? kSourceEntrySize : kDestinationEntrySize;
         for (int j = 0; j < kTerminalCount; ++j) {
-            const int at = (j / kTerminalsPerHalf) * kHalf + base + stride * (j % kTerminalsPerHalf);
+            const int at = side == 0 ? SourceEntryAt(j) : DestinationEntryAt(j);
             if (at + stride > present)
                 continue;
             TerminalLabel label = DecodeEntry(j, m_numberingFlag, bytes + at);

@@ -2,6 +2,7 @@
 
 #include "convert/TerminalLabel.h"
 #include "convert/TerminalSide.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <QByteArray>
 #include <array>
@@ -9,17 +10,11 @@
 
 namespace qdv {
 
-// Type names and the labels of all sources and destinations, decoded from the image in ZEBU_STD.DAU.
-//
-// The image is used in two halves of 8192 bytes. Each half holds 16 type names (4 bytes at 8k), 512
-// source entries of 4 bytes from byte 256 and 512 destination entries of 5 bytes from byte 2304; the
-// first half serves terminals 1..512, the second half 513..1024. The byte 253 of the second half
-// chooses the numbering of the first half's entries: packed decimal digits when 0, binary otherwise.
+// Type names and the labels of all sources and destinations, decoded from the image in ZEBU_STD.DAU
+// (where they lie: store/StandardSettingsLayout.h). The type mode byte chooses the numbering of the
+// first half's entries: packed decimal digits when 0, binary otherwise.
 class TerminalLabels {
 public:
-    static constexpr int kTypes = 32;
-    static constexpr int kImageSize = 16384;
-
     TerminalLabels();
 
     void Clear();
@@ -37,7 +32,7 @@ public:
     static TerminalLabel DecodeEntry(int j, bool numberingFlag, const unsigned char* b);
 
 private:
-    std::array<QByteArray, kTypes> m_typeNames;
+    std::array<QByteArray, stdlayout::kTypes> m_typeNames;
     bool m_numberingFlag = false;
     std::vector<TerminalLabel> m_labels; // sources, then destinations
 };

@@ -4,6 +4,7 @@
 #include "history/ByteRanges.h"
 #include "history/ChangeText.h"
 #include "store/DataImage.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <vector>
 
@@ -11,35 +12,14 @@ namespace qdv::history {
 
 namespace {
 
-// Places in the 16384-byte image; the second half starts at 8192.
-constexpr int kHalf = 8192;
-constexpr int kTypeNameStride = 8;
-constexpr int kTypeNameLength = 4;
-constexpr int kLevelNameBase = 128;
-constexpr int kLevelNameLength = 8;
-constexpr int kNameStyleByte = 254;
-constexpr int kSourceBase = 256;
-constexpr int kDestinationBase = 2304;
-constexpr int kAreaBase = 5376;
-constexpr int kAreaNameBase = 5384;
-constexpr int kAreaNameLength = 5; // four characters and a zero byte
-constexpr int kStationBits = 5408;
-constexpr int kStationList = 5568;
-constexpr int kStationTypes = 5824;
-constexpr int kStations = 255;
-constexpr int kModelName = 8160;
-constexpr int kModelNameLength = 8;
-constexpr int kControllerType = 8191;
-constexpr int kTypeMode = kHalf + 253;
-constexpr int kLevelMode = kHalf + 255;
+using namespace stdlayout;
 
 // Compares the parts of the two images one by one and marks every byte it has put into words.
 class Comparer {
 public:
     Comparer(const QString& file, const QByteArray& oldText, const QByteArray& newText, MeaningChanges* out)
-        : m_file(file), m_old(image::Decode(oldText, TerminalLabels::kImageSize)),
-          m_new(image::Decode(newText, TerminalLabels::kImageSize)),
-          m_covered(TerminalLabels::kImageSize, false), m_out(out) {
+        : m_file(file), m_old(image::Decode(oldText, kImageSize)), m_new(image::Decode(newText, kImageSize)),
+          m_covered(kImageSize, false), m_out(out) {
         m_oldLabels.Build(oldText);
         m_newLabels.Build(newText);
     }
@@ -80,29 +60,27 @@ private:
     }
 
     void TypeNames() {
-        for (int t = 0; t < TerminalLabels::kTypes; ++t)
-            Text(QStringLiteral("type-name"), QStringLiteral("type %1 name").arg(t + 1),
-                 (t / 16) * kHalf + (t % 16) * kTypeNameStride, kTypeNameLength,
-                 {{QStringLiteral("type"), t + 1}});
+        for (int t = 0; t < kTypes; ++t)
+            Text(QStringLiteral("type-name"), QStringLiteral("type %1 name").arg(t + 1), TypeNameAt(t),
+                 kTypeNameLength, {{QStringLiteral("type"), t + 1}});
     }
 
     void LevelNames() {
-        for (int n = 1; n <= 16; ++n)
-            Text(QStringLiteral("level-name"), QStringLiteral("level %1 name").arg(n),
-                 (n > 8 ? kHalf : 0) + kLevelNameBase + ((n - 1) % 8) * kLevelNameLength, kLevelNameLength,
-                 {{QStringLiteral("level"), n}});
+        for (int n = 1; n <= kLevels; ++n)
+            Text(QStringLiteral("level-name"), QStringLiteral("level %1 name").arg(n), LevelNameAt(n - 1),
+                 kLevelNameLength, {{QStringLiteral("level"), n}});
     }
 
     void Modes() {
         // Only the top bit of this byte is the name style; other bits stay for the byte ranges.
-        if ((Old(kNameStyleByte) ^ New(kNameStyleByte)) & 0x80) {
+        if ((Old(kNameStyle) ^ New(kNameStyle)) & kNameStyleDescription) {
             const auto style = [](int b) {
-                return (b & 0x80) ? QStringLiteral("DescName") : QStringLiteral("TypeNum");
+                return (b & kNameStyleDescription) ? QStringLiteral("DescName") : QStringLiteral("TypeNum");
             };
             m_out->append(ChangeText::Value(m_file, QStringLiteral("setting"), QStringLiteral("name style"),
-                                            style(Old(kNameStyleByte)), style(New(kNameStyleByte))));
+                                            style(Old(kNameStyle)), style(New(kNameStyle))));
         }
-        m_covered[kNameStyleByte] = ((Old(kNameStyleByte) ^ New(kNameStyleByte)) & 0x7F) == 0;
+        m_covered[kNameStyle] = ((Old(kNameStyle) ^ New(kNameStyle)) & ~kNameStyleDescription) == 0;
         Setting(QStringLiteral("type mode"), kTypeMode, QStringLiteral("Type16"), QStringLiteral("Type32"));
         Setting(QStringLiteral("level mode"), kLevelMode, QStringLiteral("Level8"),
                 QStringLiteral("Level16"));
@@ -121,10 +99,9 @@ private:
 
     void Terminals(bool destination) {
         const Side side = destination ? Side::Destination : Side::Source;
-        const int base = destination ? kDestinationBase : kSourceBase;
-        const int stride = destination ? 5 : 4;
+        const int stride = destination ? kDestinationEntrySize : kSourceEntrySize;
         for (int j = 0; j < kTerminalCount; ++j) {
-            const int at = (j / 512) * kHalf + base + stride * (j % 512);
+            const int at = destination ? DestinationEntryAt(j) : SourceEntryAt(j);
             if (!Differs(at, stride))
                 continue;
             const TerminalLabel& before = m_oldLabels.Label(side, j + 1);
@@ -150,12 +127,12 @@ private:
     }
 
     int AreaValue(const QByteArray& img, int k) const {
-        const int at = kAreaBase + 2 * k;
+        const int at = kControlArea + 2 * k;
         return (static_cast<unsigned char>(img[at]) | (static_cast<unsigned char>(img[at + 1]) << 8)) + 1;
     }
 
     void ControlArea() {
-        if (Differs(kAreaBase, 8)) {
+        if (Differs(kControlArea, 8)) {
             for (int k = 0; k < 2; ++k) {
                 const auto range = [&](const QByteArray& img) {
                     return QStringLiteral("%1-%2").arg(AreaValue(img, 2 * k)).arg(AreaValue(img, 2 * k + 1));
@@ -167,31 +144,31 @@ private:
                                                     range(m_old), range(m_new)));
             }
         }
-        Text(QStringLiteral("control-area"), QStringLiteral("control area name"), kAreaNameBase,
-             kAreaNameLength);
+        Text(QStringLiteral("control-area"), QStringLiteral("control area name"), kControlAreaName,
+             kControlAreaNameLength + 1); // with its zero byte
     }
 
     void Stations() {
         for (int u = 1; u <= kStations; ++u) {
-            const int at = kStationBits + (u - 1) / 8;
-            const int bit = 0x80 >> ((u - 1) % 8);
+            const int at = kStationBitmap + StationBitmapByte(u);
+            const int bit = StationBit(u);
             const QJsonObject fields{{QStringLiteral("station"), u}};
             if ((Old(at) ^ New(at)) & bit)
                 m_out->append(ChangeText::Value(
                     m_file, QStringLiteral("station"), QStringLiteral("station %1").arg(u),
                     (Old(at) & bit) ? QStringLiteral("present") : QStringLiteral("absent"),
                     (New(at) & bit) ? QStringLiteral("present") : QStringLiteral("absent"), fields));
-            if (Differs(kStationList + u - 1, 1))
+            if (Differs(kStationUnits + u - 1, 1))
                 m_out->append(ChangeText::Value(
                     m_file, QStringLiteral("station"), QStringLiteral("station %1 detected unit").arg(u),
-                    Hex(Old(kStationList + u - 1)), Hex(New(kStationList + u - 1)), fields));
-            if (Differs(kStationTypes + u - 1, 1))
+                    Hex(Old(kStationUnits + u - 1)), Hex(New(kStationUnits + u - 1)), fields));
+            if (Differs(kStationDeviceTypes + u - 1, 1))
                 m_out->append(ChangeText::Value(
                     m_file, QStringLiteral("station"), QStringLiteral("station %1 device type").arg(u),
-                    Hex(Old(kStationTypes + u - 1)), Hex(New(kStationTypes + u - 1)), fields));
+                    Hex(Old(kStationDeviceTypes + u - 1)), Hex(New(kStationDeviceTypes + u - 1)), fields));
         }
         // Bit 0 of the last bitmap byte would be station 256, which does not exist.
-        std::fill_n(m_covered.begin() + kStationBits, 31, true);
+        std::fill_n(m_covered.begin() + kStationBitmap, kStationBitmapSize - 1, true);
     }
 
     QString m_file;

@@ -6,6 +6,7 @@
 #include "link/StatusBlock.h"
 #include "link/Transport.h"
 #include "store/DataFileSet.h"
+#include "store/StandardSettingsLayout.h"
 #include "store/TmFile.h"
 
 #include <QFileInfo>
@@ -96,10 +97,10 @@ constexpr qint64 kFileBaseMs = 60 * 1000;
 constexpr qint64 kSlowestBytesPerSecond = 1000;
 
 // The station menu answer lies in this byte range of the standard settings image.
-constexpr std::uint32_t kMenuFirst = 5568;
-constexpr std::uint32_t kMenuLast = 6079;
+constexpr std::uint32_t kMenuFirst = stdlayout::kStationMenu;
+constexpr std::uint32_t kMenuLast = stdlayout::kStationMenu + stdlayout::kStationMenuSize - 1;
 constexpr int kMenuBuffer = 2048;
-constexpr std::uint32_t kMenuTotal = 16384;
+constexpr std::uint32_t kMenuTotal = stdlayout::kImageSize;
 
 // The largest image a data file holds: what the 327680-character send buffer carries.
 constexpr std::uint32_t kMaxImageBytes = SendFileReader::kBufferSize / 2;

@@ -1,6 +1,7 @@
 #include "link/Record.h"
 
 #include "store/HexText.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <array>
 #include <cstring>
@@ -66,7 +67,7 @@ QByteArray Build(int pn, char cmd, std::uint8_t id, char dataType, std::uint32_t
 }
 
 QByteArray BuildRequest(char cmd, std::uint8_t id, char dataType, bool stationMenu) {
-    return Build(0, cmd, id, dataType, stationMenu ? 0x0015C0u : 0u, {});
+    return Build(0, cmd, id, dataType, stationMenu ? std::uint32_t{stdlayout::kStationMenu} : 0u, {});
 }
 
 QByteArray NameRecordHeader(std::uint8_t station, bool last) {

@@ -1,6 +1,8 @@
 #include "services/ConfigOperations.h"
 
+#include "convert/TerminalSide.h"
 #include "convert/TerminalTextCodec.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <QString>
 
@@ -11,34 +13,11 @@
 namespace qdv {
 namespace {
 
-// Places in the standard settings image (ZEBU_STD.DAU); the second half starts at kHalf.
-constexpr int kHalf = 8192;
-constexpr int kTypeNameSlot = 8;
-constexpr int kTypeNameChars = 4; // of the 8-byte slot, written and read back
-constexpr int kLevelNames = 128;
-constexpr int kLevelNameChars = 8;
-constexpr int kNameStyle = 254;
-constexpr std::uint8_t kNameStyleDesc = 0x80;
-constexpr int kSourceEntries = 256;       // 4 bytes each
-constexpr int kDestinationEntries = 2304; // 5 bytes each
-constexpr int kEntriesPerSide = 512;
-constexpr int kCtrlArea = 5376; // source start, source end, destination start, destination end (u16 LE)
-constexpr int kCtrlAreaName = 5384;
-constexpr int kCtrlAreaNameChars = 4;
-constexpr int kCtrlAreaNameRead = 8;
+using namespace stdlayout;
+
+constexpr int kCtrlAreaNameRead = 8; // GetCtrlArea reads past the name and its zero byte
 constexpr int kCtrlAreaMax = 4093;
 constexpr int kCtrlAreaSpan = 1023;
-constexpr int kActiveUnits = 5408;
-constexpr int kDetectedUnits = 5567;     // + unit
-constexpr int kDetectedUnitsLink = 5823; // + unit, cleared with a detected value of 0
-constexpr int kModelName = 8160;
-constexpr int kModelNameChars = 8;
-constexpr int kControllerType = 8191;
-constexpr int kTypeMode = kHalf + 253;
-constexpr int kLevelMode = kHalf + 255;
-constexpr int kMaxUnit = 255;
-constexpr int kTerminals = 1024; // sources and destinations each, numbered 0 to 1023 here
-constexpr int kTypes = 32;
 
 // Places in the names image (ZEBU_NME.DAU).
 constexpr int kDescriptionChars = 16; // source j at 16 × j, destination j at kDestinationNames + 16 × j
@@ -132,19 +111,11 @@ void PutText(Bytes& b, int offset, int slot, const std::string& text) {
 }
 
 int TypeNameOffset(int n) {
-    if (n >= 1 && n <= 16)
-        return (n - 1) * kTypeNameSlot;
-    if (n >= 17 && n <= 32)
-        return kHalf + (n - 17) * kTypeNameSlot;
-    return -1;
+    return n >= 1 && n <= kTypes ? TypeNameAt(n - 1) : -1;
 }
 
 int LevelNameOffset(int n) {
-    if (n >= 1 && n <= 8)
-        return kLevelNames + (n - 1) * kLevelNameChars;
-    if (n >= 9 && n <= 16)
-        return kHalf + kLevelNames + (n - 9) * kLevelNameChars;
-    return -1;
+    return n >= 1 && n <= kLevels ? LevelNameAt(n - 1) : -1;
 }
 
 // The change of SetTypeName and SetLvName: each entry's name into the slot `offset` gives its number,
@@ -172,15 +143,11 @@ auto NamesAt(const std::vector<int>& numbers, int (*offset)(int), int chars) {
 }
 
 bool ValidUnit(int u) {
-    return u >= 1 && u <= kMaxUnit;
-}
-
-std::uint8_t ActiveBit(int u) {
-    return static_cast<std::uint8_t>(0x80 >> ((u - 1) % 8));
+    return u >= 1 && u <= kStations;
 }
 
 std::size_t ActiveByte(int u) {
-    return static_cast<std::size_t>(kActiveUnits + (u - 1) / 8);
+    return static_cast<std::size_t>(kStationBitmap + StationBitmapByte(u));
 }
 
 int U16At(const Bytes& b, int offset) {
@@ -208,52 +175,38 @@ void ToType16(std::uint8_t* e) {
 }
 
 void ConvertTerminalNumbers(Bytes& b, bool toType32) {
-    for (int j = 0; j < kEntriesPerSide; ++j) {
-        for (std::uint8_t* e : {&b[static_cast<std::size_t>(kSourceEntries + 4 * j)],
-                                &b[static_cast<std::size_t>(kDestinationEntries + 5 * j)]})
+    for (int j = 0; j < kTerminalsPerHalf; ++j) {
+        for (std::uint8_t* e : {&b[static_cast<std::size_t>(SourceEntryAt(j))],
+                                &b[static_cast<std::size_t>(DestinationEntryAt(j))]})
             toType32 ? ToType32(e) : ToType16(e);
     }
 }
 
-// Terminal entries of the standard settings: source j at 256 + 4 × (j mod 512), destination j at
-// 2304 + 5 × (j mod 512), in the first half for j below 512 and in the second half otherwise. Bytes 0 and
-// 1 hold the label. In the first half while the type mode is Type16: the type index (0 to 15) in the
-// upper nibble of byte 0, the number as three decimal digits in the lower nibble and byte 1. Otherwise:
-// the type index's low four bits in the upper nibble, bit 3 set for indexes 16 to 31, and a ten-bit
-// number in bits 0 and 1 and byte 1. The entry's other bytes are not the label's and stay.
+// Terminal entries of the standard settings; bytes 0 and 1 hold the label, the entry's other bytes are
+// not the label's and stay.
 std::size_t TerminalOffset(TerminalSide side, int j) {
-    const int half = j < kEntriesPerSide ? 0 : kHalf;
-    const int k = j % kEntriesPerSide;
-    return static_cast<std::size_t>(side == TerminalSide::kSource ? half + kSourceEntries + 4 * k
-                                                                  : half + kDestinationEntries + 5 * k);
+    return static_cast<std::size_t>(side == TerminalSide::kSource ? SourceEntryAt(j) : DestinationEntryAt(j));
 }
 
-bool DecimalLabel(const Bytes& b, int j) {
-    return j < kEntriesPerSide && b[kTypeMode] == 0;
+bool DecimalAt(const Bytes& b, int j) {
+    return DecimalLabel(j, b[kTypeMode] != 0);
 }
 
 // The label as a type number (type index + 1) and a number.
 std::pair<int, int> LabelAt(const Bytes& b, TerminalSide side, int j) {
     const std::uint8_t* e = &b[TerminalOffset(side, j)];
-    if (DecimalLabel(b, j))
-        return {(e[0] >> 4) + 1, (e[0] & 0x0F) * 100 + (e[1] >> 4) * 10 + (e[1] & 0x0F)};
-    return {(e[0] >> 4) + ((e[0] & 0x08) ? 16 : 0) + 1, ((e[0] & 0x03) << 8) | e[1]};
+    const EntryLabel label = LabelOf(DecimalAt(b, j), e[0], e[1]);
+    return {label.typeIndex + 1, label.number};
 }
 
 // False, changing nothing, when the type or number does not fit the entry's form.
 bool PutLabel(Bytes& b, TerminalSide side, int j, int type, int number) {
-    const bool decimal = DecimalLabel(b, j);
-    if (type < 1 || type > (decimal ? 16 : kTypes) || number < 0 || number > (decimal ? 999 : kTerminals - 1))
+    const bool decimal = DecimalAt(b, j);
+    if (type < 1 || type > (decimal ? kTypesPerHalf : kTypes) || number < 0 ||
+        number > (decimal ? 999 : kTerminalCount - 1))
         return false;
-    std::uint8_t* e = &b[TerminalOffset(side, j)];
-    const int index = type - 1;
-    if (decimal) {
-        e[0] = static_cast<std::uint8_t>((index << 4) | (number / 100));
-        e[1] = static_cast<std::uint8_t>((((number / 10) % 10) << 4) | (number % 10));
-    } else {
-        e[0] = static_cast<std::uint8_t>(((index & 0x0F) << 4) | (index >= 16 ? 0x08 : 0) | (number >> 8));
-        e[1] = static_cast<std::uint8_t>(number & 0xFF);
-    }
+    const auto bytes = LabelBytes(decimal, type - 1, number);
+    std::copy(bytes.begin(), bytes.end(), &b[TerminalOffset(side, j)]);
     return true;
 }
 
@@ -262,7 +215,7 @@ int DescriptionOffset(TerminalSide side, int j) {
 }
 
 bool ValidTerminal(int j) {
-    return j >= 0 && j < kTerminals;
+    return j >= 0 && j < kTerminalCount;
 }
 
 // Name groups: group g (1 to 8) holds the count byte at kGroupCounts + g − 1 (at most 160) and its
@@ -304,7 +257,7 @@ bool ValidGroup(int g) {
 }
 
 bool ValidGroupTerminal(const GroupTerminal& t) {
-    return t.no >= 1 && t.no <= kTerminals;
+    return t.no >= 1 && t.no <= kTerminalCount;
 }
 
 std::optional<int> InCtrlRange(const std::optional<int>& v) {
@@ -410,7 +363,7 @@ ProductInfo ConfigOperations::GetProductInfo() {
                     m_folder());
     const std::shared_lock lock(m_images.Mutex());
     ProductInfo info;
-    const std::string model = TextAt(m_images.Bytes(ImageStore::kStd), kModelName, kModelNameChars);
+    const std::string model = TextAt(m_images.Bytes(ImageStore::kStd), kModelName, kModelNameLength);
     if (model == "KMC-1100")
         info.productName = "KMC-1100(P)";
     else if (model == "KMC-1000")
@@ -425,21 +378,21 @@ ProductInfo ConfigOperations::GetProductInfo() {
 std::string ConfigOperations::SetTypeName(const std::vector<NumberedName>& entries) {
     std::string skipped;
     const std::vector<NumberedName> names = DeviceNames(entries, TextRule::kTypeName, "TypeName", skipped);
-    return ChangeStd(PutNames(names, TypeNameOffset, kTypeNameChars)) + skipped;
+    return ChangeStd(PutNames(names, TypeNameOffset, kTypeNameLength)) + skipped;
 }
 
 std::optional<std::vector<NumberedName>> ConfigOperations::GetTypeName(const std::vector<int>& numbers) {
-    return ReadStd(NamesAt(numbers, TypeNameOffset, kTypeNameChars));
+    return ReadStd(NamesAt(numbers, TypeNameOffset, kTypeNameLength));
 }
 
 std::string ConfigOperations::SetLvName(const std::vector<NumberedName>& entries) {
     std::string skipped;
     const std::vector<NumberedName> names = DeviceNames(entries, TextRule::kName, "LvName", skipped);
-    return ChangeStd(PutNames(names, LevelNameOffset, kLevelNameChars)) + skipped;
+    return ChangeStd(PutNames(names, LevelNameOffset, kLevelNameLength)) + skipped;
 }
 
 std::optional<std::vector<NumberedName>> ConfigOperations::GetLvName(const std::vector<int>& numbers) {
-    return ReadStd(NamesAt(numbers, LevelNameOffset, kLevelNameChars));
+    return ReadStd(NamesAt(numbers, LevelNameOffset, kLevelNameLength));
 }
 
 std::string ConfigOperations::SetCtrlArea(const CtrlAreaRequest& given) {
@@ -462,11 +415,11 @@ std::string ConfigOperations::SetCtrlArea(const CtrlAreaRequest& given) {
                const std::optional<int> values[] = {srcStart, srcEnd, dstStart, dstEnd};
                for (int i = 0; i < 4; ++i) {
                    if (values[i])
-                       PutU16(b, kCtrlArea + 2 * i, *values[i] - 1);
+                       PutU16(b, kControlArea + 2 * i, *values[i] - 1);
                }
                if (request.name) {
-                   PutText(b, kCtrlAreaName, kCtrlAreaNameChars, *request.name);
-                   b[kCtrlAreaName + kCtrlAreaNameChars] = 0;
+                   PutText(b, kControlAreaName, kControlAreaNameLength, *request.name);
+                   b[kControlAreaName + kControlAreaNameLength] = 0;
                }
                return true;
            }) +
@@ -482,12 +435,12 @@ std::optional<CtrlArea> ConfigOperations::GetCtrlArea() {
             a.dstStart = 1;
             a.dstEnd = 512;
         } else {
-            a.srcStart = U16At(b, kCtrlArea) + 1;
-            a.srcEnd = U16At(b, kCtrlArea + 2) + 1;
-            a.dstStart = U16At(b, kCtrlArea + 4) + 1;
-            a.dstEnd = U16At(b, kCtrlArea + 6) + 1;
+            a.srcStart = U16At(b, kControlArea) + 1;
+            a.srcEnd = U16At(b, kControlArea + 2) + 1;
+            a.dstStart = U16At(b, kControlArea + 4) + 1;
+            a.dstEnd = U16At(b, kControlArea + 6) + 1;
         }
-        a.name = WireText(TextAt(b, kCtrlAreaName, kCtrlAreaNameRead));
+        a.name = WireText(TextAt(b, kControlAreaName, kCtrlAreaNameRead));
         return a;
     });
 }
@@ -497,9 +450,9 @@ std::string ConfigOperations::SetConfMode(const std::vector<ModeEntry>& entries)
         for (const ModeEntry& e : entries) {
             if (e.item == "NameStyle") {
                 if (e.value == "TypeNum")
-                    b[kNameStyle] &= static_cast<std::uint8_t>(~kNameStyleDesc);
+                    b[kNameStyle] &= static_cast<std::uint8_t>(~kNameStyleDescription);
                 else if (e.value == "DescName")
-                    b[kNameStyle] |= kNameStyleDesc;
+                    b[kNameStyle] |= kNameStyleDescription;
             } else if (e.item == "TypeMode") {
                 const int mode = e.value == "Type16" ? 0 : e.value == "Type32" ? 1 : -1;
                 if (mode < 0 || b[kTypeMode] == mode)
@@ -520,7 +473,7 @@ std::string ConfigOperations::SetConfMode(const std::vector<ModeEntry>& entries)
 std::optional<std::vector<ModeEntry>> ConfigOperations::GetConfMode() {
     return ReadStd([&](const Bytes& b) {
         return std::vector<ModeEntry>{
-            {"NameStyle", (b[kNameStyle] & kNameStyleDesc) ? "DescName" : "TypeNum"},
+            {"NameStyle", (b[kNameStyle] & kNameStyleDescription) ? "DescName" : "TypeNum"},
             {"TypeMode", b[kTypeMode] != 0 ? "Type32" : "Type16"},
             {"LevelMode", b[kLevelMode] != 0 ? "Level16" : "Level8"},
         };
@@ -533,9 +486,9 @@ std::string ConfigOperations::SetActiveUnit(const std::vector<UnitFlag>& entries
             if (!ValidUnit(e.no))
                 continue;
             if (e.active)
-                b[ActiveByte(e.no)] |= ActiveBit(e.no);
+                b[ActiveByte(e.no)] |= StationBit(e.no);
             else
-                b[ActiveByte(e.no)] &= static_cast<std::uint8_t>(~ActiveBit(e.no));
+                b[ActiveByte(e.no)] &= static_cast<std::uint8_t>(~StationBit(e.no));
         }
         return true;
     });
@@ -546,7 +499,7 @@ std::optional<std::vector<UnitFlag>> ConfigOperations::GetActiveUnit(const std::
         std::vector<UnitFlag> out;
         for (const int u : numbers) {
             if (ValidUnit(u))
-                out.push_back({u, (b[ActiveByte(u)] & ActiveBit(u)) != 0});
+                out.push_back({u, (b[ActiveByte(u)] & StationBit(u)) != 0});
         }
         return out;
     });
@@ -558,9 +511,9 @@ std::string ConfigOperations::SetDetUnit(const std::vector<UnitValue>& entries) 
             // The value is one byte: a larger one would be stored cut, so it is skipped like a bad unit.
             if (!ValidUnit(e.no) || e.value < 0 || e.value > 255)
                 continue;
-            b[static_cast<std::size_t>(kDetectedUnits + e.no)] = static_cast<std::uint8_t>(e.value);
+            b[static_cast<std::size_t>(kStationUnits - 1 + e.no)] = static_cast<std::uint8_t>(e.value);
             if (e.value == 0)
-                b[static_cast<std::size_t>(kDetectedUnitsLink + e.no)] = 0;
+                b[static_cast<std::size_t>(kStationDeviceTypes - 1 + e.no)] = 0;
         }
         return true;
     });
@@ -571,7 +524,7 @@ std::optional<std::vector<UnitValue>> ConfigOperations::GetDetUnit(const std::ve
         std::vector<UnitValue> out;
         for (const int u : numbers) {
             if (ValidUnit(u))
-                out.push_back({u, b[static_cast<std::size_t>(kDetectedUnits + u)]});
+                out.push_back({u, b[static_cast<std::size_t>(kStationUnits - 1 + u)]});
         }
         return out;
     });

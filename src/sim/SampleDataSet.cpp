@@ -9,6 +9,7 @@
 #include "store/AtomicFile.h"
 #include "store/DataFileSet.h"
 #include "store/DataImage.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,8 +18,9 @@ namespace qdv {
 
 namespace {
 
-constexpr int kHalf = 8192;
-constexpr char kTypeNames[TerminalLabels::kTypes][5] = {
+using namespace stdlayout;
+
+constexpr char kTypeNames[kTypes][5] = {
     "VTR ", "CAM ", "MIC ", "SRV ", "GFX ", "CG  ", "SAT ", "LINE", "MON ", "REC ", "PGM ",
     "PVW ", "AUX ", "TX  ", "EDIT", "STU ", "ENC ", "DEC ", "IRD ", "FS  ", "DVE ", "CLIP",
     "NEWS", "SPT ", "WX  ", "OB  ", "RTR ", "TIE ", "EXT ", "TEST", "BARS", "BLK ",
@@ -29,53 +31,48 @@ constexpr int kDestinations = 32;
 constexpr int kStations[] = {2, 3, 4, 5, 6};
 constexpr int kStationFiles[] = {2, 3, 4};
 constexpr int kStationDeviceType = 1;
-constexpr int kControllerType = 1;
+constexpr int kOwnControllerType = 1;
 
 void Put(QByteArray& img, int at, int value) {
     img[at] = static_cast<char>(value & 0xFF);
 }
 
-// An entry with a packed-decimal number (first half while the numbering flag is clear).
-void PutDecimalEntry(QByteArray& img, int at, int type, int number, int second) {
-    Put(img, at, (type << 4) | (number / 100));
-    Put(img, at + 1, (((number / 10) % 10) << 4) | (number % 10));
-    Put(img, at + 2, second >> 8);
-    Put(img, at + 3, second);
-}
-
-// An entry with a binary number; types 16..31 are marked by bit 3.
-void PutBinaryEntry(QByteArray& img, int at, int type, int number, int second) {
-    Put(img, at, ((type & 15) << 4) | (type >= 16 ? 0x08 : 0) | ((number >> 8) & 3));
-    Put(img, at + 1, number);
+// An entry's label and second number, the label in decimal digits (first half while the type mode is
+// Type16) or binary.
+void PutEntry(QByteArray& img, int at, bool decimal, int type, int number, int second) {
+    const auto label = LabelBytes(decimal, type, number);
+    Put(img, at, label[0]);
+    Put(img, at + 1, label[1]);
     Put(img, at + 2, second >> 8);
     Put(img, at + 3, second);
 }
 
 QByteArray StandardSettingsImage() {
-    QByteArray img(TerminalLabels::kImageSize, '\0');
-    for (int t = 0; t < TerminalLabels::kTypes; ++t) {
-        const int at = (t / 16) * kHalf + (t % 16) * 8;
-        for (int i = 0; i < 4; ++i)
+    QByteArray img(kImageSize, '\0');
+    for (int t = 0; t < kTypes; ++t) {
+        const int at = TypeNameAt(t);
+        for (int i = 0; i < kTypeNameLength; ++i)
             img[at + i] = kTypeNames[t][i];
     }
     // Sources: cameras, VTRs and so on, eight of each type; then eight satellite feeds (type 18, IRD).
     for (int j = 0; j < kSources; ++j)
-        PutDecimalEntry(img, 256 + 4 * j, j / 8, j % 8 + 1, 100 + j);
+        PutEntry(img, SourceEntryAt(j), true, j / 8, j % 8 + 1, 100 + j);
     for (int j = 0; j < kFeeds; ++j)
-        PutBinaryEntry(img, kHalf + 256 + 4 * j, 18, j + 1, 600 + j);
+        PutEntry(img, SourceEntryAt(kTerminalsPerHalf + j), false, 18, j + 1, 600 + j);
     // Destinations: monitors, recorders, programme and preview outputs.
     for (int j = 0; j < kDestinations; ++j)
-        PutDecimalEntry(img, 2304 + 5 * j, 8 + j / 8, j % 8 + 1, 200 + j);
+        PutEntry(img, DestinationEntryAt(j), true, 8 + j / 8, j % 8 + 1, 200 + j);
     // Secondary stations: presence bitmap (bit 7 of the first byte is station 1) in both places a
     // controller may keep it, the list of stations and their device types, and the controller's own type.
     for (const int s : kStations) {
-        const int bit = s - 1;
-        for (const int base : {5408, 7942})
-            img[base + bit / 8] = static_cast<char>(img[base + bit / 8] | (0x80 >> (bit % 8)));
-        Put(img, 5568 + s - 1, kStationDeviceType);
-        Put(img, 5568 + 256 + s - 1, kStationDeviceType);
+        for (const int base : {kStationBitmap, kStationBitmapElsewhere}) {
+            const int at = base + StationBitmapByte(s);
+            img[at] = static_cast<char>(img[at] | StationBit(s));
+        }
+        Put(img, kStationUnits + s - 1, kStationDeviceType);
+        Put(img, kStationDeviceTypes + s - 1, kStationDeviceType);
     }
-    Put(img, kHalf - 1, kControllerType);
+    Put(img, stdlayout::kControllerType, kOwnControllerType);
     return img;
 }
 

@@ -8,6 +8,7 @@
 #include "store/HexText.h"
 #include "store/PathNoCase.h"
 #include "store/SendFileReader.h"
+#include "store/StandardSettingsLayout.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,10 +21,10 @@ namespace {
 using record::Fixed;
 using record::FixedRecord;
 
-// The station menu is the 512 bytes of the standard settings image from address 0x15C0, which the PC
-// asks for with a request of type "1" at that offset.
-constexpr std::uint32_t kMenuOffset = 0x15C0;
-constexpr int kMenuBytes = 512;
+// The station menu is its part of the standard settings image, which the PC asks for with a request of
+// type "1" at that offset.
+constexpr std::uint32_t kMenuOffset = stdlayout::kStationMenu;
+constexpr int kMenuBytes = stdlayout::kStationMenuSize;
 
 // Compact crosspoint list entry: level mask, rotated destination, source (8 characters).
 constexpr int kRouteChars = 8;

@@ -5,6 +5,7 @@
 #include "store/FolderLock.h"
 #include "store/IniFile.h"
 #include "store/PathNoCase.h"
+#include "store/StandardSettingsLayout.h"
 #include "store/StationList.h"
 
 #include <QDir>
@@ -321,11 +322,10 @@ namespace {
 
 // The image of a stored standard settings file, far enough for every station reader.
 bool ReadStandardImage(const QString& stdFile, QByteArray* image) {
-    constexpr int kReaderBytes = 8192;
     QByteArray text;
     if (!ReadWholeFile(stdFile, &text))
         return false;
-    *image = image::Decode(text, kReaderBytes);
+    *image = image::Decode(text, stdlayout::kHalf);
     return true;
 }
 
@@ -335,12 +335,14 @@ bool TmFile::ReadStationsFromBitmap(const QString& stdFile, StationFlags* flags)
     QByteArray img;
     if (!ReadStandardImage(stdFile, &img))
         return false;
-    const int ownType = static_cast<std::uint8_t>(img[8191]);
-    const int base = m_deviceInfo.Bitmap(ownType) ? 7942 : 5408;
+    const int ownType = static_cast<std::uint8_t>(img[stdlayout::kControllerType]);
+    const int base =
+        m_deviceInfo.Bitmap(ownType) ? stdlayout::kStationBitmapElsewhere : stdlayout::kStationBitmap;
     flags->fill(false);
     for (std::size_t i = 0; i < flags->size(); ++i) {
-        const auto byte = static_cast<std::uint8_t>(img[base + static_cast<int>(i / 8)]);
-        (*flags)[i] = (byte & (0x80u >> (i % 8))) != 0;
+        const int station = static_cast<int>(i) + 1;
+        const auto byte = static_cast<std::uint8_t>(img[base + stdlayout::StationBitmapByte(station)]);
+        (*flags)[i] = (byte & stdlayout::StationBit(station)) != 0;
     }
     return true;
 }
@@ -350,7 +352,7 @@ bool TmFile::ReadStationsFromList(const QString& stdFile, StationFlags* flags) {
     if (!ReadStandardImage(stdFile, &img))
         return false;
     for (std::size_t i = 0; i < flags->size(); ++i)
-        (*flags)[i] = img[5568 + static_cast<int>(i)] != 0;
+        (*flags)[i] = img[stdlayout::kStationUnits + static_cast<int>(i)] != 0;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "convert/DescriptionText.h"
 #include "convert/TmTableRemote.h"
 #include "store/DataImage.h"
+#include "store/StandardSettingsLayout.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -78,7 +79,7 @@ TEST(ConversionTables, labelsPlayNoPartInTheDescriptionFile) {
     for (const auto& c : cases) {
         test::TestFolder dir;
         const SetupRecord s = test::SetupAt(dir.Path());
-        QByteArray img = image::Decode(test::FixtureStdText(), TerminalLabels::kImageSize);
+        QByteArray img = image::Decode(test::FixtureStdText(), stdlayout::kImageSize);
         if (c.typeName.isEmpty())
             img.fill('\xFF');
         else
