@@ -135,6 +135,8 @@ TEST(LinkEngine, simulatorFaultsEndWithTheirCodes) {
         {sim::Fault::BadChecksumOnce, kReceive, kJobDescription, 0},
         {sim::Fault::BadChecksumTwice, kReceive, kJobDescription, 310},
         {sim::Fault::Stall, kReceive, kJobDescription, 304},
+        {sim::Fault::AbortRecord, kReceive, kJobDescription, 318},
+        {sim::Fault::WrongByte, kSend, kJobDescription, 0}, // stored silently: only a verify sees it
         {sim::Fault::UnexpectedPn, kReceive, kJobDescription, 306},
         {sim::Fault::WrongId, kReceive, kJobDescription, 314},
         {sim::Fault::WrongType, kReceive, kJobDescription, 315},
