@@ -41,14 +41,6 @@ history::SnapshotResult JobSnapshot::AfterJob(const StatusBlock& status, const S
                                             FailedFiles(status, setup, report));
 }
 
-history::SnapshotResult JobSnapshot::AfterStationReceive(const SetupRecord& setup,
-                                                         const QStringList& failedFiles) {
-    if (setup.backupDataPath.isEmpty())
-        return {};
-    return history::BackupHistory::Snapshot(setup.backupDataPath, setup.name, JobName(0, kJobSecondary),
-                                            failedFiles);
-}
-
 QString JobSnapshot::RecordResult(const SetupRecord& setup, int kind, const QDateTime& started, bool ok,
                                   const QString& error, const QStringList& missing) {
     if (setup.backupDataPath.isEmpty() ||

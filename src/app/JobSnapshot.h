@@ -26,10 +26,6 @@ public:
     // Sends change nothing and are not recorded (the result is then Unchanged).
     static history::SnapshotResult AfterJob(const StatusBlock& status, const SetupRecord& setup,
                                             const JobReport& report);
-    // After a run of "Receive Secondary": snapshots the backup folder with the station files that
-    // were not received.
-    static history::SnapshotResult AfterStationReceive(const SetupRecord& setup,
-                                                       const QStringList& failedFiles);
     // After a receive job of Primary, Description or Crosspoint (other kinds are not recorded): keeps how
     // it ended in the backup folder's job record, which `status` and the metrics read. `error` is the
     // first error (empty when ok). Returns why the record could not be written, else empty.

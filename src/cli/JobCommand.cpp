@@ -339,7 +339,7 @@ int JobCommand::RunSecondary(CliContext& ctx, bool send) const {
     if (!started)
         return status;
     if (!send)
-        ReportSnapshot(JobSnapshot::AfterStationReceive(*setup, core.FailedFiles()), ctx.Err());
+        ReportSnapshot(core.SnapshotReceived(), ctx.Err());
     bool allOk = true;
     for (const int id : chosen) {
         const StatusCell cell = core.Cell(id);

@@ -89,6 +89,15 @@ QStringList SecondaryDataModel::FailedFiles() const {
     return failed;
 }
 
+history::SnapshotResult SecondaryDataModel::SnapshotReceived() const {
+    const SetupRecord& setup = Setup();
+    if (setup.backupDataPath.isEmpty())
+        return {};
+    return history::BackupHistory::Snapshot(setup.backupDataPath, setup.name,
+                                            QStringLiteral("Receive ") + JobKindName(kJobSecondary),
+                                            FailedFiles());
+}
+
 int SecondaryDataModel::ApplyZMenu() {
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id)
         m_list.At(id).checked = m_s.stations.present[static_cast<std::size_t>(id - 1)];

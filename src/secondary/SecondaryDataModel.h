@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/BackupHistory.h"
 #include "secondary/StationDialogModel.h"
 
 #include <QStringList>
@@ -33,6 +34,9 @@ public:
     bool StartRun(const std::vector<int>* only = nullptr);
     // After a run: the station files (ZEBU_nnn.DAT) of the stations it chose that did not end OK.
     QStringList FailedFiles() const;
+    // After a receive run: snapshots the setup's backup folder into its history, naming the station
+    // files that were not received. Nothing for a setup without a backup folder.
+    history::SnapshotResult SnapshotReceived() const;
 
 protected:
     int ApplyZMenu() override;

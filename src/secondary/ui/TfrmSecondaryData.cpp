@@ -1,6 +1,5 @@
 #include "secondary/ui/TfrmSecondaryData.h"
 
-#include "app/JobSnapshot.h"
 #include "widgets/MessageBox.h"
 
 #include <QBoxLayout>
@@ -176,8 +175,7 @@ void TfrmSecondaryData::RunEnded() {
     if (m_model.Send())
         return;
     // The history never fails a run; what it has to say is shown, the Status column stays the report.
-    const history::SnapshotResult snapshot =
-        JobSnapshot::AfterStationReceive(m_model.Setup(), m_model.FailedFiles());
+    const history::SnapshotResult snapshot = m_model.SnapshotReceived();
     const QString text = snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice;
     if (!text.isEmpty())
         ShowMessageText(this, text, DialogType::Information, kButtonOk);
