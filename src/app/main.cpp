@@ -6,6 +6,7 @@
 #include "app/HomeFolder.h"
 #include "app/SingleInstance.h"
 #include "app/ui/TfrmMain.h"
+#include "base/CatalogueCodes.h"
 #include "discovery/ui/TwndDevices.h"
 #include "discovery/ui/TwndSearch.h"
 #include "editors/ui/EditorWindows.h"
@@ -83,7 +84,7 @@ int main(int argc, char* argv[]) {
 
     SingleInstance instance;
     if (!instance.TryAcquire(QFileInfo(QApplication::applicationFilePath()).fileName())) {
-        ShowMessage(nullptr, 101, DialogType::Error, kButtonOk);
+        ShowMessage(nullptr, msg::kAlreadyRunning, DialogType::Error, kButtonOk);
         return 0;
     }
 

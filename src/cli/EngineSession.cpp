@@ -1,6 +1,7 @@
 #include "cli/EngineSession.h"
 
 #include "app/TtskCtrl.h"
+#include "base/CatalogueCodes.h"
 #include "base/MessageCatalogue.h"
 #include "cli/CliContext.h"
 #include "discovery/DeviceSearch.h"
@@ -18,7 +19,6 @@ namespace qdv::cli {
 namespace {
 
 // The catalogue code of a job the user cancelled: no failure of its own.
-constexpr int kAborted = 102;
 
 std::atomic<bool> g_interrupted{false};
 
@@ -46,7 +46,8 @@ public:
             Poll();
         if (!m_core.Idle())
             return std::nullopt;
-        return m_cancelled ? kExitAborted : (m_message != 0 && m_message != kAborted ? kExitFailed : kExitOk);
+        return m_cancelled ? kExitAborted
+                           : (m_message != 0 && m_message != msg::kAborted ? kExitFailed : kExitOk);
     }
 
 private:

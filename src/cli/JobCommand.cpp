@@ -2,6 +2,7 @@
 
 #include "app/JobSnapshot.h"
 #include "app/TtskCtrl.h"
+#include "base/CatalogueCodes.h"
 #include "base/MessageCatalogue.h"
 #include "cli/EngineSession.h"
 #include "cli/FolderHold.h"
@@ -28,7 +29,6 @@ namespace {
 
 constexpr int kPollMs = 100;
 constexpr int kBarWidth = 30;
-constexpr int kPortNotOpened = 300;
 const QString kStations = QStringLiteral("stations");
 
 std::atomic<bool> g_interrupted{false};
@@ -231,7 +231,7 @@ JobOutcome JobCommand::RunTransfer(CliContext& ctx, const SetupRecord& setup, bo
             outcome.error = report.errorText.isEmpty() ? report.ErrorText() : report.errorText;
             err << outcome.error << '\n';
         }
-        if (report.errorCode == kPortNotOpened && !setup.selectLan &&
+        if (report.errorCode == msg::kPortNotOpened && !setup.selectLan &&
             TSerialThread::IsPermissionFailure(status.Line1()))
             err << PermissionHint(ports.SerialDevicePath(setup.comPort)) << '\n';
         if (!report.missing.isEmpty()) {

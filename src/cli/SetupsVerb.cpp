@@ -1,5 +1,6 @@
 #include "cli/SetupsVerb.h"
 
+#include "base/CatalogueCodes.h"
 #include "base/MessageCatalogue.h"
 #include "cli/CliContext.h"
 #include "setups/SetupEditorModel.h"
@@ -75,7 +76,7 @@ std::optional<int> SetupsVerb::ApplyLinkOptions(CliContext& ctx, SetupEditorMode
         bool ok = false;
         const int port = parser.value(QStringLiteral("port")).toInt(&ok);
         if (!ok || !SetupEditorModel::ValidPort(port))
-            return Refuse(ctx, 123);
+            return Refuse(ctx, msg::kBadPort);
         // Validation of the other fields comes first, so the port is set only when they pass.
         if (const int code = editor.Validate())
             return Refuse(ctx, code);

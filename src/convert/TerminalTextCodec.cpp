@@ -1,5 +1,6 @@
 #include "convert/TerminalTextCodec.h"
 
+#include "base/CatalogueCodes.h"
 #include "base/MessageCatalogue.h"
 
 namespace qdv {
@@ -9,7 +10,6 @@ namespace {
 constexpr char16_t kKatakanaFirst = 0xFF61; // 0xA1
 constexpr char16_t kKeptByteBase = 0xE000;
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr int kRefusedCharacter = 130; // catalogue text of a character the controller cannot store
 
 bool IsAscii(unsigned b) {
     return b >= 0x20 && b <= 0x7E;
@@ -95,7 +95,7 @@ QString TerminalTextCodec::RefusalText(const QString& text, qsizetype at) {
                            ? QChar::surrogateToUcs4(text[at], text[at + 1])
                            : text[at].unicode();
     const QString shown = QString::fromUcs4(&c, 1);
-    return CatalogueText(kRefusedCharacter)
+    return CatalogueText(msg::kRefusedCharacter)
         .arg(QChar::isPrint(c) ? shown : QString(), QString::number(c, 16).toUpper().rightJustified(4, u'0'));
 }
 

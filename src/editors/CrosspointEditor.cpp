@@ -1,5 +1,6 @@
 #include "editors/CrosspointEditor.h"
 
+#include "base/CatalogueCodes.h"
 #include "convert/ConversionTables.h"
 #include "editors/EditorSnapshot.h"
 #include "editors/LabelText.h"
@@ -83,7 +84,7 @@ bool CrosspointEditor::Export(const QString& path, QString* error) const {
 }
 
 OkOutcome CrosspointEditor::Ok(const SetupRecord& setup, EditorQuestions& questions) {
-    if (!questions.Ask(kAskCsv))
+    if (!questions.Ask(msg::kAskCrosspointsToCsv))
         return {};
     FolderLock folder;
     if (const QString busy = HoldEditorFolder(setup, QStringLiteral("saving crosspoints"), folder);
@@ -94,7 +95,7 @@ OkOutcome CrosspointEditor::Ok(const SetupRecord& setup, EditorQuestions& questi
     if (!m_tables.ExportCrosspointText(csv, &why))
         return {false, QStringLiteral("%1 was not written: %2").arg(csv, why), {}};
     OkOutcome outcome;
-    if (questions.Ask(kAskDau)) {
+    if (questions.Ask(msg::kAskCrosspointsToDau)) {
         outcome.close = m_tables.SaveCrosspoints(setup, &why);
         if (!outcome.close)
             outcome.error =

@@ -23,8 +23,6 @@ class ConversionTables;
 class CrosspointEditor {
 public:
     static constexpr int kFirstLevelColumn = 3; // of the destination grid
-    static constexpr int kAskCsv = 107;
-    static constexpr int kAskDau = 105;
 
     explicit CrosspointEditor(ConversionTables& tables);
 
@@ -53,7 +51,8 @@ public:
     bool Import(const QString& path);
     bool Export(const QString& path, QString* error) const;
 
-    // OK: question 107, ZEBU_XPT.CSV, question 105, ZEBU_XPT.DAU.
+    // OK: the question whether to write the CSV file, ZEBU_XPT.CSV, the one whether to write the DAU
+    // file, ZEBU_XPT.DAU.
     OkOutcome Ok(const SetupRecord& setup, EditorQuestions& questions);
 
 private:

@@ -1,5 +1,6 @@
 #include "editors/DescAliasEditor.h"
 
+#include "base/CatalogueCodes.h"
 #include "base/MessageCatalogue.h"
 #include "convert/ConversionTables.h"
 #include "convert/DescriptionText.h"
@@ -37,9 +38,6 @@ QString SideName(Side side) {
 }
 
 // Catalogue codes of the reasons an edit is refused.
-constexpr int kRefusedComma = 131;
-constexpr int kRefusedSlash = 132;
-constexpr int kRefusedLength = 133;
 
 } // namespace
 
@@ -115,12 +113,12 @@ QString DescAliasEditor::RefuseEdit(int column, const QString& before, const QSt
     if (refused >= 0)
         return TerminalTextCodec::RefusalText(inserted, refused);
     if (inserted.contains(QLatin1Char(',')))
-        return CatalogueText(kRefusedComma);
+        return CatalogueText(msg::kRefusedComma);
     if (column == kDescriptionColumn && inserted.contains(QLatin1Char('/')))
-        return CatalogueText(kRefusedSlash);
+        return CatalogueText(msg::kRefusedSlash);
     if (TerminalTextCodec::ByteLength(after) > kMaxBytes &&
         TerminalTextCodec::ByteLength(after) > TerminalTextCodec::ByteLength(before))
-        return CatalogueText(kRefusedLength).arg(kMaxBytes);
+        return CatalogueText(msg::kRefusedLength).arg(kMaxBytes);
     return {};
 }
 
@@ -130,7 +128,7 @@ QString DescAliasEditor::Paste(int column, int row, GridRect* written) {
     if (offset >= 0 && offset < static_cast<int>(paste.size())) {
         for (const QByteArray& text : paste[offset]) {
             if (text.contains('/'))
-                return CatalogueText(kRefusedSlash);
+                return CatalogueText(msg::kRefusedSlash);
         }
     }
     *written = m_buffers.Paste(Current(), column, row);
@@ -162,7 +160,7 @@ QString DescAliasEditor::CheckConvertible(const SetupRecord& setup) const {
 }
 
 OkOutcome DescAliasEditor::Ok(const SetupRecord& setup, EditorQuestions& questions) {
-    if (!questions.Ask(kAskCsv))
+    if (!questions.Ask(msg::kAskDescAliasToCsv))
         return {};
     StoreToTables();
     if (const QString refused = CheckConvertible(setup); !refused.isEmpty())
@@ -176,7 +174,7 @@ OkOutcome DescAliasEditor::Ok(const SetupRecord& setup, EditorQuestions& questio
     if (!m_tables.ExportDescriptionText(csv, &why))
         return {false, QStringLiteral("%1 was not written: %2").arg(csv, why), {}};
     OkOutcome outcome;
-    if (questions.Ask(kAskDau)) {
+    if (questions.Ask(msg::kAskDescAliasToDau)) {
         const ConverterResult saved = m_tables.SaveDescriptionsAndAliases(setup);
         outcome.close = saved.code == DescriptionConverter::kOk;
         if (!outcome.close)

@@ -22,8 +22,6 @@ public:
     static constexpr int kTextColumns = 8;
     static constexpr int kDescriptionColumn = 0;
     static constexpr int kMaxBytes = TextSlot::kSize;
-    static constexpr int kAskCsv = 106;
-    static constexpr int kAskDau = 104;
 
     explicit DescAliasEditor(ConversionTables& tables);
 
@@ -63,7 +61,8 @@ public:
     // returned) when it would put a text the description file cannot carry into a description.
     QString Paste(int column, int row, GridRect* written);
 
-    // OK: question 106, the tables from the grids, ZEBU_NME.CSV, question 104, then the description
+    // OK: the question whether to write the CSV file, the tables from the grids, ZEBU_NME.CSV, the
+    // question whether to write the DAU files, then the description
     // and the alias files as one set. Nothing is written when a description cannot be converted.
     OkOutcome Ok(const SetupRecord& setup, EditorQuestions& questions);
 

@@ -1,5 +1,6 @@
 #include "link/LinkEngine.h"
 
+#include "base/CatalogueCodes.h"
 #include "convert/TmTableRemote.h"
 #include "link/NetworkAttempt.h"
 #include "link/StationTables.h"
@@ -25,25 +26,6 @@ public:
     qint64 Read(char*, qint64) override { return 0; }
     bool HasWorker() const override { return false; }
 };
-
-// Catalogue codes the engine reports.
-constexpr int kAborted = 102;
-constexpr int kPortNotOpened = 300;
-constexpr int kNoConnect = 301;
-constexpr int kNoReady = 302;
-constexpr int kNoAck = 303;
-constexpr int kNoPacket = 304;
-constexpr int kBadPn = 306;
-constexpr int kBadOset = 308;
-constexpr int kBadCmd = 313;
-constexpr int kBadId = 314;
-constexpr int kBadType = 315;
-constexpr int kFileSize = 317;
-constexpr int kAbortRecord = 318;
-constexpr int kLineFailure = 319;
-constexpr int kNak = 320;
-constexpr int kTcpConnecting = 400;
-constexpr int kFtpOk = 409;
 
 // Countdown slots and their lengths in 10 ms units.
 constexpr int kSlotConnect = 0, kConnectUnits = 1000;
@@ -88,8 +70,6 @@ enum NamesState { kNamesStart = 0, kNamesRecord = 6, kNamesAck = 16 };
 
 constexpr int kRunning = -1;
 
-// "Error(Time-out.)": a file job that outlived its time limit.
-constexpr int kJobTimedOut = 311;
 // The time limit of a file job: a base, and per queued file a minute plus the largest file's size at a
 // rate far below the slowest line, so that no device, however it answers, keeps a job running for ever.
 constexpr qint64 kJobBaseMs = 10 * 60 * 1000;
@@ -225,7 +205,7 @@ void LinkEngine::Tick() {
             Line().ClearLineFlags();
         }
         if (m_jobPending || st.busy)
-            Finish(kAborted, true);
+            Finish(msg::kAborted, true);
         m_tick = kIdle;
         st.abortRequest = false;
         return;
@@ -250,7 +230,7 @@ void LinkEngine::Tick() {
         if (!m_s.resolver.EnsureSetupFolders(m_setup, &error)) {
             st.SetStatusLines(1, error, 0);
             st.SetErrorDetail(error);
-            Finish(kFileSize, true);
+            Finish(msg::kFileSize, true);
             return;
         }
         m_jobs.BuildQueue(m_receive, m_kind, m_setup);
@@ -281,7 +261,7 @@ void LinkEngine::Tick() {
             // Without a network controller to talk to, a LAN job goes straight to the packet protocol
             // over TCP, as after a failed network-controller attempt.
             st.SetStatusLines(1, QString(), 0);
-            st.SetStatusLines(2, QString(), kTcpConnecting);
+            st.SetStatusLines(2, QString(), msg::kTcpConnecting);
         }
         m_exchange = kOpen;
         m_tick = kExchange;
@@ -320,7 +300,7 @@ void LinkEngine::EndJobOverTime() {
     st.SetStatusLines(1, m_fileDetail, 0);
     if (m_kind == kJobSecondary)
         m_s.stations.MarkRemainingFailed();
-    Finish(kJobTimedOut, true);
+    Finish(msg::kTimedOut, true);
     m_deadlineMs = -1;
     m_tick = kIdle;
 }
@@ -352,7 +332,7 @@ bool LinkEngine::TakeFolder() {
         return false;
     st.SetJobFailure(
         QStringLiteral("%1 (gave up after %2 s)").arg(text).arg((m_folderUse.waitMs + 999) / 1000));
-    Finish(kFileSize, true);
+    Finish(msg::kFileSize, true);
     return false;
 }
 
@@ -364,7 +344,7 @@ void LinkEngine::StepNetwork() {
     if (code == NetworkAttempt::kRunning)
         return;
     if (code == 0) {
-        st.SetStatusLines(2, QString(), kFtpOk);
+        st.SetStatusLines(2, QString(), msg::kFtpOk);
         // The attempt booked and logged its files itself; the queue's entries were not left undone.
         m_entry = JobEntry();
         m_entryOpen = false;
@@ -392,7 +372,7 @@ void LinkEngine::StepNetwork() {
     }
     Line().ClearLineFlags();
     st.SetStatusLines(1, QString(), 0);
-    st.SetStatusLines(2, QString(), kTcpConnecting);
+    st.SetStatusLines(2, QString(), msg::kTcpConnecting);
     m_exchange = kOpen;
     m_tick = kExchange;
     if (!StepExchange())
@@ -412,11 +392,11 @@ bool LinkEngine::StepExchange() {
             if (supervised ? !line.LineUp() : line.LineError()) {
                 line.ClearLineError();
                 if (m_exchange <= kReadyWait)
-                    return FailBeforeFile(kLineFailure);
+                    return FailBeforeFile(msg::kLineFailure);
                 if (m_exchange == kNextFile)
-                    EndExchange(kLineFailure);
+                    EndExchange(msg::kLineFailure);
                 else
-                    FileEnded(kLineFailure);
+                    FileEnded(msg::kLineFailure);
                 continue;
             }
         }
@@ -435,7 +415,7 @@ bool LinkEngine::StepExchange() {
             if (!line.Open(target)) {
                 if (!line.LastErrorText().isEmpty())
                     st.SetStatusLines(1, line.LastErrorText(), 0);
-                return FailBeforeFile(kPortNotOpened);
+                return FailBeforeFile(msg::kPortNotOpened);
             }
             m_lineOpen = true;
             st.ShowGauge(true, st.progressTotal);
@@ -446,14 +426,14 @@ bool LinkEngine::StepExchange() {
         case kConnectWait:
             if (!line.HasWorker() || (!line.LineUp() && m_slots.Expired(kSlotConnect))) {
                 st.SetStatusLines(1, QString(), 0);
-                return FailBeforeFile(kNoConnect);
+                return FailBeforeFile(msg::kNoConnect);
             }
             if (!line.LineUp())
                 return true;
             st.SetStatusLines(1, QString(), 0);
             line.SetAccept(true);
             if (!SendBytes(record::AttentionSequence()))
-                return FailBeforeFile(kLineFailure);
+                return FailBeforeFile(msg::kLineFailure);
             BeginReadyWait();
             m_exchange = kReadyWait;
             continue;
@@ -463,7 +443,7 @@ bool LinkEngine::StepExchange() {
                 return true;
             case Wait::kFailed:
             case Wait::kAbortRecord:
-                return FailBeforeFile(kNoReady);
+                return FailBeforeFile(msg::kNoReady);
             case Wait::kOk:
                 m_exchange = kNextFile;
                 continue;
@@ -526,13 +506,13 @@ void LinkEngine::EnterNextFile() {
     case kJobCrosspoint:
         if (!m_receive && !exists) {
             // A queued file that vanished since the queue was built is skipped. It was not sent, so it
-            // ends with 317 rather than 0: a Primary file then shows as not transmitted instead of
-            // entering the done mask.
+            // ends with "Error(File size.)" rather than 0: a Primary file then shows as not transmitted
+            // instead of entering the done mask.
             if (!m_jobs.Queue().Empty()) {
-                Finish(kFileSize, false);
+                Finish(msg::kFileSize, false);
                 m_exchange = kNextFile;
             } else {
-                EndExchange(kFileSize);
+                EndExchange(msg::kFileSize);
             }
             return;
         }
@@ -550,9 +530,9 @@ void LinkEngine::EnterNextFile() {
             return;
         }
         if (m_setup.selectLan || m_jobs.Queue().Empty()) {
-            EndExchange(kFileSize);
+            EndExchange(msg::kFileSize);
         } else {
-            Finish(kFileSize, false);
+            Finish(msg::kFileSize, false);
             m_exchange = kNextFile;
         }
         return;
@@ -565,14 +545,14 @@ void LinkEngine::EnterNextFile() {
     case kJobAliasToSecondary:
         // The tables were loaded when the queue was built; a size of 0 means they could not be.
         if (m_entry.expectedSize == 0) {
-            EndExchange(kFileSize);
+            EndExchange(msg::kFileSize);
             return;
         }
         st.SetStatusLines(1, display, 0);
         m_exchange = m_kind == kJobDescriptionToSecondary ? kDescriptionNames : kAliasNames;
         return;
     default:
-        EndExchange(kFileSize);
+        EndExchange(msg::kFileSize);
         return;
     }
 }
@@ -587,7 +567,7 @@ void LinkEngine::FileEnded(int code) {
             return;
         }
     } else if ((code != 0 && (m_kind == kJobDescription || m_kind == kJobCrosspoint)) ||
-               code == kLineFailure) {
+               code == msg::kLineFailure) {
         EndExchange(code);
         return;
     }
@@ -625,7 +605,7 @@ bool LinkEngine::FailBeforeFile(int code) {
             m_s.stations.currentStation = m_entry.station;
     }
     // A port that does not open or a connection the peer refuses: the transport's words say why.
-    if (code == kPortNotOpened || code == kLineFailure) {
+    if (code == msg::kPortNotOpened || code == msg::kLineFailure) {
         m_fileDetail = Line().LastErrorText();
         m_s.status.SetErrorDetail(m_fileDetail);
     }
@@ -696,9 +676,9 @@ std::optional<int> LinkEngine::AckUnfinished() {
     case Wait::kWaiting:
         return kRunning;
     case Wait::kFailed:
-        return kNoAck;
+        return msg::kNoAck;
     case Wait::kAbortRecord:
-        return kAbortRecord;
+        return msg::kAbortRecord;
     case Wait::kOk:
         break;
     }
@@ -753,14 +733,14 @@ LinkEngine::Wait LinkEngine::ReceiveRecord() {
         if (!ReadByte(&c)) {
             if (!m_slots.Expired(kSlotRecord))
                 return Wait::kWaiting;
-            failure = kNoPacket;
+            failure = msg::kNoPacket;
         } else {
             // The time limit runs from the last arrival, not from each byte of it.
             if (std::exchange(m_inArrived, false))
                 m_slots.Set(kSlotRecord, kRecordUnits);
             if (m_parser.Hunting() && c != ':') {
                 if (c == record::kNak)
-                    failure = kNak;
+                    failure = msg::kNak;
                 else if (c == record::kAck)
                     continue;
                 else
@@ -785,7 +765,7 @@ LinkEngine::Wait LinkEngine::ReceiveRecord() {
         m_retry = 1;
         Line().ClearErrors();
         if (!SendBytes(QByteArrayView(&record::kNak, 1))) {
-            m_waitCode = kLineFailure;
+            m_waitCode = msg::kLineFailure;
             return Wait::kFailed;
         }
         m_parser.Reset();
@@ -801,7 +781,7 @@ int LinkEngine::StepReceive() {
         if (m_fileState == kRequest) {
             const bool menu = m_kind == kJobStationMenu;
             if (!SendBytes(record::BuildRequest(m_entry.command, m_entry.id, m_entry.typeChar, menu)))
-                return kLineFailure;
+                return msg::kLineFailure;
             m_expectedPn = 0;
             m_workFile = ReceivedFileWriter::WorkFileOf(m_entry.filePath);
             m_writer.SetSizeRule(datafiles::ReceiveRule(QFileInfo(m_entry.filePath).fileName()));
@@ -843,25 +823,25 @@ int LinkEngine::HandleReceivedRecord() {
     // The abort record (what a disabled station answers) carries PN 0, ID 00 and data type 0: it is
     // known for what it is before the fields are checked against the transfer.
     if (rec.Is(record::Fixed::Abort))
-        return kAbortRecord;
+        return msg::kAbortRecord;
     if (!endOfTransfer) {
         if (rec.Pn() != m_expectedPn)
-            return kBadPn;
+            return msg::kBadPn;
         if (rec.DataType() != m_entry.typeChar)
-            return kBadType;
+            return msg::kBadType;
         if (m_kind != kJobSecondary && rec.Id() != 0x01)
-            return kBadId;
+            return msg::kBadId;
         const char cmd = rec.Cmd();
         const bool cmdOk = m_fileState == kFirstRecord ? (cmd == '1' || cmd == 'E')
                            : m_fileState == kData      ? (cmd == '2' || cmd == '3' || cmd == 'E')
                                                        : cmd == 'E';
         if (!cmdOk)
-            return kBadCmd;
+            return msg::kBadCmd;
     }
     const char ack = record::kAck;
     if (m_fileState == kFirstRecord && rec.Cmd() == 'E') {
         SendBytes(QByteArrayView(&ack, 1));
-        return kAbortRecord;
+        return msg::kAbortRecord;
     }
     if (m_fileState == kAfterEnd) {
         if (endOfTransfer) {
@@ -884,12 +864,12 @@ int LinkEngine::HandleReceivedRecord() {
         // No data file is larger than the send buffer holds; a record reaching beyond that would only
         // make the file a run of filler lines up to its offset (megabytes from a damaged OSET).
         if (rec.Oset() + static_cast<std::uint32_t>(rec.Dlen()) > kMaxImageBytes)
-            return kBadOset;
+            return msg::kBadOset;
         if (!m_writer.WriteReceivedData(m_firstWrite, m_crosspoint, rec.Dlen(), rec.HData().data(),
                                         rec.Oset(), m_workFile, m_entry.filePath, last)) {
             st.SetStatusLines(1, m_writer.ErrorString(), 0);
             m_fileDetail = m_writer.ErrorString();
-            return kFileSize;
+            return msg::kFileSize;
         }
         m_firstWrite = false;
         st.SetProgress(static_cast<std::uint32_t>(m_writer.FileSize()));
@@ -909,7 +889,7 @@ int LinkEngine::HandleReceivedRecord() {
         return 0;
     }
     if (!SendBytes(QByteArrayView(&ack, 1)))
-        return kLineFailure;
+        return msg::kLineFailure;
     return kRunning;
 }
 
@@ -927,7 +907,7 @@ int LinkEngine::StepSend() {
         case kLoad:
             if (!m_reader.LoadSendFile(m_entry.filePath)) {
                 st.SetStatusLines(1, QFileInfo(m_entry.filePath).fileName(), 0);
-                return kFileSize;
+                return msg::kFileSize;
             }
             m_sendPn = 0;
             m_oset = 0;
@@ -938,21 +918,21 @@ int LinkEngine::StepSend() {
             continue;
         case kStartRecord:
             if (!SendRecord(record::Build(m_sendPn, '1', m_entry.id, m_entry.typeChar, 0, {})))
-                return kLineFailure;
+                return msg::kLineFailure;
             m_sendPn = (m_sendPn + 1) & 0x0F;
             m_fileState = kStartAck;
             continue;
         case kDataRecord:
         case kListRecord: {
             if (!m_reader.HasMore())
-                return kFileSize;
+                return msg::kFileSize;
             const QByteArrayView chunk = m_reader.NextChunk();
             const bool list = m_fileState == kListRecord;
             const QByteArray rec =
                 list ? record::Build(m_sendPn, 'B', 0x00, '0', 0, chunk)
                      : record::Build(m_sendPn, '2', m_entry.id, m_entry.typeChar, m_oset, chunk);
             if (!SendRecord(rec))
-                return kLineFailure;
+                return msg::kLineFailure;
             m_sendPn = (m_sendPn + 1) & 0x0F;
             m_oset += static_cast<std::uint32_t>(chunk.size() / 2);
             m_charsSent += static_cast<std::uint32_t>(chunk.size());
@@ -963,13 +943,13 @@ int LinkEngine::StepSend() {
         }
         case kEndRecord:
             if (!SendRecord(record::Build(m_sendPn, '3', m_entry.id, m_entry.typeChar, 0, {})))
-                return kLineFailure;
+                return msg::kLineFailure;
             m_sendPn = (m_sendPn + 1) & 0x0F;
             m_fileState = kEndAck;
             continue;
         case kApplyRecord:
             if (!SendRecord(record::FixedRecord(record::Fixed::Apply).toByteArray()))
-                return kLineFailure;
+                return msg::kLineFailure;
             m_fileState = kApplyAck;
             continue;
         default:
@@ -997,7 +977,7 @@ int LinkEngine::StepSend() {
         case kApplyAck:
             return 0;
         default:
-            return kFileSize;
+            return msg::kFileSize;
         }
     }
 }
@@ -1022,7 +1002,7 @@ int LinkEngine::StepNames() {
         if (m_fileState == kNamesRecord) {
             const QByteArray payload = record::ToHex(m_names.NextPayload());
             if (!SendRecord(record::Build(m_sendPn, '7', 0x00, '0', m_oset, payload)))
-                return kLineFailure;
+                return msg::kLineFailure;
             m_sendPn = (m_sendPn + 1) & 0x0F;
             st.SetProgress(static_cast<std::uint32_t>(m_names.BlocksDone()));
             m_fileState = kNamesAck;

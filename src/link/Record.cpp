@@ -1,5 +1,6 @@
 #include "link/Record.h"
 
+#include "base/CatalogueCodes.h"
 #include "store/HexText.h"
 #include "store/StandardSettingsLayout.h"
 
@@ -132,11 +133,11 @@ Parser::Status Parser::Feed(char c) {
     m_buf[m_length++] = c;
     if (m_length <= kHeaderLength) {
         if (c == '\n')
-            return Refuse(kErrSize);
+            return Refuse(msg::kBadPacketSize);
         if (m_length == kHeaderLength) {
             const int dlen = hex::Byte(m_buf + 1);
             if (dlen > kMaxData)
-                return Refuse(kErrSize);
+                return Refuse(msg::kBadPacketSize);
             m_expected = kMinLength + 2 * dlen;
         }
         return Status::InProgress;
@@ -144,11 +145,11 @@ Parser::Status Parser::Feed(char c) {
     if (m_length < m_expected)
         return Status::InProgress;
     if (m_buf[m_expected - 2] != '\r' || m_buf[m_expected - 1] != '\n')
-        return Refuse(kErrCrLf);
+        return Refuse(msg::kBadCrLf);
     const int dlen = (m_expected - kMinLength) / 2;
     const int cs = hex::Byte(m_buf + kHeaderLength + 2 * dlen);
     if (cs != Checksum(m_buf, dlen))
-        return Refuse(kErrChecksum);
+        return Refuse(msg::kBadChecksum);
     m_done = true;
     return Status::Complete;
 }

@@ -30,11 +30,6 @@ constexpr char kAck = 0x06;
 constexpr char kNak = 0x15;
 constexpr char kEtb = 0x17;
 
-// Result codes of the codec (message catalogue numbers).
-constexpr int kErrSize = 305; // DLEN above 128 or a line feed in the header
-constexpr int kErrChecksum = 310;
-constexpr int kErrCrLf = 312;
-
 // The fixed records, each 19 bytes with its CR LF.
 enum class Fixed { Attention, Ready, Unused3, EndOfTransfer, Abort, Unused6, Apply };
 QByteArrayView FixedRecord(Fixed which);

@@ -1,5 +1,6 @@
 #include "link/TransferJobs.h"
 
+#include "base/CatalogueCodes.h"
 #include "convert/TmTableRemote.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
@@ -10,9 +11,6 @@
 namespace qdv {
 
 namespace {
-
-// "Error(File size.)": the tables of a names transfer could not be loaded.
-constexpr int kNamesNotLoaded = 317;
 
 JobEntry BaseEntry(int kind, const SetupRecord& setup) {
     JobEntry e;
@@ -51,7 +49,7 @@ void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) 
         }
         FileResult skipped;
         skipped.path = t.path;
-        skipped.code = 317;
+        skipped.code = msg::kFileSize;
         skipped.skipped = true;
         skipped.detail = QFileInfo::exists(t.path) ? QStringLiteral("empty or of the wrong size")
                                                    : QStringLiteral("missing");
@@ -132,7 +130,7 @@ void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) 
         if (t.size == 0 || s < StationTables::kFirst || s > StationTables::kLast) {
             m_stations.dialogError = true;
             m_stations.dialogState = 3;
-            m_status.lastError = kNamesNotLoaded;
+            m_status.lastError = msg::kFileSize; // the tables could not be loaded
             m_status.error = true;
             break;
         }
@@ -149,7 +147,7 @@ void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) 
 void TransferJobs::Finish(int kind, int code, bool final, int typeCode) {
     if (code != 0) {
         m_status.lastError = static_cast<std::uint32_t>(code);
-        m_status.error = code != 102;
+        m_status.error = code != msg::kAborted;
         m_status.SetLine2(QString());
     } else {
         m_status.error = false;
@@ -160,7 +158,8 @@ void TransferJobs::Finish(int kind, int code, bool final, int typeCode) {
             m_status.primaryDoneMask |= datafiles::PrimaryDoneBit(typeCode);
         // A failed Primary file is reported by the list of files not moved, not as an error, unless
         // the line itself failed.
-        if (code != 300 && code != 301 && code != 302 && code != 319)
+        if (code != msg::kPortNotOpened && code != msg::kNoConnect && code != msg::kNoReady &&
+            code != msg::kLineFailure)
             m_status.error = false;
         m_status.ShowGauge(false, m_status.progressTotal);
         break;
@@ -176,10 +175,10 @@ void TransferJobs::Finish(int kind, int code, bool final, int typeCode) {
             if (!m_status.error)
                 m_stations.result[i] = StationTables::kSuccess;
             else
-                m_stations.result[i] = code == 304   ? StationTables::kNoAnswer
-                                       : code == 318 ? StationTables::kAbortedByStation
-                                                     : StationTables::kFailed;
-            if (m_status.lastError != 102)
+                m_stations.result[i] = code == msg::kNoPacket      ? StationTables::kNoAnswer
+                                       : code == msg::kAbortRecord ? StationTables::kAbortedByStation
+                                                                   : StationTables::kFailed;
+            if (m_status.lastError != msg::kAborted)
                 m_stations.state[i] = StationTables::kDone;
         }
         break;
@@ -187,7 +186,7 @@ void TransferJobs::Finish(int kind, int code, bool final, int typeCode) {
     case kJobDescriptionToSecondary:
     case kJobAliasToSecondary:
         m_stations.dialogError = m_status.error.load();
-        if (m_status.lastError != 102)
+        if (m_status.lastError != msg::kAborted)
             m_stations.dialogState = 3;
         break;
     default:

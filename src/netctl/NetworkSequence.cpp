@@ -1,5 +1,6 @@
 #include "netctl/NetworkSequence.h"
 
+#include "base/CatalogueCodes.h"
 #include "convert/TmTableRemote.h"
 #include "link/FileResult.h"
 #include "link/StationTables.h"
@@ -18,17 +19,6 @@ namespace qdv {
 
 namespace {
 
-// Catalogue codes.
-constexpr int kFileSize = 317;
-constexpr int kLineFailure = 319;
-constexpr int kSendingGetInfo = 401;
-constexpr int kReceivingGetInfo = 402;
-constexpr int kFtpConnecting = 404;
-constexpr int kReceivingBackUpReady = 405;
-constexpr int kBackUpReadyOk = 406;
-constexpr int kReceivingPutFinish = 407;
-constexpr int kPutFinishOk = 408;
-
 // Why a listed name is never written or read here.
 constexpr const char* kUnsafeName = "not a plain file name";
 
@@ -45,11 +35,11 @@ struct StepMessages {
 StepMessages MessagesOf(TmTableXML::Request request) {
     switch (request) {
     case TmTableXML::Request::GetInfo:
-        return {kSendingGetInfo, kReceivingGetInfo, 0};
+        return {msg::kSendingGetInfo, msg::kReceivingGetInfo, 0};
     case TmTableXML::Request::BackUpReady:
-        return {kFtpConnecting, kReceivingBackUpReady, kBackUpReadyOk};
+        return {msg::kFtpConnecting, msg::kReceivingBackupReady, msg::kBackupReadyOk};
     case TmTableXML::Request::PutFinish:
-        return {kFtpConnecting, kReceivingPutFinish, kPutFinishOk};
+        return {msg::kFtpConnecting, msg::kReceivingPutFinish, msg::kPutFinishOk};
     }
     return {};
 }
@@ -86,7 +76,7 @@ int NetworkSequence::Fail(int code) {
 
 int NetworkSequence::Step() {
     if (m_jobs == nullptr)
-        return kLineFailure;
+        return msg::kLineFailure;
     for (;;) {
         switch (m_state) {
         case kStart:
@@ -102,7 +92,7 @@ int NetworkSequence::Step() {
                     return 0;
                 const JobEntry& e = m_jobs->Queue().Front();
                 if (!e.stationAddressPresent || e.stationAddress.isEmpty())
-                    return Fail(kLineFailure);
+                    return Fail(msg::kLineFailure);
                 m_address = e.stationAddress;
                 m_station = e.station;
                 m_stationCode = 0;
@@ -111,7 +101,7 @@ int NetworkSequence::Step() {
             } else {
                 m_address = m_setup.ipAddress;
             }
-            m_status.SetStatusLines(3, QString(), kSendingGetInfo);
+            m_status.SetStatusLines(3, QString(), msg::kSendingGetInfo);
             m_phase = 0;
             m_state = kGetInfo;
             continue;
@@ -124,7 +114,7 @@ int NetworkSequence::Step() {
                     JoinNoCase(m_setup.backupDataPath, datafiles::StationFolderName(m_station));
                 m_fileCount = m_xml.PrepareFileList(true, !m_receive, folder);
                 if (!m_receive && m_fileCount == 0)
-                    return Fail(kFileSize);
+                    return Fail(msg::kFileSize);
                 m_state = m_fileCount > 0 ? kNextStationFile : kFileDone;
             } else if (m_kind == kJobPrimary) {
                 m_fileCount = m_xml.PrepareFileList(false, !m_receive, QString());
@@ -139,12 +129,12 @@ int NetworkSequence::Step() {
             QDir().mkpath(QFileInfo(t.path).absolutePath());
             TakeFile(t.path, datafiles::FileName(code));
             if (!m_xml.FileKnown(m_fileName))
-                return Fail(kFileSize);
+                return Fail(msg::kFileSize);
             m_announced = m_receive ? AnnouncedSize(m_fileName) : -1;
             // The job's queue was built from a file that was there; one that vanished since is left to
             // the packet protocol, which reports it.
             if (!m_receive && LocalFileMissing())
-                return Fail(kFileSize);
+                return Fail(msg::kFileSize);
             m_phase = 0;
             m_state = m_receive ? kBackUpReady : kFtp;
             continue;
@@ -179,7 +169,7 @@ int NetworkSequence::Step() {
             if (m_kind == kJobPrimary) {
                 if (m_haveFile) {
                     m_status.SetProgress(m_status.progressTotal);
-                    m_jobs->Finish(m_kind, m_skipped ? kFileSize : 0, false, m_typeCode);
+                    m_jobs->Finish(m_kind, m_skipped ? msg::kFileSize : 0, false, m_typeCode);
                 }
                 m_haveFile = false;
                 m_state = kNextDeviceFile;
@@ -214,7 +204,7 @@ void NetworkSequence::TakeFile(const QString& localPath, const QString& remoteNa
 void NetworkSequence::ReportFile() {
     FileResult r;
     r.path = m_filePath;
-    r.code = m_skipped ? kFileSize : 0;
+    r.code = m_skipped ? msg::kFileSize : 0;
     r.skipped = m_skipped;
     r.bytes = m_skipped ? 0 : QFileInfo(m_filePath).size();
     if (!m_skipped)
@@ -238,7 +228,7 @@ bool NetworkSequence::LocalFileMissing() const {
 void NetworkSequence::RefuseListedName(const QString& name, const QString& why) {
     FileResult r;
     r.listedName = name;
-    r.code = kFileSize;
+    r.code = msg::kFileSize;
     r.skipped = true;
     r.detail = why;
     m_status.AddFileResult(std::move(r));
@@ -328,7 +318,7 @@ bool NetworkSequence::NextStationFile() {
         // finds them.
         if (m_receive ? !StationFileName(f->name) : !f->usable) {
             // Never written nor read: the file counts as not moved.
-            m_stationCode = kFileSize;
+            m_stationCode = msg::kFileSize;
             RefuseListedName(f->name, f->usable
                                           ? QStringLiteral("not a data file of station %1").arg(m_station)
                                           : QString::fromLatin1(kUnsafeName));
@@ -343,11 +333,11 @@ bool NetworkSequence::NextStationFile() {
         QString error;
         if (m_receive && !m_resolver.EnsureStationFolder(m_setup, m_station, &error)) {
             // Nothing can be stored for this station: it fails, with the reason, and is not retried.
-            m_stationCode = kFileSize;
+            m_stationCode = msg::kFileSize;
             m_haveFile = false;
             FileResult r;
             r.path = m_filePath;
-            r.code = kFileSize;
+            r.code = msg::kFileSize;
             r.detail = error;
             m_status.AddFileResult(std::move(r));
             continue;
@@ -380,7 +370,7 @@ std::optional<int> NetworkSequence::Unfinished(Outcome outcome) {
     if (outcome == Outcome::kWaiting)
         return kRunning;
     if (outcome == Outcome::kFailed)
-        return Fail(kLineFailure);
+        return Fail(msg::kLineFailure);
     return std::nullopt;
 }
 
@@ -469,7 +459,7 @@ void NetworkSequence::ReportFailedTransfer(const QString& why, qint64 bytes) {
     m_haveFile = false;
     FileResult r;
     r.path = m_filePath;
-    r.code = kFileSize;
+    r.code = msg::kFileSize;
     r.bytes = bytes;
     r.detail = why.isEmpty() ? QStringLiteral("FTP transfer failed") : why;
     m_status.AddFileResult(std::move(r));

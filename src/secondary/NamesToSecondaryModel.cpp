@@ -1,5 +1,6 @@
 #include "secondary/NamesToSecondaryModel.h"
 
+#include "base/CatalogueCodes.h"
 #include "convert/ConversionTables.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
@@ -11,8 +12,6 @@ namespace qdv {
 
 namespace {
 
-constexpr int kNoStandardSettings = 108;
-constexpr int kAborted = 102;
 constexpr int kBroadcastStation = 255;
 
 } // namespace
@@ -82,7 +81,7 @@ int NamesToSecondaryModel::ApplyZMenu() {
     NameMenuStations();
     TmFile::StationFlags flags{};
     if (!TmFile::ReadStationsFromList(ConversionTables::StandardSettingsFile(m_s.setup), &flags))
-        return kNoStandardSettings;
+        return msg::kNoStandardSettings;
     for (int id = 1; id <= 255; ++id)
         m_list.At(id).checked = flags[static_cast<std::size_t>(id - 1)];
     return 0;
@@ -101,7 +100,7 @@ StationDialogModel::PollResult NamesToSecondaryModel::PollRun() {
         if (m_cancelPressed) {
             m_cancelPressed = false;
             MarkCancelled();
-            r.message = kAborted;
+            r.message = msg::kAborted;
         } else {
             if (m_s.status.error)
                 r.message = static_cast<int>(m_s.status.lastError.load());

@@ -1,5 +1,6 @@
 #include "secondary/SecondaryDataModel.h"
 
+#include "base/CatalogueCodes.h"
 #include "convert/ConversionTables.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
@@ -8,12 +9,6 @@
 #include "store/TmFile.h"
 
 namespace qdv {
-
-namespace {
-
-constexpr int kNoStandardSettings = 108;
-
-} // namespace
 
 SecondaryDataModel::SecondaryDataModel(StationDialogServices services, bool send)
     : StationDialogModel(std::move(services), send ? StatusWords::Send : StatusWords::Receive), m_send(send) {
@@ -25,7 +20,7 @@ int SecondaryDataModel::CheckFrom(bool bitmap) {
     const bool read =
         bitmap ? m_s.files.ReadStationsFromBitmap(file, &flags) : TmFile::ReadStationsFromList(file, &flags);
     if (!read)
-        return kNoStandardSettings;
+        return msg::kNoStandardSettings;
     for (int id = StationList::kFirst; id <= StationList::kLast; ++id) {
         const bool on = flags[static_cast<std::size_t>(id - 1)];
         m_list.At(id).checked = on;
@@ -115,7 +110,7 @@ StationDialogModel::PollResult SecondaryDataModel::PollRun() {
     if (!m_s.status.busy) {
         if (m_cancelPressed) {
             m_cancelPressed = false;
-            r.message = 102;
+            r.message = msg::kAborted;
             MarkCancelled();
         } else {
             TakeJobFailure(r);

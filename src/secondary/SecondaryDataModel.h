@@ -21,7 +21,7 @@ public:
 
     // The check menu: every station the stored ZEBU_STD.DAU marks, from its station bitmap (All) or its
     // device list (Device), becomes checked and every other one unchecked; the station menu's present
-    // flags follow. 108 when the file is missing, the checks unchanged; else 0.
+    // flags follow. msg::kNoStandardSettings when the file is missing, the checks unchanged; else 0.
     int CheckAll();
     int CheckDevice();
     void CheckClear();

@@ -1,5 +1,6 @@
 #include "setups/SetupEditorModel.h"
 
+#include "base/CatalogueCodes.h"
 #include "setups/IpAddressText.h"
 #include "setups/SetupList.h"
 
@@ -39,22 +40,22 @@ bool SetupEditorModel::OpenModify(int n) {
 int SetupEditorModel::Validate() const {
     // A name of blanks alone shows as no name in the setup box and cannot be told from another.
     if (name.trimmed().isEmpty())
-        return 111;
+        return msg::kNoSetupName;
     if (name.size() > SetupRecord::kTextField)
-        return 120;
+        return msg::kSetupNameTooLong;
     // Names already shared in a file made elsewhere stay editable; only a new or changed name must be
     // free.
     const bool nameChanged = m_new || name != m_list.Record(m_number).name;
     if (nameChanged && m_list.NameTaken(name, m_new ? 0 : m_number))
-        return 122;
+        return msg::kSetupNameTaken;
     if (backupDataPath.isEmpty())
-        return 112;
+        return msg::kNoBackupPath;
     if (backupDataPath.size() > SetupRecord::kTextField)
-        return 121;
+        return msg::kBackupPathTooLong;
     if (selectLan && !IpAddressText::IsValid(ipText))
-        return 321;
+        return msg::kBadIpAddress;
     if (!ValidComPort(comPort))
-        return 124;
+        return msg::kBadComPort;
     return 0;
 }
 

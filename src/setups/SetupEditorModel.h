@@ -33,9 +33,9 @@ public:
     QString ipText;
     int comPort = 1;
 
-    // 0 when the fields may be stored, else the catalogue code of the first refusal: 111 no name (or
-    // blanks only), 120 name too long, 122 name of another setup, 112 no path, 121 path too long, 321
-    // bad address (LAN only), 124 COM port outside 1..15.
+    // 0 when the fields may be stored, else the catalogue code of the first refusal: no name (or blanks
+    // only), name too long, name of another setup, no path, path too long, bad address (LAN only), COM
+    // port outside 1..15.
     int Validate() const;
     // Validates and, when that passes, stores the setup and writes the setups file: new mode appends
     // it with the options and font of its slot, modify mode changes the record's name, path and link

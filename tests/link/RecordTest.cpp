@@ -1,4 +1,5 @@
 #include "link/Record.h"
+#include "base/CatalogueCodes.h"
 #include "store/HexText.h"
 
 #include <gtest/gtest.h>
@@ -84,10 +85,10 @@ TEST(Record, parserRefusesBadRecordsWithTheirCodes) {
     QByteArray badEnd = Build(0, '2', 1, '1', 0, "00");
     badEnd[19] = 'X';
     const Refusal cases[] = {
-        {"DLEN 0x81 refused before any data", ":81000000000000", kErrSize, 15},
-        {"line feed in the header", ":0000\n", kErrSize, 6},
-        {"checksum mismatch", badCs, kErrChecksum, 21},
-        {"record not ended by CR LF", badEnd, kErrCrLf, 21},
+        {"DLEN 0x81 refused before any data", ":81000000000000", msg::kBadPacketSize, 15},
+        {"line feed in the header", ":0000\n", msg::kBadPacketSize, 6},
+        {"checksum mismatch", badCs, msg::kBadChecksum, 21},
+        {"record not ended by CR LF", badEnd, msg::kBadCrLf, 21},
     };
     for (const auto& c : cases) {
         Parser p;

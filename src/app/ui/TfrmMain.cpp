@@ -6,6 +6,7 @@
 #include "app/SendVerification.h"
 #include "app/SetupHealth.h"
 #include "app/ui/TAboutDlg.h"
+#include "base/CatalogueCodes.h"
 #include "base/MessageCatalogue.h"
 #include "convert/TmTableRemote.h"
 #include "history/BackupHistory.h"
@@ -58,11 +59,6 @@ constexpr int kGaugePointSize = 9;
 const QString kVerifyKey = QStringLiteral("mainWindow/verifyAfterSending");
 
 // Catalogue codes of the window's own texts.
-constexpr int kNoSetups = 126;
-constexpr int kOneFileDiffers = 127;
-constexpr int kFilesDiffer = 128;
-constexpr int kLookedIn = 129;
-constexpr int kNotOpened = 134;
 
 // What a function button does, for its tooltip; the key is added to it.
 QString ButtonToolTip(int tab, int place) {
@@ -395,7 +391,7 @@ void TfrmMain::cmbListChange(int index) {
 }
 
 void TfrmMain::ShowSetupHint() {
-    m_stbMsg->setText(Current() == nullptr ? CatalogueText(kNoSetups) : QString());
+    m_stbMsg->setText(Current() == nullptr ? CatalogueText(msg::kNoSetups) : QString());
 }
 
 void TfrmMain::SetupChanged() {
@@ -533,15 +529,15 @@ void TfrmMain::mnu_Help_HelpClick() {
     if (!help.file.isEmpty()) {
         // Found, but the desktop has nothing to show it with: say so, not that it is missing.
         if (!QDesktopServices::openUrl(QUrl::fromLocalFile(help.file)))
-            ShowMessageText(this, CatalogueText(kNotOpened) + QLatin1Char('\n') + help.file,
+            ShowMessageText(this, CatalogueText(msg::kHelpNotOpened) + QLatin1Char('\n') + help.file,
                             DialogType::Error, kButtonOk);
         return;
     }
-    ShowMessageText(
-        this,
-        QStringLiteral("%1\n\n%2\n%3")
-            .arg(CatalogueText(110), CatalogueText(kLookedIn), help.looked.join(QLatin1Char('\n'))),
-        DialogType::Error, kButtonOk);
+    ShowMessageText(this,
+                    QStringLiteral("%1\n\n%2\n%3")
+                        .arg(CatalogueText(msg::kNoHelpFile), CatalogueText(msg::kLookedIn),
+                             help.looked.join(QLatin1Char('\n'))),
+                    DialogType::Error, kButtonOk);
 }
 
 void TfrmMain::AboutClick() {
@@ -732,8 +728,8 @@ void TfrmMain::ReportReadBack(const JobReport& report) {
             lines << c.Text();
     }
     m_stbMsg->setText(QStringLiteral("Verification failed."));
-    const QString head =
-        differing == 1 ? CatalogueText(kOneFileDiffers) : CatalogueText(kFilesDiffer).arg(differing);
+    const QString head = differing == 1 ? CatalogueText(msg::kOneFileDiffers)
+                                        : CatalogueText(msg::kFilesDiffer).arg(differing);
     ShowMessageText(this, head + QLatin1Char('\n') + lines.join(QLatin1Char('\n')), DialogType::Warning,
                     kButtonOk);
 }
@@ -809,7 +805,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (ShowMessage(this, 103, DialogType::Information, kButtonOk | kButtonCancel) != kButtonOk) {
+    if (ShowMessage(this, msg::kAskQuit, DialogType::Information, kButtonOk | kButtonCancel) != kButtonOk) {
         event->ignore();
         m_btnExit->SetLowered(false);
         return;

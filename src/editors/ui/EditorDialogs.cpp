@@ -1,5 +1,6 @@
 #include "editors/ui/EditorDialogs.h"
 
+#include "base/CatalogueCodes.h"
 #include "editors/OkOutcome.h"
 #include "store/SetupRecord.h"
 #include "widgets/MessageBox.h"
@@ -149,8 +150,7 @@ bool ShowOkOutcome(QWidget* owner, const OkOutcome& outcome) {
 }
 
 bool MayDiscardChanges(QWidget* owner, bool modified) {
-    constexpr int kAskDiscard = 125;
-    return !modified || ShowMessage(owner, kAskDiscard, DialogType::Confirmation, kButtonYes | kButtonNo,
+    return !modified || ShowMessage(owner, msg::kAskDiscard, DialogType::Confirmation, kButtonYes | kButtonNo,
                                     kButtonNo) == kButtonYes;
 }
 

@@ -1,5 +1,6 @@
 #include "setups/ui/TfrmConfigurationSetup.h"
 
+#include "base/CatalogueCodes.h"
 #include "base/MessageCatalogue.h"
 #include "setups/SetupList.h"
 #include "setups/ui/TfrmSetup.h"
@@ -114,8 +115,9 @@ void TfrmConfigurationSetup::btnDeleteClick() {
     const int row = SelectedRow();
     // The question names the setup it is about.
     if (row >= 0 &&
-        ShowMessageText(this, CatalogueText(109) + QStringLiteral("\n\n") + m_list.Record(row + 1).name,
-                        DialogType::Information, kButtonOk | kButtonCancel) == kButtonOk &&
+        ShowMessageText(
+            this, CatalogueText(msg::kAskDeleteSetup) + QStringLiteral("\n\n") + m_list.Record(row + 1).name,
+            DialogType::Information, kButtonOk | kButtonCancel) == kButtonOk &&
         m_list.RemoveSetup(row + 1))
         FillList(row > 0 ? row - 1 : 0);
     ReportSaveError();

@@ -1,5 +1,6 @@
 #include "setups/ui/TfrmRemote3.h"
 
+#include "base/CatalogueCodes.h"
 #include "setups/SetupEditorModel.h"
 #include "setups/SetupList.h"
 #include "widgets/MessageBox.h"
@@ -55,7 +56,7 @@ void TfrmRemote3::btnOkClick() {
     bool isNumber = false;
     const int port = m_edtRemote3->text().trimmed().toInt(&isNumber);
     if (!isNumber || !SetupEditorModel::ValidPort(port)) {
-        ShowMessage(this, 123, DialogType::Warning, kButtonOk);
+        ShowMessage(this, msg::kBadPort, DialogType::Warning, kButtonOk);
         return;
     }
     m_list.Record(m_number).remote3Port = port;
