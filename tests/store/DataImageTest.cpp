@@ -1,10 +1,5 @@
 #include "store/DataImage.h"
-#include "store/AtomicFile.h"
 #include "store/HexText.h"
-#include "support/TestFolder.h"
-
-#include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -52,14 +47,6 @@ TEST(DataImage, encodeThenDecodeRoundTripsWithShortLastLineAndReadsHexInAnyCase)
     EXPECT_EQ(image::Decode("0102", 4), QByteArray::fromHex("01020000"));
     EXPECT_EQ(hex::Byte("aF"), 0xAF);
     EXPECT_EQ(hex::Field("DEADBEEF", 8), 0xDEADBEEFu);
-}
-
-TEST(AtomicFile, replacesWholeFileAndLeavesNoTemporary) {
-    test::TestFolder dir;
-    dir.Write("a.txt", "old contents");
-    ASSERT_TRUE(WriteFileAtomically(dir.FilePath("a.txt"), "new"));
-    EXPECT_EQ(dir.Read("a.txt"), "new");
-    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 1);
 }
 
 } // namespace

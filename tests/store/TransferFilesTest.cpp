@@ -21,22 +21,6 @@ struct Writer {
     }
 };
 
-TEST(ReceivedFileWriter, writesLinesFillsGapsAndReplacesTargetOnlyAtTheEnd) {
-    test::TestFolder dir;
-    dir.Write("XPoint/ZEBU_XPT.DAU", "previous");
-    Writer w(dir, "XPoint/ZEBU_XPT.DAU");
-    const QByteArray line(256, 'A');
-    ASSERT_TRUE(w.Put(true, {}, 0, false)); // start record: no data, no line
-    ASSERT_TRUE(w.Put(false, line, 0, false));
-    // The device skipped offset 128: a line of "0" stands in for it.
-    ASSERT_TRUE(w.Put(false, line, 256, false));
-    EXPECT_EQ(dir.Read("XPoint/ZEBU_XPT.DAU"), "previous");
-    EXPECT_TRUE(dir.Exists("XPoint/ZEBU_XPT.BAK"));
-    ASSERT_TRUE(w.Put(false, "0102", 384, true));
-    EXPECT_EQ(dir.Read("XPoint/ZEBU_XPT.DAU"), line + "\r\n" + kFiller + line + "\r\n" + "0102\r\n");
-    EXPECT_FALSE(dir.Exists("XPoint/ZEBU_XPT.BAK"));
-}
-
 TEST(ReceivedFileWriter, paddingCompletesA16384ByteImage) {
     test::TestFolder dir;
     Writer w(dir, "ZEBU_XPT.DAU");
@@ -50,26 +34,6 @@ TEST(ReceivedFileWriter, paddingCompletesA16384ByteImage) {
     EXPECT_EQ(file.count('\n'), 1 + 61 + 1 + 66);
 }
 
-TEST(ReceivedFileWriter, abortedTransferLeavesTheTargetByteIdenticalAndNoWorkFile) {
-    test::TestFolder dir;
-    const QByteArray old = QByteArray(256, '5') + "\r\n";
-    dir.Write("Name/ZEBU_NME.DAU", old);
-    {
-        Writer w(dir, "Name/ZEBU_NME.DAU");
-        ASSERT_TRUE(w.Put(true, QByteArray(256, 'A'), 0, false));
-        w.w.Abort();
-    }
-    EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), old);
-    EXPECT_FALSE(dir.Exists("Name/ZEBU_NME.BAK"));
-    {
-        // A writer destroyed mid-file (the engine stopped) cleans up the same way.
-        Writer w(dir, "Name/ZEBU_NME.DAU");
-        ASSERT_TRUE(w.Put(true, QByteArray(256, 'A'), 0, false));
-    }
-    EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), old);
-    EXPECT_FALSE(dir.Exists("Name/ZEBU_NME.BAK"));
-}
-
 TEST(ReceivedFileWriter, refusesPacketsWithoutAStartAndCreatesAMissingFolder) {
     test::TestFolder dir;
     Writer orphan(dir, "ZEBU_STD.DAU");
@@ -78,53 +42,6 @@ TEST(ReceivedFileWriter, refusesPacketsWithoutAStartAndCreatesAMissingFolder) {
     Writer w(dir, "gone/XPoint/ZEBU_XPT.DAU");
     ASSERT_TRUE(w.Put(true, "00", 0, true));
     EXPECT_EQ(dir.Read("gone/XPoint/ZEBU_XPT.DAU"), "00\r\n");
-}
-
-QByteArray DataFile(int fullLines, int shortChars) {
-    QByteArray f;
-    for (int i = 0; i < fullLines; ++i)
-        f += QByteArray(256, static_cast<char>('A' + i % 6)) + "\r\n";
-    if (shortChars > 0)
-        f += QByteArray(shortChars, '9') + "\r\n";
-    return f;
-}
-
-struct Chunking {
-    const char* name;
-    int fullLines;
-    int shortChars;
-    int fileSize;
-    int chunks;
-    int lastChunk;
-};
-
-TEST(SendFileReader, cutsFilesIntoOneChunkPerLine) {
-    const Chunking cases[] = {
-        {"standard settings", 128, 0, 33024, 128, 256},
-        {"phantom groups", 350, 20, 90322, 351, 20},
-        {"names", 278, 16, 71742, 279, 16},
-        {"station file", 20, 60, 5222, 21, 60},
-    };
-    for (const auto& c : cases) {
-        test::TestFolder dir;
-        const QByteArray data = DataFile(c.fullLines, c.shortChars);
-        ASSERT_EQ(data.size(), c.fileSize) << c.name;
-        dir.Write("f", data);
-        SendFileReader r;
-        ASSERT_TRUE(r.LoadSendFile(dir.FilePath("f"))) << c.name;
-        EXPECT_EQ(r.ChunkCount(), c.chunks) << c.name;
-        QByteArray joined;
-        int n = 0;
-        QByteArrayView last;
-        while (r.HasMore()) {
-            last = r.NextChunk();
-            joined += last.toByteArray() + "\r\n";
-            ++n;
-        }
-        EXPECT_EQ(n, c.chunks) << c.name;
-        EXPECT_EQ(last.size(), c.lastChunk) << c.name;
-        EXPECT_EQ(joined, data) << c.name;
-    }
 }
 
 TEST(SendFileReader, refusesMissingAndOversizedFiles) {
