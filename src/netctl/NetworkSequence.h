@@ -25,16 +25,19 @@ struct JobEntry;
 // It is stepped by the link engine (every tick, and at once whenever the connection or a transfer has
 // news) and loops within a step as long as it can go on, so it runs as fast as the device answers.
 //
-//   state               does                                                  next
-//   0 Start             clears the file count and index                       1
-//   1 JobSetup          the device address (a station's own for kind 3)       2; no station address: fail
-//   2 GetInfo           GetInfo request                                       0: 4; 1, 2: 3; 3: 5 or 9
-//   3 SingleFile        the job's one file, which the device must list        6 get, 8 put
-//   4 NextDeviceFile    Primary: the next listed file of the setup's set      6 get, 8 put; past the end:
-//   done 5 NextStationFile   the next file of the station                          6 get, 8 put; past the
-//   end: 9 6 BackUpReady       announces a download                                  8 7 PutFinish confirms
-//   an upload                                    9 8 Ftp               the transfer get: 9, put: 7 9 FileDone
-//   reports the file or the station                       4, 5, 1 or done
+// clang-format off
+//   state               does                                              next
+//   0 Start             clears the file count and index                   1
+//   1 JobSetup          the device address (a station's own for kind 3)   2; no station address: fail
+//   2 GetInfo           GetInfo request                                   kind 0: 4; 1, 2: 3; 3: 5 or 9
+//   3 SingleFile        the job's one file, which the device must list    6 get, 8 put
+//   4 NextDeviceFile    Primary: the next listed file of the setup's set  6 get, 8 put; past the end: done
+//   5 NextStationFile   the next file of the station                      6 get, 8 put; past the end: 9
+//   6 BackUpReady       announces a download                              8
+//   7 PutFinish         confirms an upload                                9
+//   8 Ftp               the transfer                                      get: 9, put: 7
+//   9 FileDone          reports the file or the station                   4, 5, 1 or done
+// clang-format on
 //
 // Request steps (2, 6, 7) have three phases: 0 connect (2 s, slot 5), 1 send the request once the
 // connection is up (answer within 60 s, slot 6), 2 the answer is complete when the device closes.

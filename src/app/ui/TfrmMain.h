@@ -35,9 +35,11 @@ struct JobReport;
 struct SetupFont;
 
 // The window the operator works in: the setup list, the Receive, Send and Edit tabs with their
-// function buttons, Cancel and Exit, the progress gauge and two status bars. A Receive or Send button
-// starts a job through the task controller; while it runs the window polls the status block and at the
-// end says what failed. What is offered and what may be pressed is decided by MainWindowModel.
+// function buttons, Cancel and Exit, the progress gauge and three status bars of four panels (from the
+// top: the setup's last good Primary backup; status line 1, the file being moved; status line 2, the
+// message or the data in flight, beside the connection). A Receive or Send button starts a job through
+// the task controller; while it runs the window polls the status block and at the end says what failed.
+// What is offered and what may be pressed is decided by MainWindowModel.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 
