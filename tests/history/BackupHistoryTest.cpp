@@ -187,23 +187,6 @@ TEST(BackupHistory, aHangingPushDoesNotHoldUpOtherSnapshots) {
     }
 }
 
-TEST(BackupHistory, keepsCrLfBytesAsTheyAre) {
-    TestFolder d;
-    const QByteArray bytes = kStd + "\n\r\r\n" + QByteArray(3, '\0');
-    d.Write("Primary/ZEBU_IDX.DAU", bytes);
-    const SnapshotResult r = BackupHistory::Snapshot(d.Path(), "S", "Receive Primary", {}, {});
-    ASSERT_EQ(r.outcome, Outcome::Committed);
-
-    HistoryRepository::OpenState state{};
-    QString error;
-    auto repo = HistoryRepository::Open(d.Path(), false, &state, &error);
-    ASSERT_TRUE(repo);
-    QList<FileChange> files;
-    ASSERT_TRUE(repo->Files(r.commitId, &files, &error));
-    ASSERT_EQ(files.size(), 1);
-    EXPECT_EQ(files[0].newData, bytes);
-}
-
 TEST(BackupHistory, emptyOrMissingFolderCommitsNothing) {
     TestFolder d;
     EXPECT_EQ(BackupHistory::Snapshot(d.Path() + "/none", "S", "Receive", {}, {}).outcome, Outcome::Off);

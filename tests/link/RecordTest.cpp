@@ -107,13 +107,5 @@ TEST(Record, parserRefusesBadRecordsWithTheirCodes) {
     }
 }
 
-TEST(Record, parserHuntsForTheStartCharacter) {
-    Parser p;
-    EXPECT_EQ(p.Feed('\x06'), Parser::Status::NotStart);
-    EXPECT_EQ(p.Feed('x'), Parser::Status::NotStart);
-    EXPECT_EQ(p.Feed(':'), Parser::Status::InProgress);
-    EXPECT_FALSE(p.Hunting());
-}
-
 } // namespace
 } // namespace qdv::record

@@ -340,21 +340,6 @@ TEST(ConfigOperations, terminalLabelsInTheirHalfAndForm) {
     EXPECT_EQ(rig.Names(0, 16), rig.originalNames.left(16));
 }
 
-TEST(ConfigOperations, terminalDescriptionsGoToTheNamesFileOnly) {
-    Rig rig;
-    const QByteArray std = rig.File();
-    EXPECT_EQ(rig.ops.SetTerm(TerminalSide::kSource, {{3, {}, {}, "CAMERA 3"}}), "OK");
-    EXPECT_EQ(rig.ops.SetTerm(TerminalSide::kDestination, {{1023, {}, {}, "MONITOR WALL LEFT"}}), "OK");
-    EXPECT_EQ(rig.Names(48, 16), QByteArray("CAMERA 3").leftJustified(16, '\0'));
-    EXPECT_EQ(rig.Names(16384 + 16 * 1023, 16), QByteArray("MONITOR WALL LEF"));
-    EXPECT_EQ(rig.NamesFile(), image::Encode(rig.Names(0, kNmeSize)));
-    EXPECT_EQ(rig.NamesFile().size(), 71742);
-    EXPECT_EQ(rig.File(), std);
-    const auto read = rig.ops.GetTerm(TerminalSide::kDestination, {1023});
-    ASSERT_TRUE(read);
-    EXPECT_EQ((*read)[0].name, "MONITOR WALL LEF");
-}
-
 TEST(ConfigOperations, nameGroupsAreTheBlocksOfTheChangeList) {
     Rig rig;
     EXPECT_EQ(rig.ops.AddNameGroup({{1, {{false, 1}, {true, 1024}, {false, 1}, {false, 0}, {true, 1025}}},
