@@ -264,8 +264,8 @@ int main(int argc, char* argv[]) {
 
     struct Job {
         const char* name;
-        int direction;
-        int kind;
+        Direction direction;
+        JobKind kind;
     };
     // Runs one job and returns its wall time in milliseconds, or a negative value when it failed.
     const auto runOnce = [&](const Job& job) {
@@ -299,14 +299,15 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot write the command-line tool's home folder\n");
         return 1;
     }
-    const Job primary[] = {{"Primary receive", 0, kJobPrimary}, {"Primary send", 1, kJobPrimary}};
+    const Job primary[] = {{"Primary receive", Direction::Receive, kJobPrimary},
+                           {"Primary send", Direction::Send, kJobPrimary}};
     struct Row {
         std::vector<double> reference, engine, cli, engineRatio, cliRatio, referenceCpu, engineCpu;
     } rows[2];
     std::printf("loopback TCP, sample data set; load average before: %s\n", qPrintable(LoadAverage()));
     for (int i = -1; i < runs; ++i) {
         for (int j = 0; j < 2; ++j) {
-            const bool send = primary[j].direction == 1;
+            const bool send = primary[j].direction == Direction::Send;
             double rCpu = 0;
             const double r = RunReference(port, send, reference, &rCpu);
             const double eCpu = ThreadCpuMs("RST16");
@@ -366,8 +367,8 @@ int main(int argc, char* argv[]) {
     std::printf("load average after: %s\n\n", qPrintable(LoadAverage()));
 
     const Job jobs[] = {
-        {"Description receive", 0, kJobDescription},
-        {"Description send", 1, kJobDescription},
+        {"Description receive", Direction::Receive, kJobDescription},
+        {"Description send", Direction::Send, kJobDescription},
     };
     std::printf("%-22s %6s %10s %10s %10s %12s\n", "engine only", "runs", "min ms", "median ms", "max ms",
                 "file bytes");
@@ -409,8 +410,8 @@ int main(int argc, char* argv[]) {
     ports.ftpPort = fm.captured(1).toInt();
     ports.ftpUser = "admin";
     ports.ftpPassword = "bench";
-    for (const Job& job :
-         {Job{"Primary receive (FTP)", 0, kJobPrimary}, Job{"Primary send (FTP)", 1, kJobPrimary}}) {
+    for (const Job& job : {Job{"Primary receive (FTP)", Direction::Receive, kJobPrimary},
+                           Job{"Primary send (FTP)", Direction::Send, kJobPrimary}}) {
         std::vector<double> ms;
         for (int i = 0; i < runs; ++i) {
             ms.push_back(runOnce(job));

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rig.pc.Write(target, kOld);
     rig.AnswerWith(std::move(replies));
 
-    if (!rig.RunJob(0, kind, kMaxTicks))
+    if (!rig.RunJob(Direction::Receive, kind, kMaxTicks))
         std::abort(); // the job never ended
     if (rig.status.lastError != 0 && rig.pc.Read(target) != kOld)
         std::abort(); // a failed job replaced the PC's file

@@ -27,8 +27,8 @@ QString JobReport::ErrorText() const {
 
 JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& setup, bool cancelled) {
     JobReport r;
-    const bool receive = status.direction == 0;
-    const int kind = static_cast<int>(status.jobKind.load());
+    const bool receive = status.direction == Direction::Receive;
+    const JobKind kind = status.jobKind;
     r.listTitle = receive ? QStringLiteral("The following files were not able to be acquired.")
                           : QStringLiteral("The following files were not able to be transmitted.");
     if (cancelled) {
@@ -62,7 +62,7 @@ JobReport JobReport::FromStatus(const StatusBlock& status, const SetupRecord& se
     return r;
 }
 
-JobReport JobReport::CheckSendFile(TmTableRemote& resolver, const SetupRecord& setup, int kind) {
+JobReport JobReport::CheckSendFile(TmTableRemote& resolver, const SetupRecord& setup, JobKind kind) {
     JobReport r;
     r.listTitle = QStringLiteral("The following files were not able to be transmitted.");
     if (kind != kJobDescription && kind != kJobCrosspoint)

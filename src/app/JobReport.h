@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/JobKind.h"
 #include "store/SetupRecord.h"
 
 #include <QMap>
@@ -36,7 +37,7 @@ struct JobReport {
     // A Description or Crosspoint send whose file cannot be sent (missing, wrong size, no compact list)
     // would queue nothing and end without a word, as if it had worked. Checked before such a job
     // starts: the report names the file; Success() when it can be sent, and for every other job.
-    static JobReport CheckSendFile(TmTableRemote& resolver, const SetupRecord& setup, int kind);
+    static JobReport CheckSendFile(TmTableRemote& resolver, const SetupRecord& setup, JobKind kind);
 };
 
 } // namespace qdv

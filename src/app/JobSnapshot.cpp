@@ -7,8 +7,9 @@
 
 namespace qdv {
 
-QString JobSnapshot::JobName(int direction, int kind) {
-    return (direction == 0 ? QStringLiteral("Receive ") : QStringLiteral("Send ")) + JobKindName(kind);
+QString JobSnapshot::JobName(Direction direction, JobKind kind) {
+    return (direction == Direction::Receive ? QStringLiteral("Receive ") : QStringLiteral("Send ")) +
+           JobKindName(kind);
 }
 
 QStringList JobSnapshot::FailedFiles(const StatusBlock& status, const SetupRecord& setup,
@@ -16,7 +17,7 @@ QStringList JobSnapshot::FailedFiles(const StatusBlock& status, const SetupRecor
     QStringList failed = report.missing;
     if (report.errorCode == 0)
         return failed;
-    const int kind = static_cast<int>(status.jobKind.load());
+    const JobKind kind = status.jobKind;
     if (kind == kJobDescription)
         failed << datafiles::FileName(datafiles::kNme);
     else if (kind == kJobCrosspoint)
@@ -34,14 +35,14 @@ QStringList JobSnapshot::FailedFiles(const StatusBlock& status, const SetupRecor
 
 history::SnapshotResult JobSnapshot::AfterJob(const StatusBlock& status, const SetupRecord& setup,
                                               const JobReport& report) {
-    if (status.direction != 0 || setup.backupDataPath.isEmpty())
+    if (status.direction != Direction::Receive || setup.backupDataPath.isEmpty())
         return {};
     return history::BackupHistory::Snapshot(setup.backupDataPath, setup.name,
-                                            JobName(0, static_cast<int>(status.jobKind.load())),
+                                            JobName(Direction::Receive, status.jobKind),
                                             FailedFiles(status, setup, report));
 }
 
-QString JobSnapshot::RecordResult(const SetupRecord& setup, int kind, const QDateTime& started, bool ok,
+QString JobSnapshot::RecordResult(const SetupRecord& setup, JobKind kind, const QDateTime& started, bool ok,
                                   const QString& error, const QStringList& missing) {
     if (setup.backupDataPath.isEmpty() ||
         (kind != kJobPrimary && kind != kJobDescription && kind != kJobCrosspoint))
@@ -53,7 +54,8 @@ QString JobSnapshot::RecordResult(const SetupRecord& setup, int kind, const QDat
     result.error = ok ? QString() : error;
     result.missing = missing;
     QString why;
-    if (!history::JobRecord::Record(setup.backupDataPath, JobName(0, kind).mid(8).toLower(), result, &why))
+    if (!history::JobRecord::Record(setup.backupDataPath, JobName(Direction::Receive, kind).mid(8).toLower(),
+                                    result, &why))
         return QStringLiteral("the job's result was not recorded: ") + why;
     return {};
 }

@@ -1,8 +1,8 @@
 #include "app/TtskCtrl.h"
 
+#include "app/TRst16.h"
 #include "discovery/TRpu16.h"
 #include "link/StatusBlock.h"
-#include "app/TRst16.h"
 #include "services/HostedServices.h"
 #include "store/TmFile.h"
 
@@ -125,16 +125,16 @@ bool TtskCtrl::StartNetworkRequest(int entry, int kind) {
     return m_rpu16->QueueRequest(entry, kind);
 }
 
-bool TtskCtrl::StartJob(int direction, int kind) {
+bool TtskCtrl::StartJob(Direction direction, JobKind kind) {
     return StartJob(direction, kind, m_setup());
 }
 
-bool TtskCtrl::StartJob(int direction, int kind, const SetupRecord& setup) {
-    if (m_state != kStateReady || !m_rst16 || !m_rst16->Running() || kind < 0 || kind > 6)
+bool TtskCtrl::StartJob(Direction direction, JobKind kind, const SetupRecord& setup) {
+    if (m_state != kStateReady || !m_rst16 || !m_rst16->Running() || kind < 0 || kind >= kJobKinds)
         return false;
     m_status.Clear();
-    m_status.direction = static_cast<std::uint32_t>(direction);
-    m_status.jobKind = static_cast<std::uint32_t>(kind);
+    m_status.direction = direction;
+    m_status.jobKind = kind;
     m_status.busy = true;
     m_rst16->PostStart(setup, m_ports, m_folderLockUse);
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FolderLock.h"
+#include "store/JobKind.h"
 #include "store/SetupRecord.h"
 
 #include <QObject>
@@ -61,11 +62,11 @@ public:
     // before the controller's first step.
     void AttachDeviceTable(NetworkDeviceTable& devices) { m_devices = &devices; }
 
-    // Clears the status block, stores direction (0 receive, 1 send) and kind, sets busy and posts the
-    // job to the link engine. Refused unless ready, the engine thread runs and the kind is 0..6.
-    bool StartJob(int direction, int kind);
+    // Clears the status block, stores direction and kind, sets busy and posts the job to the link
+    // engine. Refused unless ready, the engine thread runs and the kind is a job kind.
+    bool StartJob(Direction direction, JobKind kind);
     // The same for a given setup instead of the current one (a read-back into a folder of its own).
-    bool StartJob(int direction, int kind, const SetupRecord& setup);
+    bool StartJob(Direction direction, JobKind kind, const SetupRecord& setup);
     // Queues a discovery request (kind 0..2) for `entry` of the device table (255: none), clearing that
     // entry's answer status. Refused unless ready with a running UDP stage.
     bool StartNetworkRequest(int entry, int kind);

@@ -108,17 +108,19 @@ int main(int argc, char* argv[]) {
     TfrmMain frmMain(modules.Table(), modules.Remote(), modules.Status());
     frmMain.show();
     TtskCtrl& control = modules.StartTaskController(TtskCtrl::kAll);
-    frmMain.SetJobStarter([&control](int direction, int kind) { return control.StartJob(direction, kind); });
-    frmMain.SetReadBackStarter(
-        [&control](int kind, const SetupRecord& readBack) { return control.StartJob(0, kind, readBack); });
+    frmMain.SetJobStarter(
+        [&control](Direction direction, JobKind kind) { return control.StartJob(direction, kind); });
+    frmMain.SetReadBackStarter([&control](JobKind kind, const SetupRecord& readBack) {
+        return control.StartJob(Direction::Receive, kind, readBack);
+    });
     const DeviceSearch::RequestSink searchRequests = [&control](int entry, int kind) {
         return control.StartNetworkRequest(entry, kind);
     };
-    frmMain.SetStationDialogOpener([&](int direction, int place, const SetupRecord& setup) {
+    frmMain.SetStationDialogOpener([&](Direction direction, int place, const SetupRecord& setup) {
         // Get Z Menu on a LAN setup runs the device search and names the stations it finds.
         OpenStationDialog(&frmMain, direction, place,
                           {modules.Files(), modules.Status(), modules.Stations(),
-                           [&control](int d, int k) { return control.StartJob(d, k); }, setup,
+                           [&control](Direction d, JobKind k) { return control.StartJob(d, k); }, setup,
                            [&modules] { return FoundDevicesOf(modules.Devices().Copy().devices); }},
                           [&searchRequests](QWidget* owner) { TwndSearch(searchRequests, owner).exec(); });
     });

@@ -190,7 +190,8 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
                       << ": the setup offers no Receive jobs; nothing backed up\n";
         // A line that stayed busy is not waited for again by the setup's next kinds.
         QString lineBusy;
-        for (int kind : setupKinds) {
+        for (const int k : setupKinds) {
+            const auto kind = static_cast<JobKind>(k);
             Entry e;
             e.setup = setup.name;
             e.kind = WordOfKind(kind);
@@ -208,7 +209,7 @@ int Backup::Execute(CliContext& ctx, const QStringList& arguments) {
                     ctx.Err() << "qdv70cli: " << notRecorded << '\n';
                 ctx.Err() << "qdv70cli: " << setup.name << ": " << e.kind << " not run: " << lineBusy << '\n';
             } else {
-                const JobOutcome outcome = RunTransfer(ctx, setup, false, kind);
+                const JobOutcome outcome = RunTransfer(ctx, setup, Direction::Receive, kind);
                 interrupted = outcome.exitCode == kExitAborted;
                 e.ok = outcome.exitCode == kExitOk;
                 e.error = outcome.error;

@@ -125,7 +125,7 @@ EngineSession::~EngineSession() {
     signal(SIGTERM, SIG_DFL);
 }
 
-bool EngineSession::StartJob(int direction, int kind) {
+bool EngineSession::StartJob(Direction direction, JobKind kind) {
     return m_control->StartJob(direction, kind);
 }
 
@@ -139,7 +139,7 @@ const TRpu16* EngineSession::Udp() const {
 
 StationDialogServices EngineSession::Services() {
     return {m_ctx.File(), m_status,
-            m_stations,   [this](int direction, int kind) { return StartJob(direction, kind); },
+            m_stations,   [this](Direction direction, JobKind kind) { return StartJob(direction, kind); },
             m_setup,      {}};
 }
 

@@ -37,7 +37,7 @@ public:
     StatusBlock& Status() { return m_status; }
     StationTables& Stations() { return m_stations; }
     // Starts a job through the task controller; false when it is refused.
-    bool StartJob(int direction, int kind);
+    bool StartJob(Direction direction, JobKind kind);
     // Queues a discovery request through the task controller; false when refused.
     bool StartNetworkRequest(int entry, int kind);
     // The UDP stage, null without a device table.

@@ -148,8 +148,9 @@ QString JobCommand::WordOfKind(int kind) {
     }
 }
 
-JobOutcome JobCommand::RunTransfer(CliContext& ctx, const SetupRecord& setup, bool send, int kind,
-                                   bool recordHistory) {
+JobOutcome JobCommand::RunTransfer(CliContext& ctx, const SetupRecord& setup, Direction direction,
+                                   JobKind kind, bool recordHistory) {
+    const bool send = direction == Direction::Send;
     QTextStream& err = ctx.Err();
     JobOutcome outcome;
     StatusBlock status;
@@ -213,7 +214,7 @@ JobOutcome JobCommand::RunTransfer(CliContext& ctx, const SetupRecord& setup, bo
                 return fail(QStringLiteral("the link engine could not be started"), kExitFailed);
             if (!control.Ready())
                 return;
-            if (!control.StartJob(send ? 1 : 0, kind))
+            if (!control.StartJob(direction, kind))
                 return fail(QStringLiteral("the job was refused"), kExitFailed);
             started = true;
             err << setup.name << ": " << (send ? "send " : "receive ") << WordOfKind(kind) << '\n';
@@ -277,15 +278,16 @@ bool JobCommand::StationsGiven() const {
     return Parsed().isSet(kStations);
 }
 
-std::optional<int> JobCommand::ChooseJob(CliContext& ctx, bool send, const QStringList& words,
-                                         SetupRecord* setup, int* kind) const {
+std::optional<int> JobCommand::ChooseJob(CliContext& ctx, Direction direction, const QStringList& words,
+                                         SetupRecord* setup, JobKind* kind) const {
     QTextStream& err = ctx.Err();
-    *kind = words.size() == 1 ? KindOfWord(words.front()) : -1;
-    if (*kind < 0) {
-        err << "qdv70cli: " << (send ? "send" : "receive")
+    const int word = words.size() == 1 ? KindOfWord(words.front()) : -1;
+    if (word < 0) {
+        err << "qdv70cli: " << (direction == Direction::Send ? "send" : "receive")
             << " takes one of: description, crosspoint, primary\n";
         return kExitUsage;
     }
+    *kind = static_cast<JobKind>(word);
     const SetupRecord* chosen = ChosenSetup(ctx);
     if (chosen == nullptr)
         return kExitUsage;
@@ -297,7 +299,8 @@ std::optional<int> JobCommand::ChooseJob(CliContext& ctx, bool send, const QStri
     return std::nullopt;
 }
 
-int JobCommand::RunSecondary(CliContext& ctx, bool send) const {
+int JobCommand::RunSecondary(CliContext& ctx, Direction direction) const {
+    const bool send = direction == Direction::Send;
     const SetupRecord* setup = ChosenSetup(ctx);
     if (!setup)
         return kExitUsage;
@@ -315,7 +318,7 @@ int JobCommand::RunSecondary(CliContext& ctx, bool send) const {
     if (const int held = HoldFolder(ctx, setup->backupDataPath, job, folder))
         return held;
     EngineSession session(ctx, *setup);
-    SecondaryDataModel core(session.Services(), send);
+    SecondaryDataModel core(session.Services(), direction);
     core.Show();
     std::vector<int> chosen = only.value_or(std::vector<int>());
     if (!only) {

@@ -4,6 +4,7 @@
 #include "cli/CliContext.h"
 #include "cli/Command.h"
 #include "link/FileResult.h"
+#include "store/JobKind.h"
 
 #include <QStringList>
 #include <optional>
@@ -41,16 +42,16 @@ protected:
     bool StationsGiven() const;
     // The setup and kind of `receive|send KIND`: the chosen setup, and one of description, crosspoint
     // or primary. Empty to go on; else the exit status, after saying why.
-    std::optional<int> ChooseJob(CliContext& ctx, bool send, const QStringList& words, SetupRecord* setup,
-                                 int* kind) const;
+    std::optional<int> ChooseJob(CliContext& ctx, Direction direction, const QStringList& words,
+                                 SetupRecord* setup, JobKind* kind) const;
     // Runs one transfer job of `setup`. Each file's end is logged on stderr as it happens; the job's
     // error and the files not moved are printed at its end, and a receive is recorded in the backup
     // folder's history unless `recordHistory` is false.
-    static JobOutcome RunTransfer(CliContext& ctx, const SetupRecord& setup, bool send, int kind,
-                                  bool recordHistory = true);
+    static JobOutcome RunTransfer(CliContext& ctx, const SetupRecord& setup, Direction direction,
+                                  JobKind kind, bool recordHistory = true);
     // Receives or sends the data of the checked stations, or of --stations; one line per station with
     // its result at the end.
-    int RunSecondary(CliContext& ctx, bool send) const;
+    int RunSecondary(CliContext& ctx, Direction direction) const;
 };
 
 } // namespace qdv::cli

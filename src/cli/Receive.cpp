@@ -19,14 +19,14 @@ int Receive::Execute(CliContext& ctx, const QStringList& arguments) {
         return *done;
     const QStringList words = Words();
     if (words == QStringList{QStringLiteral("secondary")})
-        return RunSecondary(ctx, false);
+        return RunSecondary(ctx, Direction::Receive);
     if (StationsGiven())
         return UsageError(ctx, QStringLiteral("--stations goes with secondary"));
     SetupRecord setup;
-    int kind = 0;
-    if (const auto done = ChooseJob(ctx, false, words, &setup, &kind))
+    JobKind kind = kJobPrimary;
+    if (const auto done = ChooseJob(ctx, Direction::Receive, words, &setup, &kind))
         return *done;
-    return RunTransfer(ctx, setup, false, kind).exitCode;
+    return RunTransfer(ctx, setup, Direction::Receive, kind).exitCode;
 }
 
 } // namespace qdv::cli

@@ -59,7 +59,7 @@ int Send::Execute(CliContext& ctx, const QStringList& arguments) {
         return UsageError(
             ctx, QStringLiteral("--station and --broadcast go with the names to a secondary station"));
     if (kind == QLatin1String("secondary"))
-        return RunSecondary(ctx, true);
+        return RunSecondary(ctx, Direction::Send);
     if (!names)
         return SendKind(ctx, words, parser.isSet(QStringLiteral("verify")));
     if (parser.isSet(kStation) == parser.isSet(kBroadcast))
@@ -76,10 +76,10 @@ int Send::Execute(CliContext& ctx, const QStringList& arguments) {
 
 int Send::SendKind(CliContext& ctx, const QStringList& words, bool verify) const {
     SetupRecord setup;
-    int kind = 0;
-    if (const auto done = ChooseJob(ctx, true, words, &setup, &kind))
+    JobKind kind = kJobPrimary;
+    if (const auto done = ChooseJob(ctx, Direction::Send, words, &setup, &kind))
         return *done;
-    const JobOutcome outcome = RunTransfer(ctx, setup, true, kind);
+    const JobOutcome outcome = RunTransfer(ctx, setup, Direction::Send, kind);
     if (!verify || outcome.exitCode != kExitOk)
         return outcome.exitCode;
     QTextStream& err = ctx.Err();
@@ -90,8 +90,8 @@ int Send::SendKind(CliContext& ctx, const QStringList& words, bool verify) const
     }
     // The same job in the other direction, into a folder of its own: the stored backup stays as it is.
     err << "verify: reading back\n";
-    const JobOutcome back =
-        RunTransfer(ctx, SendVerification::ReadBackSetup(setup, folder.path()), false, kind, false);
+    const JobOutcome back = RunTransfer(ctx, SendVerification::ReadBackSetup(setup, folder.path()),
+                                        Direction::Receive, kind, false);
     if (back.exitCode != kExitOk) {
         err << "qdv70cli: verify: the read-back failed; the send is not verified\n";
         return back.exitCode;
@@ -109,7 +109,7 @@ int Send::SendKind(CliContext& ctx, const QStringList& words, bool verify) const
     return kExitFailed;
 }
 
-int Send::SendNames(CliContext& ctx, int kind, int station, bool broadcast) const {
+int Send::SendNames(CliContext& ctx, JobKind kind, int station, bool broadcast) const {
     const SetupRecord* setup = ChosenSetup(ctx);
     if (!setup)
         return kExitUsage;

@@ -17,7 +17,7 @@ private:
     // differs or cannot be read back. The backup folder is not touched by the read-back.
     int SendKind(CliContext& ctx, const QStringList& words, bool verify) const;
     // Descriptions (kind 4) or alias tables (kind 5) to station `station`, or to all when `broadcast`.
-    int SendNames(CliContext& ctx, int kind, int station, bool broadcast) const;
+    int SendNames(CliContext& ctx, JobKind kind, int station, bool broadcast) const;
 };
 
 } // namespace qdv::cli

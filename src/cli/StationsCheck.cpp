@@ -33,8 +33,9 @@ int StationsCheck::Execute(CliContext& ctx, const QStringList& arguments) {
     // The list alone: the dialog's logic without a link engine.
     StatusBlock status;
     StationTables stations;
-    SecondaryDataModel core({ctx.File(), status, stations, [](int, int) { return false; }, *setup, {}},
-                            false);
+    SecondaryDataModel core(
+        {ctx.File(), status, stations, [](Direction, JobKind) { return false; }, *setup, {}},
+        Direction::Receive);
     core.Show();
     int code = 0;
     if (m_check && what == QLatin1String("all")) {

@@ -45,7 +45,7 @@ int StationsMenu::Execute(CliContext& ctx, const QStringList& arguments) {
     EngineSession session(ctx, *setup, search ? &devices : nullptr);
     StationDialogServices services = session.Services();
     services.foundDevices = [&devices] { return FoundDevicesOf(devices.Copy().devices); };
-    SecondaryDataModel core(std::move(services), false);
+    SecondaryDataModel core(std::move(services), Direction::Receive);
     core.Show();
     return session.RunStationJob(
         core, [&] { return core.StartGetZMenu(); }, *seconds * 1000);

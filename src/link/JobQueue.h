@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/JobKind.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -8,7 +10,7 @@ namespace qdv {
 
 // One file to move: what to ask for or what to send, and where it lives in the backup store.
 struct JobEntry {
-    int kind = 0;
+    JobKind kind = kJobPrimary;
     int station = 0;       // 0 receive, 1 send (kinds 0..2), or the secondary station
     std::uint8_t id = 0;   // ID of the records: 0x00, 0x01 or the station
     QString deviceAddress; // the setup's IP address

@@ -100,8 +100,8 @@ void LinkEngine::AcceptJob(const SetupRecord& setup, const PortSettings& ports, 
     m_ports = ports;
     m_folderUse = folder;
     m_folderDeadline = -1;
-    m_receive = m_s.status.direction == 0;
-    m_kind = static_cast<int>(m_s.status.jobKind.load());
+    m_direction = m_s.status.direction;
+    m_kind = m_s.status.jobKind;
     m_jobPending = true;
     m_s.status.busy = true;
 }
@@ -145,7 +145,7 @@ void LinkEngine::CloseLine() {
 }
 
 void LinkEngine::Finish(int code, bool final) {
-    if (m_receive && m_kind <= kJobSecondary) {
+    if (Receiving() && m_kind <= kJobSecondary) {
         // A file whose transfer did not complete never replaces the stored one.
         m_writer.Abort();
         // Work files left in the folders by earlier runs are swept only while this job holds the folder:
@@ -233,7 +233,7 @@ void LinkEngine::Tick() {
             Finish(msg::kFileSize, true);
             return;
         }
-        m_jobs.BuildQueue(m_receive, m_kind, m_setup);
+        m_jobs.BuildQueue(m_direction, m_kind, m_setup);
         if (m_jobs.Queue().Empty()) {
             m_jobPending = false;
             st.busy = false;
@@ -253,7 +253,7 @@ void LinkEngine::Tick() {
         Line().ClearLineFlags();
         if (m_setup.selectLan && m_kind <= kJobSecondary) {
             if (m_network != nullptr) {
-                m_network->Begin(m_setup, m_ports, m_receive, m_kind, m_jobs);
+                m_network->Begin(m_setup, m_ports, m_direction, m_kind, m_jobs);
                 m_tick = kNetwork;
                 StepNetwork();
                 return;
@@ -313,7 +313,7 @@ bool LinkEngine::TakeFolder() {
         return true;
     StatusBlock& st = m_s.status;
     const QString job =
-        (m_receive ? QStringLiteral("receiving ") : QStringLiteral("sending ")) + JobKindName(m_kind);
+        (Receiving() ? QStringLiteral("receiving ") : QStringLiteral("sending ")) + JobKindName(m_kind);
     if (m_folderLock.TryLock(m_setup.backupDataPath, job) != FolderLock::Result::Busy) {
         // A folder that cannot hold the lock file (read-only, missing parent) is used without one: a
         // send from it still works, and a receive fails on its own with the file system's reason.
@@ -465,7 +465,7 @@ bool LinkEngine::StepExchange() {
         case kStationMenu:
         case kSecondaryFile:
         case kPrimaryFile: {
-            const int code = m_receive ? StepReceive() : StepSend();
+            const int code = Receiving() ? StepReceive() : StepSend();
             if (code == kRunning)
                 return true;
             if (m_exchange == kStationMenu) {
@@ -504,7 +504,7 @@ void LinkEngine::EnterNextFile() {
     case kJobPrimary:
     case kJobDescription:
     case kJobCrosspoint:
-        if (!m_receive && !exists) {
+        if (!Receiving() && !exists) {
             // A queued file that vanished since the queue was built is skipped. It was not sent, so it
             // ends with "Error(File size.)" rather than 0: a Primary file then shows as not transmitted
             // instead of entering the done mask.
@@ -522,7 +522,7 @@ void LinkEngine::EnterNextFile() {
         return;
     case kJobSecondary:
         m_s.stations.currentStation = m_entry.station;
-        if (m_receive || exists) {
+        if (Receiving() || exists) {
             m_s.stations.state[static_cast<std::size_t>(m_entry.station)] = StationTables::kInProgress;
             st.SetStatusLines(1, display, 0);
             st.ShowGauge(true, st.progressTotal);

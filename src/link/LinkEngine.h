@@ -133,8 +133,10 @@ private:
     qint64 m_folderDeadline = -1; // while waiting for the folder: when the wait runs out
     std::atomic<int> m_tick{kStart};
     std::atomic<bool> m_jobPending{false};
-    bool m_receive = true;
-    int m_kind = 0;
+    bool Receiving() const { return m_direction == Direction::Receive; }
+
+    Direction m_direction = Direction::Receive;
+    JobKind m_kind = kJobPrimary;
     int m_exchange = 0;
     int m_fileState = 0;
     int m_retry = 0;

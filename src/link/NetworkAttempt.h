@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/JobKind.h"
 #include "store/SetupRecord.h"
 
 namespace qdv {
@@ -15,7 +16,7 @@ public:
 
     virtual ~NetworkAttempt() = default;
 
-    virtual void Begin(const SetupRecord& setup, const PortSettings& ports, bool receive, int kind,
+    virtual void Begin(const SetupRecord& setup, const PortSettings& ports, Direction direction, JobKind kind,
                        TransferJobs& jobs) = 0;
     // One step: kRunning while it goes on, 0 when the job is done, else the catalogue code it failed with.
     virtual int Step() = 0;

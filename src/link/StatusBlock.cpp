@@ -14,8 +14,8 @@ void StatusBlock::Clear() {
     progressPosition = 0;
     progressTotal = 0;
     lastError = 0;
-    direction = 0;
-    jobKind = 0;
+    direction = Direction::Receive;
+    jobKind = kJobPrimary;
     gaugeShown = false;
     gaugeChanged = false;
     progressChanged = false;

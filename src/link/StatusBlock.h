@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/FileResult.h"
+#include "store/JobKind.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -27,8 +28,8 @@ public:
     std::atomic<std::uint32_t> progressPosition{0};
     std::atomic<std::uint32_t> progressTotal{0};
     std::atomic<std::uint32_t> lastError{0};
-    std::atomic<std::uint32_t> direction{0}; // 0 receive, 1 send
-    std::atomic<std::uint32_t> jobKind{0};
+    std::atomic<Direction> direction{Direction::Receive};
+    std::atomic<JobKind> jobKind{kJobPrimary};
     std::atomic<bool> gaugeShown{false};
     std::atomic<bool> gaugeChanged{false};
     std::atomic<bool> progressChanged{false};

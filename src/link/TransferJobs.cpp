@@ -12,7 +12,7 @@ namespace qdv {
 
 namespace {
 
-JobEntry BaseEntry(int kind, const SetupRecord& setup) {
+JobEntry BaseEntry(JobKind kind, const SetupRecord& setup) {
     JobEntry e;
     e.kind = kind;
     e.deviceAddress = setup.ipAddress;
@@ -22,21 +22,11 @@ JobEntry BaseEntry(int kind, const SetupRecord& setup) {
 
 } // namespace
 
-QString JobKindName(int kind) {
-    static const char* const kNames[kJobKinds] = {"Primary",
-                                                  "Description",
-                                                  "Crosspoint",
-                                                  "Secondary",
-                                                  "Description to Secondary",
-                                                  "Alias to Secondary",
-                                                  "Station menu"};
-    return kind >= 0 && kind < kJobKinds ? QLatin1String(kNames[kind]) : QStringLiteral("job %1").arg(kind);
-}
-
 TransferJobs::TransferJobs(StatusBlock& status, StationTables& stations, TmTableRemote& resolver)
     : m_status(status), m_stations(stations), m_resolver(resolver) {}
 
-void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) {
+void TransferJobs::BuildQueue(Direction direction, JobKind kind, const SetupRecord& setup) {
+    const bool receive = direction == Direction::Receive;
     m_queue.Clear();
     auto add = [&](JobEntry e, bool sendable) {
         const FileTarget t = receive ? m_resolver.ReceiveTarget(setup, e.kind, e.station, e.typeCode)
@@ -144,7 +134,7 @@ void TransferJobs::BuildQueue(bool receive, int kind, const SetupRecord& setup) 
     }
 }
 
-void TransferJobs::Finish(int kind, int code, bool final, int typeCode) {
+void TransferJobs::Finish(JobKind kind, int code, bool final, int typeCode) {
     if (code != 0) {
         m_status.lastError = static_cast<std::uint32_t>(code);
         m_status.error = code != msg::kAborted;

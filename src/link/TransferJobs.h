@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/JobQueue.h"
+#include "store/JobKind.h"
 #include "store/SetupRecord.h"
 
 namespace qdv {
@@ -8,21 +9,6 @@ namespace qdv {
 class StatusBlock;
 class StationTables;
 class TmTableRemote;
-
-// Job kinds, the same numbers in both directions.
-enum JobKind : int {
-    kJobPrimary = 0,
-    kJobDescription = 1,
-    kJobCrosspoint = 2,
-    kJobSecondary = 3,
-    kJobDescriptionToSecondary = 4,
-    kJobAliasToSecondary = 5,
-    kJobStationMenu = 6,
-    kJobKinds = 7,
-};
-
-// The name of a job kind: "Primary", "Description", ..., "Station menu".
-QString JobKindName(int kind);
 
 // Expands a job into its queue of per-file entries and books the outcome of each file and of the whole
 // job into the status block and the station tables.
@@ -32,12 +18,12 @@ public:
 
     // Fills the queue for a direction and kind from the setup. Send entries whose file cannot be sent
     // are left out (a Primary file left out then shows as not transmitted).
-    void BuildQueue(bool receive, int kind, const SetupRecord& setup);
+    void BuildQueue(Direction direction, JobKind kind, const SetupRecord& setup);
 
     // Books the result of one file (final false) or of the whole job (final true) of `kind`;
     // `typeCode` is the data type of the file that ended. A final booking empties the queue and clears
     // busy last.
-    void Finish(int kind, int code, bool final, int typeCode);
+    void Finish(JobKind kind, int code, bool final, int typeCode);
 
     JobQueue& Queue() { return m_queue; }
     StationTables& Stations() { return m_stations; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/DataFileSet.h"
+#include "store/JobKind.h"
 
 #include <QString>
 
@@ -8,7 +9,7 @@ namespace qdv {
 
 // One FTP transfer between a local file and a path in the device's backup directory.
 struct FtpRequest {
-    bool upload = false;
+    Direction direction = Direction::Receive; // Send uploads the local file
     QString host;
     int port = 21;
     QString user;

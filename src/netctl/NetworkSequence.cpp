@@ -50,11 +50,11 @@ NetworkSequence::NetworkSequence(const Services& services)
     : m_status(services.status), m_resolver(services.resolver), m_connection(services.connection),
       m_ftp(services.ftp), m_xml(services.xmlDocFolder), m_slots(services.clock) {}
 
-void NetworkSequence::Begin(const SetupRecord& setup, const PortSettings& ports, bool receive, int kind,
-                            TransferJobs& jobs) {
+void NetworkSequence::Begin(const SetupRecord& setup, const PortSettings& ports, Direction direction,
+                            JobKind kind, TransferJobs& jobs) {
     m_setup = setup;
     m_ports = ports;
-    m_receive = receive;
+    m_direction = direction;
     m_kind = kind;
     m_jobs = &jobs;
     m_state = kStart;
@@ -112,12 +112,12 @@ int NetworkSequence::Step() {
             if (m_kind == kJobSecondary) {
                 const QString folder =
                     JoinNoCase(m_setup.backupDataPath, datafiles::StationFolderName(m_station));
-                m_fileCount = m_xml.PrepareFileList(true, !m_receive, folder);
-                if (!m_receive && m_fileCount == 0)
+                m_fileCount = m_xml.PrepareFileList(true, m_direction, folder);
+                if (!Receiving() && m_fileCount == 0)
                     return Fail(msg::kFileSize);
                 m_state = m_fileCount > 0 ? kNextStationFile : kFileDone;
             } else if (m_kind == kJobPrimary) {
-                m_fileCount = m_xml.PrepareFileList(false, !m_receive, QString());
+                m_fileCount = m_xml.PrepareFileList(false, m_direction, QString());
                 m_state = kNextDeviceFile;
             } else {
                 m_state = kSingleFile;
@@ -130,13 +130,13 @@ int NetworkSequence::Step() {
             TakeFile(t.path, datafiles::FileName(code));
             if (!m_xml.FileKnown(m_fileName))
                 return Fail(msg::kFileSize);
-            m_announced = m_receive ? AnnouncedSize(m_fileName) : -1;
+            m_announced = Receiving() ? AnnouncedSize(m_fileName) : -1;
             // The job's queue was built from a file that was there; one that vanished since is left to
             // the packet protocol, which reports it.
-            if (!m_receive && LocalFileMissing())
+            if (!Receiving() && LocalFileMissing())
                 return Fail(msg::kFileSize);
             m_phase = 0;
-            m_state = m_receive ? kBackUpReady : kFtp;
+            m_state = Receiving() ? kBackUpReady : kFtp;
             continue;
         }
         case kNextDeviceFile:
@@ -161,7 +161,7 @@ int NetworkSequence::Step() {
             if (const auto end = Unfinished(FtpStep()))
                 return *end;
             m_phase = 0;
-            m_state = m_receive ? kFileDone : kPutFinish;
+            m_state = Receiving() ? kFileDone : kPutFinish;
             continue;
         case kFileDone:
             if (m_haveFile)
@@ -254,7 +254,7 @@ bool NetworkSequence::NextDeviceFile() {
         if (f == nullptr || !FirstListing(f->name))
             continue;
         if (!f->usable) {
-            if (m_receive)
+            if (Receiving())
                 RefuseListedName(f->name, QString::fromLatin1(kUnsafeName));
             continue;
         }
@@ -266,7 +266,7 @@ bool NetworkSequence::NextDeviceFile() {
         if (bit != 0 && (bit & m_setup.primaryBackupFiles) == 0)
             continue;
         QString path = JoinNoCase(TmTableRemote::PrimaryFolder(m_setup), f->name);
-        if (!m_receive) {
+        if (!Receiving()) {
             const JobEntry* queued = QueuedSend(f->name);
             if (queued == nullptr)
                 continue;
@@ -277,13 +277,13 @@ bool NetworkSequence::NextDeviceFile() {
         m_typeCode = known ? code : 0;
         m_status.SetStatusLines(1, m_filePath, 0);
         m_status.ShowGauge(true, f->size);
-        if (!m_receive && LocalFileMissing()) {
+        if (!Receiving() && LocalFileMissing()) {
             m_skipped = true;
             m_state = kFileDone;
             return true;
         }
         m_phase = 0;
-        m_state = m_receive ? kBackUpReady : kFtp;
+        m_state = Receiving() ? kBackUpReady : kFtp;
         return true;
     }
     return false;
@@ -316,7 +316,7 @@ bool NetworkSequence::NextStationFile() {
             continue;
         // A receive writes only the station's own data files; a send takes the folder's files as it
         // finds them.
-        if (m_receive ? !StationFileName(f->name) : !f->usable) {
+        if (Receiving() ? !StationFileName(f->name) : !f->usable) {
             // Never written nor read: the file counts as not moved.
             m_stationCode = msg::kFileSize;
             RefuseListedName(f->name, f->usable
@@ -326,12 +326,12 @@ bool NetworkSequence::NextStationFile() {
         }
         const QString folder = JoinNoCase(m_setup.backupDataPath, datafiles::StationFolderName(m_station));
         TakeFile(JoinNoCase(folder, f->name), f->name);
-        m_announced = m_receive ? f->size : -1;
+        m_announced = Receiving() ? f->size : -1;
         m_status.SetStatusLines(1, m_filePath, 0);
-        if (!m_receive && LocalFileMissing())
+        if (!Receiving() && LocalFileMissing())
             continue;
         QString error;
-        if (m_receive && !m_resolver.EnsureStationFolder(m_setup, m_station, &error)) {
+        if (Receiving() && !m_resolver.EnsureStationFolder(m_setup, m_station, &error)) {
             // Nothing can be stored for this station: it fails, with the reason, and is not retried.
             m_stationCode = msg::kFileSize;
             m_haveFile = false;
@@ -343,7 +343,7 @@ bool NetworkSequence::NextStationFile() {
             continue;
         }
         m_phase = 0;
-        m_state = m_receive ? kBackUpReady : kFtp;
+        m_state = Receiving() ? kBackUpReady : kFtp;
         return true;
     }
     return false;
@@ -421,7 +421,7 @@ NetworkSequence::Outcome NetworkSequence::RequestStep(TmTableXML::Request reques
 NetworkSequence::Outcome NetworkSequence::FtpStep() {
     if (m_phase == 0) {
         FtpRequest r;
-        r.upload = !m_receive;
+        r.direction = m_direction;
         r.host = m_address;
         r.port = m_ports.ftpPort;
         r.user = m_ports.ftpUser;

@@ -67,7 +67,7 @@ public:
 
     explicit NetworkSequence(const Services& services);
 
-    void Begin(const SetupRecord& setup, const PortSettings& ports, bool receive, int kind,
+    void Begin(const SetupRecord& setup, const PortSettings& ports, Direction direction, JobKind kind,
                TransferJobs& jobs) override;
     int Step() override;
     void Abort() override;
@@ -108,8 +108,10 @@ private:
     SetupRecord m_setup;
     PortSettings m_ports;
     TransferJobs* m_jobs = nullptr;
-    bool m_receive = true;
-    int m_kind = 0;
+    bool Receiving() const { return m_direction == Direction::Receive; }
+
+    Direction m_direction = Direction::Receive;
+    JobKind m_kind = kJobPrimary;
 
     State m_state = kStart;
     int m_phase = 0;

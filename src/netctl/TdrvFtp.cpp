@@ -79,7 +79,7 @@ bool TdrvFtp::Start(const FtpRequest& request) {
     if (m_busy)
         return false;
     Join();
-    if (request.upload && !QFileInfo(request.localPath).isFile())
+    if (request.direction == Direction::Send && !QFileInfo(request.localPath).isFile())
         return false;
     m_cancel = false;
     m_result = false;
@@ -129,25 +129,25 @@ bool TdrvFtp::Transfer(const FtpRequest& request, const std::atomic<bool>& cance
     char curlError[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, curlError);
 
+    const bool upload = request.direction == Direction::Send;
     const QByteArray local = QFile::encodeName(request.localPath);
     // A download lands in the work file first; the stored file is replaced only by a complete one.
     const QByteArray work = QFile::encodeName(ReceivedFileWriter::WorkFileOf(request.localPath));
-    FilePtr file(
-        std::fopen(request.upload ? local.constData() : work.constData(), request.upload ? "rb" : "wb"));
+    FilePtr file(std::fopen(upload ? local.constData() : work.constData(), upload ? "rb" : "wb"));
     if (!file) {
         if (error)
-            *error = QStringLiteral("cannot open %1")
-                         .arg(request.upload ? request.localPath : QFile::decodeName(work));
+            *error =
+                QStringLiteral("cannot open %1").arg(upload ? request.localPath : QFile::decodeName(work));
         return false;
     }
-    if (request.upload) {
+    if (upload) {
         curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(c, CURLOPT_READDATA, file.get());
         curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE,
                          static_cast<curl_off_t>(QFileInfo(request.localPath).size()));
     }
     DownloadSink sink{file.get(), 0, request.rule.limit, false};
-    if (!request.upload) {
+    if (!upload) {
         curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnData);
         curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
     }
@@ -155,7 +155,7 @@ bool TdrvFtp::Transfer(const FtpRequest& request, const std::atomic<bool>& cance
     bool ok = rc == CURLE_OK;
     QString why =
         rc != CURLE_OK ? QString::fromUtf8(*curlError ? curlError : curl_easy_strerror(rc)) : QString();
-    if (!request.upload) {
+    if (!upload) {
         // A file of a known kind must have its size, and none may end short of what the device announced:
         // a server may report success for a data connection that closed early.
         if (sink.overLimit || (ok && !request.rule.Accepts(sink.written))) {
@@ -175,7 +175,7 @@ bool TdrvFtp::Transfer(const FtpRequest& request, const std::atomic<bool>& cance
             std::remove(work.constData());
     }
     if (bytes)
-        *bytes = request.upload ? (ok ? QFileInfo(request.localPath).size() : 0) : sink.written;
+        *bytes = upload ? (ok ? QFileInfo(request.localPath).size() : 0) : sink.written;
     if (!ok && error)
         *error = why;
     return ok;

@@ -248,10 +248,10 @@ bool TmTableXML::StatusOk(const QByteArray& xml) {
            found && text == QLatin1String("OK");
 }
 
-int TmTableXML::PrepareFileList(bool station, bool upload, const QString& stationFolder) {
+int TmTableXML::PrepareFileList(bool station, Direction direction, const QString& stationFolder) {
     if (!station)
         return FileCount();
-    if (!upload) {
+    if (direction == Direction::Receive) {
         QDir().mkpath(stationFolder);
         return FileCount();
     }

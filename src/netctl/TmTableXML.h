@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/JobKind.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -59,7 +61,7 @@ public:
     // The local station folder's files for an upload (first *.DAT, then *.DAU, by name); for a download
     // the folder is made and the device's list kept. Without the station flag nothing changes. Returns
     // the device file count.
-    int PrepareFileList(bool station, bool upload, const QString& stationFolder);
+    int PrepareFileList(bool station, Direction direction, const QString& stationFolder);
 
     // Reads the GetInfo answer document `xml` into the device information, in one pass.
     bool ReadGetInfo(const QByteArray& xml);

@@ -16,7 +16,7 @@ constexpr int kBroadcastStation = 255;
 
 } // namespace
 
-NamesToSecondaryModel::NamesToSecondaryModel(StationDialogServices services, int kind)
+NamesToSecondaryModel::NamesToSecondaryModel(StationDialogServices services, JobKind kind)
     : StationDialogModel(std::move(services), StatusWords::Send), m_kind(kind) {}
 
 void NamesToSecondaryModel::Show() {
@@ -57,7 +57,7 @@ bool NamesToSecondaryModel::Start() {
     m_s.stations.currentStation = m_broadcast ? kBroadcastStation : m_target;
     m_s.stations.state[0] = m_broadcast ? 1 : 0;
     m_s.stations.dialogState = StationTables::kChosen;
-    if (!m_s.startJob(1, m_kind))
+    if (!m_s.startJob(Direction::Send, m_kind))
         return false;
     TakeSnapshot();
     RefreshStatus();

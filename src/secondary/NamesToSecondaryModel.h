@@ -14,9 +14,9 @@ public:
     static constexpr int kFirstTop = 2;
     static constexpr int kLastTop = 240;
 
-    NamesToSecondaryModel(StationDialogServices services, int kind);
+    NamesToSecondaryModel(StationDialogServices services, JobKind kind);
 
-    int Kind() const { return m_kind; }
+    JobKind Kind() const { return m_kind; }
     // Showing the dialog: the window at the top, the target station 2.
     void Show();
 
@@ -42,7 +42,7 @@ private:
     // Copies the names job's state and error into the Status of the target, or of every station.
     void RefreshStatus();
 
-    int m_kind;
+    JobKind m_kind;
     int m_top = kFirstTop;
     int m_target = kFirstTop;
     bool m_broadcast = false;

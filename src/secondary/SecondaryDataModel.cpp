@@ -10,9 +10,10 @@
 
 namespace qdv {
 
-SecondaryDataModel::SecondaryDataModel(StationDialogServices services, bool send)
-    : StationDialogModel(std::move(services), send ? StatusWords::Send : StatusWords::Receive), m_send(send) {
-}
+SecondaryDataModel::SecondaryDataModel(StationDialogServices services, Direction direction)
+    : StationDialogModel(std::move(services),
+                         direction == Direction::Send ? StatusWords::Send : StatusWords::Receive),
+      m_send(direction == Direction::Send) {}
 
 int SecondaryDataModel::CheckFrom(bool bitmap) {
     TmFile::StationFlags flags{};
@@ -65,7 +66,7 @@ bool SecondaryDataModel::StartRun(const std::vector<int>* only) {
         m_s.stations.SetAddress(id, m_list.At(id).address);
         ++chosen;
     }
-    if (chosen == 0 || !m_s.startJob(m_send ? 1 : 0, kJobSecondary))
+    if (chosen == 0 || !m_s.startJob(m_send ? Direction::Send : Direction::Receive, kJobSecondary))
         return false;
     TakeSnapshot();
     m_blink = true;

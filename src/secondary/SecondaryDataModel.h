@@ -9,10 +9,10 @@ namespace qdv {
 
 // The logic of the receive and send secondary data dialogs: the check boxes of the 253 station rows
 // with their check menu, and the Secondary job over the checked stations with each station's result in
-// the Status column. One class, two faces: `send` chooses the direction of the job and its status words.
+// the Status column. One class, two faces: `direction` chooses the direction of the job and its status words.
 class SecondaryDataModel : public StationDialogModel {
 public:
-    SecondaryDataModel(StationDialogServices services, bool send);
+    SecondaryDataModel(StationDialogServices services, Direction direction);
 
     bool Send() const { return m_send; }
     int CheckedCount() const { return m_list.CheckedCount(); }

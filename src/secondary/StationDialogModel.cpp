@@ -73,7 +73,7 @@ bool StationDialogModel::StartGetZMenu() {
     m_s.status.Clear();
     m_cancelPressed = false;
     m_zMenuDone = false;
-    if (!m_s.startJob(0, kJobStationMenu))
+    if (!m_s.startJob(Direction::Receive, kJobStationMenu))
         return false;
     m_mode = kZMenu;
     return true;

@@ -2,6 +2,7 @@
 
 #include "secondary/FoundDevices.h"
 #include "secondary/StationStatus.h"
+#include "store/JobKind.h"
 #include "store/SetupRecord.h"
 #include "store/StationList.h"
 
@@ -24,7 +25,7 @@ struct StationDialogServices {
     const TmFile& files;
     StatusBlock& status;
     StationTables& stations;
-    std::function<bool(int direction, int kind)> startJob;
+    std::function<bool(Direction direction, JobKind kind)> startJob;
     SetupRecord setup;
     std::function<std::vector<FoundDevice>()> foundDevices;
 };

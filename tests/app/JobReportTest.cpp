@@ -14,7 +14,7 @@ TEST(JobReport, aDescriptionOrCrosspointSendThatCannotSendItsFileNamesIt) {
     ASSERT_FALSE(nme.isEmpty());
     ASSERT_FALSE(xpt.isEmpty());
     const struct {
-        int kind;
+        JobKind kind;
         const char* file; // written into the backup, may be empty
         QByteArray content;
         QString missing;

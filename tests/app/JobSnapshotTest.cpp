@@ -29,7 +29,7 @@ TEST(JobSnapshot, failedFilesOfEachKindOfReceive) {
     };
     for (const FailedCase& c : cases) {
         StatusBlock status;
-        status.jobKind = static_cast<std::uint32_t>(c.kind);
+        status.jobKind = static_cast<JobKind>(c.kind);
         status.primaryDoneMask = c.doneMask;
         JobReport report;
         report.errorCode = c.errorCode;
@@ -46,10 +46,10 @@ TEST(JobSnapshot, onlyReceivesAreRecorded) {
     setup.name = "S";
     setup.SetBackupDataPath(d.Path());
     StatusBlock status;
-    status.direction = 1;
+    status.direction = Direction::Send;
     EXPECT_EQ(JobSnapshot::AfterJob(status, setup, {}).outcome, history::SnapshotResult::Outcome::Unchanged);
     EXPECT_FALSE(d.Exists(".git"));
-    status.direction = 0;
+    status.direction = Direction::Receive;
     status.jobKind = kJobDescription;
     EXPECT_EQ(JobSnapshot::AfterJob(status, setup, {}).outcome, history::SnapshotResult::Outcome::Committed);
 }

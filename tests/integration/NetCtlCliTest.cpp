@@ -257,7 +257,8 @@ TEST(NetCtlFtp, aFailedDownloadLeavesTheStoredFileAlone) {
     const quint16 port = StartFtpServer(ftp, server.Path());
     ASSERT_NE(port, 0);
     local.Write("A.DAU", "stored");
-    FtpRequest r{false, "127.0.0.1", port, kUser, kPassword, local.FilePath("A.DAU"), "/dir/missing.DAU"};
+    FtpRequest r{Direction::Receive,      "127.0.0.1",       port, kUser, kPassword,
+                 local.FilePath("A.DAU"), "/dir/missing.DAU"};
     const std::atomic<bool> noCancel{false};
     EXPECT_FALSE(TdrvFtp::Transfer(r, noCancel));
     EXPECT_EQ(local.Read("A.DAU"), "stored");
@@ -273,7 +274,7 @@ TEST(NetCtlFtp, aFailedDownloadLeavesTheStoredFileAlone) {
     EXPECT_EQ(local.Read("A.DAU"), "remote contents\r\n");
 
     local.Write("B DAU", "to the device");
-    r = {true, "127.0.0.1", port, kUser, kPassword, local.FilePath("B DAU"), "/dir/B DAU"};
+    r = {Direction::Send, "127.0.0.1", port, kUser, kPassword, local.FilePath("B DAU"), "/dir/B DAU"};
     ASSERT_TRUE(TdrvFtp::Transfer(r, noCancel));
     EXPECT_EQ(server.Read("dir/B DAU"), "to the device");
 }

@@ -80,7 +80,7 @@ TEST(TaskController, tellsOnceWhenAJobHasEnded) {
     ASSERT_TRUE(WaitFor([&] { return control.Ready(); }, 5000));
     // A send of a Description the PC does not have queues nothing: the job ends at once.
     for (int job = 1; job <= 2; ++job) {
-        ASSERT_TRUE(control.StartJob(1, kJobDescription));
+        ASSERT_TRUE(control.StartJob(Direction::Send, kJobDescription));
         ASSERT_TRUE(WaitFor([&] { return ended == job; }, 5000));
         EXPECT_FALSE(status.busy);
     }

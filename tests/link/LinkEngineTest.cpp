@@ -19,15 +19,15 @@
 namespace qdv {
 namespace {
 
-constexpr int kReceive = 0;
-constexpr int kSend = 1;
+constexpr Direction kReceive = Direction::Receive;
+constexpr Direction kSend = Direction::Send;
 
 // The engine rig with a device folder and the checks every test makes of a job's end.
 struct Rig : test::EngineRig {
     test::TestFolder device;
 
     // Runs a job to its end (or gives up after `maxTicks`); returns the job's last error.
-    int Run(int direction, int kind, int maxTicks = 20000, const std::function<void(int)>& each = {}) {
+    int Run(Direction direction, int kind, int maxTicks = 20000, const std::function<void(int)>& each = {}) {
         EXPECT_TRUE(RunJob(direction, kind, maxTicks, each)) << "job did not end";
         return static_cast<int>(status.lastError);
     }
@@ -121,7 +121,7 @@ TEST(LinkEngine, sendsEveryKindSoThatTheDeviceHoldsThePcsFiles) {
 
 struct FaultCase {
     sim::Fault fault;
-    int direction;
+    Direction direction;
     int kind;
     int code; // the job's last error; 0 when the fault is survived
 };
@@ -195,7 +195,7 @@ TEST(LinkEngine, reportsTheEndOfEveryFile) {
     struct Case {
         const char* name;
         std::initializer_list<sim::Fault> faults;
-        int direction;
+        Direction direction;
         int kind;
         std::vector<Expect> files; // in the order of kPrimaryFiles, or the one file of the kind
     };
@@ -640,12 +640,12 @@ struct StationRig : SimRig {
             stations.state[static_cast<std::size_t>(id)] = StationTables::kChosen;
     }
 
-    int Run(int direction, int kind) {
+    int Run(Direction direction, int kind) {
         if (!serialEngine)
             return Rig::Run(direction, kind, 100000);
         status.Clear();
-        status.direction = static_cast<std::uint32_t>(direction);
-        status.jobKind = static_cast<std::uint32_t>(kind);
+        status.direction = direction;
+        status.jobKind = static_cast<JobKind>(kind);
         serialEngine->AcceptJob(setup, ports);
         for (ticks = 0; ticks < 100000 && status.busy; ++ticks) {
             serialEngine->Tick();

@@ -64,9 +64,9 @@ public:
 
     bool Start(const FtpRequest& r) override {
         const QString remote = QDir(m_folder).filePath(r.remotePath.section('/', -1));
-        log << (r.upload ? "put " : "get ") + r.remotePath;
-        const QString from = r.upload ? r.localPath : remote;
-        const QString to = r.upload ? remote : r.localPath;
+        log << (r.direction == Direction::Send ? "put " : "get ") + r.remotePath;
+        const QString from = r.direction == Direction::Send ? r.localPath : remote;
+        const QString to = r.direction == Direction::Send ? remote : r.localPath;
         QFile::remove(to);
         m_ok = !fail && QFile::copy(from, to);
         return true;
@@ -104,10 +104,11 @@ struct SequenceRig : EngineRig {
 
     // Runs a job of `kind` through the sequence in virtual time; its result code.
     int Run(bool receive, int kind) {
+        const Direction direction = receive ? Direction::Receive : Direction::Send;
         resolver.EnsureSetupFolders(setup);
         status.Clear();
-        jobs.BuildQueue(receive, kind, setup);
-        sequence.Begin(setup, ports, receive, kind, jobs);
+        jobs.BuildQueue(direction, static_cast<JobKind>(kind), setup);
+        sequence.Begin(setup, ports, direction, static_cast<JobKind>(kind), jobs);
         const qint64 start = clock.NowMs();
         int code = NetworkAttempt::kRunning;
         for (int i = 0; i < 10000 && code == NetworkAttempt::kRunning; ++i) {
@@ -287,7 +288,9 @@ public:
     int result = 0;
     int steps = 0;
     int aborts = 0;
-    void Begin(const SetupRecord&, const PortSettings&, bool, int, TransferJobs&) override { steps = 0; }
+    void Begin(const SetupRecord&, const PortSettings&, Direction, JobKind, TransferJobs&) override {
+        steps = 0;
+    }
     int Step() override { return ++steps < 3 ? kRunning : result; }
     void Abort() override { ++aborts; }
     bool Moved(const QString&) const override { return false; }
@@ -314,7 +317,7 @@ TEST(EngineWithNetworkAttempt, successEndsTheJobAndFailureFallsBackToThePacketPr
         attempt.result = c.result;
         rig.engine.SetNetworkAttempt(&attempt);
         QString shown;
-        const bool ended = rig.RunJob(0, c.kind, 100, [&](int tick) {
+        const bool ended = rig.RunJob(Direction::Receive, c.kind, 100, [&](int tick) {
             if (shown.isEmpty() && rig.line.opens > 0)
                 shown = rig.status.Line2();
             rig.status.abortRequest = c.result == NetworkAttempt::kRunning && tick == 5;

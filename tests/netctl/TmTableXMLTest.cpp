@@ -193,17 +193,18 @@ TEST(TmTableXML, stationFileListForAnUploadComesFromTheFolder) {
     for (const char* name : {"b.DAU", "c.dat", "a.DAT", "notes.txt"})
         pc.Write(QStringLiteral("ZEBU_002/") + name, "1234");
     TmTableXML xml({});
-    ASSERT_EQ(xml.PrepareFileList(true, true, pc.FilePath("ZEBU_002")), 3);
+    ASSERT_EQ(xml.PrepareFileList(true, Direction::Send, pc.FilePath("ZEBU_002")), 3);
     EXPECT_EQ(xml.File(1)->name, "a.DAT");
     EXPECT_EQ(xml.File(2)->name, "c.dat");
     EXPECT_EQ(xml.File(3)->name, "b.DAU");
     EXPECT_EQ(xml.File(3)->size, 4u);
-    EXPECT_EQ(xml.PrepareFileList(true, true, pc.FilePath("missing")), 0);
+    EXPECT_EQ(xml.PrepareFileList(true, Direction::Send, pc.FilePath("missing")), 0);
 
     ASSERT_TRUE(xml.ReadGetInfo(GetInfoXml("<Dir>/d</Dir>" + FileXml("ZEBU_003.DAT", 1))));
-    EXPECT_EQ(xml.PrepareFileList(true, false, pc.FilePath("deep/ZEBU_003")), 1);
+    EXPECT_EQ(xml.PrepareFileList(true, Direction::Receive, pc.FilePath("deep/ZEBU_003")), 1);
     EXPECT_TRUE(pc.Exists("deep/ZEBU_003")) << "a download makes the station folder";
-    EXPECT_EQ(xml.PrepareFileList(false, true, pc.FilePath("ZEBU_002")), 1) << "no station: unchanged";
+    EXPECT_EQ(xml.PrepareFileList(false, Direction::Send, pc.FilePath("ZEBU_002")), 1)
+        << "no station: unchanged";
 }
 
 } // namespace

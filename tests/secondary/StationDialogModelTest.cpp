@@ -36,8 +36,8 @@ struct DialogRig {
         return {files,
                 status,
                 stations,
-                [this](int d, int k) {
-                    jobs.emplace_back(d, k);
+                [this](Direction d, JobKind k) {
+                    jobs.emplace_back(static_cast<int>(d), static_cast<int>(k));
                     status.busy = !refuse;
                     return !refuse;
                 },
@@ -59,7 +59,7 @@ struct DialogRig {
 
 TEST(SecondaryDataModel, checkMenuReadsTheStoredStandardSettings) {
     DialogRig rig;
-    SecondaryDataModel model(rig.Services(), false);
+    SecondaryDataModel model(rig.Services(), Direction::Receive);
     model.Show();
     EXPECT_TRUE(rig.home.Exists("backup/ZEBU_SEC_LIST.dat")) << "showing saves the list";
     model.SetChecked(3, true);
@@ -80,7 +80,7 @@ TEST(SecondaryDataModel, checkMenuReadsTheStoredStandardSettings) {
 
 TEST(SecondaryDataModel, runShowsEachStationsResultAndChecksCannotChangeMeanwhile) {
     DialogRig rig;
-    SecondaryDataModel model(rig.Services(), false);
+    SecondaryDataModel model(rig.Services(), Direction::Receive);
     model.Show();
     EXPECT_FALSE(model.StartRun()) << "nothing checked";
     EXPECT_TRUE(rig.jobs.empty());
@@ -129,7 +129,7 @@ TEST(SecondaryDataModel, runShowsEachStationsResultAndChecksCannotChangeMeanwhil
 
 TEST(SecondaryDataModel, cancelMarksQueuedStationsAfter102) {
     DialogRig rig;
-    SecondaryDataModel model(rig.Services(), true);
+    SecondaryDataModel model(rig.Services(), Direction::Send);
     model.Show();
     for (int id : {3, 4, 5})
         model.SetChecked(id, true);
@@ -155,7 +155,7 @@ TEST(SecondaryDataModel, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
     rig.found = {{"CAM-12", "12", "127.0.0.12", "127.0.0.1"},
                  {"OTHER", "13", "127.0.9.13", "127.0.9.1"},
                  {"BAD", "x", "127.0.0.99", "127.0.0.1"}};
-    SecondaryDataModel model(rig.Services(), false);
+    SecondaryDataModel model(rig.Services(), Direction::Receive);
     model.Show();
     model.SetChecked(20, true);
     ASSERT_TRUE(model.StartGetZMenu());
@@ -179,7 +179,7 @@ TEST(SecondaryDataModel, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
 
     // A failed menu on a serial setup: its message, no search.
     rig.setup.selectLan = false;
-    SecondaryDataModel serial(rig.Services(), false);
+    SecondaryDataModel serial(rig.Services(), Direction::Receive);
     serial.Show();
     ASSERT_TRUE(serial.StartGetZMenu());
     rig.EndJob(301);

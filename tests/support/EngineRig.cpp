@@ -29,10 +29,10 @@ void EngineRig::AnswerWith(std::deque<QByteArray> script) {
     });
 }
 
-bool EngineRig::RunJob(int direction, int kind, int maxTicks, const std::function<void(int)>& each) {
+bool EngineRig::RunJob(Direction direction, int kind, int maxTicks, const std::function<void(int)>& each) {
     status.Clear();
-    status.direction = static_cast<std::uint32_t>(direction);
-    status.jobKind = static_cast<std::uint32_t>(kind);
+    status.direction = direction;
+    status.jobKind = static_cast<JobKind>(kind);
     engine.AcceptJob(setup, ports, folderUse);
     for (ticks = 0; ticks < maxTicks && status.busy; ++ticks) {
         engine.Tick();

@@ -40,7 +40,7 @@ struct EngineRig {
 
     // Runs a job until busy falls or `maxTicks` have passed, calling `each` after every tick; false when
     // the job did not end.
-    bool RunJob(int direction, int kind, int maxTicks, const std::function<void(int)>& each = {});
+    bool RunJob(Direction direction, int kind, int maxTicks, const std::function<void(int)>& each = {});
 };
 
 } // namespace qdv::test

@@ -66,12 +66,12 @@ MainWindowHarness::MainWindowHarness(const QList<SetupRecord>& setups, int selec
     UserSettings()->clear();
     m_modules = std::make_unique<AppModules>(home, MenuFont());
     m_window = std::make_unique<TfrmMain>(m_modules->Table(), m_modules->Remote(), m_modules->Status());
-    m_window->SetJobStarter([this](int direction, int kind) {
+    m_window->SetJobStarter([this](Direction direction, JobKind kind) {
         if (!acceptJobs)
             return false;
-        started << std::make_pair(direction, kind);
-        Status().direction = static_cast<std::uint32_t>(direction);
-        Status().jobKind = static_cast<std::uint32_t>(kind);
+        started << std::make_pair(static_cast<int>(direction), static_cast<int>(kind));
+        Status().direction = direction;
+        Status().jobKind = kind;
         Status().busy = true;
         return true;
     });

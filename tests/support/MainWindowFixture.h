@@ -63,7 +63,7 @@ public:
     void FinishJob(bool error, int lastError, std::uint32_t primaryDone = 0);
 
     TestFolder folder;
-    QList<std::pair<int, int>> started; // direction, kind
+    QList<std::pair<int, int>> started; // direction (0 receive, 1 send), kind
     bool acceptJobs = true;
 
 private:

@@ -48,9 +48,10 @@ struct WindowOnPlant : Plant {
 
     explicit WindowOnPlant(const QStringList& faults = {}) : Plant(faults) {
         h.Window().SetJobStarter(
-            [this](int direction, int kind) { return control.StartJob(direction, kind); });
-        h.Window().SetReadBackStarter(
-            [this](int kind, const SetupRecord& readBack) { return control.StartJob(0, kind, readBack); });
+            [this](Direction direction, JobKind kind) { return control.StartJob(direction, kind); });
+        h.Window().SetReadBackStarter([this](JobKind kind, const SetupRecord& readBack) {
+            return control.StartJob(Direction::Receive, kind, readBack);
+        });
         EXPECT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kJobMs));
     }
 };

@@ -41,8 +41,8 @@ struct Tables {
     SetupRecord setup = FullSetup("S", home.FilePath("backup"));
 
     StationDialogServices Services() {
-        const auto start = [this](int d, int k) {
-            started.append({d, k});
+        const auto start = [this](Direction d, JobKind k) {
+            started.append({static_cast<int>(d), static_cast<int>(k)});
             return status.busy = true;
         };
         return {files, status, stations, start, setup, {}};
@@ -296,8 +296,8 @@ TEST(MainWindow, secondaryButtonsOpenTheirDialogs) {
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", "x");
     h.folder.Write("backup0/Name/ZEBU_ALS1.DAU", "x");
     QList<std::pair<int, int>> opened;
-    h.Window().SetStationDialogOpener([&](int direction, int place, const SetupRecord&) {
-        opened.append({direction, place});
+    h.Window().SetStationDialogOpener([&](Direction direction, int place, const SetupRecord&) {
+        opened.append({static_cast<int>(direction), place});
     });
     h.Window().Tabs()->setCurrentIndex(kTabReceive);
     h.Key(Qt::Key_F4);
@@ -336,7 +336,7 @@ TEST(SecondaryDataDialog, receiveRunAgainstTheSimulatorWithMixedResults) {
                      [&] { return t.setup; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, 30000));
     StationDialogServices services = t.Services();
-    services.startJob = [&control](int d, int k) { return control.StartJob(d, k); };
+    services.startJob = [&control](Direction d, JobKind k) { return control.StartJob(d, k); };
     BoxRecorder boxes;
     TfrmRcvSecondaryData d(services);
     d.show();

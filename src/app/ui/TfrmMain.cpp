@@ -414,19 +414,21 @@ void TfrmMain::Press(TPanelButton* button) {
     button->repaint();
 }
 
-void TfrmMain::StartJobButton(int direction, int place) {
-    const int tab = direction == 0 ? kTabReceive : kTabSend;
+void TfrmMain::StartJobButton(Direction direction, int place) {
+    const int tab = direction == Direction::Receive ? kTabReceive : kTabSend;
     TPanelButton* button = Button(tab, place);
     Press(button);
     const SetupRecord* setup = Current();
-    const int kind = MainWindowModel::JobKindOfPlace(place);
-    if (kind < 0 || setup == nullptr || (kind == kJobPrimary && setup->primaryBackupFiles == 0)) {
+    const int kindOfPlace = MainWindowModel::JobKindOfPlace(place);
+    if (kindOfPlace < 0 || setup == nullptr ||
+        (kindOfPlace == kJobPrimary && setup->primaryBackupFiles == 0)) {
         button->SetLowered(false);
         return;
     }
+    const auto kind = static_cast<JobKind>(kindOfPlace);
     m_cancelled = false;
     m_status.Clear();
-    if (direction == 1) {
+    if (direction == Direction::Send) {
         const JobReport unsendable = JobReport::CheckSendFile(m_remote, *setup, kind);
         if (!unsendable.Success()) {
             ShowMessageText(this, unsendable.ListText(), DialogType::Warning, kButtonOk);
@@ -447,22 +449,22 @@ void TfrmMain::StartJobButton(int direction, int place) {
 
 void TfrmMain::btn_RcvClick(int place) {
     if (place <= MainWindowModel::kPlacePrimary) {
-        StartJobButton(0, place);
+        StartJobButton(Direction::Receive, place);
         return;
     }
-    OpenStationDialog(0, place);
+    OpenStationDialog(Direction::Receive, place);
 }
 
 void TfrmMain::btn_SndClick(int place) {
     if (place <= MainWindowModel::kPlacePrimary) {
-        StartJobButton(1, place);
+        StartJobButton(Direction::Send, place);
         return;
     }
-    OpenStationDialog(1, place);
+    OpenStationDialog(Direction::Send, place);
 }
 
-void TfrmMain::OpenStationDialog(int direction, int place) {
-    TPanelButton* button = Button(direction == 0 ? kTabReceive : kTabSend, place);
+void TfrmMain::OpenStationDialog(Direction direction, int place) {
+    TPanelButton* button = Button(direction == Direction::Receive ? kTabReceive : kTabSend, place);
     Press(button);
     const SetupRecord* setup = Current();
     if (setup != nullptr && m_openStationDialog && !m_status.busy) {
@@ -630,17 +632,17 @@ void TfrmMain::ReportFinishedJob() {
         ShowMessageText(this, report.errorText, DialogType::Warning, kButtonOk);
     const SetupRecord jobSetup = setup ? *setup : SetupRecord();
     const bool verify =
-        m_jobDirection == 1 && report.Success() && setup != nullptr && m_chkVerify->isChecked();
-    if (m_jobDirection != 0 || jobSetup.backupDataPath.isEmpty()) {
+        m_jobDirection == Direction::Send && report.Success() && setup != nullptr && m_chkVerify->isChecked();
+    if (m_jobDirection != Direction::Receive || jobSetup.backupDataPath.isEmpty()) {
         FinishAfterSnapshot({}, jobSetup, verify);
         return;
     }
     // The job's record and the history never fail a job. They are written on a thread of their own,
     // because the record may wait for the backup folder's lock and a push to a remote may wait long on
     // the network, and the window must stay alive meanwhile; the buttons come back when they are done.
-    const QString what = JobSnapshot::JobName(0, m_jobKind);
+    const QString what = JobSnapshot::JobName(Direction::Receive, m_jobKind);
     const QStringList failed = JobSnapshot::FailedFiles(m_status, jobSetup, report);
-    const int kind = m_jobKind;
+    const JobKind kind = m_jobKind;
     const bool ok = report.Success();
     const QString error = report.errorCode != 0 ? CatalogueText(report.errorCode) : report.listTitle;
     auto result = std::make_shared<history::SnapshotResult>();
@@ -666,7 +668,7 @@ void TfrmMain::FinishAfterSnapshot(const history::SnapshotResult& snapshot, cons
     // What the history has to say goes to the status bar.
     if (!snapshot.notice.isEmpty() || !snapshot.pushError.isEmpty())
         m_stbMsg->setText(snapshot.notice.isEmpty() ? snapshot.pushError : snapshot.notice);
-    if (m_jobDirection == 0)
+    if (m_jobDirection == Direction::Receive)
         RefreshBackupStatus();
     RefreshSetupMarks();
     // A successful send is read back before the buttons come back.
@@ -676,7 +678,7 @@ void TfrmMain::FinishAfterSnapshot(const history::SnapshotResult& snapshot, cons
     EnableButtons(true);
 }
 
-bool TfrmMain::StartReadBack(const SetupRecord& setup, int kind) {
+bool TfrmMain::StartReadBack(const SetupRecord& setup, JobKind kind) {
     auto folder = std::make_unique<QTemporaryDir>();
     const QString why = !m_startReadBack     ? QStringLiteral("no read-back is available")
                         : !folder->isValid() ? folder->errorString()

@@ -2,6 +2,7 @@
 
 #include "app/MainWindowModel.h"
 #include "editors/EditorKind.h"
+#include "store/JobKind.h"
 #include "store/SetupRecord.h"
 
 #include <QMainWindow>
@@ -44,8 +45,8 @@ class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Starts a job (direction 0 receive, 1 send; job kind); false when it is refused.
-    using JobStarter = std::function<bool(int direction, int kind)>;
+    // Starts a job; false when it is refused.
+    using JobStarter = std::function<bool(Direction direction, JobKind kind)>;
     static constexpr int kPollMs = 100;
 
     TfrmMain(TmTable& table, TmTableRemote& remote, StatusBlock& status, QWidget* parent = nullptr);
@@ -55,7 +56,7 @@ public:
     void SetJobStarter(JobStarter start) { m_startJob = std::move(start); }
     // Opens the dialog of a secondary function button (Secondary, Description to Secondary, Alias to
     // Secondary; places 3 to 5) modally, for the setup shown.
-    using StationDialogOpener = std::function<void(int direction, int place, const SetupRecord& setup)>;
+    using StationDialogOpener = std::function<void(Direction direction, int place, const SetupRecord& setup)>;
     void SetStationDialogOpener(StationDialogOpener open) { m_openStationDialog = std::move(open); }
     // Runs a device search with this window as parent; until it is set the menu entry does nothing.
     using DeviceSearcher = std::function<void(QWidget* parent)>;
@@ -73,7 +74,7 @@ public:
     void SetHistoryOpener(HistoryOpener open) { m_openHistory = std::move(open); }
     // Starts the receive job of `kind` for `readBack`, a copy of the setup whose backup folder is a
     // temporary one: the read-back of "Verify after sending". Until it is set, sends are not verified.
-    using ReadBackStarter = std::function<bool(int kind, const SetupRecord& readBack)>;
+    using ReadBackStarter = std::function<bool(JobKind kind, const SetupRecord& readBack)>;
     void SetReadBackStarter(ReadBackStarter start) { m_startReadBack = std::move(start); }
     // Where Help looks for the HTML manual; by default beside the program (see HelpFiles.h).
     void SetManualFolders(const QStringList& folders) { m_manualFolders = folders; }
@@ -133,15 +134,15 @@ private:
     void SetupChanged();
     // Status line 1 with no setup says how to add one; else it is emptied.
     void ShowSetupHint();
-    void StartJobButton(int direction, int place);
-    void OpenStationDialog(int direction, int place);
+    void StartJobButton(Direction direction, int place);
+    void OpenStationDialog(Direction direction, int place);
     void Press(TPanelButton* button);
     void ReportFinishedJob();
     // The end of a job after its history snapshot (none for a send): status text, backup status row,
     // the read-back when `verify`, else the buttons back.
     void FinishAfterSnapshot(const history::SnapshotResult& snapshot, const SetupRecord& setup, bool verify);
     // "Verify after sending": the read-back after a successful send, and its comparison.
-    bool StartReadBack(const SetupRecord& setup, int kind);
+    bool StartReadBack(const SetupRecord& setup, JobKind kind);
     void ReportReadBack(const JobReport& report);
     void RefreshBackupStatus();
     // Works out each setup's health on a thread of its own (it reads the backup folders and their
@@ -181,8 +182,8 @@ private:
     QTimer m_timMain;
 
     bool m_cancelled = false;
-    int m_jobDirection = 0;
-    int m_jobKind = -1;
+    Direction m_jobDirection = Direction::Receive;
+    JobKind m_jobKind = kJobPrimary;
     int m_warnDays = 7;
     // While a read-back runs: its folder and setup.
     std::unique_ptr<QTemporaryDir> m_readBackDir;

@@ -9,16 +9,16 @@
 
 namespace qdv {
 
-void OpenStationDialog(QWidget* owner, int direction, int place, StationDialogServices services,
+void OpenStationDialog(QWidget* owner, Direction direction, int place, StationDialogServices services,
                        const TStationDialog::DeviceSearch& search) {
     std::unique_ptr<TStationDialog> dialog;
-    if (place == 3 && direction == 0)
+    if (place == 3 && direction == Direction::Receive)
         dialog = std::make_unique<TfrmRcvSecondaryData>(std::move(services), owner);
     else if (place == 3)
         dialog = std::make_unique<TfrmSndSecondaryData>(std::move(services), owner);
-    else if (place == 4 && direction == 1)
+    else if (place == 4 && direction == Direction::Send)
         dialog = std::make_unique<TfrmSndDescriptionToSecondary>(std::move(services), owner);
-    else if (place == 5 && direction == 1)
+    else if (place == 5 && direction == Direction::Send)
         dialog = std::make_unique<TfrmSndAliasToSecondary>(std::move(services), owner);
     if (!dialog)
         return;

@@ -21,7 +21,7 @@ const QColor kOtherColumns(1, 1, 1);
 
 } // namespace
 
-TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, int kind, QWidget* parent)
+TfrmNamesToSecondary::TfrmNamesToSecondary(StationDialogServices services, JobKind kind, QWidget* parent)
     : TStationDialog(kind == kJobDescriptionToSecondary ? QStringLiteral("Send Description to Secondary")
                                                         : QStringLiteral("Send Alias to Secondary"),
                      kind == kJobDescriptionToSecondary ? QStringLiteral("Start Sending Description(&S)")

@@ -23,7 +23,7 @@ class TfrmNamesToSecondary : public TStationDialog {
 public:
     enum Column { kColRadio = 0, kColId = 1, kColStatus = 2, kColName = 3, kColIp = 4 };
 
-    TfrmNamesToSecondary(StationDialogServices services, int kind, QWidget* parent = nullptr);
+    TfrmNamesToSecondary(StationDialogServices services, JobKind kind, QWidget* parent = nullptr);
 
     void scrListChange(int position);
     void rdoIDClick(int row);

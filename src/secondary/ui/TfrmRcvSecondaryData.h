@@ -8,7 +8,7 @@ namespace qdv {
 class TfrmRcvSecondaryData : public TfrmSecondaryData {
 public:
     explicit TfrmRcvSecondaryData(StationDialogServices services, QWidget* parent = nullptr)
-        : TfrmSecondaryData(std::move(services), false, parent) {}
+        : TfrmSecondaryData(std::move(services), Direction::Receive, parent) {}
 };
 
 } // namespace qdv

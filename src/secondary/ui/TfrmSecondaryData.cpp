@@ -23,12 +23,13 @@ int RowOf(int id) {
 
 } // namespace
 
-TfrmSecondaryData::TfrmSecondaryData(StationDialogServices services, bool send, QWidget* parent)
-    : TStationDialog(send ? QStringLiteral("Send Secondary Data") : QStringLiteral("Receive Secondary Data"),
-                     send ? QStringLiteral("Start Sending Data(&S)")
-                          : QStringLiteral("Start Receiving Data(&S)"),
+TfrmSecondaryData::TfrmSecondaryData(StationDialogServices services, Direction direction, QWidget* parent)
+    : TStationDialog(direction == Direction::Send ? QStringLiteral("Send Secondary Data")
+                                                  : QStringLiteral("Receive Secondary Data"),
+                     direction == Direction::Send ? QStringLiteral("Start Sending Data(&S)")
+                                                  : QStringLiteral("Start Receiving Data(&S)"),
                      parent),
-      m_model(std::move(services), send) {
+      m_model(std::move(services), direction) {
     auto* bar = new QMenuBar(this);
     m_mnuCheck = bar->addMenu(QStringLiteral("Check Box(&C)"));
     m_mnuCheck->addAction(QStringLiteral("Check &All"), this, &TfrmSecondaryData::mnuChk_AllClick);

@@ -20,7 +20,7 @@ class TfrmSecondaryData : public TStationDialog {
 public:
     enum Column { kColId = 0, kColStatus = 1, kColName = 2, kColIp = 3 };
 
-    TfrmSecondaryData(StationDialogServices services, bool send, QWidget* parent = nullptr);
+    TfrmSecondaryData(StationDialogServices services, Direction direction, QWidget* parent = nullptr);
 
     void mnuChk_AllClick();
     void mnuChk_ClearClick();

@@ -8,7 +8,7 @@ namespace qdv {
 class TfrmSndSecondaryData : public TfrmSecondaryData {
 public:
     explicit TfrmSndSecondaryData(StationDialogServices services, QWidget* parent = nullptr)
-        : TfrmSecondaryData(std::move(services), true, parent) {}
+        : TfrmSecondaryData(std::move(services), Direction::Send, parent) {}
 };
 
 } // namespace qdv
