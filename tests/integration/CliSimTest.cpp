@@ -40,6 +40,8 @@ TEST(CliAgainstSimulator, everyKindTravelsByteForByteBothWaysOnEitherCarrier) {
         EXPECT_EQ(e.WorkFiles(), 0);
 
         // Change the PC's copies (and the device's crosspoints), send them, and find them on the device.
+        // The device applies a crosspoint list when the transfer ends, after the PC's last record, which
+        // the PC does not wait for: its file may land a moment after qdv70cli has exited.
         e.pc.Write("backup/Name/ZEBU_NME.DAU", e.Pc("Name/ZEBU_NME.DAU").replace(0, 8, "41424344"));
         e.pc.Write("backup/Primary/ZEBU_IDX.DAU", e.Pc("Primary/ZEBU_IDX.DAU").replace(258, 4, "BEEF"));
         e.device.Write("XPoint/ZEBU_XPT.DAU", "");
@@ -47,7 +49,7 @@ TEST(CliAgainstSimulator, everyKindTravelsByteForByteBothWaysOnEitherCarrier) {
             const CliRun r = e.Cli({"send", what});
             EXPECT_EQ(r.exitCode, 0) << what << r.err.toStdString();
             for (const QString& f : files)
-                EXPECT_EQ(e.Device(f), e.Pc(f)) << f.toStdString();
+                EXPECT_TRUE(WaitFor([&] { return e.Device(f) == e.Pc(f); }, 5000)) << f.toStdString();
         }
     }
 }
