@@ -40,9 +40,11 @@ FrozenColumns::FrozenColumns(QTableView* grid, int count)
     connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, grid->verticalScrollBar(),
             &QScrollBar::setValue);
     connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { Place(); });
-    grid->viewport()->installEventFilter(this);
-    grid->horizontalHeader()->installEventFilter(this);
-    m_view->viewport()->installEventFilter(this);
+    m_gridViewport = grid->viewport();
+    m_gridHeader = grid->horizontalHeader();
+    m_viewViewport = m_view->viewport();
+    for (QObject* watched : {m_gridViewport, m_gridHeader, m_viewViewport})
+        watched->installEventFilter(this);
     Place();
     m_view->show();
 }
@@ -60,11 +62,10 @@ void FrozenColumns::Place() {
 
 bool FrozenColumns::eventFilter(QObject* watched, QEvent* event) {
     // The grid lays out its header and its cells first; the view follows them.
-    if ((watched == m_grid->viewport() || watched == m_grid->horizontalHeader()) &&
-        event->type() == QEvent::Resize)
+    if ((watched == m_gridViewport || watched == m_gridHeader) && event->type() == QEvent::Resize)
         Place();
     // A click on a frozen cell gives the grid the focus, as one on its other cells does.
-    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress)
+    if (watched == m_viewViewport && event->type() == QEvent::MouseButtonPress)
         m_grid->setFocus(Qt::MouseFocusReason);
     return QObject::eventFilter(watched, event);
 }

@@ -28,6 +28,11 @@ private:
     QTableView* m_grid;
     QTableView* m_view;
     int m_count;
+    // The watched widgets, kept so that the filter compares pointers only: while the grid is being
+    // destroyed its children still send events, and the grid is then no longer a table view to ask.
+    QObject* m_gridViewport;
+    QObject* m_gridHeader;
+    QObject* m_viewViewport;
 };
 
 } // namespace qdv
