@@ -44,7 +44,6 @@ TEST(CrosspointEditor, routingAndClearingActOnRowsInRowModeAndOnTheRectangleInCe
         const CrosspointTable before = table;
         CrosspointEditor editor(*rig.tables);
         editor.SetCurrentColumn(c.currentColumn);
-        EXPECT_EQ(editor.RowMode(), c.currentColumn < 3);
         if (c.clear)
             editor.Clear(editor.ClearTarget(c.selection));
         else
@@ -120,17 +119,6 @@ TEST(CrosspointEditor, okWritesTheCsvAndTheDataFileAfterTheirQuestions) {
             EXPECT_EQ(rig.XptFile(), rig.tables->Crosspoints().SaveDau());
         }
     }
-}
-
-TEST(CrosspointEditor, importSetsTheCellsItNamesAndKeepsTheOthers) {
-    EditorRig rig;
-    CrosspointEditor editor(*rig.tables);
-    const CrosspointTable before = rig.tables->Crosspoints();
-    rig.dir.Write("x.csv", "L 1, 0002, S 7\r\nL2,0003,\r\nL9,0001,S1\r\n");
-    ASSERT_TRUE(editor.Import(rig.dir.FilePath("x.csv")));
-    EXPECT_EQ(Changed(before, rig.tables->Crosspoints()), (QList<std::pair<int, int>>{{1, 2}}));
-    EXPECT_EQ(editor.LevelText(1, 2), editor.SourceText(7));
-    EXPECT_FALSE(editor.Import(rig.dir.FilePath("missing.csv")));
 }
 
 } // namespace
