@@ -1,12 +1,9 @@
 #include "convert/ConversionTables.h"
 #include "ConvertFixture.h"
-#include "convert/DescriptionText.h"
 #include "convert/TmTableRemote.h"
 #include "store/DataImage.h"
 #include "store/StandardSettingsLayout.h"
 #include "support/TestFolder.h"
-
-#include <QDir>
 
 #include <gtest/gtest.h>
 

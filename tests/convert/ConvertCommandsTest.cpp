@@ -10,27 +10,23 @@
 namespace qdv {
 namespace {
 
-// The sample data set in a temporary folder, and the streams a command writes to.
+// The sample data set in a temporary folder, and what a command wrote to stdout and stderr.
 struct Cli {
     test::TestFolder dir;
     SetupRecord setup;
     QString out, err;
-    QTextStream outStream{&out}, errStream{&err};
 
     Cli() {
         EXPECT_TRUE(WriteSampleDataSet(dir.Path(), nullptr));
         setup = test::SetupAt(dir.Path());
     }
     int Export(const QStringList& words) {
-        return Flushed(cli::Export::Write(setup, words, outStream, errStream));
+        QTextStream o(&out), e(&err);
+        return cli::Export::Write(setup, words, o, e);
     }
     int Import(const QStringList& words) {
-        return Flushed(cli::Import::Read(setup, words, outStream, errStream));
-    }
-    int Flushed(int status) {
-        outStream.flush();
-        errStream.flush();
-        return status;
+        QTextStream o(&out), e(&err);
+        return cli::Import::Read(setup, words, o, e);
     }
 };
 

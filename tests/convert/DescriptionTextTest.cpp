@@ -28,15 +28,6 @@ TEST(DescriptionText, longAndShortFormsMatchTheirGoldenFiles) {
         test::MatchesGolden("description_short.txt", DescriptionText::ShortForm(p.labels, p.descriptions)));
 }
 
-TEST(DescriptionText, exportImportExportGivesTheSameText) {
-    const Plant p;
-    const QByteArray first = DescriptionText::LongForm(p.labels, p.descriptions, p.aliases);
-    DescriptionTable descriptions;
-    AliasTables aliases;
-    DescriptionText::Import(first, &descriptions, &aliases);
-    EXPECT_EQ(DescriptionText::LongForm(p.labels, descriptions, aliases), first);
-}
-
 TEST(DescriptionText, importTakesDescriptionAndAliasesFromSAndDLines) {
     struct Case {
         const char* name;
