@@ -1,6 +1,9 @@
 #include "convert/ConversionTables.h"
 #include "ConvertFixture.h"
+#include "cli/Export.h"
+#include "cli/Import.h"
 #include "convert/TmTableRemote.h"
+#include "sim/SampleDataSet.h"
 #include "store/DataImage.h"
 #include "store/StandardSettingsLayout.h"
 #include "support/TestFolder.h"
@@ -115,6 +118,166 @@ TEST(TmTableRemote, namesToSecondaryStationsAreSentOnlyWhenTheirFilesLoad) {
     EXPECT_EQ(alias.size, 66048);
     EXPECT_TRUE(remote.Tables().Aliases().Table(1).At(Side::Source, 1).IsEmpty());
     EXPECT_EQ(remote.Tables().Aliases().Table(3).At(Side::Destination, 5).Text(), "THREE");
+}
+
+TEST(TmTableRemote, receiveTargetsFollowTheFolderLayout) {
+    test::TestFolder dir;
+    const SetupRecord s = test::SetupAt(dir.Path());
+    TmTableRemote t;
+    struct Case {
+        int kind, station, code;
+        const char* path;
+        qint64 size;
+    } cases[] = {
+        {0, 1, 1, "Primary/ZEBU_STD.DAU", 33024}, {0, 1, 4, "Primary/ZEBU_GPH.DAU", 90322},
+        {1, 1, 7, "Name/ZEBU_NME.DAU", 71742},    {4, 9, 7, "Name/ZEBU_NME.DAU", 71742},
+        {2, 1, 2, "XPoint/ZEBU_XPT.DAU", 33024},  {3, 42, 8, "ZEBU_042.DAT", 5222},
+        {5, 9, 0, "Name/ZEBU_ALS1.DAU", 0},
+    };
+    for (const auto& c : cases) {
+        const FileTarget f = t.ReceiveTarget(s, c.kind, c.station, c.code);
+        EXPECT_EQ(f.path, dir.FilePath(QString::fromLatin1(c.path))) << c.path;
+        EXPECT_EQ(f.size, c.size) << c.path;
+    }
+}
+
+TEST(TmTableRemote, foldersAreFoundWithoutRegardToCaseAndCreatedWithTheirOwnSpelling) {
+    test::TestFolder dir;
+    dir.Write("NAME/zebu_nme.dau", "x");
+    const SetupRecord s = test::SetupAt(dir.FilePath("backup"));
+    const SetupRecord copied = test::SetupAt(dir.Path());
+    TmTableRemote t;
+    EXPECT_EQ(t.ReceiveTarget(copied, 1, 1, 7).path, dir.FilePath("NAME/zebu_nme.dau"));
+    ASSERT_TRUE(t.EnsureSetupFolders(s));
+    for (const char* f : {"backup/Primary", "backup/Name", "backup/XPoint"})
+        EXPECT_TRUE(dir.Exists(QString::fromLatin1(f))) << f;
+    ASSERT_TRUE(t.EnsureStationFolder(s, 7));
+    EXPECT_TRUE(dir.Exists("backup/ZEBU_007"));
+}
+
+TEST(TmTableRemote, sendFilesMustHaveTheirExactSize) {
+    test::TestFolder dir;
+    const SetupRecord s = test::SetupAt(dir.Path());
+    TmTableRemote t;
+    struct Case {
+        const char* file;
+        int size;
+        int kind, code;
+        bool sendable;
+    } cases[] = {
+        {"Primary/ZEBU_STD.DAU", 33024, 0, 1, true}, {"Primary/ZEBU_STD.DAU", 33023, 0, 1, false},
+        {"Primary/ZEBU_TLN.DAU", 2064, 0, 3, true},  {"Primary/ZEBU_TLN.DAU", 1033, 0, 3, false},
+        {"Primary/ZEBU_TLN.DAU", 1032, 0, 3, true},  {"Name/ZEBU_NME.DAU", 71742, 1, 7, true},
+        {"Name/ZEBU_NME.DAU", 71743, 1, 7, false},   {"ZEBU_005.DAT", 17, 3, 8, true},
+    };
+    for (const auto& c : cases) {
+        dir.Write(QString::fromLatin1(c.file), QByteArray(c.size, '0'));
+        const FileTarget f = t.PrepareSendFile(s, c.kind, 5, c.code);
+        EXPECT_EQ(f.path, dir.FilePath(QString::fromLatin1(c.file))) << c.file << " " << c.size;
+        EXPECT_EQ(f.size, c.sendable ? c.size : 0) << c.file << " " << c.size;
+    }
+    EXPECT_EQ(t.PrepareSendFile(s, 0, 1, 9).size, 0) << "missing file";
+    EXPECT_EQ(t.PrepareSendFile(s, 3, 6, 8).size, 0) << "missing station file";
+}
+
+TEST(TmTableRemote, crosspointSendOffersTheCompactListMadeFromTheTable) {
+    test::TestFolder dir;
+    const SetupRecord s = test::SetupAt(dir.Path());
+    TmTableRemote t;
+    EXPECT_EQ(t.PrepareSendFile(s, 2, 1, 2).size, 0) << "no crosspoint file";
+
+    QByteArray empty;
+    for (int i = 0; i < 128; ++i)
+        empty += QByteArray(256, '0') + "\r\n";
+    dir.Write("XPoint/ZEBU_XPT.DAU", empty);
+    EXPECT_EQ(t.PrepareSendFile(s, 2, 1, 2).size, 0) << "nothing routed";
+
+    QByteArray routed = empty;
+    routed.replace(0, 4, "0005");
+    dir.Write("XPoint/ZEBU_XPT.DAU", routed);
+    const FileTarget f = t.PrepareSendFile(s, 2, 1, 2);
+    EXPECT_EQ(f.path, dir.FilePath("XPoint/ZEBU_XPT.MKE"));
+    EXPECT_EQ(f.size, 33024);
+    EXPECT_EQ(dir.Read("XPoint/ZEBU_XPT.MKE"), "01010005\r\n");
+}
+
+TEST(TmTableRemote, dataTypeOfFileName) {
+    EXPECT_EQ(TmTableRemote::DataTypeOfFileName("zebu_idx.dau"), 15);
+    for (const char* none : {"ZEBU_ALS1.DAU", "NONE.DAU", ""})
+        EXPECT_EQ(TmTableRemote::DataTypeOfFileName(none), 0) << none;
+}
+
+// The sample data set in a temporary folder, and what a command wrote to stdout and stderr.
+struct Cli {
+    test::TestFolder dir;
+    SetupRecord setup;
+    QString out, err;
+
+    Cli() {
+        EXPECT_TRUE(WriteSampleDataSet(dir.Path(), nullptr));
+        setup = test::SetupAt(dir.Path());
+    }
+    int Export(const QStringList& words) {
+        QTextStream o(&out), e(&err);
+        return cli::Export::Write(setup, words, o, e);
+    }
+    int Import(const QStringList& words) {
+        QTextStream o(&out), e(&err);
+        return cli::Import::Read(setup, words, o, e);
+    }
+};
+
+TEST(ConvertCommands, importReplacesNamesAndAddsCrosspoints) {
+    Cli c;
+    c.dir.Write("d.csv", "S9,,,NEW-CAM,AL1\r\nD1024,,,LAST\r\n");
+    c.dir.Write("x.csv", "L1,0005,S9\r\nL3,0005,\r\n");
+    ASSERT_EQ(c.Import({"description", c.dir.FilePath("d.csv")}), 0) << c.err.toStdString();
+    ASSERT_EQ(c.Import({"crosspoint", c.dir.FilePath("x.csv")}), 0) << c.err.toStdString();
+
+    ConversionTables t;
+    ASSERT_TRUE(t.LoadDescriptions(c.setup));
+    ASSERT_TRUE(t.LoadAliases(c.setup, 1));
+    ASSERT_TRUE(t.LoadAliases(c.setup, 2));
+    ASSERT_TRUE(t.LoadCrosspoints(c.setup));
+    // The tables were cleared before the import: only what the text names is left.
+    EXPECT_EQ(t.Descriptions().At(Side::Source, 9).Text(), "NEW-CAM");
+    EXPECT_TRUE(t.Descriptions().At(Side::Source, 10).IsEmpty());
+    EXPECT_EQ(t.Descriptions().At(Side::Destination, 1024).Text(), "LAST");
+    EXPECT_EQ(t.Aliases().Table(1).At(Side::Source, 9).Text(), "AL1");
+    EXPECT_TRUE(t.Aliases().Table(2).At(Side::Source, 9).IsEmpty());
+    // Crosspoints are imported over the file: routed cells stay unless the text routes them anew.
+    EXPECT_EQ(t.Crosspoints().Source(1, 5), 9);
+    EXPECT_EQ(t.Crosspoints().Source(3, 5), 5);
+    // As the editors' OK does, the imported texts are also written beside the data files.
+    EXPECT_TRUE(c.dir.Read("Name/ZEBU_NME.CSV").contains(",NEW-CAM,AL1,"));
+    EXPECT_TRUE(c.dir.Read("XPoint/ZEBU_XPT.CSV").contains("\r\nL1,0005,S9\r\n"));
+}
+
+TEST(ConvertCommands, refusedConversionReportsTheLineAndWritesNothing) {
+    Cli c;
+    const QByteArray nme = c.dir.Read("Name/ZEBU_NME.DAU");
+    const QByteArray alias = c.dir.Read("Name/ZEBU_ALS1.DAU");
+    c.dir.Write("d.csv", "S1,,,OK,NEW\r\nD2,,,TAB\tX\r\n");
+    EXPECT_EQ(c.Import({"description", c.dir.FilePath("d.csv")}), 1);
+    EXPECT_TRUE(c.err.contains("error(L1026): Declaration syntax error.")) << c.err.toStdString();
+    EXPECT_EQ(c.dir.Read("Name/ZEBU_NME.DAU"), nme);
+    EXPECT_EQ(c.dir.Read("Name/ZEBU_ALS1.DAU"), alias);
+    EXPECT_FALSE(c.dir.Exists("Name/ZEBU_NME.CSV"));
+}
+
+TEST(ConvertCommands, usageErrorsAndUnreadableFiles) {
+    Cli c;
+    const QStringList usage[] = {{}, {"description"}, {"names", "x.csv"}, {"crosspoint", "a", "b"}};
+    for (const QStringList& words : usage) {
+        EXPECT_EQ(c.Export(words), 2) << words.join(' ').toStdString();
+        EXPECT_EQ(c.Import(words), 2) << words.join(' ').toStdString();
+    }
+    const QByteArray xpt = c.dir.Read("XPoint/ZEBU_XPT.DAU");
+    EXPECT_EQ(c.Import({"crosspoint", c.dir.FilePath("none.csv")}), 1);
+    EXPECT_EQ(c.Import({"description", c.dir.FilePath("none.csv")}), 1);
+    c.dir.Write("blocker", "a file where a folder would be needed");
+    EXPECT_EQ(c.Export({"crosspoint", c.dir.FilePath("blocker/x.csv")}), 1);
+    EXPECT_EQ(c.dir.Read("XPoint/ZEBU_XPT.DAU"), xpt);
 }
 
 } // namespace
