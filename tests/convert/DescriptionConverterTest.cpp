@@ -76,38 +76,37 @@ TEST(DescriptionConverter, acceptsWhatTheDeviceCanHold) {
 }
 
 TEST(DescriptionConverter, refusesABadLineWithItsMessageAndWritesNothing) {
+    const char* syntax = "Declaration syntax error.";
     struct Case {
         const char* name;
-        QByteArray text;
-        const char* message;
+        QByteArray text; // its last line is the refused one
+        const char* error;
+        int line = 1;
     } cases[] = {
-        {"17 characters", "S1,,,ABCDEFGHIJKLMNOPQ\r\n",
-         "'S1,,,ABCDEFGHIJKLMNOPQ'error(L1): Declaration syntax error."},
-        {"a character between 127 and 159", "S1,,,AB\x85\r\n",
-         "'S1,,,AB\x85'error(L1): Declaration syntax error."},
-        {"a character above 223", "S1,,,\xE0\r\n", "'S1,,,\xE0'error(L1): Declaration syntax error."},
-        {"text after a closing tab", "S1,,,A\tB\r\n", "'S1,,,A\tB'error(L1): Declaration syntax error."},
-        {"no S or D", "X1,,,A\r\n", "'X1,,,A'error(L1): Declaration syntax error."},
-        {"fewer than three commas", "S1,VTR,001\r\n", "'S1,VTR,001'error(L1): Declaration syntax error."},
-        {"a lower-case letter", "s1,,,A\r\n", "'s1,,,A'error(L1): Declaration syntax error."},
-        {"a letter after the number", "S1x,,,A\r\n", "'S1x,,,A'error(L1): Declaration syntax error."},
-        {"labels over 32 characters", "S1," + QByteArray(17, 'a') + ',' + QByteArray(16, 'b') + ",A\r\n",
-         "'S1,aaaaaaaaaaaaaaaaa,bbbbbbbbbbbbbbbb,A'error(L1): Declaration syntax error."},
-        {"a control character in a label", "S1,V\x01,,A\r\n",
-         "'S1,V\x01,,A'error(L1): Declaration syntax error."},
-        {"source 0", "S0,,,A\r\n", "'S0,,,A'error(L1): Source terminal number error."},
-        {"source 1025", "S1025,,,A\r\n", "'S1025,,,A'error(L1): Source terminal number error."},
-        {"destination 1025", "D01025,,,A\r\n", "'D01025,,,A'error(L1): Destination terminal number error."},
+        {"17 characters", "S1,,,ABCDEFGHIJKLMNOPQ", syntax},
+        {"a character between 127 and 159", "S1,,,AB\x85", syntax},
+        {"a character above 223", "S1,,,\xE0", syntax},
+        {"text after a closing tab", "S1,,,A\tB", syntax},
+        {"no S or D", "X1,,,A", syntax},
+        {"fewer than three commas", "S1,VTR,001", syntax},
+        {"a lower-case letter", "s1,,,A", syntax},
+        {"a letter after the number", "S1x,,,A", syntax},
+        {"labels over 32 characters", "S1," + QByteArray(17, 'a') + ',' + QByteArray(16, 'b') + ",A", syntax},
+        {"a control character in a label", "S1,V\x01,,A", syntax},
+        {"source 0", "S0,,,A", "Source terminal number error."},
+        {"source 1025", "S1025,,,A", "Source terminal number error."},
+        {"destination 1025", "D01025,,,A", "Destination terminal number error."},
         {"line numbers count blank and comment lines, not T lines",
-         "T1,VTR \r\nS1,,,A\r\n\r\n/ note\r\nT2,CAM \r\nD2,,,B\r\nD3,,,ABCDEFGHIJKLMNOPQR\r\n",
-         "'D3,,,ABCDEFGHIJKLMNOPQR'error(L5): Declaration syntax error."},
+         "T1,VTR \r\nS1,,,A\r\n\r\n/ note\r\nT2,CAM \r\nD2,,,B\r\nD3,,,ABCDEFGHIJKLMNOPQR", syntax, 5},
     };
     for (const Case& c : cases) {
         DescriptionConverter conv;
         QByteArray dau = "untouched";
-        const ConverterResult r = conv.Convert(c.text, test::FixtureStdText(), &dau);
+        const ConverterResult r = conv.Convert(c.text + "\r\n", test::FixtureStdText(), &dau);
+        const QByteArray refused = c.text.mid(c.text.lastIndexOf('\n') + 1);
         EXPECT_EQ(r.code, DescriptionConverter::kBadLine) << c.name;
-        EXPECT_EQ(r.message, c.message) << c.name;
+        EXPECT_EQ(r.message, "'" + refused + "'error(L" + QByteArray::number(c.line) + "): " + c.error)
+            << c.name;
         EXPECT_TRUE(dau.isEmpty()) << c.name;
     }
 }
