@@ -1,3 +1,4 @@
+#include "discovery/NetworkDeviceTable.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/TransferJobs.h"
@@ -23,7 +24,6 @@ struct DialogRig {
     StatusBlock status;
     StationTables stations;
     std::vector<std::pair<int, int>> jobs;
-    bool refuse = false;
     std::vector<FoundDevice> found;
     SetupRecord setup;
 
@@ -38,8 +38,7 @@ struct DialogRig {
                 stations,
                 [this](Direction d, JobKind k) {
                     jobs.emplace_back(static_cast<int>(d), static_cast<int>(k));
-                    status.busy = !refuse;
-                    return !refuse;
+                    return status.busy = true;
                 },
                 setup,
                 [this] { return found; }};
@@ -86,8 +85,7 @@ TEST(SecondaryDataModel, runShowsEachStationsResultAndChecksCannotChangeMeanwhil
     EXPECT_TRUE(rig.jobs.empty());
     for (int id : {5, 9, 12})
         model.SetChecked(id, true);
-    StationList& list = const_cast<StationList&>(model.List());
-    list.At(5).address = "127.0.0.5";
+    const_cast<StationList&>(model.List()).At(5).address = "127.0.0.5";
     ASSERT_TRUE(model.StartRun());
     EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobSecondary)));
     EXPECT_EQ(rig.stations.Address(5), "127.0.0.5");
@@ -252,6 +250,56 @@ TEST(NamesToSecondaryModel, getZMenuTakesTheChecksFromTheStoredDeviceList) {
     EXPECT_EQ(model.Poll().message, 0);
     EXPECT_TRUE(model.List().At(6).checked);
     EXPECT_EQ(model.List().CheckedCount(), 1);
+}
+
+TEST(FoundDevices, readsModelStationAddressAndPrimaryFromTheDeviceTable) {
+    NetworkDeviceTable table;
+    ASSERT_TRUE(table.TakeDeviceAnswer(QByteArray("\x02MAC 0A-0B-0C-0D-0E-0F "
+                                                  "NAME:CAM-12\xFFZEBUID:0123\xFFIPADRM:127.0.0.12\xFF"
+                                                  "OPTIP:127.0.0.1\xFFMODEL:X\xFF")));
+    const std::vector<FoundDevice> found = FoundDevicesOf(table.Copy().devices);
+    ASSERT_EQ(found.size(), 1u);
+    // ZEBUID keeps three characters.
+    EXPECT_EQ(found[0].name, "X") << "the model, not the free-text name";
+    EXPECT_EQ(found[0].stationId, "012");
+    EXPECT_EQ(found[0].address, "127.0.0.12");
+    EXPECT_EQ(found[0].primaryAddress, "127.0.0.1");
+}
+
+TEST(FoundDevices, mergeNamesTheStationsOfThisPrimaryOnly) {
+    struct Case {
+        const char* what;
+        FoundDevice device;
+        const char* name = nullptr; // station 12's name and address afterwards; none: the list unchanged
+        const char* address = "";
+        const char* primary = "127.0.0.1"; // the setup's address
+    };
+    const Case cases[] = {
+        {"named and addressed", {"CAM-12", "12", "127.0.0.12", "127.0.0.1"}, "CAM-12", "127.0.0.12"},
+        {"leading zeros and blanks", {"CAM", " 012 ", "127.0.0.12", " 127.0.0.1 "}, "CAM", "127.0.0.12"},
+        {"another primary", {"CAM-12", "12", "127.0.0.12", "127.0.9.1"}},
+        {"no primary address", {"CAM-12", "12", "127.0.0.12", ""}},
+        {"a setup without address", {"CAM", "12", "127.0.0.12", ""}, nullptr, "", ""},
+        {"station 1", {"P", "1", "127.0.0.2", "127.0.0.1"}},
+        {"station 255", {"P", "255", "127.0.0.2", "127.0.0.1"}},
+        {"not a number", {"P", "x", "127.0.0.2", "127.0.0.1"}},
+        {"no name keeps the menu's", {"", "12", "127.0.0.12", "127.0.0.1"}, "Router", "127.0.0.12"},
+        {"name cut, no IPv4 address kept out",
+         {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "12", "127.000.000.00012", "127.0.0.1"},
+         "ABCDEFGHIJKLMNOPQRST"},
+        {"address of a broadcast", {"CAM", "12", "255.255.255.255", "127.0.0.1"}, "CAM"},
+        {"address with a control character", {"CAM", "12", "127.0.0.1\x1b[2J", "127.0.0.1"}, "CAM"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StationList list;
+        list.At(12) = {true, false, 7, "Router", ""}; // as the station menu left it
+        StationList expected = list;
+        if (c.name)
+            expected.At(12) = {true, false, 7, c.name, c.address};
+        EXPECT_EQ(MergeFoundDevices(list, c.primary, {c.device}), c.name ? 1 : 0);
+        EXPECT_EQ(list, expected);
+    }
 }
 
 TEST(StationNumbers, listsAndRanges) {

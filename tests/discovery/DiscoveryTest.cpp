@@ -1,7 +1,10 @@
-#include "discovery/NetworkDeviceTable.h"
 #include "DiscoveryAnswers.h"
+#include "discovery/DeviceSearch.h"
+#include "discovery/NetworkDeviceTable.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace qdv;
 using qdv::test::DiscoveryAnswer;
@@ -45,6 +48,8 @@ TEST(NetworkDeviceTable, changedItem_setsItsGroupBitOnlyAndStoresTheValueCut) {
         {"ZEBUID:1234", DeviceField::ZebuId, NetworkDeviceTable::kChangeIdentity, "123"},
         {"GMT:+09:00", DeviceField::Gmt, NetworkDeviceTable::kChangeDate, "+09:0"},
         {"NAME:Studio A", DeviceField::Name, NetworkDeviceTable::kChangeText, "Studio A"},
+        // A shorter value replaces the longer one whole.
+        {"LOC:Hall", DeviceField::Loc, NetworkDeviceTable::kChangeText, "Hall"},
         {"OPT3:", DeviceField::Opt3, 0, ""}, // an empty value equals the never-written field
         {"UNIQ:" + QByteArray(300, 'u'), DeviceField::Uniq, NetworkDeviceTable::kChangeText,
          QByteArray(256 - 5, 'u')}, // the item is cut at 256 bytes, key included
@@ -52,19 +57,12 @@ TEST(NetworkDeviceTable, changedItem_setsItsGroupBitOnlyAndStoresTheValueCut) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item.left(40).toStdString());
         Rig r;
-        r.Items({"IPADRM:127.0.0.5"});
+        r.Items({"IPADRM:127.0.0.5", "LOC:Control room 12"});
         r.Items({c.item});
         EXPECT_EQ(r.table.ChangeMask(), c.mask);
         EXPECT_EQ(r.First().Value(c.field), c.stored);
         EXPECT_TRUE(r.First().Present(c.field) || !FieldInfo(c.field).hasPresent);
     }
-}
-
-TEST(NetworkDeviceTable, shorterValue_replacesTheLongerOneWhole) {
-    Rig r;
-    r.Items({"LOC:Control room 12"});
-    r.Items({"LOC:Hall"});
-    EXPECT_EQ(r.First().Value(DeviceField::Loc), "Hall");
 }
 
 TEST(NetworkDeviceTable, skippedItems_leaveTheNextItemsRead) {
@@ -149,6 +147,32 @@ TEST(NetworkDeviceTable, beyond256Devices_theRestAreCountedOnceAndIgnored) {
     EXPECT_EQ(s.ignoredDevices, 44);
     EXPECT_EQ(s.devices[255].Mac(), QString::fromLatin1(TestMac(255)));
     EXPECT_EQ(s.devices[3].Value(DeviceField::ZebuId), "5");
+}
+
+TEST(DeviceSearch, threePassesOfTwoRequests_thenEnds) {
+    std::vector<int> kinds;
+    bool accept = true;
+    DeviceSearch search([&](int entry, int kind) {
+        EXPECT_EQ(entry, 255);
+        kinds.push_back(kind);
+        return accept;
+    });
+    std::vector<int> waits;
+    for (int i = 0; i < 10 && !search.Ended(); ++i)
+        waits.push_back(search.Step());
+    EXPECT_EQ(kinds, (std::vector<int>{0, 1, 0, 1, 0, 1}));
+    EXPECT_EQ(waits, (std::vector<int>{1000, 2000, 1000, 2000, 1000, 2000, DeviceSearch::kEnded}));
+    EXPECT_EQ(search.Progress(), DeviceSearch::kProgressSteps);
+
+    // A second run starts from an empty bar; refused requests still move it.
+    search.Reset();
+    kinds.clear();
+    accept = false;
+    EXPECT_EQ(search.Progress(), 0);
+    search.Step();
+    EXPECT_EQ(search.Progress(), 1);
+    EXPECT_EQ(search.Refused(), 1);
+    EXPECT_EQ(kinds, std::vector<int>{0});
 }
 
 } // namespace
