@@ -14,7 +14,7 @@ import sys
 PROGRAM = "app/main.cpp"  # assembles every window; the one file that may include any ui folder
 WIDGETS = "widgets"
 TABLE_HEADING = "## What is in the repository"
-INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
+INCLUDE = re.compile(r'^\s*#\s*include\s*[<"](([a-z]+)/[^>"]+)[>"]')  # the path and its first folder
 
 
 def read_table(readme):
@@ -31,17 +31,13 @@ def read_table(readme):
     return table
 
 
-def closure(table):
-    allowed = {}
-    for folder in table:
-        seen, todo = set(), list(table[folder])
-        while todo:
-            lower = todo.pop()
-            if lower not in seen:
-                seen.add(lower)
-                todo.extend(table.get(lower, ()))
-        allowed[folder] = seen
-    return allowed
+def below(table, folder, seen):
+    """Every folder that `folder` builds on, directly or through others."""
+    for lower in table.get(folder, ()):
+        if lower not in seen:
+            seen.add(lower)
+            below(table, lower, seen)
+    return seen
 
 
 def split(path):
@@ -58,11 +54,10 @@ def check(root):
     faults += [f"src/{d}: the README's folder table has a row, src/ has no such folder"
                for d in table if d not in folders]
     faults += [f"src/{d}: builds on {u}, which has no row" for d in table for u in table[d] if u not in table]
-    allowed = closure(table)
-    for folder, ui, name, line, target in includes(src, folders):
+    allowed = {folder: below(table, folder, set()) for folder in table}
+    for name, line, target in includes(src, folders):
+        folder, ui = split(name)
         lower, lower_ui = split(target)
-        if name == PROGRAM:
-            continue
         may = allowed.get(folder, set()) | ({folder, WIDGETS} | allowed.get(WIDGETS, set()) if ui else set())
         if lower_ui and lower != folder:
             why = "only the desktop program includes another folder's windows"
@@ -77,29 +72,24 @@ def check(root):
 
 
 def includes(src, folders):
-    """(folder, in a ui folder, path below src, line, included path) of every include of a src folder."""
+    """(path below src, line, included path) of every include of a src folder, but the program's."""
     for top, _, files in os.walk(src):
-        for file in sorted(files):
-            if not file.endswith((".h", ".cpp")):
-                continue
+        for file in sorted(f for f in files if f.endswith((".h", ".cpp"))):
             name = os.path.relpath(os.path.join(top, file), src).replace(os.sep, "/")
-            folder, ui = split(name)
             with open(os.path.join(top, file), encoding="utf-8", errors="replace") as text:
                 for number, line in enumerate(text, 1):
                     match = INCLUDE.match(line)
-                    if match and "/" in match.group(1) and match.group(1).split("/")[0] in folders:
-                        yield folder, ui, name, number, match.group(1)
+                    if match and match.group(2) in folders and name != PROGRAM:
+                        yield name, number, match.group(1)
 
 
 def main():
     faults = check(sys.argv[1] if len(sys.argv) > 1 else ".")
     for fault in faults:
         print(fault)
-    if faults:
-        print(f"{len(faults)} include(s) against the folder table of README.md")
-        return 1
-    print("every include under src/ points down the README's folder table")
-    return 0
+    print(f"{len(faults)} include(s) against the folder table of README.md" if faults
+          else "every include under src/ points down the README's folder table")
+    return 1 if faults else 0
 
 
 if __name__ == "__main__":

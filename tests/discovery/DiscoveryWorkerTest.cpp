@@ -31,17 +31,13 @@ struct Device {
     }
 };
 
-// Sockets want an application object for their notifiers.
-void EnsureApplication() {
+// Every test starts here; the first makes the application object that sockets want for their notifiers.
+quint16 FreeUdpPort() {
     static int argc = 1;
     static char name[] = "test_discovery_udp";
     static char* argv[] = {name, nullptr};
     if (QCoreApplication::instance() == nullptr)
         new QCoreApplication(argc, argv);
-}
-
-quint16 FreeUdpPort() {
-    EnsureApplication();
     QUdpSocket s;
     s.bind(QHostAddress::AnyIPv4, 0);
     return s.localPort();

@@ -8,12 +8,7 @@
 namespace qdv::test {
 namespace {
 
-QStringList Letters(int n) {
-    QStringList names;
-    for (int i = 0; i < n; ++i)
-        names << QString(QChar(u'A' + i));
-    return names;
-}
+const QStringList kLetters{"A", "B", "C", "D"};
 
 TEST(SetupListOps, aFullTableTakesNoNewSetupAndNoCopy) {
     QStringList names;
@@ -67,7 +62,7 @@ TEST(SetupListOps, removeMovesLaterSetupsWithTheirFontsAndSelection) {
         {3, -1, 2, {"A", "C"}, -1}, // nothing selected stays so
     };
     for (const Case& c : cases) {
-        SetupsRig rig(Letters(c.count), true, c.selected);
+        SetupsRig rig(kLetters.first(c.count), true, c.selected);
         ASSERT_TRUE(rig.list.RemoveSetup(c.k));
         EXPECT_EQ(rig.Names(), c.names) << c.k;
         EXPECT_EQ(rig.table->selected, c.selectedAfter) << c.k;
@@ -97,7 +92,7 @@ TEST(SetupListOps, movesSwapNeighboursAndRefuseAtTheEdges) {
         {Remove, 0, false, {"A", "B", "C", "D"}}, {Remove, 5, false, {"A", "B", "C", "D"}},
     };
     for (const Case& c : cases) {
-        SetupsRig rig(Letters(4), true, 2); // C selected
+        SetupsRig rig(kLetters, true, 2); // C selected
         const QByteArray before = rig.FileBytes();
         const bool done = c.op == Up     ? rig.list.MoveSetupUp(c.k)
                           : c.op == Down ? rig.list.MoveSetupDown(c.k)
@@ -145,7 +140,7 @@ TEST(SetupListOps, findAndCopyNames) {
 }
 
 TEST(SetupListOps, buttonStatesAndSelectionOnClose) {
-    SetupsRig three(Letters(3));
+    SetupsRig three(kLetters.first(3));
     SetupsRig none({});
     EXPECT_EQ(three.list.ButtonStates(-1), SetupListButtons());
     EXPECT_EQ(three.list.ButtonStates(0), (SetupListButtons{true, true, false, true, true}));
