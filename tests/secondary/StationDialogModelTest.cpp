@@ -103,10 +103,10 @@ TEST(SecondaryDataModel, runShowsEachStationsResultAndChecksCannotChangeMeanwhil
 
     const struct {
         int id, result;
-        const char* text;
-    } ends[] = {{5, StationTables::kSuccess, "OK"},
-                {9, StationTables::kAbortedByStation, "NG(Disable Station)"},
-                {12, StationTables::kNoAnswer, "NG(Timeout)"}};
+        StatusCell cell;
+    } ends[] = {{5, StationTables::kSuccess, {"OK", kBlue}},
+                {9, StationTables::kAbortedByStation, {"NG(Disable Station)", kRed}},
+                {12, StationTables::kNoAnswer, {"NG(Timeout)", kRed}}};
     for (const auto& e : ends) {
         rig.stations.state[static_cast<std::size_t>(e.id)] = StationTables::kDone;
         rig.stations.result[static_cast<std::size_t>(e.id)] = static_cast<std::uint8_t>(e.result);
@@ -116,9 +116,7 @@ TEST(SecondaryDataModel, runShowsEachStationsResultAndChecksCannotChangeMeanwhil
     EXPECT_TRUE(r.ended);
     EXPECT_EQ(r.message, 0) << "the Status column is the report";
     for (const auto& e : ends)
-        EXPECT_EQ(model.Cell(e.id).text, e.text);
-    EXPECT_EQ(model.Cell(5).rgb, kBlue);
-    EXPECT_EQ(model.Cell(12).rgb, kRed);
+        EXPECT_EQ(model.Cell(e.id), e.cell);
 
     // The send face says NG for every failure.
     EXPECT_EQ(StationStatusCell(StationTables::kDone, StationTables::kNoAnswer, StatusWords::Send, true).text,
@@ -259,11 +257,10 @@ TEST(FoundDevices, readsModelStationAddressAndPrimaryFromTheDeviceTable) {
                                                   "OPTIP:127.0.0.1\xFFMODEL:X\xFF")));
     const std::vector<FoundDevice> found = FoundDevicesOf(table.Copy().devices);
     ASSERT_EQ(found.size(), 1u);
-    // ZEBUID keeps three characters.
-    EXPECT_EQ(found[0].name, "X") << "the model, not the free-text name";
-    EXPECT_EQ(found[0].stationId, "012");
-    EXPECT_EQ(found[0].address, "127.0.0.12");
-    EXPECT_EQ(found[0].primaryAddress, "127.0.0.1");
+    // The model, not the free-text name; ZEBUID keeps three characters.
+    const FoundDevice& f = found[0];
+    EXPECT_EQ((QStringList{f.name, f.stationId, f.address, f.primaryAddress}),
+              (QStringList{"X", "012", "127.0.0.12", "127.0.0.1"}));
 }
 
 TEST(FoundDevices, mergeNamesTheStationsOfThisPrimaryOnly) {
