@@ -14,7 +14,6 @@ namespace {
 
 TEST(CrosspointTable, savesTheGoldenFileAndLoadsItBackByteForByte) {
     const QByteArray saved = test::FixtureCrosspoints().SaveDau();
-    EXPECT_EQ(saved.size(), 33024);
     EXPECT_TRUE(test::MatchesGolden("ZEBU_XPT.DAU", saved));
 
     QByteArray golden = test::ReadTestData("convert/ZEBU_XPT.DAU");
