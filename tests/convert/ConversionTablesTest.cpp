@@ -2,6 +2,7 @@
 #include "ConvertFixture.h"
 #include "cli/Export.h"
 #include "cli/Import.h"
+#include "convert/CrosspointTable.h"
 #include "convert/TmTableRemote.h"
 #include "sim/SampleDataSet.h"
 #include "store/DataImage.h"
@@ -182,15 +183,12 @@ TEST(TmTableRemote, crosspointSendOffersTheCompactListMadeFromTheTable) {
     TmTableRemote t;
     EXPECT_EQ(t.PrepareSendFile(s, 2, 1, 2).size, 0) << "no crosspoint file";
 
-    QByteArray empty;
-    for (int i = 0; i < 128; ++i)
-        empty += QByteArray(256, '0') + "\r\n";
-    dir.Write("XPoint/ZEBU_XPT.DAU", empty);
+    dir.Write("XPoint/ZEBU_XPT.DAU", CrosspointTable().SaveDau());
     EXPECT_EQ(t.PrepareSendFile(s, 2, 1, 2).size, 0) << "nothing routed";
 
-    QByteArray routed = empty;
-    routed.replace(0, 4, "0005");
-    dir.Write("XPoint/ZEBU_XPT.DAU", routed);
+    CrosspointTable routed;
+    routed.SetSource(1, 1, 5);
+    dir.Write("XPoint/ZEBU_XPT.DAU", routed.SaveDau());
     const FileTarget f = t.PrepareSendFile(s, 2, 1, 2);
     EXPECT_EQ(f.path, dir.FilePath("XPoint/ZEBU_XPT.MKE"));
     EXPECT_EQ(f.size, 33024);
