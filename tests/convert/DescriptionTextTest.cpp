@@ -14,23 +14,16 @@
 namespace qdv {
 namespace {
 
-struct Plant {
+TEST(DescriptionText, longAndShortFormsMatchTheirGoldenFiles) {
     TerminalLabels labels;
+    labels.Build(test::FixtureStdText());
     DescriptionTable descriptions;
     AliasTables aliases;
-
-    Plant() {
-        labels.Build(test::FixtureStdText());
-        test::FillFixtureNames(&descriptions, &aliases);
-    }
-};
-
-TEST(DescriptionText, longAndShortFormsMatchTheirGoldenFiles) {
-    const Plant p;
+    test::FillFixtureNames(&descriptions, &aliases);
     EXPECT_TRUE(test::MatchesGolden("description_long.csv",
-                                    DescriptionText::LongForm(p.labels, p.descriptions, p.aliases)));
+                                    DescriptionText::LongForm(labels, descriptions, aliases)));
     EXPECT_TRUE(
-        test::MatchesGolden("description_short.txt", DescriptionText::ShortForm(p.labels, p.descriptions)));
+        test::MatchesGolden("description_short.txt", DescriptionText::ShortForm(labels, descriptions)));
 }
 
 TEST(DescriptionText, importTakesDescriptionAndAliasesFromSAndDLines) {

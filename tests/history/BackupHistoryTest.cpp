@@ -344,12 +344,6 @@ QByteArray NmeText(const TerminalTextTable& table) {
     return image::Encode(img);
 }
 
-QByteArray AliasText(int k, const TerminalTextTable& table) {
-    AliasTables aliases;
-    aliases.Table(k) = table;
-    return aliases.SaveDau(k);
-}
-
 QStringList Lines(const QString& path, const QByteArray& before, const QByteArray& after,
                   const TerminalNames& oldNames = {}, const TerminalNames& newNames = {}) {
     FileChange change{path, !before.isNull(), !after.isNull(), before, after};
@@ -376,10 +370,10 @@ TEST(MeaningDiff, descriptionsAndAliases) {
               QStringList({R"(source 12 description: "CAM 1" -> "CAM 1B")",
                            R"(destination 1024 description: "" -> "MON \"A\"")"}));
 
-    TerminalTextTable alias;
-    TerminalTextTable changed;
-    changed.At(Side::Destination, 5).SetText("\xB6\xD2"); // half-width katakana
-    EXPECT_EQ(Lines("NAME/zebu_als3.dau", AliasText(3, alias), AliasText(3, changed)),
+    AliasTables aliases;
+    AliasTables changed;
+    changed.Table(3).At(Side::Destination, 5).SetText("\xB6\xD2"); // half-width katakana
+    EXPECT_EQ(Lines("NAME/zebu_als3.dau", aliases.SaveDau(3), changed.SaveDau(3)),
               QStringList({QString::fromUtf8("destination 5 alias 3: \"\" -> \"ｶﾒ\"")}));
 
     // The change list of a converted description file is not a description; it is still reported.
