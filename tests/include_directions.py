@@ -19,16 +19,9 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*[<"](([a-z]+)/[^>"]+)[>"]')  # the path
 
 def read_table(readme):
     """Folder -> the folders it builds on, from the README's folder table."""
-    lines = open(readme, encoding="utf-8").read().split(TABLE_HEADING, 1)[-1].splitlines()
-    table = {}
-    for line in lines:
-        if line.startswith("## "):
-            break
-        cells = [c.strip() for c in line.strip().strip("|").split("|")]
-        if len(cells) < 3 or not cells[0].startswith("`src/"):
-            continue
-        table[cells[0].strip("`")[len("src/"):]] = set(re.findall(r"`([a-z]+)`", cells[2]))
-    return table
+    text = open(readme, encoding="utf-8").read().split(TABLE_HEADING, 1)[-1].split("\n## ", 1)[0]
+    rows = re.findall(r"^\|\s*`src/([a-z]+)`\s*\|[^|\n]*\|([^|\n]*)", text, re.M)
+    return {folder: set(re.findall(r"`([a-z]+)`", builds_on)) for folder, builds_on in rows}
 
 
 def below(table, folder, seen):

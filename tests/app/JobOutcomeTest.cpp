@@ -7,12 +7,10 @@
 #include "history/HistoryRepository.h"
 #include "history/JobRecord.h"
 #include "link/StatusBlock.h"
-#include "store/DataFileSet.h"
 #include "store/DataImage.h"
 #include "store/FolderLock.h"
 #include "support/TestFolder.h"
 
-#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -103,14 +101,8 @@ TEST(SendVerification, comparesEachSentFileWithItsReadBackCopy) {
     test::TestFolder folder;
     SetupRecord setup;
     setup.SetBackupDataPath(folder.FilePath("backup"));
-    TmTableRemote resolver;
-    const QString sentPath = resolver.ReceiveTarget(setup, kJobDescription, 0, datafiles::kNme).path;
-    const QString backPath =
-        resolver
-            .ReceiveTarget(SendVerification::ReadBackSetup(setup, folder.FilePath("back")), kJobDescription,
-                           0, datafiles::kNme)
-            .path;
     const QByteArray sent = image::Encode(QByteArray(300, 'a'));
+    folder.Write("backup/Name/ZEBU_NME.DAU", sent);
     QByteArray changed(300, 'a');
     changed[257] = 'b';
     struct Case {
@@ -122,12 +114,12 @@ TEST(SendVerification, comparesEachSentFileWithItsReadBackCopy) {
         {image::Encode(changed), "ZEBU_NME.DAU: differs from the device at address 0x0101"},
         {{}, "ZEBU_NME.DAU: cannot be compared: "},
     };
+    TmTableRemote resolver;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        QFile::remove(backPath);
-        folder.Write(QDir(folder.Path()).relativeFilePath(sentPath), sent);
+        QFile::remove(folder.FilePath("back/Name/ZEBU_NME.DAU"));
         if (!c.readBack.isEmpty())
-            folder.Write(QDir(folder.Path()).relativeFilePath(backPath), c.readBack);
+            folder.Write("back/Name/ZEBU_NME.DAU", c.readBack);
         const auto checks =
             SendVerification::Compare(resolver, setup, kJobDescription, folder.FilePath("back"));
         ASSERT_EQ(checks.size(), 1u);
@@ -174,21 +166,20 @@ TEST(JobRecord, keepsTheLastSuccessAcrossFailuresAndStaysOutOfTheHistory) {
 TEST(JobRecord, isWrittenOnlyUnderTheFolderLock) {
     test::TestFolder folder;
     const QDateTime t0 = QDateTime::fromString("2026-03-01T02:30:00Z", Qt::ISODate);
-    const auto recordElsewhere = [&](const char* kind, int waitMs, QString* why) {
-        return std::async(
-                   std::launch::async,
-                   [&] { return JobRecord::Record(folder.Path(), kind, Ended(t0, true), why, waitMs); })
+    const auto recordElsewhere = [&](const char* kind, QString* why) {
+        return std::async(std::launch::async,
+                          [&] { return JobRecord::Record(folder.Path(), kind, Ended(t0, true), why, 0); })
             .get();
     };
     FolderLock job;
     ASSERT_EQ(job.TryLock(folder.Path(), "receiving Primary"), FolderLock::Result::Taken);
     ASSERT_TRUE(JobRecord::Record(folder.Path(), "primary", Ended(t0, false, "Error(INDEX.)")));
     QString why;
-    EXPECT_FALSE(recordElsewhere("description", 0, &why));
+    EXPECT_FALSE(recordElsewhere("description", &why));
     EXPECT_TRUE(why.contains("is receiving Primary")) << why.toStdString();
     EXPECT_EQ(JobRecord::Read(folder.Path()).keys(), QStringList{"primary"});
     job.Release();
-    ASSERT_TRUE(recordElsewhere("crosspoint", 0, nullptr));
+    ASSERT_TRUE(recordElsewhere("crosspoint", nullptr));
     EXPECT_EQ(JobRecord::Read(folder.Path()).keys(), (QStringList{"crosspoint", "primary"}));
 }
 

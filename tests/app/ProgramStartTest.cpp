@@ -70,8 +70,6 @@ TEST(SingleInstance, oneProgramOfANameAtATime) {
         ASSERT_TRUE(first.TryAcquire("/usr/bin/qdv70"));
         SingleInstance again(locks.Path());
         EXPECT_FALSE(again.TryAcquire("/opt/other/qdv70"));
-        EXPECT_FALSE(again.IsHeld());
-        EXPECT_TRUE(first.IsHeld());
         SingleInstance other(locks.Path());
         EXPECT_TRUE(other.TryAcquire("qdv70-test"));
         ASSERT_TRUE(first.TryAcquire("renamed"));

@@ -32,7 +32,6 @@ TEST(NetworkDeviceTable, sameAnswerTwice_addsNothingAndLeavesTheMaskZero) {
     EXPECT_EQ(r.table.Count(), 1);
     EXPECT_EQ(r.table.ChangeMask(), 0u);
     EXPECT_EQ(r.table.Revision(), revision);
-    EXPECT_EQ(r.First().Mac(), QString::fromLatin1(kMac));
 }
 
 // Which change bits one item sets on a known device, and what is stored.
@@ -110,13 +109,10 @@ TEST(NetworkDeviceTable, ackAndNak_markKnownDevicesOnly) {
         r.Take(c.datagram);
         EXPECT_EQ(r.table.Count(), 1);
         EXPECT_EQ(r.First().answerStatus, c.status) << c.datagram.constData();
+        r.table.ClearAnswerStatus(NetworkDeviceTable::kNoEntry);
+        r.table.ClearAnswerStatus(0);
+        EXPECT_EQ(r.First().answerStatus, NetworkDevice::kNone);
     }
-    Rig r;
-    r.Items({});
-    r.Take(DiscoveryAnswer("NAK", kMac));
-    r.table.ClearAnswerStatus(0);
-    r.table.ClearAnswerStatus(NetworkDeviceTable::kNoEntry);
-    EXPECT_EQ(r.First().answerStatus, NetworkDevice::kNone);
 }
 
 TEST(NetworkDeviceTable, malformedDatagrams_areIgnored) {
