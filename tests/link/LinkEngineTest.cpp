@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <future>
 #include <thread>
 #include <unistd.h>
@@ -27,7 +26,7 @@ struct Rig : test::EngineRig {
     test::TestFolder device;
 
     // Runs a job to its end (or gives up after `maxTicks`); returns the job's last error.
-    int Run(Direction direction, int kind, int maxTicks = 20000, const std::function<void(int)>& each = {}) {
+    int Run(Direction direction, int kind, int maxTicks = 100000, const std::function<void(int)>& each = {}) {
         EXPECT_TRUE(RunJob(direction, kind, maxTicks, each)) << "job did not end";
         return static_cast<int>(status.lastError);
     }
@@ -59,9 +58,8 @@ struct SimRig : Rig {
     void CopyDeviceToPc() {
         QDirIterator it(device.Path(), QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
-            const QString path = it.next();
-            pc.Write("backup/" + QDir(device.Path()).relativeFilePath(path),
-                     device.Read(QDir(device.Path()).relativeFilePath(path)));
+            const QString rel = QDir(device.Path()).relativeFilePath(it.next());
+            pc.Write("backup/" + rel, device.Read(rel));
         }
     }
 };
@@ -82,11 +80,7 @@ TEST(LinkEngine, receivesEveryKindByteForByte) {
     EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), rig.DeviceFile("Name/ZEBU_NME.DAU"));
     EXPECT_EQ(rig.Run(kReceive, kJobCrosspoint), 0);
     EXPECT_EQ(rig.PcFile("XPoint/ZEBU_XPT.DAU"), rig.DeviceFile("XPoint/ZEBU_XPT.DAU"));
-    EXPECT_EQ(rig.Run(kReceive, kJobPrimary), 0);
-    EXPECT_FALSE(rig.status.error);
-    EXPECT_EQ(rig.status.primaryDoneMask, 0xFFu);
-    for (const QString& f : kPrimaryFiles)
-        EXPECT_EQ(rig.PcFile("Primary/" + f), rig.DeviceFile("Primary/" + f)) << f.toStdString();
+    EXPECT_EQ(rig.Run(kReceive, kJobPrimary), 0); // its files: reportsTheEndOfEveryFile
     // Every file of the Primary job begins with its own handshake.
     EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), 1 + 1 + 8);
     EXPECT_FALSE(rig.PcHasWorkFiles());
@@ -172,79 +166,72 @@ TEST(LinkEngine, skippedOffsetIsFilledWithZeroLines) {
     EXPECT_EQ(got.mid(516), want.mid(516));
 }
 
-TEST(LinkEngine, primaryJobGoesOnAfterAFailedFile) {
-    SimRig rig({sim::Fault::Stall});
-    rig.pc.Write("backup/Primary/ZEBU_STD.DAU", "kept\r\n");
-    EXPECT_EQ(rig.Run(kReceive, kJobPrimary), 304);
-    // A failed Primary file is listed, not reported as an error of the job.
-    EXPECT_FALSE(rig.status.error);
-    EXPECT_EQ(rig.status.primaryDoneMask, 0xFEu);
-    EXPECT_EQ(rig.PcFile("Primary/ZEBU_STD.DAU"), "kept\r\n");
-    for (const QString& f : kPrimaryFiles.mid(1))
-        EXPECT_EQ(rig.PcFile("Primary/" + f), rig.DeviceFile("Primary/" + f)) << f.toStdString();
-    EXPECT_FALSE(rig.PcHasWorkFiles());
-}
-
 // Every file of a job is reported once as it ends, in order: moved, failed with the reason, or
-// skipped because the job ended before it or it could not be sent.
+// skipped because the job ended before it or it could not be sent. A received file replaces the PC's
+// copy only when it arrived whole. A Primary job goes on after a failed file and lists it: only a job
+// that ends before its last file reports an error.
 TEST(LinkEngine, reportsTheEndOfEveryFile) {
     struct Expect {
         int code;
         bool skipped;
     };
+    const Expect ok{0, false}, stalled{304, false};
     struct Case {
         const char* name;
         std::initializer_list<sim::Fault> faults;
         Direction direction;
         int kind;
+        int code;                  // the job's last error
         std::vector<Expect> files; // in the order of kPrimaryFiles, or the one file of the kind
     };
-    const Expect ok{0, false};
+    using enum sim::Fault;
+    std::vector<Expect> noneTried(8, {302, true}); // the first fails waiting for READY, the rest are skipped
+    noneTried[0].skipped = false;
     const Case cases[] = {
-        {"all received", {}, kReceive, kJobPrimary, std::vector<Expect>(8, ok)},
-        {"first stalls",
-         {sim::Fault::Stall},
-         kReceive,
-         kJobPrimary,
-         {{304, false}, ok, ok, ok, ok, ok, ok, ok}},
-        {"no READY",
-         {sim::Fault::NoReady},
-         kReceive,
-         kJobPrimary,
-         {{302, false},
-          {302, true},
-          {302, true},
-          {302, true},
-          {302, true},
-          {302, true},
-          {302, true},
-          {302, true}}},
-        {"send, one missing", {}, kSend, kJobPrimary, {ok, {317, true}, ok, ok, ok, ok, ok, ok}},
-        {"description", {}, kReceive, kJobDescription, {ok}},
+        {"all received", {}, kReceive, kJobPrimary, 0, std::vector<Expect>(8, ok)},
+        {"first stalls", {Stall}, kReceive, kJobPrimary, 304, {stalled, ok, ok, ok, ok, ok, ok, ok}},
+        {"no READY", {NoReady}, kReceive, kJobPrimary, 302, noneTried},
+        {"send, one missing", {}, kSend, kJobPrimary, 0, {ok, {317, true}, ok, ok, ok, ok, ok, ok}},
+        {"description", {}, kReceive, kJobDescription, 0, {ok}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         SimRig rig(c.faults);
         if (c.direction == kSend) {
             rig.CopyDeviceToPc();
             QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
+        } else {
+            for (const QString& f : kPrimaryFiles)
+                rig.pc.Write("backup/Primary/" + f, "kept\r\n");
+            rig.pc.Write("backup/Name/ZEBU_NME.DAU", "kept\r\n");
         }
-        rig.Run(c.direction, c.kind);
+        EXPECT_EQ(rig.Run(c.direction, c.kind), c.code);
         const std::vector<FileResult> got = rig.status.TakeFileResults();
-        ASSERT_EQ(got.size(), c.files.size()) << c.name;
+        ASSERT_EQ(got.size(), c.files.size());
+        unsigned done = 0;
         // A skipped send is reported while the queue is built, before the files that were sent.
-        for (std::size_t i = 0; i < got.size(); ++i) {
-            const FileResult& r = got[i];
-            const QString name = QFileInfo(r.path).fileName();
-            const int at = c.kind == kJobPrimary ? static_cast<int>(kPrimaryFiles.indexOf(name)) : 0;
-            ASSERT_GE(at, 0) << c.name << " " << name.toStdString();
+        for (const FileResult& r : got) {
+            const QString rel = QDir(rig.pc.FilePath("backup")).relativeFilePath(r.path);
+            const int at = c.kind == kJobPrimary ? static_cast<int>(kPrimaryFiles.indexOf(r.Name())) : 0;
+            ASSERT_GE(at, 0) << rel.toStdString();
             const Expect& e = c.files[static_cast<std::size_t>(at)];
-            EXPECT_EQ(r.code, e.code) << c.name << " " << name.toStdString();
-            EXPECT_EQ(r.skipped, e.skipped) << c.name << " " << name.toStdString();
+            EXPECT_EQ(r.code, e.code) << rel.toStdString();
+            EXPECT_EQ(r.skipped, e.skipped) << rel.toStdString();
             if (e.code == 0) {
-                EXPECT_EQ(r.bytes, QFileInfo(r.path).size()) << c.name;
-                EXPECT_GT(r.bytes, 0) << c.name;
+                done |= 1u << at;
+                EXPECT_EQ(r.bytes, QFileInfo(r.path).size()) << rel.toStdString();
+                EXPECT_GT(r.bytes, 0) << rel.toStdString();
+            }
+            if (c.direction == kReceive) {
+                EXPECT_EQ(rig.PcFile(rel), e.code == 0 ? rig.DeviceFile(rel) : "kept\r\n")
+                    << rel.toStdString();
             }
         }
+        if (c.kind == kJobPrimary) {
+            EXPECT_EQ(rig.status.primaryDoneMask, done);
+        }
+        EXPECT_EQ(rig.status.error.load(), c.files.back().skipped);
+        EXPECT_FALSE(rig.PcHasWorkFiles());
     }
 }
 
@@ -383,7 +370,7 @@ TEST(LinkEngine, jobWaitsForItsBackupFolder) {
 // A device that answers the attention with READY and every other thing the PC sends with the next of a
 // list of replies.
 struct ScriptedRig : Rig {
-    explicit ScriptedRig(std::initializer_list<QByteArray> r) { AnswerWith(r); }
+    explicit ScriptedRig(const std::vector<QByteArray>& r) { AnswerWith({r.begin(), r.end()}); }
 };
 
 QByteArray Rec(int pn, char cmd, char type, QByteArrayView data = {}, std::uint8_t id = 1,
@@ -400,7 +387,10 @@ const QByteArray kWholeNme =
     kFirstLine + "\r\n" + (QByteArray(256, '0') + "\r\n").repeated(277) + kLastLine + "\r\n";
 
 // A refused record is asked for once more: a good one then goes on, a second refusal fails the file.
-TEST(LinkEngine, recordReceiverRefusalsUseOneRetryThenFail) {
+// A received file of a known kind replaces the stored one only with its kind's size, and one that grows
+// past it is abandoned at once: a short file, a record at a far offset (which grew a 330240-byte file of
+// filler lines), and records repeated at one offset (which grew the work file without end).
+TEST(LinkEngine, recordReceiverRefusesBadRecordsAndFilesOfTheWrongSize) {
     QByteArray badFirst = Rec(1, '2', '7', kFirstLine);
     badFirst[19] = badFirst[19] == '0' ? '1' : '0';
     const QByteArray eot = record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray();
@@ -409,10 +399,16 @@ TEST(LinkEngine, recordReceiverRefusalsUseOneRetryThenFail) {
     QByteArray badCs = Rec(1, '2', '7', "00");
     badCs[17] = badCs[17] == '0' ? '1' : '0';
     const QByteArray nak(1, record::kNak);
+    std::vector<QByteArray> again{Rec(0, '1', '7')};
+    for (int i = 1; i < 1000; ++i)
+        again.push_back(Rec(i & 15, '2', '7', QByteArray(256, 'A')));
+    const QString tooShort = "34 bytes received, 71742 expected",
+                  tooLong = "71982 bytes received, 71742 expected";
     struct Case {
         const char* name;
-        std::initializer_list<QByteArray> replies;
+        std::vector<QByteArray> replies;
         int code;
+        QString notStored = {}; // the reason the file is listed as not stored, if it is
     } cases[] = {
         {"size over twice", {":81000000000000", ":81000000000000"}, 305},
         {"CR LF missing twice", {Rec(0, '1', '7'), badEnd, badEnd}, 312},
@@ -426,50 +422,24 @@ TEST(LinkEngine, recordReceiverRefusalsUseOneRetryThenFail) {
          {Rec(0, '1', '7'), badFirst, Rec(1, '2', '7', kFirstLine),
           Rec(2, '3', '7', kLastLine, 1, kLastLineOset), eot},
          0},
+        {"one short record", {Rec(0, '1', '7'), Rec(1, '3', '7', QByteArray(32, '1')), eot}, 317, tooShort},
+        {"a record at a far offset", {Rec(0, '1', '7'), Rec(1, '3', '7', "00", 1, 163712)}, 317, tooLong},
+        {"one offset again and again", again, 317, tooLong},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         ScriptedRig rig(c.replies);
         rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
-        EXPECT_EQ(rig.Run(kReceive, kJobDescription), c.code) << c.name;
-        EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), c.code == 0 ? kWholeNme : "old\r\n") << c.name;
-    }
-}
-
-// A received file of a known kind replaces the stored one only with its kind's size, and one that grows
-// past it is abandoned at once: a short file, a record at a far offset (which grew a 330240-byte file of
-// filler lines), and records repeated at one offset (which grew the work file without end).
-TEST(LinkEngine, receivedFileMustHaveItsKindsSize) {
-    const QByteArray line(256, 'A');
-    std::vector<QByteArray> again{Rec(0, '1', '7')};
-    for (int i = 1; i < 1000; ++i)
-        again.push_back(Rec(i & 15, '2', '7', line));
-    struct Case {
-        const char* name;
-        std::vector<QByteArray> replies;
-        QString reason;
-    } cases[] = {
-        {"one short record",
-         {Rec(0, '1', '7'), Rec(1, '3', '7', QByteArray(32, '1')),
-          QByteArray(record::FixedRecord(record::Fixed::EndOfTransfer).toByteArray())},
-         "34 bytes received, 71742 expected"},
-        {"a record at a far offset",
-         {Rec(0, '1', '7'), Rec(1, '3', '7', "00", 1, 163712)},
-         "71982 bytes received, 71742 expected"},
-        {"one offset again and again", again, "71982 bytes received, 71742 expected"},
-    };
-    for (const auto& c : cases) {
-        ScriptedRig rig({});
-        rig.AnswerWith(std::deque<QByteArray>(c.replies.begin(), c.replies.end()));
-        rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
-        EXPECT_EQ(rig.Run(kReceive, kJobDescription), 317) << c.name;
-        EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "old\r\n") << c.name;
-        EXPECT_FALSE(rig.PcHasWorkFiles()) << c.name;
-        EXPECT_LT(Count(rig.line.sent, QByteArray(1, record::kAck)), 300)
-            << c.name << ": not stopped at once";
+        EXPECT_EQ(rig.Run(kReceive, kJobDescription), c.code);
+        EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), c.code == 0 ? kWholeNme : "old\r\n");
+        EXPECT_FALSE(rig.PcHasWorkFiles());
+        EXPECT_LT(Count(rig.line.sent, QByteArray(1, record::kAck)), 300) << "not stopped at once";
         const auto notStored = rig.status.NotStoredFiles();
-        ASSERT_EQ(notStored.size(), 1u) << c.name;
-        EXPECT_EQ(notStored[0].name, "ZEBU_NME.DAU");
-        EXPECT_EQ(notStored[0].reason, c.reason) << c.name;
+        ASSERT_EQ(notStored.size(), c.notStored.isEmpty() ? 0u : 1u);
+        if (!notStored.empty()) {
+            EXPECT_EQ(notStored[0].name, "ZEBU_NME.DAU");
+            EXPECT_EQ(notStored[0].reason, c.notStored);
+        }
     }
 }
 
@@ -529,39 +499,34 @@ TEST(LinkEngine, recordTimeLimitRunsFromTheLastArrival) {
     }
 }
 
-TEST(LinkEngine, readyOnTheSecondAttentionIsEnough) {
-    SimRig rig;
-    int attentions = 0;
-    rig.line.SetPeer([&](QByteArrayView b) {
-        // The device misses the first attention entirely.
-        if (b.endsWith(record::FixedRecord(record::Fixed::Attention)) && ++attentions == 1)
-            return;
-        rig.sim->Receive(b);
-    });
-    EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
-    EXPECT_EQ(attentions, 2);
-    // The first READY wait ran its full ten seconds.
-    EXPECT_GE(rig.ticks, 1000);
-    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), rig.DeviceFile("Name/ZEBU_NME.DAU"));
-}
-
-TEST(LinkEngine, lineAndHandshakeFailures) {
+TEST(LinkEngine, lineAndHandshake) {
     struct Case {
         const char* name;
-        std::function<void(Rig&)> prepare;
+        std::function<void(SimRig&)> prepare;
         int code;
-        int ticks;      // of virtual time the job takes (ten seconds for the line), -1 for any
+        int ticks;      // of virtual time the job takes (ten seconds: the line, a READY wait), -1 for any
         int attentions; // sent, -1 for any
     };
     const Case cases[] = {
-        {"open refused", [](Rig& r) { r.line.refuseOpen = true; }, 300, -1, -1},
-        {"line never up", [](Rig& r) { r.line.neverUp = true; }, 301, 1000, -1},
-        {"nobody answers: READY is asked for twice", [](Rig&) {}, 302, -1, 2},
-        {"a serial setup without a serial worker", [](Rig& r) { r.setup.selectLan = false; }, 301, -1, -1},
+        {"open refused", [](SimRig& r) { r.line.refuseOpen = true; }, 300, -1, -1},
+        {"line never up", [](SimRig& r) { r.line.neverUp = true; }, 301, 1000, -1},
+        {"nobody answers: READY is asked for twice", [](SimRig& r) { r.line.SetPeer({}); }, 302, -1, 2},
+        {"a serial setup without a serial worker", [](SimRig& r) { r.setup.selectLan = false; }, 301, -1, -1},
+        {"the device misses the first attention: READY on the second is enough",
+         [](SimRig& r) {
+             r.line.SetPeer([&r, missed = false](QByteArrayView b) mutable {
+                 if (!missed && b.endsWith(record::FixedRecord(record::Fixed::Attention))) {
+                     missed = true;
+                     return;
+                 }
+                 r.sim->Receive(b);
+             });
+         },
+         0, 1000, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig;
+        SimRig rig;
         c.prepare(rig);
         EXPECT_EQ(rig.Run(kReceive, kJobDescription), c.code);
         if (c.ticks >= 0) {
@@ -630,6 +595,7 @@ struct StationRig : SimRig {
             serialEngine = std::make_unique<LinkEngine>(
                 LinkEngine::Services{clock, line, &line, status, stations, resolver, files});
             serialEngine->Tick();
+            driven = serialEngine.get();
         }
     }
 
@@ -638,21 +604,6 @@ struct StationRig : SimRig {
             s = StationTables::kNotChosen;
         for (const int id : ids)
             stations.state[static_cast<std::size_t>(id)] = StationTables::kChosen;
-    }
-
-    int Run(Direction direction, int kind) {
-        if (!serialEngine)
-            return Rig::Run(direction, kind, 100000);
-        status.Clear();
-        status.direction = direction;
-        status.jobKind = static_cast<JobKind>(kind);
-        serialEngine->AcceptJob(setup, ports);
-        for (ticks = 0; ticks < 100000 && status.busy; ++ticks) {
-            serialEngine->Tick();
-            clock.Advance(10);
-        }
-        EXPECT_FALSE(status.busy) << "job did not end";
-        return static_cast<int>(status.lastError);
     }
 
     std::pair<int, int> Outcome(int id) const {
@@ -666,47 +617,37 @@ const std::pair<int, int> kNg{StationTables::kDone, StationTables::kFailed};
 const std::pair<int, int> kTimeout{StationTables::kDone, StationTables::kNoAnswer};
 const std::pair<int, int> kDisabled{StationTables::kDone, StationTables::kAbortedByStation};
 
-TEST(SecondaryStations, lanRunGoesOnAfterEveryFailureAndKeepsFailedStationsFiles) {
-    StationRig rig;
-    rig.pc.Write("backup/ZEBU_009.DAT", "kept 9\r\n");
-    rig.pc.Write("backup/ZEBU_012.DAT", "kept 12\r\n");
-    rig.Choose({5, 9, 12});
-    EXPECT_EQ(rig.Run(kReceive, kJobSecondary), 304);
-    EXPECT_EQ(rig.Outcome(5), kOk);
-    EXPECT_EQ(rig.Outcome(9), kDisabled) << "the abort record is recognised before the data type";
-    EXPECT_EQ(rig.Outcome(12), kTimeout);
-    EXPECT_EQ(rig.pc.Read("backup/ZEBU_005.DAT"), rig.device.Read("ZEBU_005.DAT"));
-    EXPECT_EQ(rig.pc.Read("backup/ZEBU_009.DAT"), "kept 9\r\n");
-    EXPECT_EQ(rig.pc.Read("backup/ZEBU_012.DAT"), "kept 12\r\n");
-    EXPECT_EQ(rig.line.opens, 3) << "a connection per station";
-}
-
-TEST(SecondaryStations, serialRunStopsAtTheFirstFailure) {
-    StationRig rig(true);
-    rig.Choose({5, 9, 12});
-    EXPECT_EQ(rig.Run(kReceive, kJobSecondary), 318);
-    EXPECT_EQ(rig.Outcome(5), kOk);
-    EXPECT_EQ(rig.Outcome(9), kDisabled);
-    EXPECT_EQ(rig.Outcome(12), kNg);
-    EXPECT_EQ(rig.line.opens, 1);
-
-    // A disabled station answers the start of its file with the abort record.
-    rig.pc.Write("backup/ZEBU_009.DAT", rig.device.Read("ZEBU_009.DAT"));
-    rig.Choose({9, 12});
-    EXPECT_EQ(rig.Run(kSend, kJobSecondary), 318);
-    EXPECT_EQ(rig.Outcome(9), kDisabled);
-    EXPECT_EQ(rig.Outcome(12), kNg);
-}
-
-TEST(SecondaryStations, sendWritesTheStationFilesOnTheDevice) {
-    StationRig rig;
-    const QByteArray data =
+// Over the LAN a run takes a connection per station and goes on after every failure; over the serial
+// line it stops at the first. A station that fails keeps the PC's file of it. A disabled station answers
+// the start of its file with the abort record, which is recognised before the data type.
+TEST(SecondaryStations, runsGoOnOverTheLanAndStopOverTheSerialLine) {
+    const QByteArray sent =
         image::Encode(QByteArray(datafiles::Entry(datafiles::kStationDat).imageSize, 'x'));
-    rig.pc.Write("backup/ZEBU_005.DAT", data);
-    rig.Choose({5});
-    EXPECT_EQ(rig.Run(kSend, kJobSecondary), 0);
-    EXPECT_EQ(rig.Outcome(5), kOk);
-    EXPECT_EQ(rig.device.Read("ZEBU_005.DAT"), data);
+    for (const bool serial : {false, true}) {
+        SCOPED_TRACE(serial ? "serial" : "LAN");
+        StationRig rig(serial);
+        rig.pc.Write("backup/ZEBU_009.DAT", "kept 9\r\n");
+        rig.pc.Write("backup/ZEBU_012.DAT", "kept 12\r\n");
+        rig.Choose({5, 9, 12});
+        EXPECT_EQ(rig.Run(kReceive, kJobSecondary), serial ? 318 : 304);
+        EXPECT_EQ(rig.Outcome(5), kOk);
+        EXPECT_EQ(rig.Outcome(9), kDisabled);
+        EXPECT_EQ(rig.Outcome(12), serial ? kNg : kTimeout);
+        EXPECT_EQ(rig.pc.Read("backup/ZEBU_005.DAT"), rig.device.Read("ZEBU_005.DAT"));
+        EXPECT_EQ(rig.pc.Read("backup/ZEBU_009.DAT"), "kept 9\r\n");
+        EXPECT_EQ(rig.pc.Read("backup/ZEBU_012.DAT"), "kept 12\r\n");
+        EXPECT_EQ(rig.line.opens, serial ? 1 : 3);
+
+        rig.pc.Write("backup/ZEBU_005.DAT", sent);
+        rig.pc.Write("backup/ZEBU_009.DAT", rig.device.Read("ZEBU_009.DAT"));
+        rig.pc.Write("backup/ZEBU_012.DAT", rig.device.Read("ZEBU_012.DAT"));
+        rig.Choose({5, 9, 12});
+        EXPECT_EQ(rig.Run(kSend, kJobSecondary), serial ? 318 : 303);
+        EXPECT_EQ(rig.Outcome(5), kOk);
+        EXPECT_EQ(rig.device.Read("ZEBU_005.DAT"), sent);
+        EXPECT_EQ(rig.Outcome(9), kDisabled);
+        EXPECT_EQ(rig.Outcome(12), kNg); // silent over the LAN, not tried over the serial line
+    }
 }
 
 TEST(SecondaryStations, namesArriveCompleteAtOneStationOrByBroadcast) {

@@ -33,9 +33,9 @@ bool EngineRig::RunJob(Direction direction, int kind, int maxTicks, const std::f
     status.Clear();
     status.direction = direction;
     status.jobKind = static_cast<JobKind>(kind);
-    engine.AcceptJob(setup, ports, folderUse);
+    driven->AcceptJob(setup, ports, folderUse);
     for (ticks = 0; ticks < maxTicks && status.busy; ++ticks) {
-        engine.Tick();
+        driven->Tick();
         if (each)
             each(ticks);
         clock.Advance(10);

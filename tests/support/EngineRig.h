@@ -29,6 +29,7 @@ struct EngineRig {
     SetupRecord setup;
     PortSettings ports;
     FolderLockUse folderUse; // how the jobs take the backup folder's lock
+    LinkEngine* driven = &engine; // the engine RunJob drives
     int ticks = 0;
     std::deque<QByteArray> replies;
 
