@@ -74,21 +74,6 @@ int Count(const QByteArray& haystack, QByteArrayView needle) {
     return n;
 }
 
-TEST(LinkEngine, receivesEveryKindByteForByte) {
-    SimRig rig;
-    EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
-    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), rig.DeviceFile("Name/ZEBU_NME.DAU"));
-    EXPECT_EQ(rig.Run(kReceive, kJobCrosspoint), 0);
-    EXPECT_EQ(rig.PcFile("XPoint/ZEBU_XPT.DAU"), rig.DeviceFile("XPoint/ZEBU_XPT.DAU"));
-    EXPECT_EQ(rig.Run(kReceive, kJobPrimary), 0); // its files: reportsTheEndOfEveryFile
-    // Every file of the Primary job begins with its own handshake.
-    EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), 1 + 1 + 8);
-    EXPECT_FALSE(rig.PcHasWorkFiles());
-    // A LAN job without a network controller says it goes over TCP.
-    EXPECT_EQ(rig.line.lastTarget.host, "127.0.0.1");
-    EXPECT_EQ(rig.line.lastTarget.port, 1001);
-}
-
 TEST(LinkEngine, sendsEveryKindSoThatTheDeviceHoldsThePcsFiles) {
     SimRig rig;
     rig.CopyDeviceToPc();
@@ -168,42 +153,58 @@ TEST(LinkEngine, skippedOffsetIsFilledWithZeroLines) {
 
 // Every file of a job is reported once as it ends, in order: moved, failed with the reason, or
 // skipped because the job ended before it or it could not be sent. A received file replaces the PC's
-// copy only when it arrived whole. A Primary job goes on after a failed file and lists it: only a job
-// that ends before its last file reports an error.
+// copy, byte for byte, only when it arrived whole. Every file begins with its own handshake. A Primary
+// job goes on after a failed file and lists it: only a job that ends before its last file reports an
+// error.
 TEST(LinkEngine, reportsTheEndOfEveryFile) {
     struct Expect {
         int code;
         bool skipped;
     };
-    const Expect ok{0, false}, stalled{304, false};
+    const Expect ok{0, false}, stalled{304, false}, gone{317, false};
     struct Case {
         const char* name;
         std::initializer_list<sim::Fault> faults;
         Direction direction;
         int kind;
         int code;                  // the job's last error
+        int attentions;            // sent
         std::vector<Expect> files; // in the order of kPrimaryFiles, or the one file of the kind
+        bool vanish = false;       // a send's missing files go after the queue was built, not before
     };
     using enum sim::Fault;
     std::vector<Expect> noneTried(8, {302, true}); // the first fails waiting for READY, the rest are skipped
     noneTried[0].skipped = false;
     const Case cases[] = {
-        {"all received", {}, kReceive, kJobPrimary, 0, std::vector<Expect>(8, ok)},
-        {"first stalls", {Stall}, kReceive, kJobPrimary, 304, {stalled, ok, ok, ok, ok, ok, ok, ok}},
-        {"no READY", {NoReady}, kReceive, kJobPrimary, 302, noneTried},
-        {"send, one missing", {}, kSend, kJobPrimary, 0, {ok, {317, true}, ok, ok, ok, ok, ok, ok}},
-        {"description", {}, kReceive, kJobDescription, 0, {ok}},
+        {"all received", {}, kReceive, kJobPrimary, 0, 8, std::vector<Expect>(8, ok)},
+        {"first stalls", {Stall}, kReceive, kJobPrimary, 304, 8, {stalled, ok, ok, ok, ok, ok, ok, ok}},
+        {"no READY", {NoReady}, kReceive, kJobPrimary, 302, 2, noneTried},
+        {"send, one missing", {}, kSend, kJobPrimary, 0, 7, {ok, {317, true}, ok, ok, ok, ok, ok, ok}},
+        {"send, two vanish", {}, kSend, kJobPrimary, 317, 7, {ok, gone, ok, ok, ok, ok, ok, gone}, true},
+        {"description", {}, kReceive, kJobDescription, 0, 1, {ok}},
+        {"crosspoint", {}, kReceive, kJobCrosspoint, 0, 1, {ok}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SimRig rig(c.faults);
         if (c.direction == kSend) {
             rig.CopyDeviceToPc();
-            QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
+            if (!c.vanish)
+                QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
+            rig.line.SetPeer([&rig, vanish = c.vanish](QByteArrayView b) mutable {
+                // The queue is built when the first file starts; the last file goes too, to end the job.
+                if (vanish && b.endsWith(record::FixedRecord(record::Fixed::Attention))) {
+                    vanish = false;
+                    QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
+                    QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_IDX.DAU"));
+                }
+                rig.sim->Receive(b);
+            });
         } else {
             for (const QString& f : kPrimaryFiles)
                 rig.pc.Write("backup/Primary/" + f, "kept\r\n");
             rig.pc.Write("backup/Name/ZEBU_NME.DAU", "kept\r\n");
+            rig.pc.Write("backup/XPoint/ZEBU_XPT.DAU", "kept\r\n");
         }
         EXPECT_EQ(rig.Run(c.direction, c.kind), c.code);
         const std::vector<FileResult> got = rig.status.TakeFileResults();
@@ -231,6 +232,10 @@ TEST(LinkEngine, reportsTheEndOfEveryFile) {
             EXPECT_EQ(rig.status.primaryDoneMask, done);
         }
         EXPECT_EQ(rig.status.error.load(), c.files.back().skipped);
+        EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), c.attentions);
+        // A LAN job without a network controller goes over TCP.
+        EXPECT_EQ(rig.line.lastTarget.host, "127.0.0.1");
+        EXPECT_EQ(rig.line.lastTarget.port, 1001);
         EXPECT_FALSE(rig.PcHasWorkFiles());
     }
 }
@@ -538,24 +543,6 @@ TEST(LinkEngine, lineAndHandshake) {
     }
 }
 
-TEST(LinkEngine, primaryFileThatVanishesAfterQueueingIsNotCountedAsSent) {
-    SimRig rig;
-    rig.CopyDeviceToPc();
-    bool removed = false;
-    rig.line.SetPeer([&](QByteArrayView b) {
-        if (!removed && b.endsWith(record::FixedRecord(record::Fixed::Attention))) {
-            removed = QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
-            // The last one too: it ends the job after the others.
-            QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_IDX.DAU"));
-        }
-        rig.sim->Receive(b);
-    });
-    EXPECT_EQ(rig.Run(kSend, kJobPrimary), 317);
-    ASSERT_TRUE(removed);
-    EXPECT_FALSE(rig.status.error); // listed as not transmitted, not an error box
-    EXPECT_EQ(rig.status.primaryDoneMask, 0xFFu & ~0x02u & ~0x80u);
-}
-
 TEST(LinkEngine, sendOfMissingOrWrongFilesQueuesNothingOrFailsWith317) {
     SimRig rig;
     // Nothing to send: the job ends at once without an error.
@@ -650,59 +637,58 @@ TEST(SecondaryStations, runsGoOnOverTheLanAndStopOverTheSerialLine) {
     }
 }
 
-TEST(SecondaryStations, namesArriveCompleteAtOneStationOrByBroadcast) {
+// Names arrive complete at one station or by broadcast. Names that fail end the dialog's job with an
+// error: a disabled station answers the first name record with the abort record where the engine awaits
+// an ACK (the job ends with 318 at once instead of waiting out the time-outs); names whose files cannot
+// be loaded fail without touching the line.
+TEST(SecondaryStations, namesToOneStationOrByBroadcast) {
     StationRig rig;
     rig.pc.Write("backup/Name/ZEBU_NME.DAU", rig.device.Read("Name/ZEBU_NME.DAU"));
     for (int k = 1; k <= 7; ++k)
         rig.pc.Write("backup/Name/" + datafiles::AliasFileName(k),
                      rig.device.Read("Name/" + datafiles::AliasFileName(k)));
     struct Case {
+        const char* name;
         int kind;
         int station;
-    } cases[] = {{kJobDescriptionToSecondary, 7}, {kJobAliasToSecondary, 255}};
+        int code;
+    } cases[] = {
+        {"descriptions to station 7", kJobDescriptionToSecondary, 7, 0},
+        {"aliases by broadcast", kJobAliasToSecondary, 255, 0},
+        {"descriptions to a disabled station", kJobDescriptionToSecondary, 9, 318},
+        {"aliases to a disabled station", kJobAliasToSecondary, 9, 318},
+        {"descriptions without their file", kJobDescriptionToSecondary, 7, 317},
+        {"aliases without their files", kJobAliasToSecondary, 7, 317},
+    };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.code == 317) {
+            ASSERT_TRUE(QDir(rig.pc.FilePath("backup/Name")).removeRecursively());
+        }
+        const int opens = rig.line.opens;
+        const int records = rig.sim->NameRecordCount();
         rig.stations.currentStation = c.station;
         rig.stations.dialogState = 1;
-        EXPECT_EQ(rig.Run(kSend, c.kind), 0) << c.kind;
+        EXPECT_EQ(rig.Run(kSend, c.kind), c.code);
         EXPECT_EQ(rig.stations.dialogState, 3);
-        EXPECT_FALSE(rig.stations.dialogError);
+        EXPECT_EQ(rig.stations.dialogError, c.code != 0);
+        if (c.code != 0) {
+            EXPECT_LT(rig.ticks, 300);
+            EXPECT_EQ(rig.sim->NameRecordCount(), records);
+        }
+        if (c.code == 317) {
+            EXPECT_TRUE(rig.status.error);
+            EXPECT_EQ(rig.line.opens, opens);
+        }
     }
     const QString at7 = datafiles::StationFolderName(7) + "/Name/";
     EXPECT_EQ(rig.device.Read(at7 + "DESCRIPTION.DAU"),
               image::Encode(rig.resolver.Tables().Descriptions().Image()));
     for (int k = 1; k <= 7; ++k)
         EXPECT_EQ(rig.device.Read("ZEBU_255/Name/" + datafiles::AliasFileName(k)),
-                  rig.pc.Read("backup/Name/" + datafiles::AliasFileName(k)))
+                  rig.device.Read("Name/" + datafiles::AliasFileName(k)))
             << k;
     EXPECT_EQ(rig.sim->NameRecordCount(), 410 + 2868);
-}
-
-// Names that fail: a disabled station answers the first name record with the abort record where the
-// engine awaits an ACK (the job ends with 318 at once instead of waiting out the time-outs); names
-// whose files cannot be loaded fail without touching the line.
-TEST(SecondaryStations, namesThatFailEndTheDialogsJobWithAnError) {
-    for (const bool filesThere : {true, false}) {
-        SCOPED_TRACE(filesThere ? "disabled station" : "no files");
-        StationRig rig;
-        if (filesThere) {
-            rig.pc.Write("backup/Name/ZEBU_NME.DAU", rig.device.Read("Name/ZEBU_NME.DAU"));
-            rig.pc.Write("backup/Name/" + datafiles::AliasFileName(1),
-                         rig.device.Read("Name/" + datafiles::AliasFileName(1)));
-        }
-        for (const int kind : {kJobDescriptionToSecondary, kJobAliasToSecondary}) {
-            rig.stations.currentStation = filesThere ? 9 : 7;
-            rig.stations.dialogState = 1;
-            EXPECT_EQ(rig.Run(kSend, kind), filesThere ? 318 : 317) << kind;
-            EXPECT_LT(rig.ticks, 300) << kind;
-            EXPECT_TRUE(filesThere || rig.status.error);
-            EXPECT_EQ(rig.stations.dialogState, 3);
-            EXPECT_TRUE(rig.stations.dialogError);
-        }
-        EXPECT_EQ(rig.sim->NameRecordCount(), 0);
-        if (!filesThere) {
-            EXPECT_EQ(rig.line.opens, 0);
-        }
-    }
 }
 
 } // namespace

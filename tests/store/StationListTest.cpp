@@ -23,9 +23,15 @@ QByteArray LineOf(const QByteArray& text, int id) {
     return text.split('\n').value(id - StationList::kFirst);
 }
 
-TEST(StationList, writesTheWorkedLineAndLoadsItBack) {
+// A list that is not there fails to load and leaves the list as it was; a written one loads back, one
+// with Linux line ends too; clearing the list removes its file.
+TEST(StationList, writesTheWorkedLineLoadsItBackAndClears) {
     Home home;
     const TmFile files = home.Files();
+    StationList back;
+    back.At(3).checked = true;
+    EXPECT_FALSE(files.LoadStationList(home.setup, back));
+    EXPECT_TRUE(back.At(3).checked);
     StationList list;
     list.At(12) = {true, false, 0x2a, "CAM-12", "127.0.0.12"};
     ASSERT_TRUE(files.SaveStationList(home.setup, list));
@@ -34,9 +40,16 @@ TEST(StationList, writesTheWorkedLineAndLoadsItBack) {
     EXPECT_EQ(LineOf(text, 2), "2,0,0,0x00,,,\r");
     EXPECT_EQ(LineOf(text, 12), "12,1,0,0x2a,CAM-12,127.0.0.12,\r");
     EXPECT_TRUE(text.endsWith("254,0,0,0x00,,,\r\n"));
-    StationList back;
     ASSERT_TRUE(files.LoadStationList(home.setup, back));
     EXPECT_EQ(back, list);
+
+    home.dir.Write("backup/ZEBU_SEC_LIST.dat", "3,1,0,0x00,,,\n4,1,0,0x00,,,\n");
+    StationList lfOnly;
+    ASSERT_TRUE(files.LoadStationList(home.setup, lfOnly));
+    EXPECT_EQ(lfOnly.CheckedCount(), 2);
+    files.ClearStationList(home.setup, lfOnly);
+    EXPECT_EQ(lfOnly.CheckedCount(), 0);
+    EXPECT_FALSE(home.dir.Exists("backup/ZEBU_SEC_LIST.dat"));
 }
 
 TEST(StationList, readingLinesFieldByField) {
@@ -66,21 +79,6 @@ TEST(StationList, readingLinesFieldByField) {
         ASSERT_TRUE(files.LoadStationList(home.setup, list)) << c.line;
         EXPECT_EQ(list.At(c.id), c.want) << c.line;
     }
-}
-
-TEST(StationList, linuxLineEndsAndMissingFile) {
-    Home home;
-    const TmFile files = home.Files();
-    StationList list;
-    list.At(3).checked = true;
-    EXPECT_FALSE(files.LoadStationList(home.setup, list));
-    EXPECT_TRUE(list.At(3).checked) << "a failed load leaves the list as it was";
-    home.dir.Write("backup/ZEBU_SEC_LIST.dat", "3,1,0,0x00,,,\n4,1,0,0x00,,,\n");
-    ASSERT_TRUE(files.LoadStationList(home.setup, list));
-    EXPECT_EQ(list.CheckedCount(), 2);
-    files.ClearStationList(home.setup, list);
-    EXPECT_EQ(list.CheckedCount(), 0);
-    EXPECT_FALSE(home.dir.Exists("backup/ZEBU_SEC_LIST.dat"));
 }
 
 TEST(DeviceInfoTable, linesOfTheFile) {

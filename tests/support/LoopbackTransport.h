@@ -9,7 +9,7 @@ namespace qdv::test {
 
 // A transport whose far end is a function in the same process: what the engine sends is handed to the
 // peer at once, what the peer answers waits in an inbox until the engine reads it. Tests can refuse the
-// open, keep the line from coming up, cut it, or report a line error.
+// open, keep the line from coming up, or cut it.
 class LoopbackTransport final : public Transport {
 public:
     using Peer = std::function<void(QByteArrayView)>;
@@ -20,16 +20,14 @@ public:
 
     bool refuseOpen = false;
     bool neverUp = false;
-    bool failSends = false;
 
     bool Open(const LinkTarget& target) override;
     void Close() override;
     bool Send(QByteArrayView bytes) override;
     qint64 Read(char* dst, qint64 max) override;
 
-    // The far end hangs up / the carrier reports a failure.
+    // The far end hangs up.
     void Drop() { SetLineUp(false); }
-    void Fail() { ReportLineError(); }
 
     int opens = 0;
     int closes = 0;
