@@ -37,8 +37,6 @@ QString SideName(Side side) {
     return side == Side::Source ? QStringLiteral("source") : QStringLiteral("destination");
 }
 
-// Catalogue codes of the reasons an edit is refused.
-
 } // namespace
 
 DescAliasEditor::DescAliasEditor(ConversionTables& tables)
