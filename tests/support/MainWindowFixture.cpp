@@ -32,6 +32,13 @@ BoxRecorder::~BoxRecorder() {
     SetMessageBoxHook(std::move(m_previous));
 }
 
+QStringList BoxRecorder::Texts() const {
+    QStringList texts;
+    for (const ShownBox& b : boxes)
+        texts << b.text;
+    return texts;
+}
+
 SetupRecord FullSetup(const QString& name, const QString& backup) {
     SetupRecord r;
     r.name = name;

@@ -30,6 +30,8 @@ public:
     ~BoxRecorder();
     BoxRecorder(const BoxRecorder&) = delete;
     BoxRecorder& operator=(const BoxRecorder&) = delete;
+    // The boxes' texts in the order shown.
+    QStringList Texts() const;
 
     QList<ShownBox> boxes;
     int answer;
@@ -42,7 +44,7 @@ private:
 SetupRecord FullSetup(const QString& name, const QString& backup);
 
 // A home folder with the given setups, the program's modules over it and the main window, shown. A
-// setup without a backup data path gets Backup(its index).
+// setup without a backup data path gets Backup(its index). Message boxes go to `boxes`.
 // Jobs go to a starter the test controls: it records them and sets busy as the task controller does.
 class MainWindowHarness {
 public:
@@ -62,6 +64,7 @@ public:
     void EndJob(bool error, int lastError, std::uint32_t primaryDone = 0);
     void FinishJob(bool error, int lastError, std::uint32_t primaryDone = 0);
 
+    BoxRecorder boxes;
     TestFolder folder;
     QList<std::pair<int, int>> started; // direction (0 receive, 1 send), kind
     bool acceptJobs = true;

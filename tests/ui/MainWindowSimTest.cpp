@@ -42,7 +42,6 @@ struct Plant {
 // The main window on the plant, with the real task controller behind it (without the hosted services,
 // which would bind their ports on every address) starting the window's jobs.
 struct WindowOnPlant : Plant {
-    BoxRecorder boxes;
     MainWindowHarness h{{WindowSetup()}};
     TtskCtrl& control = h.Modules().StartTaskController(TtskCtrl::kAll & ~TtskCtrl::kHostedServices);
 
@@ -95,8 +94,7 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
     EXPECT_EQ(fromWindow, plant.device.Read("Name/ZEBU_NME.DAU"));
     EXPECT_EQ(fromWindow, nme);
 
-    for (const ShownBox& b : plant.boxes.boxes)
-        ADD_FAILURE() << "unexpected box: " << b.text.toStdString();
+    EXPECT_EQ(h.boxes.Texts(), QStringList());
 }
 
 // "Verify after sending" reads the sent file back: the simulator stores the first send with a wrong byte,
@@ -105,7 +103,7 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
 TEST(MainWindowAgainstSimulator, verifyAfterSendingFindsAWrongByteOnTheDevice) {
     WindowOnPlant plant({"wrong-byte"});
     MainWindowHarness& h = plant.h;
-    const QList<ShownBox>& boxes = plant.boxes.boxes;
+    const QList<ShownBox>& boxes = h.boxes.boxes;
     const QByteArray nme = plant.device.Read("Name/ZEBU_NME.DAU");
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", nme);
     h.Window().VerifyBox()->setChecked(true);

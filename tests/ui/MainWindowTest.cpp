@@ -89,28 +89,33 @@ TEST(MainWindow, tabsAndButtonsFollowTheSelectedSetup) {
     }
 }
 
-TEST(MainWindow, withoutSetupsNoTabShowsFunctionKeysAreDeadAndAltEExits) {
-    BoxRecorder boxes;
+// Without setups the function keys are dead but Alt+E exits; closing asks first, and Cancel keeps the
+// program running.
+TEST(MainWindow, withoutSetupsNoTabShowsFunctionKeysAreDeadAndAltEExitsAfterAsking) {
     MainWindowHarness h({});
     EXPECT_EQ(WhatIsShown(h.Window()), Shown{});
     EXPECT_EQ(h.Window().Model().CurrentTab(), kTabNone);
     for (int key = Qt::Key_F1; key <= Qt::Key_F6; ++key)
         h.Key(key);
     EXPECT_TRUE(h.started.isEmpty());
-    EXPECT_TRUE(boxes.boxes.isEmpty());
+    EXPECT_TRUE(h.boxes.boxes.isEmpty());
     EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
     EXPECT_TRUE(h.Window().ConnectionText().isEmpty());
     EXPECT_EQ(h.Window().StatusLine1(), "No setups yet: Setup > Setup... adds one");
-    boxes.answer = kButtonOk;
+    h.boxes.answer = kButtonCancel;
     h.Key(Qt::Key_E, Qt::AltModifier);
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, "Do you quit the application?");
+    ASSERT_EQ(h.boxes.Texts(), QStringList{"Do you quit the application?"});
+    EXPECT_EQ(h.boxes.boxes[0].icon, QMessageBox::Information);
+    EXPECT_EQ(h.boxes.boxes[0].buttons, (QStringList{"OK", "Cancel"}));
+    EXPECT_TRUE(h.Window().isVisible());
+    EXPECT_FALSE(h.Window().ExitButton()->Lowered());
+    h.boxes.answer = kButtonOk;
+    h.Key(Qt::Key_E, Qt::AltModifier);
     EXPECT_FALSE(h.Window().isVisible());
 }
 
 // What a job left in the status lines was the previous setup's: another setup starts with them empty.
 TEST(MainWindow, switchingSetupsClearsTheStatusLinesOfThePreviousOne) {
-    BoxRecorder boxes;
     MainWindowHarness h({FullSetup("A", QString()), FullSetup("B", QString())});
     h.Key(Qt::Key_F1);
     ASSERT_EQ(h.started.size(), 1);
@@ -124,36 +129,13 @@ TEST(MainWindow, switchingSetupsClearsTheStatusLinesOfThePreviousOne) {
     EXPECT_EQ(h.Window().StatusLine2(), "");
 }
 
-// Each key of a tab starts its job in its direction; F5 on the Receive tab has no button (the model's
-// unit test holds which key acts where).
-TEST(MainWindow, functionKeysStartTheirJobsAndF5OnReceiveDoesNothing) {
-    const std::tuple<int, int, QList<std::pair<int, int>>> cases[] = {
-        {kTabReceive, Qt::Key_F1, {{0, kJobDescription}}}, {kTabReceive, Qt::Key_F2, {{0, kJobCrosspoint}}},
-        {kTabReceive, Qt::Key_F3, {{0, kJobPrimary}}},     {kTabReceive, Qt::Key_F5, {}},
-        {kTabSend, Qt::Key_F3, {{1, kJobPrimary}}},
-    };
-    for (const auto& [tab, key, started] : cases) {
-        SCOPED_TRACE(testing::Message() << tab << " " << key);
-        BoxRecorder boxes;
-        MainWindowHarness h({FullSetup("A", QString())});
-        h.Window().Tabs()->setCurrentIndex(tab);
-        h.Key(key);
-        EXPECT_EQ(h.started, started);
-        EXPECT_EQ(h.Window().Polling(), !started.isEmpty());
-        EXPECT_TRUE(boxes.boxes.isEmpty());
-    }
-}
-
 TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissing) {
-    BoxRecorder boxes;
     MainWindowHarness h({FullSetup("A", QString())});
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", "x");
     h.Window().Tabs()->setCurrentIndex(kTabSend);
     TPanelButton* crosspoint = h.Window().Button(kTabSend, MainWindowModel::kPlaceCrosspoint);
     EXPECT_FALSE(crosspoint->isEnabled());
     EXPECT_TRUE(h.Window().Button(kTabSend, MainWindowModel::kPlaceDescription)->isEnabled());
-    h.Key(Qt::Key_F2);
-    EXPECT_TRUE(h.started.isEmpty());
 
     // The rule is looked at again when the tab is shown again.
     h.folder.Write("backup0/XPoint/zebu_xpt.dau", "x");
@@ -163,20 +145,17 @@ TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissing) {
 }
 
 TEST(MainWindow, aSendWhoseFileCannotBeSentSaysSoAndStartsNothing) {
-    BoxRecorder boxes;
     MainWindowHarness h({FullSetup("A", QString())});
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", "too short to be a description file");
     h.Window().Tabs()->setCurrentIndex(kTabSend);
     h.Key(Qt::Key_F1);
     EXPECT_TRUE(h.started.isEmpty());
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, kTransmitted + "\n       ZEBU_NME.DAU");
+    EXPECT_EQ(h.boxes.Texts(), QStringList{kTransmitted + "\n       ZEBU_NME.DAU"});
     EXPECT_FALSE(h.Window().Button(kTabSend, 0)->Lowered());
     EXPECT_FALSE(h.Window().Polling());
 }
 
 TEST(MainWindow, aJobFromF1DisablesTheWindowAndEscAbortsItWithoutAnErrorBox) {
-    BoxRecorder boxes;
     MainWindowHarness h({FullSetup("A", QString())});
     TfrmMain& w = h.Window();
     h.Key(Qt::Key_F1);
@@ -193,7 +172,7 @@ TEST(MainWindow, aJobFromF1DisablesTheWindowAndEscAbortsItWithoutAnErrorBox) {
     // Closing is refused without a question while the job runs.
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(boxes.boxes.isEmpty());
+    EXPECT_TRUE(h.boxes.boxes.isEmpty());
 
     // Progress and status texts reach the gauge and both status bars.
     h.Status().ShowGauge(true, 1000);
@@ -214,9 +193,8 @@ TEST(MainWindow, aJobFromF1DisablesTheWindowAndEscAbortsItWithoutAnErrorBox) {
     h.FinishJob(false, 102);
 
     // A user abort is no error: only the file the job did not get is listed.
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, kAcquired + "\n       ZEBU_NME.DAU");
-    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Warning);
+    ASSERT_EQ(h.boxes.Texts(), QStringList{kAcquired + "\n       ZEBU_NME.DAU"});
+    EXPECT_EQ(h.boxes.boxes[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(w.Polling());
     EXPECT_FALSE(w.GaugeStrip()->isVisible());
     EXPECT_TRUE(description->isEnabled());
@@ -226,39 +204,47 @@ TEST(MainWindow, aJobFromF1DisablesTheWindowAndEscAbortsItWithoutAnErrorBox) {
     EXPECT_TRUE(w.ExitButton()->isEnabled());
 }
 
-TEST(MainWindow, theEndOfAJobReportsFailuresAsTheOperatorMustSeeThem) {
+// Each key of a tab starts its job in its direction (the model's unit test holds which key acts where),
+// and the end of the job reports what failed.
+TEST(MainWindow, keysStartTheirJobsAndTheEndReportsFailuresAsTheOperatorMustSeeThem) {
     // Primary bits: 0 STD, 1 TLN, 2 GPH, 3 LVG, 4 INH, 5 SGP, 6 422, 7 IDX.
     const int R = kTabReceive;
+    const std::pair<int, int> receivePrimary{0, kJobPrimary};
     const struct {
         int tab, key;
+        std::pair<int, int> started; // direction (0 receive, 1 send), kind
         bool error;
         int lastError;
         std::uint32_t done;
         QStringList texts;
     } cases[] = {
-        {R, Qt::Key_F3, false, 303, 0xDD, {kAcquired + "\n       ZEBU_TLN.DAU\n       ZEBU_SGP.DAU"}},
-        {kTabSend, Qt::Key_F3, false, 317, 0x7F, {kTransmitted + "\n       ZEBU_IDX.DAU"}}, // one not sent
-        {R, Qt::Key_F3, false, 0, 0xFF, {}},                                                // all there
-        {R, Qt::Key_F3, true, 301, 0, {"Time-out(Cannot connect.)"}},                       // no connection
-        {R, Qt::Key_F1, true, 310, 0, {"Error(Packet CS.)"}}, // description receive fails
-        {R, Qt::Key_F2, false, 0, 0, {}},                     // crosspoint receive works
+        {R,
+         Qt::Key_F3,
+         receivePrimary,
+         false,
+         303,
+         0xDD,
+         {kAcquired + "\n       ZEBU_TLN.DAU\n       ZEBU_SGP.DAU"}},
+        {kTabSend, Qt::Key_F3, {1, kJobPrimary}, false, 317, 0x7F, {kTransmitted + "\n       ZEBU_IDX.DAU"}},
+        {R, Qt::Key_F3, receivePrimary, false, 0, 0xFF, {}},                          // all there
+        {R, Qt::Key_F3, receivePrimary, true, 301, 0, {"Time-out(Cannot connect.)"}}, // no connection
+        {R, Qt::Key_F1, {0, kJobDescription}, true, 310, 0, {"Error(Packet CS.)"}},   // description fails
+        {R, Qt::Key_F2, {0, kJobCrosspoint}, false, 0, 0, {}},                        // crosspoint works
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.key << " " << c.lastError);
-        BoxRecorder boxes;
         MainWindowHarness h({FullSetup("A", QString())});
         h.Window().Tabs()->setCurrentIndex(c.tab);
         h.Key(c.key);
-        ASSERT_EQ(h.started.size(), 1);
+        ASSERT_EQ(h.started, (QList<std::pair<int, int>>{c.started}));
+        EXPECT_TRUE(h.Window().Polling());
         h.FinishJob(c.error, c.lastError, c.done);
-        QStringList texts;
-        for (const ShownBox& b : boxes.boxes) {
-            texts << b.text;
+        for (const ShownBox& b : h.boxes.boxes) {
             EXPECT_EQ(b.icon, QMessageBox::Warning);
             EXPECT_EQ(b.caption, "QDV-70");
             EXPECT_EQ(b.buttons, QStringList{"OK"});
         }
-        EXPECT_EQ(texts, c.texts);
+        EXPECT_EQ(h.boxes.Texts(), c.texts);
         EXPECT_FALSE(h.Window().Polling());
     }
 }
@@ -267,7 +253,6 @@ TEST(MainWindow, theEndOfAJobReportsFailuresAsTheOperatorMustSeeThem) {
 // it beside the window, which keeps running with its buttons off; when the remote gives up, the window
 // says why and takes jobs again.
 TEST(MainWindow, aHistoryPushThatHangsLeavesTheWindowRunning) {
-    BoxRecorder boxes;
     MainWindowHarness h({FullSetup("A", QString())});
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", "names\r\n");
     HangingRemote remote;
@@ -284,7 +269,7 @@ TEST(MainWindow, aHistoryPushThatHangsLeavesTheWindowRunning) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !h.Window().Polling(); }, 30000));
     EXPECT_FALSE(h.Window().StatusLine1().isEmpty());
     EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
-    EXPECT_TRUE(boxes.boxes.isEmpty());
+    EXPECT_TRUE(h.boxes.boxes.isEmpty());
 }
 
 TEST(MainWindow, aPrimaryButtonWithoutPrimaryFilesOrARefusedJobStartsNothing) {
@@ -303,22 +288,6 @@ TEST(MainWindow, aPrimaryButtonWithoutPrimaryFilesOrARefusedJobStartsNothing) {
     EXPECT_TRUE(h.Window().Button(kTabReceive, 2)->isEnabled());
 }
 
-TEST(MainWindow, closingAsksFirstAndCancelKeepsTheProgramRunning) {
-    BoxRecorder boxes(kButtonCancel);
-    MainWindowHarness h({FullSetup("A", QString())});
-    h.Key(Qt::Key_E, Qt::AltModifier);
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, "Do you quit the application?");
-    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Information);
-    EXPECT_EQ(boxes.boxes[0].buttons, (QStringList{"OK", "Cancel"}));
-    EXPECT_TRUE(h.Window().isVisible());
-    EXPECT_FALSE(h.Window().ExitButton()->Lowered());
-
-    boxes.answer = kButtonOk;
-    h.Window().ExitButton()->click();
-    EXPECT_FALSE(h.Window().isVisible());
-}
-
 // Records what the desktop would be asked to open.
 class UrlRecorder : public QObject {
     Q_OBJECT
@@ -329,17 +298,15 @@ public Q_SLOTS:
 };
 
 TEST(MainWindow, helpOpensTheHelpFileWithTheDesktopOrSaysItIsMissing) {
-    BoxRecorder boxes;
     UrlRecorder opened;
     QDesktopServices::setUrlHandler("file", &opened, "Open");
     MainWindowHarness h({FullSetup("A", QString())});
     h.Window().SetManualFolders({h.folder.FilePath("manual")});
     h.Window().mnu_Help_HelpClick();
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, "Not found Help File.\n\nLooked in:\n" +
-                                       h.folder.FilePath("manual/en/index.html") + "\n" +
-                                       h.folder.FilePath("home/HELP/qdv70e.chm"));
-    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
+    ASSERT_EQ(h.boxes.Texts(),
+              QStringList{"Not found Help File.\n\nLooked in:\n" + h.folder.FilePath("manual/en/index.html") +
+                          "\n" + h.folder.FilePath("home/HELP/qdv70e.chm")});
+    EXPECT_EQ(h.boxes.boxes[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(opened.urls.isEmpty());
 
     // A help file in the home folder, then the manual, which comes first; then the manual built with
@@ -362,7 +329,7 @@ TEST(MainWindow, helpOpensTheHelpFileWithTheDesktopOrSaysItIsMissing) {
         EXPECT_EQ(opened.urls[0].toLocalFile(), c.file);
         EXPECT_TRUE(QFileInfo(opened.urls[0].toLocalFile()).isFile());
     }
-    EXPECT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(h.boxes.boxes.size(), 1);
     QDesktopServices::unsetUrlHandler("file");
 }
 
@@ -401,7 +368,6 @@ TEST(MainWindow, theSetupBoxMarksSetupsWhoseBackupsAreNotOk) {
         EXPECT_TRUE(history::JobRecord::Record(s.backupDataPath, "description", r));
         return s;
     };
-    BoxRecorder boxes;
     MainWindowHarness h(
         {recorded("failing", false), FullSetup("stale", backups.FilePath("stale")), recorded("ok", true)});
     TfrmMain& w = h.Window();

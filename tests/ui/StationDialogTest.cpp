@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -62,8 +61,7 @@ TEST(SecondaryDataDialog, getZMenuOnTheLanShowsTheSearchAndTakesItsNamesAndAddre
     Tables t;
     StationDialogServices services = t.Services();
     services.foundDevices = [] {
-        return std::vector<FoundDevice>{{"CAM-12", "12", "127.0.0.12", "127.0.0.1"},
-                                        {"OTHER", "13", "127.0.9.13", "127.0.9.1"}};
+        return std::vector<FoundDevice>{{"CAM-12", "12", "127.0.0.12", "127.0.0.1"}};
     };
     TfrmRcvSecondaryData d(services);
     int searches = 0;
@@ -82,12 +80,13 @@ TEST(SecondaryDataDialog, getZMenuOnTheLanShowsTheSearchAndTakesItsNamesAndAddre
     EXPECT_EQ(searches, 1);
     EXPECT_EQ(d.RowItem(12, TfrmSecondaryData::kColName)->text(), "CAM-12");
     EXPECT_EQ(d.RowItem(12, TfrmSecondaryData::kColIp)->text(), "127.0.0.12");
-    EXPECT_EQ(d.RowItem(13, TfrmSecondaryData::kColName)->text(), "");
     EXPECT_TRUE(d.ExitButton()->isEnabled());
 }
 
+// Check All without the stored standard settings says so and keeps the checks.
 TEST(SecondaryDataDialog, startIsGreyUntilARowIsCheckedAndChecksCarryToTheSendDialog) {
     Tables t;
+    BoxRecorder boxes;
     {
         TfrmRcvSecondaryData d(t.Services());
         EXPECT_EQ(d.windowTitle(), "Receive Secondary Data");
@@ -98,8 +97,10 @@ TEST(SecondaryDataDialog, startIsGreyUntilARowIsCheckedAndChecksCarryToTheSendDi
         EXPECT_TRUE(t.started.isEmpty());
         d.ClickCheckBox(5);
         d.ClickCheckBox(9);
-        EXPECT_EQ(d.CountPanel()->text(), "2");
         EXPECT_TRUE(d.StartButton()->isEnabled());
+        d.mnuChk_AllClick();
+        EXPECT_EQ(boxes.Texts(), QStringList{"ZEBU_STD.DAU doesn't exist."});
+        EXPECT_EQ(d.CountPanel()->text(), "2");
         d.ExitButton()->click();
     }
     TfrmSndSecondaryData send(t.Services());
@@ -158,32 +159,8 @@ TEST(SecondaryDataDialog, runShowsStatusTextsAndColoursAndIgnoresClicks) {
     EXPECT_TRUE(boxes.boxes.isEmpty()) << "the Status column is the report";
 }
 
-TEST(SecondaryDataDialog, cancelMarksQueuedStationsCancelAfter102) {
-    Tables t;
-    BoxRecorder boxes;
-    TfrmSndSecondaryData d(t.Services());
-    for (int id : {3, 4, 5})
-        d.ClickCheckBox(id);
-    d.StartButton()->click();
-    t.stations.state[3] = StationTables::kDone;
-    t.stations.state[4] = StationTables::kInProgress;
-    t.stations.currentStation = 4;
-    d.timMainTimer();
-    d.CancelButton()->click();
-    EXPECT_TRUE(t.status.abortRequest);
-    t.status.lastError = 102;
-    t.status.busy = false;
-    d.timMainTimer();
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, "The communication was aborted.");
-    EXPECT_EQ(StatusText(d, 3), "OK");
-    EXPECT_EQ(StatusText(d, 4), "Cancel");
-    EXPECT_EQ(StatusText(d, 5), "Cancel");
-    EXPECT_EQ(StatusColour(d, 5), QColor(255, 0, 0));
-}
-
 // While a run is on, Alt+C and Esc press Cancel wherever the focus is; the greyed check menu does not
-// take Alt+C. Idle, Esc closes the dialog.
+// take Alt+C. The cancelled run says so and marks the station. Idle, Esc closes the dialog.
 TEST(SecondaryDataDialog, altCAndEscCancelARunningJobFromTheKeyboard) {
     const struct {
         bool names;
@@ -198,11 +175,13 @@ TEST(SecondaryDataDialog, altCAndEscCancelARunningJobFromTheKeyboard) {
         Tables t;
         BoxRecorder boxes;
         std::unique_ptr<TStationDialog> d;
+        TfrmSecondaryData* data = nullptr;
         if (c.names) {
             d = std::make_unique<TfrmSndAliasToSecondary>(t.Services());
         } else {
             auto rcv = std::make_unique<TfrmRcvSecondaryData>(t.Services());
             rcv->ClickCheckBox(5);
+            data = rcv.get();
             d = std::move(rcv);
         }
         d->show();
@@ -214,23 +193,18 @@ TEST(SecondaryDataDialog, altCAndEscCancelARunningJobFromTheKeyboard) {
         QTest::keyClick(focus, static_cast<Qt::Key>(c.key), c.modifiers);
         EXPECT_TRUE(t.status.abortRequest);
         EXPECT_TRUE(d->isVisible()) << "a running job keeps the dialog open";
+        t.status.lastError = 102;
         t.status.busy = false;
         d->timMainTimer();
         d->timMainTimer();
+        EXPECT_EQ(boxes.Texts(), QStringList{"The communication was aborted."});
+        if (data != nullptr) {
+            EXPECT_EQ(StatusText(*data, 5), "Cancel");
+            EXPECT_EQ(StatusColour(*data, 5), QColor(255, 0, 0));
+        }
         QTest::keyClick(d->focusWidget() ? d->focusWidget() : d.get(), Qt::Key_Escape);
         EXPECT_FALSE(d->isVisible()) << "idle, Esc closes";
     }
-}
-
-TEST(SecondaryDataDialog, checkAllWithoutStoredSettingsShows108) {
-    Tables t;
-    BoxRecorder boxes;
-    TfrmRcvSecondaryData d(t.Services());
-    d.ClickCheckBox(7);
-    d.mnuChk_AllClick();
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].text, "ZEBU_STD.DAU doesn't exist.");
-    EXPECT_EQ(d.CountPanel()->text(), "1");
 }
 
 TEST(NamesToSecondaryDialog, radioButtonsScrollingAndBroadcast) {
