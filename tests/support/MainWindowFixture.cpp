@@ -39,6 +39,13 @@ QStringList BoxRecorder::Texts() const {
     return texts;
 }
 
+QStringList Rows(const QListWidget* list) {
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+
 SetupRecord FullSetup(const QString& name, const QString& backup) {
     SetupRecord r;
     r.name = name;

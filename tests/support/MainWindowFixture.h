@@ -7,6 +7,7 @@
 #include "widgets/MessageBox.h"
 
 #include <QList>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QStringList>
 #include <memory>
@@ -39,6 +40,9 @@ public:
 private:
     MessageBoxHook m_previous;
 };
+
+// The texts of a list's rows.
+QStringList Rows(const QListWidget* list);
 
 // A setup whose backup data path is `backup`, with every tab and button.
 SetupRecord FullSetup(const QString& name, const QString& backup);

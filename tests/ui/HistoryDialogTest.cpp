@@ -2,7 +2,7 @@
 #include "history/BackupHistory.h"
 #include "history/ui/THistoryDlg.h"
 #include "store/DataImage.h"
-#include "support/TestFolder.h"
+#include "support/MainWindowFixture.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -20,13 +20,6 @@ QByteArray Nme(const QByteArray& source1) {
     return image::Encode(img);
 }
 
-QStringList Items(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 TEST(HistoryDialog, showsSnapshotsTheirChangesAndRestores) {
     TestFolder d;
     d.Write("Name/ZEBU_NME.DAU", Nme("CAM 1"));
@@ -37,11 +30,11 @@ TEST(HistoryDialog, showsSnapshotsTheirChangesAndRestores) {
 
     THistoryDlg dialog("Plant", d.Path());
     ASSERT_EQ(dialog.Snapshots()->topLevelItemCount(), 3); // the folder now, then two snapshots
-    EXPECT_EQ(Items(dialog.Changes()), QStringList({R"(source 1 description: "CAM 1B" -> "CAM 9")"}));
+    EXPECT_EQ(Rows(dialog.Changes()), QStringList({R"(source 1 description: "CAM 1B" -> "CAM 9")"}));
     EXPECT_FALSE(dialog.RestoreButton()->isEnabled());
 
     dialog.Snapshots()->setCurrentItem(dialog.Snapshots()->topLevelItem(1));
-    EXPECT_EQ(Items(dialog.Changes()), QStringList({R"(source 1 description: "CAM 1" -> "CAM 1B")"}));
+    EXPECT_EQ(Rows(dialog.Changes()), QStringList({R"(source 1 description: "CAM 1" -> "CAM 1B")"}));
     EXPECT_EQ(dialog.Snapshots()->topLevelItem(1)->text(3), "Name/ZEBU_NME.DAU");
 
     dialog.Snapshots()->setCurrentItem(dialog.Snapshots()->topLevelItem(2));

@@ -81,7 +81,6 @@ TEST(MainWindow, tabsAndButtonsFollowTheSelectedSetup) {
         SCOPED_TRACE(i);
         h.Window().SetupList()->setCurrentIndex(i);
         EXPECT_EQ(WhatIsShown(h.Window()), cases[i].expected);
-        EXPECT_EQ(h.Window().Model().CurrentTab(), cases[i].current);
         for (int tab = 0; tab < kTabCount; ++tab)
             EXPECT_EQ(h.Window().Panel(tab)->isVisible(), tab == cases[i].current) << tab;
         EXPECT_EQ(h.Modules().Table().Setups().selected, i);
@@ -94,7 +93,6 @@ TEST(MainWindow, tabsAndButtonsFollowTheSelectedSetup) {
 TEST(MainWindow, withoutSetupsNoTabShowsFunctionKeysAreDeadAndAltEExitsAfterAsking) {
     MainWindowHarness h({});
     EXPECT_EQ(WhatIsShown(h.Window()), Shown{});
-    EXPECT_EQ(h.Window().Model().CurrentTab(), kTabNone);
     for (int key = Qt::Key_F1; key <= Qt::Key_F6; ++key)
         h.Key(key);
     EXPECT_TRUE(h.started.isEmpty());

@@ -27,13 +27,6 @@ template <class W> W* Child(QWidget& parent, const char* name) {
     return parent.findChild<W*>(QString::fromLatin1(name));
 }
 
-QStringList Rows(const QListWidget* list) {
-    QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
-    return rows;
-}
-
 // With QDV70_SCREENSHOT_DIR set, the dialogs are saved there as the pictures of the README and the
 // manual; run under a real display server: QDV70_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a
 // build/bin/test_ui --gtest_filter='SetupDialogs.*'
@@ -44,22 +37,6 @@ void Shot(QWidget& w, const char* name) {
     QTest::qWait(100);
     EXPECT_TRUE(w.grab().save(QDir(dir).filePath(QString::fromLatin1(name)))) << name;
 }
-
-// The setup list dialog over a rig, shown but not modal, so that the test presses its buttons.
-struct ListDialog {
-    explicit ListDialog(SetupsRig& rig) : dialog(rig.list, ports, rig.home.Path()) {
-        dialog.show();
-        dialog.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        list = dialog.List();
-        list->setFocus();
-    }
-    void Select(int row) { list->setCurrentRow(row); }
-
-    PortSettings ports;
-    TfrmConfigurationSetup dialog;
-    QListWidget* list = nullptr;
-};
 
 TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
     MainWindowHarness h({FullSetup("Studio A", {}), FullSetup("Hall B", {})});
@@ -140,49 +117,56 @@ TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {
 
 TEST(SetupDialogs, copyCancelMoveAndDelete) {
     SetupsRig rig({"A", "B", "C"}, true);
-    ListDialog d(rig);
+    // The setup list shown but not modal, so that the test presses its buttons.
+    PortSettings ports;
+    TfrmConfigurationSetup dialog(rig.list, ports, rig.home.Path());
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QListWidget* list = dialog.List();
+    list->setFocus();
     BoxRecorder boxes(kButtonOk);
 
     // A cancelled copy leaves nothing behind.
-    d.Select(0);
+    list->setCurrentRow(0);
     WhenShown<TfrmSetup>([](TfrmSetup& e) {
         EXPECT_EQ(Child<QLineEdit>(e, "editSetupName")->text(), "A (2)");
         Click(e, "btnCancel");
     });
-    Click(d.dialog, "btnCopy");
+    Click(dialog, "btnCopy");
     EXPECT_EQ(rig.Reloaded()->count, 3);
 
-    d.Select(1);
+    list->setCurrentRow(1);
     WhenShown<TfrmSetup>([](TfrmSetup& e) { Click(e, "btnOk"); });
-    Click(d.dialog, "btnCopy");
-    EXPECT_EQ(Rows(d.list), QStringList({"A", "B", "C", "B (2)"}));
-    EXPECT_EQ(d.list->currentRow(), 3);
+    Click(dialog, "btnCopy");
+    EXPECT_EQ(Rows(list), QStringList({"A", "B", "C", "B (2)"}));
+    EXPECT_EQ(list->currentRow(), 3);
 
     // Up on the last row, then Alt+U once more (the list's test holds that fonts and the file follow).
-    Click(d.dialog, "btnUp");
-    QTest::keyClick(d.list, Qt::Key_U, Qt::AltModifier);
-    EXPECT_EQ(Rows(d.list), QStringList({"A", "B (2)", "B", "C"}));
-    EXPECT_EQ(d.list->currentRow(), 1);
+    Click(dialog, "btnUp");
+    QTest::keyClick(list, Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ(Rows(list), QStringList({"A", "B (2)", "B", "C"}));
+    EXPECT_EQ(list->currentRow(), 1);
 
     // Delete asks first; declining keeps the setup.
     boxes.answer = kButtonCancel;
-    Click(d.dialog, "btnDelete");
-    EXPECT_EQ(d.list->count(), 4);
+    Click(dialog, "btnDelete");
+    EXPECT_EQ(list->count(), 4);
     boxes.answer = kButtonOk;
-    Click(d.dialog, "btnDelete");
-    EXPECT_EQ(Rows(d.list), QStringList({"A", "B", "C"}));
-    EXPECT_EQ(d.list->currentRow(), 0);
+    Click(dialog, "btnDelete");
+    EXPECT_EQ(Rows(list), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(list->currentRow(), 0);
     ASSERT_EQ(boxes.Texts(), QStringList(2, "Do you want to delete the selected setup?\n\nB (2)"));
     EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Information);
 
     // Without a selection the row buttons are greyed and Enter does nothing.
-    d.list->clearSelection();
-    EXPECT_FALSE(Child<QWidget>(d.dialog, "btnModify")->isEnabled());
-    EXPECT_TRUE(Child<QWidget>(d.dialog, "btnNew")->isEnabled());
-    QTest::keyClick(d.list, Qt::Key_Return);
-    d.Select(0);
-    EXPECT_FALSE(Child<QWidget>(d.dialog, "btnUp")->isEnabled());
-    EXPECT_TRUE(Child<QWidget>(d.dialog, "btnDown")->isEnabled());
+    list->clearSelection();
+    EXPECT_FALSE(Child<QWidget>(dialog, "btnModify")->isEnabled());
+    EXPECT_TRUE(Child<QWidget>(dialog, "btnNew")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Return);
+    list->setCurrentRow(0);
+    EXPECT_FALSE(Child<QWidget>(dialog, "btnUp")->isEnabled());
+    EXPECT_TRUE(Child<QWidget>(dialog, "btnDown")->isEnabled());
 }
 
 TEST(SetupDialogs, advancedOptionsStoreBoxesPortAndFont) {

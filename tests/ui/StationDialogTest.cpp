@@ -120,8 +120,6 @@ TEST(SecondaryDataDialog, runShowsStatusTextsAndColoursAndIgnoresClicks) {
     EXPECT_TRUE(d.Following());
     EXPECT_FALSE(d.ExitButton()->isEnabled());
     EXPECT_TRUE(d.CancelButton()->isEnabled());
-    EXPECT_EQ(StatusText(d, 9), "Ready");
-    EXPECT_EQ(StatusColour(d, 9), QColor(0, 128, 0));
 
     d.ClickCheckBox(20);
     EXPECT_EQ(d.RowItem(20, TfrmSecondaryData::kColId)->checkState(), Qt::Unchecked);
