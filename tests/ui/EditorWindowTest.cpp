@@ -149,6 +149,8 @@ TEST(EditorWindows, cancelWritesNothingAndImportRefreshesTheGrids) {
         TfrmEditDescAndAlias dlg(*p.tables, p.setup, nullptr);
         dlg.ImportButton()->click();
         EXPECT_EQ(dlg.Grid(Side::Source)->model()->index(4, 2).data().toString(), "CAMA");
+        EXPECT_EQ(dlg.Grid(Side::Source)->model()->index(4, 3).data().toString(), "X");
+        EXPECT_EQ(dlg.Grid(Side::Source)->model()->index(8, 2).data().toString(), "");
         dlg.CancelButton()->click();
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     }
