@@ -372,12 +372,6 @@ TEST(LinkEngine, jobWaitsForItsBackupFolder) {
     }
 }
 
-// A device that answers the attention with READY and every other thing the PC sends with the next of a
-// list of replies.
-struct ScriptedRig : Rig {
-    explicit ScriptedRig(const std::vector<QByteArray>& r) { AnswerWith({r.begin(), r.end()}); }
-};
-
 QByteArray Rec(int pn, char cmd, char type, QByteArrayView data = {}, std::uint8_t id = 1,
                std::uint32_t oset = 0) {
     return record::Build(pn, cmd, id, type, oset, data);
@@ -433,7 +427,8 @@ TEST(LinkEngine, recordReceiverRefusesBadRecordsAndFilesOfTheWrongSize) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedRig rig(c.replies);
+        Rig rig;
+        rig.AnswerWith({c.replies.begin(), c.replies.end()});
         rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
         EXPECT_EQ(rig.Run(kReceive, kJobDescription), c.code);
         EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), c.code == 0 ? kWholeNme : "old\r\n");
@@ -451,7 +446,8 @@ TEST(LinkEngine, recordReceiverRefusesBadRecordsAndFilesOfTheWrongSize) {
 // A device that keeps every wait alive (a byte every 1.5 s) cannot hold a job for ever: the job ends
 // failed when its time limit runs out, however the device answers.
 TEST(LinkEngine, aFileJobEndsAtItsTimeLimit) {
-    ScriptedRig rig({Rec(0, '1', '7')}); // the start record, then silence but for the drip
+    Rig rig;
+    rig.AnswerWith({Rec(0, '1', '7')}); // the start record, then silence but for the drip
     QByteArray drip;
     for (int pn = 1; pn < 16; ++pn)
         drip += Rec(pn, '2', '7', QByteArray(256, '0'), 1, static_cast<std::uint32_t>(128 * (pn - 1)));

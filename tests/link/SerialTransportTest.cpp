@@ -163,32 +163,6 @@ TEST_F(SerialLine, farEndVanishingFailsTheLine) {
     EXPECT_FALSE(m_port.LineError());
 }
 
-TEST_F(SerialLine, portsThatCannotBeOpenedSayWhy) {
-    test::TestFolder dir;
-    dir.Write("plain.txt", "not a terminal");
-    // The pseudo terminal held by another program that locks its ports.
-    const int other = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(other, 0);
-    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    const struct {
-        QString device;
-        const char* reason;
-    } cases[] = {
-        {dir.FilePath("ttyNone"), "(2:SERIAL:open("},
-        {dir.FilePath("plain.txt"), "(25:SERIAL:tcgetattr("},
-        {m_path, "(16:SERIAL:flock("},
-    };
-    for (const auto& c : cases) {
-        EXPECT_FALSE(m_port.OpenPort(c.device, TSerialThread::kBaudRate)) << c.reason;
-        EXPECT_TRUE(m_port.LastErrorText().contains(QLatin1String(c.reason)))
-            << m_port.LastErrorText().toStdString();
-        EXPECT_FALSE(m_port.IsLineUp());
-        EXPECT_FALSE(TSerialThread::IsPermissionFailure(m_port.LastErrorText()));
-        m_port.Close(); // harmless after a failed open
-    }
-    ::close(other);
-}
-
 // Opens a device nobody but its owner may use, as an unprivileged user, and tells whether the failure
 // is recognised as one of permission. Root passes every permission check, so as root the open runs in
 // a child process that has given up root first.
@@ -213,8 +187,31 @@ bool OpenFailsForPermission(const QString& device) {
            WEXITSTATUS(status) == 0;
 }
 
-TEST_F(SerialLine, aPermissionFailureIsRecognisedAsOne) {
+TEST_F(SerialLine, portsThatCannotBeOpenedSayWhyAndPermissionFailuresAreKnown) {
     test::TestFolder dir;
+    dir.Write("plain.txt", "not a terminal");
+    // The pseudo terminal held by another program that locks its ports.
+    const int other = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    const struct {
+        QString device;
+        const char* reason;
+    } cases[] = {
+        {dir.FilePath("ttyNone"), "(2:SERIAL:open("},
+        {dir.FilePath("plain.txt"), "(25:SERIAL:tcgetattr("},
+        {m_path, "(16:SERIAL:flock("},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(m_port.OpenPort(c.device, TSerialThread::kBaudRate)) << c.reason;
+        EXPECT_TRUE(m_port.LastErrorText().contains(QLatin1String(c.reason)))
+            << m_port.LastErrorText().toStdString();
+        EXPECT_FALSE(m_port.IsLineUp());
+        EXPECT_FALSE(TSerialThread::IsPermissionFailure(m_port.LastErrorText()));
+        m_port.Close(); // harmless after a failed open
+    }
+    ::close(other);
+    // A device nobody but its owner may use fails as one of permission.
     dir.Write("ttyLocked", "");
     ::chmod(QFile::encodeName(dir.Path()).constData(), 0755);
     ::chmod(QFile::encodeName(dir.FilePath("ttyLocked")).constData(), 0600);
