@@ -143,12 +143,9 @@ TEST(LinkEngine, simulatorFaultsEndWithTheirCodes) {
 TEST(LinkEngine, skippedOffsetIsFilledWithZeroLines) {
     SimRig rig({sim::Fault::SkipOffset});
     EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
-    const QByteArray got = rig.PcFile("Name/ZEBU_NME.DAU");
-    const QByteArray want = rig.DeviceFile("Name/ZEBU_NME.DAU");
-    ASSERT_EQ(got.size(), want.size());
-    EXPECT_EQ(got.mid(258, 258), QByteArray(256, '0') + "\r\n");
-    EXPECT_EQ(got.left(258), want.left(258));
-    EXPECT_EQ(got.mid(516), want.mid(516));
+    QByteArray want = rig.DeviceFile("Name/ZEBU_NME.DAU");
+    want.replace(258, 258, QByteArray(256, '0') + "\r\n"); // the second line, which was never sent
+    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), want);
 }
 
 // Every file of a job is reported once as it ends, in order: moved, failed with the reason, or
