@@ -1,7 +1,6 @@
 #include "discovery/NetworkDeviceTable.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
-#include "link/TransferJobs.h"
 #include "secondary/NamesToSecondaryModel.h"
 #include "secondary/SecondaryDataModel.h"
 #include "secondary/StationNumbers.h"
@@ -137,8 +136,7 @@ TEST(SecondaryDataModel, cancelMarksQueuedStationsAfter102) {
     model.Cancel();
     EXPECT_TRUE(rig.status.abortRequest);
     rig.EndJob(102);
-    const auto r = model.Poll();
-    EXPECT_EQ(r.message, 102);
+    EXPECT_EQ(model.Poll().message, 102);
     EXPECT_EQ(model.Cell(3).text, "OK");
     EXPECT_EQ(model.Cell(4).text, "Cancel");
     EXPECT_EQ(model.Cell(5).text, "Cancel");
@@ -162,8 +160,7 @@ TEST(SecondaryDataModel, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
     rig.stations.deviceType[12] = 200; // station 13, not present
     EXPECT_FALSE(model.Poll().openSearch) << "still busy";
     rig.EndJob();
-    const auto r = model.Poll();
-    EXPECT_TRUE(r.openSearch);
+    EXPECT_TRUE(model.Poll().openSearch);
     EXPECT_EQ(model.CurrentMode(), StationDialogModel::kSearch);
     model.SearchClosed();
     EXPECT_TRUE(model.Idle());
@@ -207,8 +204,7 @@ TEST(NamesToSecondaryModel, broadcastShowsTheJobOnEveryRowAndItsError) {
     rig.stations.dialogState = 3;
     rig.stations.dialogError = true;
     rig.EndJob(303);
-    const auto r = model.Poll();
-    EXPECT_EQ(r.message, 303);
+    EXPECT_EQ(model.Poll().message, 303);
     EXPECT_EQ(model.Cell(2), (StatusCell{"NG", kRed}));
     EXPECT_EQ(model.Cell(254).text, "NG");
 }
@@ -224,8 +220,7 @@ TEST(NamesToSecondaryModel, singleTargetAndCancel) {
     EXPECT_EQ(model.Cell(8).text, "");
     model.Cancel();
     rig.EndJob(102);
-    const auto r = model.Poll();
-    EXPECT_EQ(r.message, 102);
+    EXPECT_EQ(model.Poll().message, 102);
     EXPECT_EQ(model.Cell(7).text, "Cancel");
     // The next start clears the cancel state.
     ASSERT_TRUE(model.Start());
