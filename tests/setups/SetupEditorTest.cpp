@@ -203,44 +203,41 @@ TEST(SetupOptionText, primaryFiles) {
 }
 
 TEST(SetupOptionText, buttons) {
+    // The record starts with every tab offered and receive=F1+F2, send=all, edit=F2.
+    SetupRecord start;
+    SetupList::SetNewSetupOptions(start);
+    start.receiveButtons = 0x3;
+    start.editButtons = 0x2;
     struct Case {
         const char* text;
-        bool ok;
-        bool r = false, s = false, e = false;
-        int rb = 0, sb = 0, eb = 0;
+        bool r, s, e;
+        int rb, sb, eb;
     };
-    // The record starts with every tab offered and receive=F1+F2, send=all, edit=F2.
     const Case cases[] = {
-        {"receive=off", true, false, true, true, 0x3, 0x3F, 0x2},
-        {"receive=on,edit=none", true, true, true, true, 0x3, 0x3F, 0x0},
-        {"send=F5+F6, edit=all", true, true, true, true, 0x3, 0x30, 0x3},
-        {"Receive=F4", true, true, true, true, 0x8, 0x3F, 0x2},
-        {"edit=3", true, true, true, true, 0x3, 0x3F, 0x3},
-        {"send=0x21", true, true, true, true, 0x3, 0x21, 0x2},
-        {"edit=F3", false},
-        {"edit=4", false},
-        {"receive=F1,view=on", false},
-        {"receive", false},
-        {"send=F1+", false},
-        {"", false},
+        {"receive=off", false, true, true, 0x3, 0x3F, 0x2},
+        {"receive=on,edit=none", true, true, true, 0x3, 0x3F, 0x0},
+        {"send=F5+F6, edit=all", true, true, true, 0x3, 0x30, 0x3},
+        {"Receive=F4", true, true, true, 0x8, 0x3F, 0x2},
+        {"edit=3", true, true, true, 0x3, 0x3F, 0x3},
+        {"send=0x21", true, true, true, 0x3, 0x21, 0x2},
     };
     for (const Case& c : cases) {
-        SetupRecord r;
-        SetupList::SetNewSetupOptions(r);
-        r.receiveButtons = 0x3;
-        r.editButtons = 0x2;
-        const SetupRecord before = r;
+        SetupRecord r = start;
         QString error;
-        EXPECT_EQ(SetupOptionText::ParseButtons(QString::fromLatin1(c.text), r, &error), c.ok) << c.text;
-        if (!c.ok) {
-            EXPECT_EQ(r, before) << c.text;
-            EXPECT_FALSE(error.isEmpty()) << c.text;
-            continue;
-        }
+        EXPECT_TRUE(SetupOptionText::ParseButtons(QString::fromLatin1(c.text), r, &error))
+            << error.toStdString();
         EXPECT_EQ((std::array{r.receiveAll, r.sendAll, r.editAll}), (std::array{c.r, c.s, c.e})) << c.text;
         EXPECT_EQ((std::array{r.receiveButtons, r.sendButtons, r.editButtons}),
                   (std::array{c.rb, c.sb, c.eb}))
             << c.text;
+    }
+    // A refused text says why and changes nothing.
+    for (const char* text : {"edit=F3", "edit=4", "receive=F1,view=on", "receive", "send=F1+", ""}) {
+        SetupRecord r = start;
+        QString error;
+        EXPECT_FALSE(SetupOptionText::ParseButtons(QString::fromLatin1(text), r, &error)) << text;
+        EXPECT_EQ(r, start) << text;
+        EXPECT_FALSE(error.isEmpty()) << text;
     }
 }
 
