@@ -273,31 +273,27 @@ TEST(LinkEngine, endPauseSaysWhenItRunsOutAndHoldsTheResultUntilThen) {
     EXPECT_EQ(rig.engine.EndPauseLeftMs(), -1);
 }
 
+// Cancel ends a job at once with 102, no error and the PC's file as it was, and sends ETB since the line
+// is up: mid-file, where the device stalls, before the time-out; or during the READY wait.
 TEST(LinkEngine, abortSendsEtbAndEndsWith102WithoutError) {
-    // Mid-file: the device stalls, the operator cancels before the time-out.
-    SimRig rig({sim::Fault::Stall});
-    rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
-    int code = rig.Run(kReceive, kJobDescription, 20000, [&](int tick) {
-        if (tick == 50)
-            rig.status.abortRequest = true;
-    });
-    EXPECT_EQ(code, 102);
-    EXPECT_LT(rig.ticks, 60);
-    EXPECT_FALSE(rig.status.error);
-    EXPECT_TRUE(rig.line.sent.endsWith(QByteArray(1, record::kEtb)));
-    EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "old\r\n");
-    EXPECT_FALSE(rig.PcHasWorkFiles());
-
-    // During the READY wait: ETB goes out only because the line is up.
-    Rig quiet;
-    EXPECT_EQ(quiet.Run(kReceive, kJobDescription, 20000,
-                        [&](int tick) {
-                            if (tick == 5)
-                                quiet.status.abortRequest = true;
-                        }),
-              102);
-    EXPECT_TRUE(quiet.line.sent.endsWith(QByteArray(1, record::kEtb)));
-    EXPECT_EQ(quiet.line.closes, 1);
+    for (const int abortAt : {50, 5}) {
+        SCOPED_TRACE(abortAt == 50 ? "mid-file" : "READY wait");
+        SimRig rig({sim::Fault::Stall});
+        if (abortAt == 5)
+            rig.line.SetPeer({});
+        rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
+        const int code = rig.Run(kReceive, kJobDescription, 20000, [&](int tick) {
+            if (tick == abortAt)
+                rig.status.abortRequest = true;
+        });
+        EXPECT_EQ(code, 102);
+        EXPECT_LT(rig.ticks, abortAt + 10);
+        EXPECT_FALSE(rig.status.error);
+        EXPECT_TRUE(rig.line.sent.endsWith(QByteArray(1, record::kEtb)));
+        EXPECT_EQ(rig.line.closes, 1);
+        EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), "old\r\n");
+        EXPECT_FALSE(rig.PcHasWorkFiles());
+    }
 }
 
 // Another writer holding a backup folder, on a thread of its own, until released.
