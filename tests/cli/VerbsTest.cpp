@@ -4,10 +4,10 @@
 #include "sim/SampleDataSet.h"
 #include "store/DataImage.h"
 #include "support/QtPrinters.h"
+#include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -17,16 +17,8 @@
 namespace qdv::cli {
 namespace {
 
+using test::CliRun;
 using test::TestFolder;
-
-struct Result {
-    int status = -1;
-    QString out, err;
-    QJsonValue Json() const {
-        const QJsonDocument d = QJsonDocument::fromJson(out.toUtf8());
-        return d.isArray() ? QJsonValue(d.array()) : QJsonValue(d.object());
-    }
-};
 
 // A home folder "home" and, for a home made with a setup, its backup folder "backup".
 struct Home {
@@ -38,15 +30,13 @@ struct Home {
         if (!sampleSetup)
             return;
         EXPECT_TRUE(WriteSampleDataSet(dir.FilePath("backup"), nullptr));
-        dir.Write("home/QDV70LIST.INI", "[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Sim\nDIR=" +
-                                            dir.FilePath("backup").toUtf8() +
-                                            "\nIP=127.0.0.1\nSELECT_LAN=1\n");
+        test::WriteLanHome(dir.FilePath("home"), dir.FilePath("backup"), 1);
     }
-    Result operator()(const QStringList& words) const {
-        Result r;
+    CliRun operator()(const QStringList& words) const {
+        CliRun r;
         QTextStream out(&r.out), err(&r.err);
         CliContext ctx(out, err);
-        r.status = RunCommandLine(ctx, QStringList{"--home", dir.FilePath("home")} + words);
+        r.exitCode = RunCommandLine(ctx, QStringList{"--home", dir.FilePath("home")} + words);
         out.flush();
         err.flush();
         return r;
@@ -54,13 +44,13 @@ struct Home {
     QString Path(const QString& name) const { return dir.FilePath(name); }
     QByteArray Backup(const QString& file) const { return dir.Read("backup/" + file); }
     // `text` written to in.csv, then imported.
-    Result Import(const char* what, const QByteArray& text, const QStringList& options = {}) const {
+    CliRun Import(const char* what, const QByteArray& text, const QStringList& options = {}) const {
         dir.Write("in.csv", text);
         return (*this)(QStringList{"import", what} + options + QStringList{Path("in.csv")});
     }
     QByteArray Exported(const char* what) const {
-        const Result r = (*this)({"export", what, Path("out.csv")});
-        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        const CliRun r = (*this)({"export", what, Path("out.csv")});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         return dir.Read("out.csv");
     }
 };
@@ -70,8 +60,8 @@ TEST(SetupsVerbs, everyVerbAgainstAWindowsFile) {
     h.dir.Write("home/QDV70LIST.INI", test::ReadTestData("store/QDV70LIST_windows.ini"));
     const auto setups = [&h](const QStringList& words) { return h(QStringList{"setups"} + words); };
     const auto show = [&](const QString& setup) { return setups({"show", setup}).out.split('\n'); };
-    Result r = setups({"add", "--name", "Lab", "--dir", "/data/lab", "--lan", "127.0.0.9", "--port", "5000"});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    CliRun r = setups({"add", "--name", "Lab", "--dir", "/data/lab", "--lan", "127.0.0.9", "--port", "5000"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "3\n");
     for (const char* line : {"NAME=Lab", "DIR=/data/lab", "IP=127.0.0.9", "SELECT_LAN=1", "REOTE3=5000",
                              "SELECT_PRIMARY_BACKUP_FILE=255", "SELECT_BUTTON_SEND=63"})
@@ -82,7 +72,7 @@ TEST(SetupsVerbs, everyVerbAgainstAWindowsFile) {
     const QByteArray before = h.dir.Read("home/QDV70LIST.INI");
     const struct {
         QStringList words;
-        int status;
+        int exitCode;
         QString message;
     } refusals[] = {
         {{"add", "--name", "Lab", "--dir", "/x", "--lan", "127.0.0.1"},
@@ -105,7 +95,7 @@ TEST(SetupsVerbs, everyVerbAgainstAWindowsFile) {
     };
     for (const auto& c : refusals) {
         r = setups(c.words);
-        EXPECT_EQ(r.status, c.status) << c.words.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.words.join(' ').toStdString() << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
     }
     // (A refused copy leaves its section behind the three the file counts; nothing reads it.)
@@ -113,7 +103,7 @@ TEST(SetupsVerbs, everyVerbAgainstAWindowsFile) {
     EXPECT_EQ(setups({"list"}).out.count('\n'), 3);
 
     r = setups({"set", "Lab", "--com", "3", "--primary-files", "STD,IDX", "--buttons", "send=off,edit=F2"});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     for (const char* line : {"SELECT_LAN=0", "COM=3", "IP=127.0.0.9", "SELECT_PRIMARY_BACKUP_FILE=129",
                              "SELECT_BUTTON_SEND_ALL=0", "SELECT_BUTTON_SEND=63", "SELECT_BUTTON_EDIT=2"})
         EXPECT_TRUE(show("3").contains(line)) << line;
@@ -122,12 +112,12 @@ TEST(SetupsVerbs, everyVerbAgainstAWindowsFile) {
     r = setups({"copy", "1"});
     EXPECT_EQ(r.out, "4\n") << r.err.toStdString();
     for (const QStringList& words : {QStringList{"move", "4", "up"}, {"select", "Lab"}, {"delete", "2"}})
-        EXPECT_EQ(setups(words).status, 0) << words.join(' ').toStdString();
+        EXPECT_EQ(setups(words).exitCode, 0) << words.join(' ').toStdString();
     // The file's names are CP932: shown as such, and the copy's new name is written in CP932 too.
     EXPECT_EQ(setups({"list"}).out, "1\tStudio \u30B9\u30BF\u30B8\u30AA\tLAN,1001\t/srv/qdv70/studio\n"
                                     "2\tStudio \u30B9\u30BF\u30B8\u30AA (2)\tLAN,1001\t/srv/qdv70/studio\n"
                                     "3\tLab\tCOM3,38400\t/data/lab\t*\n");
-    ASSERT_EQ(setups({"set", "Lab", "--dir", "/data/\u30E9\u30DC"}).status, 0);
+    ASSERT_EQ(setups({"set", "Lab", "--dir", "/data/\u30E9\u30DC"}).exitCode, 0);
     EXPECT_TRUE(show("Lab").contains("DIR=/data/\u30E9\u30DC"));
     EXPECT_TRUE(show("2").contains("FONT_Name=Courier New") && show("2").contains("FONT_IsBold=1"));
     EXPECT_TRUE(show("Lab").contains("FONT_Name="));
@@ -143,7 +133,8 @@ TEST(SetupsVerbs, everyVerbAgainstAWindowsFile) {
 }
 
 // A name two setups share names neither: every command that takes a setup refuses it and touches no
-// folder, while the number chooses one; the setup choices of status and notify-failure refuse too.
+// folder, while the number chooses one; the setup choices of status and notify-failure refuse too, and
+// so do kinds that name none.
 TEST(SetupsVerbs, aNameSeveralSetupsShareChoosesNone) {
     Home h;
     h.dir.Write("home/QDV70LIST.INI",
@@ -169,16 +160,19 @@ TEST(SetupsVerbs, aNameSeveralSetupsShareChoosesNone) {
         {{"status", "--setup", "1", "--all-setups"}, "--setup and --all-setups exclude each other"},
         {{"notify-failure", "--setup", "1", "--setup", "3"}, "notify-failure takes one setup"},
         {{"backup", "--setup", "Nowhere"}, "unknown setup: Nowhere"},
+        {{"backup", "--kinds", "everything"}, "unknown kind: everything"},
+        {{"backup", "--kinds", ","}, "--kinds names no kind"},
+        {{"receive", "everything"}, "receive takes one of: description, crosspoint, primary"},
     };
     for (const auto& c : uses) {
-        const Result r = h(c.words);
-        EXPECT_EQ(r.status, 2) << c.words.join(' ').toStdString();
+        const CliRun r = h(c.words);
+        EXPECT_EQ(r.exitCode, 2) << c.words.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
     }
     EXPECT_FALSE(h.dir.Exists("one/Name") || h.dir.Exists("three/Name"));
     EXPECT_EQ(h.dir.Read("home/QDV70LIST.INI"), before);
-    const Result byNumber = h({"--setup", "3", "export", "description", csv});
-    EXPECT_EQ(byNumber.status, 0) << byNumber.err.toStdString();
+    const CliRun byNumber = h({"--setup", "3", "export", "description", csv});
+    EXPECT_EQ(byNumber.exitCode, 0) << byNumber.err.toStdString();
 }
 
 const QStringList kNameFiles = {"Name/ZEBU_NME.DAU",  "Name/ZEBU_ALS1.DAU", "Name/ZEBU_ALS2.DAU",
@@ -208,7 +202,7 @@ TEST(ImportVerb, exportedTextsImportByteExactAndUnreadableOnesWriteNothing) {
     const struct {
         const char* what;
         QByteArray text;
-        int status;
+        int exitCode;
         QByteArray said; // on stdout when the import succeeds, else on stderr
     } cases[] = {
         {"description", description, 0, names},
@@ -223,11 +217,11 @@ TEST(ImportVerb, exportedTextsImportByteExactAndUnreadableOnesWriteNothing) {
          "line 3, source 10: \"\u00E9\" (U+00E9)"},
     };
     for (const auto& c : cases) {
-        const Result r = h.Import(c.what, c.text);
-        EXPECT_EQ(r.status, c.status) << c.said.constData() << ": " << r.err.toStdString();
-        EXPECT_TRUE((c.status == 0 ? r.out : r.err).contains(QString::fromUtf8(c.said)))
+        const CliRun r = h.Import(c.what, c.text);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.said.constData() << ": " << r.err.toStdString();
+        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).contains(QString::fromUtf8(c.said)))
             << r.out.toStdString() << r.err.toStdString();
-        EXPECT_TRUE(c.status == 0 || r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_TRUE(c.exitCode == 0 || r.out.isEmpty()) << r.out.toStdString();
         EXPECT_EQ(NameFiles(h), before) << c.said.constData();
     }
 }
@@ -241,15 +235,15 @@ TEST(ImportVerb, aTextNamingSomeTerminalsClearsOrKeepsTheOthersAsAsked) {
     // Source 9 is bytes 128..143 of the image, source 10 the next 16.
     const int source10 = image::CharOffsetOfByte(144);
 
-    Result r = h.Import("description", text, {"--keep-missing"});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    CliRun r = h.Import("description", text, {"--keep-missing"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(": 1 sources, 0 destinations, 1 alias tables\n")) << r.out.toStdString();
     EXPECT_TRUE(r.err.contains("the other 2047 terminals keep their descriptions")) << r.err.toStdString();
     EXPECT_EQ(h.Backup("Name/ZEBU_NME.DAU").mid(image::CharOffsetOfByte(128), 6), katakana);
     EXPECT_EQ(h.Backup("Name/ZEBU_NME.DAU").mid(source10, 32), nme.mid(source10, 32));
 
     r = h.Import("description", text);
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("the other 2047 terminals were left empty")) << r.err.toStdString();
     EXPECT_EQ(h.Backup("Name/ZEBU_NME.DAU").mid(image::CharOffsetOfByte(128), 6), katakana);
     EXPECT_EQ(h.Backup("Name/ZEBU_NME.DAU").mid(source10, 32), QByteArray(32, '0'));
@@ -264,8 +258,8 @@ TEST(HistoryVerbs, historyVerifyAndRestore) {
     QList<QByteArray> first;
     for (const QString& f : files)
         first << h.Backup(f);
-    ASSERT_EQ(h.Import("crosspoint", h.Exported("crosspoint")).status, 0); // the first snapshot
-    ASSERT_EQ(h.Import("crosspoint", "L2,0005,S7\n").status, 0);
+    ASSERT_EQ(h.Import("crosspoint", h.Exported("crosspoint")).exitCode, 0); // the first snapshot
+    ASSERT_EQ(h.Import("crosspoint", "L2,0005,S7\n").exitCode, 0);
     const QStringList lines = h({"history"}).out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(
@@ -273,7 +267,7 @@ TEST(HistoryVerbs, historyVerifyAndRestore) {
                                              "Import crosspoints  .*XPoint/ZEBU_XPT.DAU")))
         << lines[0].toStdString();
     EXPECT_EQ(h({"history", "-n", "1"}).out.count('\n'), 1);
-    EXPECT_EQ(h({"history", "-n", "-1"}).status, 2);
+    EXPECT_EQ(h({"history", "-n", "-1"}).exitCode, 2);
 
     // Behind the program's back: one byte of a file, and a file cut short.
     EXPECT_EQ(h({"verify"}).out, "clean: every data file matches the last snapshot and has its size\n");
@@ -281,23 +275,23 @@ TEST(HistoryVerbs, historyVerifyAndRestore) {
     gph[5] = gph[5] == '0' ? '1' : '0';
     h.dir.Write("backup/Primary/ZEBU_GPH.DAU", gph);
     h.dir.Write("backup/Primary/ZEBU_TLN.DAU", "00\r\n");
-    const Result verify = h({"verify"});
-    EXPECT_EQ(verify.status, 1);
+    const CliRun verify = h({"verify"});
+    EXPECT_EQ(verify.exitCode, 1);
     for (const char* line : {"Primary/ZEBU_GPH.DAU: changed outside the program\n",
                              "Primary/ZEBU_TLN.DAU: wrong size 4 (expected 1032)\n"})
         EXPECT_TRUE(verify.out.contains(line)) << verify.out.toStdString();
     EXPECT_EQ(h({"verify", "--json"}).Json()["clean"], false);
 
-    const QString firstId = h({"history", "--json"}).Json().toArray().last()["id"].toString();
-    const Result restore = h({"restore", firstId.left(8)});
-    ASSERT_EQ(restore.status, 0) << restore.err.toStdString();
+    const QString firstId = h({"history", "--json"}).Json().array().last()["id"].toString();
+    const CliRun restore = h({"restore", firstId.left(8)});
+    ASSERT_EQ(restore.exitCode, 0) << restore.err.toStdString();
     for (int i = 0; i < files.size(); ++i)
         EXPECT_EQ(h.Backup(files[i]), first[i]) << files[i].toStdString();
-    const QJsonArray log = h({"history", "--json"}).Json().toArray();
+    const QJsonArray log = h({"history", "--json"}).Json().array();
     ASSERT_EQ(log.size(), 4); // two imports, the folder before the restore, the restore
     EXPECT_TRUE(log[0]["job"].toString().startsWith("Restore " + firstId.left(7)));
-    EXPECT_EQ(h({"verify"}).status, 0);
-    EXPECT_EQ(h({"restore", "nonsense"}).status, 1);
+    EXPECT_EQ(h({"verify"}).exitCode, 0);
+    EXPECT_EQ(h({"restore", "nonsense"}).exitCode, 1);
 }
 
 // A snapshot is pushed to the remote of [HISTORY] REMOTE without a word on stderr; a .git the program
@@ -310,21 +304,21 @@ TEST(HistoryVerbs, snapshotIsPushedAndAForeignGitIsLeftAlone) {
     ASSERT_EQ(git_repository_init(&repo, QFile::encodeName(bare).constData(), 1), 0);
     git_repository_free(repo);
     h.dir.Write("home/QDV70COMM.INI", "[UDP]\nBROADCAST=127.255.255.255\n[HISTORY]\nREMOTE=" + bare.toUtf8());
-    const Result r = h.Import("crosspoint", h.Exported("crosspoint"));
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const CliRun r = h.Import("crosspoint", h.Exported("crosspoint"));
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("qdv70cli:")) << r.err.toStdString();
     EXPECT_EQ(h.dir.Read("remote.git/refs/heads/Sim").trimmed(),
-              h({"history", "--json"}).Json().toArray().first()["id"].toString().toLatin1());
+              h({"history", "--json"}).Json().array().first()["id"].toString().toLatin1());
 
     const Home foreign(true);
     ASSERT_EQ(git_repository_init(&repo, QFile::encodeName(foreign.Path("backup")).constData(), 0), 0);
     git_repository_free(repo);
     const QByteArray config = foreign.Backup(".git/config");
-    const Result left = foreign.Import("crosspoint", foreign.Exported("crosspoint"));
-    EXPECT_EQ(left.status, 0);
+    const CliRun left = foreign.Import("crosspoint", foreign.Exported("crosspoint"));
+    EXPECT_EQ(left.exitCode, 0);
     EXPECT_TRUE(left.err.contains("left alone")) << left.err.toStdString();
     EXPECT_EQ(foreign.Backup(".git/config"), config);
-    EXPECT_EQ(foreign({"history"}).status, 1);
+    EXPECT_EQ(foreign({"history"}).exitCode, 1);
 }
 
 } // namespace

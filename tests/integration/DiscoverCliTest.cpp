@@ -2,7 +2,6 @@
 #include "support/TestFolder.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 #include <QUdpSocket>
@@ -11,14 +10,6 @@
 using namespace qdv::test;
 
 namespace {
-
-QJsonArray ParseArray(const QString& out) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(out.toUtf8(), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << out.left(200).toStdString();
-    EXPECT_TRUE(doc.isArray());
-    return doc.array();
-}
 
 // A burst of 300 answers: the first 256 devices are listed, each once with its fields, the rest counted.
 TEST(DiscoverCli, aBurstOfDevicesIsListedWithTheirFieldsUpTo256) {
@@ -29,8 +20,8 @@ TEST(DiscoverCli, aBurstOfDevicesIsListedWithTheirFieldsUpTo256) {
     const CliRun run = RunCli({"--home", home.Path(), "discover", "--seconds", "2", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("44 more devices answered")) << run.err.toStdString();
-    const QJsonArray list = ParseArray(run.out);
-    ASSERT_EQ(list.size(), 256);
+    const QJsonArray list = run.Json().array();
+    ASSERT_EQ(list.size(), 256) << run.out.left(200).toStdString();
     QSet<QString> macs;
     for (const QJsonValue& v : list)
         macs.insert(v.toObject().value("mac").toString());

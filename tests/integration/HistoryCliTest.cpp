@@ -5,17 +5,11 @@
 #include "store/DataImage.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
 namespace {
-
-QJsonValue Json(const CliRun& r) {
-    const QJsonDocument d = QJsonDocument::fromJson(r.out.toUtf8());
-    return d.isArray() ? QJsonValue(d.array()) : QJsonValue(d.object());
-}
 
 TEST(HistoryAgainstSimulator, twoReceivesWithAChangeGiveSnapshotsAndMeaningDiff) {
     EndToEnd e;
@@ -63,7 +57,7 @@ TEST(HistoryAgainstSimulator, twoReceivesWithAChangeGiveSnapshotsAndMeaningDiff)
     EXPECT_EQ(diff.out.count('\n'), 4) << diff.out.toStdString(); // two file headings, two changes
 
     // The default compares the last two snapshots: only the route.
-    const QJsonArray changes = Json(e.Cli({"diff", "--json"})).toObject()["changes"].toArray();
+    const QJsonArray changes = e.Cli({"diff", "--json"}).Json()["changes"].toArray();
     ASSERT_EQ(changes.size(), 1);
     EXPECT_EQ(changes[0]["kind"], "route");
     EXPECT_EQ(changes[0]["destination"], 5);
@@ -74,7 +68,7 @@ TEST(HistoryAgainstSimulator, twoReceivesWithAChangeGiveSnapshotsAndMeaningDiff)
 TEST(HistoryAgainstSimulator, failedFileIsNamedAndNotCommitted) {
     EndToEnd e({"unexpected-pn"});
     EXPECT_EQ(e.Cli({"receive", "primary"}).exitCode, 1);
-    const QJsonArray log = Json(e.Cli({"history", "--json"})).toArray();
+    const QJsonArray log = e.Cli({"history", "--json"}).Json().array();
     ASSERT_EQ(log.size(), 1);
     EXPECT_EQ(log[0]["failedFiles"].toArray(), QJsonArray{"ZEBU_STD.DAU"});
     const QJsonArray changed = log[0]["changedFiles"].toArray();

@@ -1,9 +1,8 @@
 #include "EndToEnd.h"
 #include "netctl/TdrvFtp.h"
+#include "sim/SampleDataSet.h"
 #include "support/TestFolder.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -16,32 +15,26 @@ namespace {
 constexpr const char* kUser = "admin";
 constexpr const char* kPassword = "exchange-test";
 
-// A started helper process whose output names the port it serves on.
-struct Helper {
+// A Python program on loopback (an FTP server, a peer of tests/integration/hostile_peer.py), stopped when
+// the object goes.
+struct Python {
     QProcess process;
 
-    // Starts `program` and waits until `pattern` (one capture: a port) shows in its output.
-    quint16 Start(const QString& program, const QStringList& args, const QString& pattern, int captures = 1,
-                  quint16* second = nullptr) {
-        process.setProgram(program);
-        process.setArguments(args);
+    // Starts python3 with `args` and answers the port it names once it serves.
+    quint16 Start(const QStringList& args) {
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start();
-        const QRegularExpression re(pattern);
+        process.start("/usr/bin/python3", args);
+        const QRegularExpression serving("127\\.0\\.0\\.1:(\\d+)");
         QByteArray said;
         for (int i = 0; i < 100 && process.waitForReadyRead(30000); ++i) {
             said += process.readAll();
-            const QRegularExpressionMatch m = re.match(QString::fromUtf8(said));
-            if (m.hasMatch()) {
-                if (captures > 1 && second)
-                    *second = static_cast<quint16>(m.captured(2).toUInt());
+            if (const QRegularExpressionMatch m = serving.match(QString::fromUtf8(said)); m.hasMatch())
                 return static_cast<quint16>(m.captured(1).toUInt());
-            }
         }
-        ADD_FAILURE() << program.toStdString() << " did not start: " << said.toStdString();
+        ADD_FAILURE() << args.join(' ').toStdString() << " did not start: " << said.toStdString();
         return 0;
     }
-    ~Helper() {
+    ~Python() {
         process.terminate();
         if (!process.waitForFinished(5000))
             process.kill();
@@ -49,17 +42,9 @@ struct Helper {
     }
 };
 
-quint16 StartFtpServer(Helper& ftp, const QString& root, const QString& password = kPassword) {
+quint16 StartFtpServer(Python& ftp, const QString& root, const QString& password = kPassword) {
     return ftp.Start(
-        "/usr/bin/python3",
-        {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "0", "-d", root, "-w", "-u", kUser, "-P", password},
-        "starting FTP server on 127\\.0\\.0\\.1:(\\d+)");
-}
-
-// A misbehaving peer of tests/integration/hostile_peer.py.
-quint16 StartHostilePeer(Helper& peer, const QStringList& args) {
-    return peer.Start("/usr/bin/python3", QStringList{QStringLiteral(HOSTILE_PEER_PATH)} + args,
-                      "serving on 127\\.0\\.0\\.1:(\\d+)");
+        {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "0", "-d", root, "-w", "-u", kUser, "-P", password});
 }
 
 // What stands in for parts of the network controller instead of qdv70sim and the FTP server.
@@ -73,31 +58,24 @@ struct Hostile {
 struct NetCtlRig {
     TestFolder device;
     TestFolder pc;
-    Helper sim;
-    Helper ftp;
-    Helper hostile;
+    std::unique_ptr<SimProcess> sim;
+    Python ftp;
+    Python hostile;
     quint16 getInfoPort = 0;
 
     explicit NetCtlRig(const QStringList& faults = {}, const QString& ftpPassword = kPassword,
                        const Hostile& peer = {}, int primaryMask = 255) {
-        QProcess make;
-        make.start(QStringLiteral(QDV70SIM_PATH), {"--make-sample", device.Path()});
-        EXPECT_TRUE(make.waitForFinished(60000) && make.exitCode() == 0);
-        QStringList args = {"--data", device.Path(), "--tcp", "0", "--netctl"};
-        for (const QString& f : faults)
-            args << "--fault" << f;
-        quint16 tcpPort = 0;
-        getInfoPort = sim.Start(QStringLiteral(QDV70SIM_PATH), args,
-                                "listening on 127\\.0\\.0\\.1:(\\d+)\\s+.*getinfo (\\d+)", 2, &tcpPort);
-        // The regular expression takes the packet port first.
-        std::swap(getInfoPort, tcpPort);
-        if (peer.getInfoDepth > 0)
-            getInfoPort = StartHostilePeer(hostile, {"getinfo", QString::number(peer.getInfoDepth)});
+        EXPECT_TRUE(WriteSampleDataSet(device.Path(), nullptr));
+        sim = std::make_unique<SimProcess>(device.Path(), faults, QStringList{"--netctl"});
+        const QString hostilePeer = QStringLiteral(HOSTILE_PEER_PATH);
+        getInfoPort = peer.getInfoDepth > 0
+                          ? hostile.Start({hostilePeer, "getinfo", QString::number(peer.getInfoDepth)})
+                          : sim->GetInfoPort();
         const quint16 ftpPort =
             peer.endlessFile.isEmpty()
                 ? StartFtpServer(ftp, device.Path(), ftpPassword)
-                : StartHostilePeer(ftp, {"ftp", device.Path(), kUser, ftpPassword, peer.endlessFile});
-        WriteLanHome(pc.Path(), pc.FilePath("backup"), tcpPort, primaryMask);
+                : ftp.Start({hostilePeer, "ftp", device.Path(), kUser, ftpPassword, peer.endlessFile});
+        WriteLanHome(pc.Path(), pc.FilePath("backup"), sim->Port(), primaryMask);
         pc.Write("QDV70COMM.INI", QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n"
                                                  "[UDP]\nBROADCAST=127.255.255.255\n")
                                       .arg(getInfoPort)
@@ -156,21 +134,26 @@ TEST(NetCtlCli, jobsGoThroughTheExchangeByteForByte) {
 }
 
 // Every failure of the exchange ends it (the sequence's own test holds each) and the engine falls back to
-// the packet protocol; here once for an answer of the controller and once for the FTP server's login.
+// the packet protocol; here for an answer of the controller, for the FTP server's login, and for a GetInfo
+// answer nested 150000 deep, which would crash the program.
 TEST(NetCtlCli, exchangeFailuresFallBackToThePacketProtocol) {
     struct Case {
+        const char* name;
         QStringList faults;
         QString ftpPassword;
+        int getInfoDepth;
     };
-    const Case cases[] = {{{"xml-malformed"}, kPassword}, {{}, "another password"}};
+    const Case cases[] = {{"malformed answer", {"xml-malformed"}, kPassword, 0},
+                          {"FTP login", {}, "another password", 0},
+                          {"deep GetInfo", {}, kPassword, 150000}};
     for (const Case& c : cases) {
-        const std::string what = (c.faults.join(',') + " " + c.ftpPassword).toStdString();
-        NetCtlRig r(c.faults, c.ftpPassword);
+        SCOPED_TRACE(c.name);
+        NetCtlRig r(c.faults, c.ftpPassword, Hostile{c.getInfoDepth, {}});
         r.MarkExchangeCopy("ZEBU_NME.DAU");
         const CliRun run = r.Cli({"receive", "description"});
-        EXPECT_EQ(run.exitCode, 0) << what << run.err.toStdString();
-        EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Packet("Name/ZEBU_NME.DAU")) << what;
-        EXPECT_FALSE(r.pc.Exists("backup/Name/ZEBU_NME.BAK")) << what;
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Packet("Name/ZEBU_NME.DAU"));
+        EXPECT_FALSE(r.pc.Exists("backup/Name/ZEBU_NME.BAK"));
     }
 }
 
@@ -221,30 +204,20 @@ TEST(NetCtlCli, receivedFilesHaveTheirKindsSizeOnEveryPath) {
         << sent.err.toStdString();
 }
 
-// Answers that would crash or hang the program end the exchange, and the packet protocol does the job:
-// a GetInfo answer nested 150000 deep, an FTP file without end.
-TEST(NetCtlCli, hostileAnswersFallBackToThePacketProtocol) {
-    {
-        NetCtlRig r({}, kPassword, Hostile{150000, {}});
-        ASSERT_NE(r.getInfoPort, 0);
-        r.MarkExchangeCopy("ZEBU_NME.DAU");
-        const CliRun run = r.Cli({"receive", "description"});
-        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_EQ(r.Pc("Name/ZEBU_NME.DAU"), r.Packet("Name/ZEBU_NME.DAU"));
-    }
-    {
-        constexpr int kInhOnly = 1 << 4;
-        NetCtlRig r({}, kPassword, Hostile{0, "ZEBU_INH.DAU"}, kInhOnly);
-        const CliRun run = r.Cli({"receive", "primary"});
-        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const QRegularExpression stopped(
-            "ZEBU_INH.DAU: failed after (\\d+) bytes: \\d+ bytes received, 264192 expected");
-        const QRegularExpressionMatch m = stopped.match(run.err);
-        ASSERT_TRUE(m.hasMatch()) << run.err.toStdString();
-        EXPECT_LE(m.captured(1).toLongLong(), 264192 + 1024 * 1024) << "stopped soon after the size";
-        EXPECT_EQ(r.Pc("Primary/ZEBU_INH.DAU"), r.Packet("Primary/ZEBU_INH.DAU"));
-        EXPECT_FALSE(r.pc.Exists("backup/Primary/ZEBU_INH.BAK"));
-    }
+// An FTP file without end, which would hang the program, ends the exchange soon after the file's size,
+// and the packet protocol fetches the file.
+TEST(NetCtlCli, anEndlessFtpFileFallsBackToThePacketProtocol) {
+    constexpr int kInhOnly = 1 << 4;
+    NetCtlRig r({}, kPassword, Hostile{0, "ZEBU_INH.DAU"}, kInhOnly);
+    const CliRun run = r.Cli({"receive", "primary"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QRegularExpression stopped(
+        "ZEBU_INH.DAU: failed after (\\d+) bytes: \\d+ bytes received, 264192 expected");
+    const QRegularExpressionMatch m = stopped.match(run.err);
+    ASSERT_TRUE(m.hasMatch()) << run.err.toStdString();
+    EXPECT_LE(m.captured(1).toLongLong(), 264192 + 1024 * 1024) << "stopped soon after the size";
+    EXPECT_EQ(r.Pc("Primary/ZEBU_INH.DAU"), r.Packet("Primary/ZEBU_INH.DAU"));
+    EXPECT_FALSE(r.pc.Exists("backup/Primary/ZEBU_INH.BAK"));
 }
 
 // The FTP driver on its own against the FTP server: a download replaces the stored file only when it is
@@ -253,7 +226,7 @@ TEST(NetCtlFtp, aFailedDownloadLeavesTheStoredFileAlone) {
     TestFolder server;
     TestFolder local;
     server.Write("dir/A.DAU", "remote contents\r\n");
-    Helper ftp;
+    Python ftp;
     const quint16 port = StartFtpServer(ftp, server.Path());
     ASSERT_NE(port, 0);
     local.Write("A.DAU", "stored");

@@ -4,7 +4,6 @@
 #include "store/DataImage.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
@@ -40,7 +39,7 @@ TEST(StationCommands, receiveAndSendOverTheLanEachStationWithItsResult) {
     EXPECT_EQ(e.Pc("ZEBU_009.DAT"), "kept\r\n");
     EXPECT_EQ(e.WorkFiles(), 0);
     // The run is a snapshot of the backup folder naming the stations' files it could not store.
-    const QJsonArray log = QJsonDocument::fromJson(e.Cli({"history", "--json"}).out.toUtf8()).array();
+    const QJsonArray log = e.Cli({"history", "--json"}).Json().array();
     ASSERT_FALSE(log.isEmpty());
     EXPECT_EQ(log[0]["job"].toString(), "Receive Secondary");
     EXPECT_EQ(log[0]["failedFiles"].toArray(), (QJsonArray{"ZEBU_009.DAT", "ZEBU_012.DAT"}));

@@ -29,6 +29,10 @@ SimProcess::SimProcess(const QString& dataDir, const QStringList& faults, const 
     const QRegularExpressionMatch m = QRegularExpression("listening on [0-9.]+:(\\d+)").match(line);
     if (m.hasMatch())
         m_port = static_cast<quint16>(m.captured(1).toUInt());
+    // A network controller names its GetInfo port on the next line.
+    if (extra.contains("--netctl"))
+        m_getInfoPort =
+            static_cast<quint16>(QRegularExpression("getinfo (\\d+)").match(ReadLine()).captured(1).toUInt());
 }
 
 SimProcess::SimProcess(const QString& dataDir, const QStringList& faults, const QString& serialPath,
@@ -106,15 +110,20 @@ CliRun RunCli(const QStringList& args, const QStringList& wrapper) {
 }
 
 namespace {
-void WriteHome(const QString& home, const QString& link, int primaryMask) {
+void WriteFile(const QString& home, const QString& name, const QByteArray& data) {
     QDir().mkpath(home);
-    QFile f(QDir(home).filePath("QDV70LIST.INI"));
+    QFile f(QDir(home).filePath(name));
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(QStringLiteral("[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Sim\n%1"
-                           "SELECT_PRIMARY_BACKUP_FILE=%2\n")
-                .arg(link)
-                .arg(primaryMask)
-                .toUtf8());
+    f.write(data);
+}
+
+void WriteHome(const QString& home, const QString& link, int primaryMask) {
+    WriteFile(home, "QDV70LIST.INI",
+              QStringLiteral("[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Sim\n%1"
+                             "SELECT_PRIMARY_BACKUP_FILE=%2\n")
+                  .arg(link)
+                  .arg(primaryMask)
+                  .toUtf8());
 }
 } // namespace
 
@@ -122,23 +131,18 @@ void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, i
     WriteHome(home,
               QStringLiteral("DIR=%1\nIP=127.0.0.1\nSELECT_LAN=1\nREOTE3=%2\n").arg(backupDir).arg(port),
               primaryMask);
-    QFile f(QDir(home).filePath("QDV70COMM.INI"));
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write("[UDP]\nBROADCAST=127.255.255.255\n");
+    WriteFile(home, "QDV70COMM.INI", "[UDP]\nBROADCAST=127.255.255.255\n");
 }
 
 void WriteDiscoveryHome(const QString& home, quint16 udpPort, const QString& broadcast) {
-    QDir().mkpath(home);
-    QFile f(QDir(home).filePath("QDV70COMM.INI"));
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(QStringLiteral("[PORT]\nZEBU=%1\n[UDP]\nBROADCAST=%2\n").arg(udpPort).arg(broadcast).toUtf8());
+    WriteFile(home, "QDV70COMM.INI",
+              QStringLiteral("[PORT]\nZEBU=%1\n[UDP]\nBROADCAST=%2\n").arg(udpPort).arg(broadcast).toUtf8());
 }
 
 void WriteSerialHome(const QString& home, const QString& backupDir, const QString& device, int primaryMask) {
     WriteHome(home, QStringLiteral("DIR=%1\nSELECT_LAN=0\nCOM=1\n").arg(backupDir), primaryMask);
-    QFile f(QDir(home).filePath("QDV70COMM.INI"));
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(QStringLiteral("[SERIAL]\nCOM1=%1\n[UDP]\nBROADCAST=127.255.255.255\n").arg(device).toUtf8());
+    WriteFile(home, "QDV70COMM.INI",
+              QStringLiteral("[SERIAL]\nCOM1=%1\n[UDP]\nBROADCAST=127.255.255.255\n").arg(device).toUtf8());
 }
 
 } // namespace qdv::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonDocument>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,8 @@ public:
     quint16 Port() const { return m_port; }
     // The UDP port of the simulated devices when --discovery was among the options, else 0.
     quint16 DiscoveryPort() const { return m_discoveryPort; }
+    // The network controller's GetInfo port when --netctl was among the options, else 0.
+    quint16 GetInfoPort() const { return m_getInfoPort; }
     QProcess& Process() { return m_process; }
 
 private:
@@ -34,6 +37,7 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
     quint16 m_discoveryPort = 0;
+    quint16 m_getInfoPort = 0;
     bool m_serial = false;
 };
 
@@ -42,6 +46,7 @@ struct CliRun {
     int exitCode = -1;
     QString out;
     QString err;
+    QJsonDocument Json() const { return QJsonDocument::fromJson(out.toUtf8()); }
 };
 
 // Runs qdv70cli with the given arguments in an English environment and waits for it (at most 60 s).
