@@ -98,48 +98,6 @@ TEST(LinkEngine, sendsEveryKindSoThatTheDeviceHoldsThePcsFiles) {
     EXPECT_EQ(rig.DeviceFile("XPoint/ZEBU_XPT.DAU"), xpt);
 }
 
-struct FaultCase {
-    sim::Fault fault;
-    Direction direction;
-    int kind;
-    int code; // the job's last error; 0 when the fault is survived
-};
-
-TEST(LinkEngine, simulatorFaultsEndWithTheirCodes) {
-    const FaultCase cases[] = {
-        {sim::Fault::NoReady, kReceive, kJobDescription, 302},
-        {sim::Fault::NakOnce, kSend, kJobDescription, 0},
-        {sim::Fault::NakTwice, kSend, kJobDescription, 303},
-        {sim::Fault::NoAck, kSend, kJobCrosspoint, 303},
-        {sim::Fault::BadChecksumOnce, kReceive, kJobDescription, 0},
-        {sim::Fault::BadChecksumTwice, kReceive, kJobDescription, 310},
-        {sim::Fault::Stall, kReceive, kJobDescription, 304},
-        {sim::Fault::AbortRecord, kReceive, kJobDescription, 318},
-        {sim::Fault::WrongByte, kSend, kJobDescription, 0}, // stored silently: only a verify sees it
-        {sim::Fault::UnexpectedPn, kReceive, kJobDescription, 306},
-        {sim::Fault::WrongId, kReceive, kJobDescription, 314},
-        {sim::Fault::WrongType, kReceive, kJobDescription, 315},
-        {sim::Fault::ReadyBeforeData, kReceive, kJobDescription, 0},
-        {sim::Fault::DropLine, kReceive, kJobDescription, 319},
-        {sim::Fault::DropLine, kSend, kJobDescription, 319},
-    };
-    for (const auto& c : cases) {
-        const char* name = sim::InfoOf(c.fault).name;
-        SimRig rig({c.fault});
-        rig.CopyDeviceToPc();
-        const QByteArray before = rig.PcFile("Name/ZEBU_NME.DAU");
-        if (c.direction == kReceive)
-            rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old contents\r\n");
-        EXPECT_EQ(rig.Run(c.direction, c.kind), c.code) << name;
-        EXPECT_EQ(rig.status.error.load(), c.code != 0) << name;
-        if (c.direction == kReceive) {
-            EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), c.code == 0 ? before : QByteArray("old contents\r\n"))
-                << name;
-        }
-        EXPECT_FALSE(rig.PcHasWorkFiles()) << name;
-    }
-}
-
 TEST(LinkEngine, skippedOffsetIsFilledWithZeroLines) {
     SimRig rig({sim::Fault::SkipOffset});
     EXPECT_EQ(rig.Run(kReceive, kJobDescription), 0);
@@ -148,12 +106,12 @@ TEST(LinkEngine, skippedOffsetIsFilledWithZeroLines) {
     EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), want);
 }
 
-// Every file of a job is reported once as it ends, in order: moved, failed with the reason, or
-// skipped because the job ended before it or it could not be sent. A received file replaces the PC's
-// copy, byte for byte, only when it arrived whole. Every file begins with its own handshake. A Primary
-// job goes on after a failed file and lists it: only a job that ends before its last file reports an
-// error.
-TEST(LinkEngine, reportsTheEndOfEveryFile) {
+// A job ends with the code of its last failure, through the simulator's faults too. Every file of a job
+// is reported once as it ends, in order: moved, failed with the reason, or skipped because the job ended
+// before it or it could not be sent. A received file replaces the PC's copy, byte for byte, only when it
+// arrived whole. Every file begins with its own handshake. A Primary job goes on after a failed file and
+// lists it: only a Primary job that ends before its last file reports an error.
+TEST(LinkEngine, jobsEndWithTheirCodesAndReportEveryFile) {
     struct Expect {
         int code;
         bool skipped;
@@ -167,11 +125,12 @@ TEST(LinkEngine, reportsTheEndOfEveryFile) {
         int code;                  // the job's last error
         int attentions;            // sent
         std::vector<Expect> files; // in the order of kPrimaryFiles, or the one file of the kind
-        bool vanish = false;       // a send's missing files go after the queue was built, not before
+        bool vanish = false;       // a Primary send's missing files go after the queue was built, not before
     };
     using enum sim::Fault;
     std::vector<Expect> noneTried(8, {302, true}); // the first fails waiting for READY, the rest are skipped
     noneTried[0].skipped = false;
+    const auto one = [](int code) { return std::vector<Expect>{{code, false}}; };
     const Case cases[] = {
         {"all received", {}, kReceive, kJobPrimary, 0, 8, std::vector<Expect>(8, ok)},
         {"first stalls", {Stall}, kReceive, kJobPrimary, 304, 8, {stalled, ok, ok, ok, ok, ok, ok, ok}},
@@ -180,13 +139,28 @@ TEST(LinkEngine, reportsTheEndOfEveryFile) {
         {"send, two vanish", {}, kSend, kJobPrimary, 317, 7, {ok, gone, ok, ok, ok, ok, ok, gone}, true},
         {"description", {}, kReceive, kJobDescription, 0, 1, {ok}},
         {"crosspoint", {}, kReceive, kJobCrosspoint, 0, 1, {ok}},
+        {"no READY, one file", {NoReady}, kReceive, kJobDescription, 302, 2, one(302)},
+        {"NAK once", {NakOnce}, kSend, kJobDescription, 0, 1, {ok}},
+        {"NAK twice", {NakTwice}, kSend, kJobDescription, 303, 1, one(303)},
+        {"no ACK", {NoAck}, kSend, kJobCrosspoint, 303, 1, one(303)},
+        {"bad checksum once", {BadChecksumOnce}, kReceive, kJobDescription, 0, 1, {ok}},
+        {"bad checksum twice", {BadChecksumTwice}, kReceive, kJobDescription, 310, 1, one(310)},
+        {"stall", {Stall}, kReceive, kJobDescription, 304, 1, one(304)},
+        {"abort record", {AbortRecord}, kReceive, kJobDescription, 318, 1, one(318)},
+        {"wrong byte, which only a verify sees", {WrongByte}, kSend, kJobDescription, 0, 1, {ok}},
+        {"unexpected packet number", {UnexpectedPn}, kReceive, kJobDescription, 306, 1, one(306)},
+        {"wrong id", {WrongId}, kReceive, kJobDescription, 314, 1, one(314)},
+        {"wrong type", {WrongType}, kReceive, kJobDescription, 315, 1, one(315)},
+        {"READY before data", {ReadyBeforeData}, kReceive, kJobDescription, 0, 1, {ok}},
+        {"line dropped, receiving", {DropLine}, kReceive, kJobDescription, 319, 1, one(319)},
+        {"line dropped, sending", {DropLine}, kSend, kJobDescription, 319, 1, one(319)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SimRig rig(c.faults);
         if (c.direction == kSend) {
             rig.CopyDeviceToPc();
-            if (!c.vanish)
+            if (c.kind == kJobPrimary && !c.vanish)
                 QFile::remove(rig.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
             rig.line.SetPeer([&rig, vanish = c.vanish](QByteArrayView b) mutable {
                 // The queue is built when the first file starts; the last file goes too, to end the job.
@@ -228,7 +202,7 @@ TEST(LinkEngine, reportsTheEndOfEveryFile) {
         if (c.kind == kJobPrimary) {
             EXPECT_EQ(rig.status.primaryDoneMask, done);
         }
-        EXPECT_EQ(rig.status.error.load(), c.files.back().skipped);
+        EXPECT_EQ(rig.status.error.load(), c.kind == kJobPrimary ? c.files.back().skipped : c.code != 0);
         EXPECT_EQ(Count(rig.line.sent, record::AttentionSequence()), c.attentions);
         // A LAN job without a network controller goes over TCP.
         EXPECT_EQ(rig.line.lastTarget.host, "127.0.0.1");
