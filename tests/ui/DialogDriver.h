@@ -9,15 +9,15 @@
 
 namespace qdv::test {
 
-// Runs `action` on the modal dialog of type T as soon as it shows, from inside its event loop, as an
-// operator would act on it. A dialog that never shows fails the test after ten seconds.
+// Runs `action` on the modal dialog of type T as soon as it shows and is active, from inside its event
+// loop, as an operator would act on it. A dialog that never shows fails the test after ten seconds.
 template <class T> void WhenShown(std::function<void(T&)> action) {
     auto* timer = new QTimer;
     auto ticks = std::make_shared<int>(0);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, ticks, action] {
         auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible()) {
+        if (dialog == nullptr || !dialog->isVisible() || QApplication::activeWindow() != dialog) {
             if (++*ticks > 2000) {
                 timer->deleteLater();
                 timer->stop();

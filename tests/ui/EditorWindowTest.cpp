@@ -1,3 +1,4 @@
+#include "DialogDriver.h"
 #include "convert/ConversionTables.h"
 #include "editors/ui/DescAliasModel.h"
 #include "editors/ui/EditorDialogs.h"
@@ -17,7 +18,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace qdv::test {
@@ -74,7 +74,6 @@ TEST(EditorWindows, descriptionEditorOkWritesWhatQdv70cliImportWrites) {
     TfrmEditDescAndAlias dlg(*p.tables, p.setup, nullptr);
     dlg.show();
     QTableView* grid = dlg.Grid(Side::Source);
-    EXPECT_EQ(dlg.focusWidget(), grid);
     EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 2));
 
     // Destination 7's description typed in place; Enter moves on to destination 8 still editing.
@@ -110,7 +109,6 @@ TEST(EditorWindows, crosspointEditorRoutesByDoubleClickAndOkWritesWhatQdv70cliIm
     dlg.show();
     QTableView* dst = dlg.DestinationGrid();
     QTableView* src = dlg.SourceGrid();
-    EXPECT_EQ(dlg.focusWidget(), dst);
     EXPECT_TRUE(dlg.Editor().RowMode());
 
     // Lv3 of destination 10, then source 2.
@@ -341,22 +339,15 @@ TEST(EditorWindows, f1AndF2OfTheEditTabOpenTheEditorsOnTheSetupsFiles) {
     ASSERT_TRUE(WriteSampleDataSet(h.Backup(0), nullptr));
     h.Window().Tabs()->setCurrentIndex(2);
     for (const int key : {Qt::Key_F1, Qt::Key_F2}) {
+        // Read while the editor is up and active, as the operator meets it: it is gone once Key returns.
         QString caption;
-        // Read while the editor is up: it is gone once Key returns.
         QString focusName;
-        // The window may repaint (and so run this timer) before its editor is up; wait for it.
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            // What the operator meets: the editor up and active.
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || QApplication::activeWindow() != modal)
-                return;
-            caption = modal->windowTitle();
-            const QWidget* focus = modal->focusWidget();
+        WhenShown<QDialog>([&](QDialog& editor) {
+            caption = editor.windowTitle();
+            const QWidget* focus = editor.focusWidget();
             focusName = focus ? focus->objectName() + " " + focus->metaObject()->className() : QString();
-            static_cast<QDialog*>(modal)->reject();
+            editor.reject();
         });
-        closer.start(10);
         h.Key(key);
         EXPECT_EQ(caption, key == Qt::Key_F1 ? "Edit Description/Alias" : "Edit Crosspoint");
         EXPECT_TRUE(focusName.startsWith(key == Qt::Key_F1 ? "grdSrcList " : "grdDstList "))
