@@ -1,5 +1,4 @@
 #include "app/MainWindowModel.h"
-#include "store/DataFileSet.h"
 #include "support/TestFolder.h"
 
 #include <QFile>
@@ -145,14 +144,12 @@ TEST(MainWindowModel, lastPrimaryBackupIsTheOldestOfTheSelectedFiles) {
     test::TestFolder home;
     SetupRecord setup;
     setup.SetBackupDataPath(home.FilePath("backup"));
-    setup.primaryBackupFiles = 0b11; // ZEBU_STD.DAU and the next Primary file
+    setup.primaryBackupFiles = 0b11; // ZEBU_STD.DAU and ZEBU_TLN.DAU
     const QDateTime older = QDateTime::fromString("2026-03-01T10:00:00Z", Qt::ISODate);
     const QDateTime newer = older.addDays(2);
-    int n = 0;
-    for (const QDateTime& t : {newer, older}) {
-        const QString name = datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[n++]));
-        home.Write("backup/Primary/" + name, "x");
-        QFile f(home.FilePath("backup/Primary/" + name));
+    for (const auto& [name, t] : {std::pair{"ZEBU_STD.DAU", newer}, std::pair{"ZEBU_TLN.DAU", older}}) {
+        home.Write(QStringLiteral("backup/Primary/") + name, "x");
+        QFile f(home.FilePath(QStringLiteral("backup/Primary/") + name));
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
     }
