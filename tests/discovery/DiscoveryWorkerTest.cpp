@@ -92,7 +92,6 @@ TEST(DiscoveryWorker, portTaken_failsThenReopensAfter120TicksKeepingTheQueue) {
     worker.Queue(0);
     worker.Tick();
     EXPECT_EQ(worker.SocketState(), DiscoveryWorker::kFailed);
-    EXPECT_TRUE(worker.LastError().startsWith("bind() error")) << worker.LastError().toStdString();
     holder.reset();
     Device device(port);
     for (int i = 1; i < DiscoveryWorker::kRetryTicks; ++i)
