@@ -2,6 +2,7 @@
 
 #include "editors/ui/EditorWindows.h"
 #include "history/ui/THistoryDlg.h"
+#include "setups/SetupList.h"
 #include "setups/ui/TfrmConfigurationSetup.h"
 #include "widgets/UserSettings.h"
 
@@ -48,16 +49,11 @@ QStringList Rows(const QListWidget* list) {
 
 SetupRecord FullSetup(const QString& name, const QString& backup) {
     SetupRecord r;
+    SetupList::SetNewSetupOptions(r); // every tab, button and Primary file; Remote3 port 1001
     r.name = name;
     r.SetBackupDataPath(backup);
     r.selectLan = true;
     r.ipAddress = QStringLiteral("127.0.0.1");
-    r.remote3Port = 1001;
-    r.primaryBackupFiles = 255;
-    r.receiveAll = r.sendAll = r.editAll = true;
-    r.receiveButtons = 15;
-    r.sendButtons = 63;
-    r.editButtons = 3;
     return r;
 }
 

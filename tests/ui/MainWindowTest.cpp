@@ -127,30 +127,25 @@ TEST(MainWindow, switchingSetupsClearsTheStatusLinesOfThePreviousOne) {
     EXPECT_EQ(h.Window().StatusLine2(), "");
 }
 
-TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissing) {
+// A send button is greyed while its file is missing; a file there that cannot be sent is said so.
+TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissingAndAFileThatCannotBeSentStartsNothing) {
     MainWindowHarness h({FullSetup("A", QString())});
-    h.folder.Write("backup0/Name/ZEBU_NME.DAU", "x");
+    h.folder.Write("backup0/Name/ZEBU_NME.DAU", "too short to be a description file");
     h.Window().Tabs()->setCurrentIndex(kTabSend);
     TPanelButton* crosspoint = h.Window().Button(kTabSend, MainWindowModel::kPlaceCrosspoint);
     EXPECT_FALSE(crosspoint->isEnabled());
     EXPECT_TRUE(h.Window().Button(kTabSend, MainWindowModel::kPlaceDescription)->isEnabled());
+    h.Key(Qt::Key_F1);
+    EXPECT_TRUE(h.started.isEmpty());
+    EXPECT_EQ(h.boxes.Texts(), QStringList{kTransmitted + "\n       ZEBU_NME.DAU"});
+    EXPECT_FALSE(h.Window().Button(kTabSend, MainWindowModel::kPlaceDescription)->Lowered());
+    EXPECT_FALSE(h.Window().Polling());
 
     // The rule is looked at again when the tab is shown again.
     h.folder.Write("backup0/XPoint/zebu_xpt.dau", "x");
     h.Window().Tabs()->setCurrentIndex(kTabReceive);
     h.Window().Tabs()->setCurrentIndex(kTabSend);
     EXPECT_TRUE(crosspoint->isEnabled());
-}
-
-TEST(MainWindow, aSendWhoseFileCannotBeSentSaysSoAndStartsNothing) {
-    MainWindowHarness h({FullSetup("A", QString())});
-    h.folder.Write("backup0/Name/ZEBU_NME.DAU", "too short to be a description file");
-    h.Window().Tabs()->setCurrentIndex(kTabSend);
-    h.Key(Qt::Key_F1);
-    EXPECT_TRUE(h.started.isEmpty());
-    EXPECT_EQ(h.boxes.Texts(), QStringList{kTransmitted + "\n       ZEBU_NME.DAU"});
-    EXPECT_FALSE(h.Window().Button(kTabSend, 0)->Lowered());
-    EXPECT_FALSE(h.Window().Polling());
 }
 
 TEST(MainWindow, aJobFromF1DisablesTheWindowAndEscAbortsItWithoutAnErrorBox) {
