@@ -9,7 +9,7 @@ namespace qdv {
 namespace {
 
 // Line 2 carries either a text or the data of the record in flight; whichever was set last is what a
-// reader sees, and a reader is told once that it changed.
+// reader sees, and a reader is told once that it changed. Each case starts from record data "0A0B".
 TEST(StatusBlock, line2ShowsWhatWasSetLast) {
     const QByteArray longData(600, 'A');
     struct Case {
@@ -20,39 +20,21 @@ TEST(StatusBlock, line2ShowsWhatWasSetLast) {
         {"record data", [](StatusBlock& s) { s.SetRecordData("0A0B0C"); }, "0A0B0C"},
         {"record data cut to the line's length", [&](StatusBlock& s) { s.SetRecordData(longData); },
          QString(StatusBlock::kLineLength, QLatin1Char('A'))},
-        {"a message after record data",
-         [](StatusBlock& s) {
-             s.SetRecordData("0A0B");
-             s.SetStatusLines(2, QString(), 319);
-         },
+        {"a message after record data", [](StatusBlock& s) { s.SetStatusLines(2, QString(), 319); },
          CatalogueText(319)},
         {"record data after a message",
          [](StatusBlock& s) {
              s.SetStatusLines(2, QString(), 319);
-             s.SetRecordData("0A0B");
+             s.SetRecordData("0C0D");
          },
-         "0A0B"},
-        {"a text after record data",
-         [](StatusBlock& s) {
-             s.SetRecordData("0A0B");
-             s.SetLine2("FTP OK.");
-         },
-         "FTP OK."},
-        {"both lines cleared",
-         [](StatusBlock& s) {
-             s.SetRecordData("0A0B");
-             s.SetStatusLines(0, QString(), 0);
-         },
-         QString()},
-        {"the block cleared",
-         [](StatusBlock& s) {
-             s.SetRecordData("0A0B");
-             s.Clear();
-         },
-         QString()},
+         "0C0D"},
+        {"a text after record data", [](StatusBlock& s) { s.SetLine2("FTP OK."); }, "FTP OK."},
+        {"both lines cleared", [](StatusBlock& s) { s.SetStatusLines(0, QString(), 0); }, QString()},
+        {"the block cleared", [](StatusBlock& s) { s.Clear(); }, QString()},
     };
     for (const Case& c : cases) {
         StatusBlock s;
+        s.SetRecordData("0A0B");
         c.set(s);
         EXPECT_EQ(s.Line2(), c.shown) << c.name;
         QString taken;

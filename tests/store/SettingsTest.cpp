@@ -82,21 +82,18 @@ TEST(SetupList, fieldRulesOfOneSetup) {
         std::function<bool(const SetupRecord&, const SetupFont&)> check;
     };
     const Case cases[] = {
-        {"", [](const SetupRecord& r, const SetupFont&) { return r.name == "Default"; }},
+        {"", [](auto& r, auto&) { return r.name == "Default"; }},
         {"DIR=/data/a\n",
-         [](const SetupRecord& r, const SetupFont&) {
-             return r.backupDataPath == "/data/a" && r.primaryPath == "/data/a/Primary/";
-         }},
-        {"DIR=\n", [](const SetupRecord& r,
-                      const SetupFont&) { return r.backupDataPath.isEmpty() && r.primaryPath.isEmpty(); }},
-        {"COM=junk\n", [](const SetupRecord& r, const SetupFont&) { return r.comPort == 1; }},
+         [](auto& r, auto&) { return r.backupDataPath == "/data/a" && r.primaryPath == "/data/a/Primary/"; }},
+        {"DIR=\n", [](auto& r, auto&) { return r.backupDataPath.isEmpty() && r.primaryPath.isEmpty(); }},
+        {"COM=junk\n", [](auto& r, auto&) { return r.comPort == 1; }},
         {"FONT_IsBold=1\nFONT_IsStrikeOut=2\n",
-         [](const SetupRecord&, const SetupFont& f) { return f.bold && f.strikeOut && !f.underline; }},
+         [](auto&, auto& f) { return f.bold && f.strikeOut && !f.underline; }},
         {"FONT_Charset=384\nFONT_Pitch=255\n",
-         [](const SetupRecord&, const SetupFont& f) { return f.charset == 128 && f.pitch == -1; }},
-        {"FONT_Name=\n", [](const SetupRecord&, const SetupFont& f) { return f.name.isEmpty(); }},
+         [](auto&, auto& f) { return f.charset == 128 && f.pitch == -1; }},
+        {"FONT_Name=\n", [](auto&, auto& f) { return f.name.isEmpty(); }},
         {"NAME=" + longText.toUtf8() + "\nDIR=/" + longText.toUtf8() + "\nIP=127.168.100.200.7\n",
-         [](const SetupRecord& r, const SetupFont&) {
+         [](auto& r, auto&) {
              return r.name.size() == 259 && r.backupDataPath.size() == 259 && r.primaryPath.size() <= 259 &&
                     r.ipAddress == "127.168.100.200";
          }},
