@@ -100,11 +100,11 @@ TEST(LinkEngine, skippedOffsetIsFilledWithZeroLines) {
     EXPECT_EQ(rig.PcFile("Name/ZEBU_NME.DAU"), want);
 }
 
-// A job ends with the code of its last failure, through the simulator's faults too. Every file of a job
+// Jobs of every kind, plain and through the simulator's faults, end with their codes. Every file of a job
 // is reported once as it ends, in order: moved, failed with the reason, or skipped because the job ended
 // before it or it could not be sent. A received file replaces the PC's copy, byte for byte, only when it
 // arrived whole. Every file begins with its own handshake. A Primary job goes on after a failed file and
-// lists it: only a Primary job that ends before its last file reports an error.
+// lists it, reporting an error only when it ends before its last file.
 TEST(LinkEngine, jobsEndWithTheirCodesAndReportEveryFile) {
     struct Expect {
         int code;
