@@ -81,7 +81,6 @@ TEST(SetupsVerbs, everyVerbAgainstAWindowsFile) {
         {{"add", "--name", "X", "--dir", "/x", "--lan", "127.0.0.4", "--port", "70000"},
          1,
          "Please input a port number from 1 to 65535."},
-        {{"add", "--name", "   ", "--dir", "/x", "--com", "1"}, 1, "Please input Setup Name."},
         {{"set", "2", "--name", " \t "}, 1, "Please input Setup Name."},
         {{"set", "Lab", "--lan", "127.1.2"}, 1, "Error(Illegal IP ADDRESS.)"},
         {{"copy", "Lab", "--name", "Lab"}, 1, "A setup with this Setup Name already exists."},

@@ -18,85 +18,75 @@
 namespace qdv::test {
 namespace {
 
-// Setups "Studio-A", "Studio-B" (and "Studio-C" when `count` is 3), each served by a simulator of its
-// own; B's has `faultB`.
-struct TwoPlants {
-    TestFolder a, b, c, pc;
-    std::unique_ptr<SimProcess> simA, simB, simC;
+// Setups "Studio-A", "Studio-B" and "Studio-C", each served by a simulator of its own; B's device answers
+// the first request of its first job with the wrong type.
+struct Plants {
+    TestFolder devices[3];
+    TestFolder pc;
+    std::unique_ptr<SimProcess> sims[3];
 
-    explicit TwoPlants(const QStringList& faultB, int count = 2) {
-        QString error;
-        for (TestFolder* device : {&a, &b, &c})
-            EXPECT_TRUE(WriteSampleDataSet(device->Path(), &error)) << error.toStdString();
-        simA = std::make_unique<SimProcess>(a.Path());
-        simB = std::make_unique<SimProcess>(b.Path(), faultB);
-        EXPECT_TRUE(simA->Ok() && simB->Ok());
-        QList<std::pair<QString, int>> setups{{"Studio-A", simA->Port()}, {"Studio-B", simB->Port()}};
-        if (count == 3) {
-            simC = std::make_unique<SimProcess>(c.Path());
-            EXPECT_TRUE(simC->Ok());
-            setups.append({"Studio-C", simC->Port()});
-        }
-        QString list = QStringLiteral("[SETUP]\nREG=%1\n[SELECT LIST]\nSETUP=0\n").arg(count);
-        int n = 1;
-        for (const auto& [name, port] : setups) {
+    Plants() {
+        QString list = QStringLiteral("[SETUP]\nREG=3\n[SELECT LIST]\nSETUP=0\n");
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(WriteSampleDataSet(devices[i].Path(), nullptr));
+            sims[i] = std::make_unique<SimProcess>(devices[i].Path(), QStringList(i == 1, "wrong-type"));
+            EXPECT_TRUE(sims[i]->Ok());
+            const QString name = QStringLiteral("Studio-%1").arg(QChar('A' + i));
             list += QStringLiteral("[SETUP_%1]\nNAME=%2\nDIR=%3\nIP=127.0.0.1\nSELECT_LAN=1\nREOTE3=%4\n"
                                    "SELECT_PRIMARY_BACKUP_FILE=255\n")
-                        .arg(n)
+                        .arg(i + 1)
                         .arg(name, pc.FilePath(name))
-                        .arg(port);
-            ++n;
+                        .arg(sims[i]->Port());
         }
         pc.Write("home/QDV70LIST.INI", list.toUtf8());
     }
-    CliRun Cli(const QString& command, const QStringList& args) const {
-        return RunCli(QStringList{"--home", pc.FilePath("home"), command} + args);
+    CliRun Cli(const QStringList& args) const {
+        return RunCli(QStringList{"--home", pc.FilePath("home")} + args);
     }
-    CliRun Backup(const QStringList& args) const { return Cli("backup", args); }
 };
 
-TEST(CliBackup, everySetupIsTriedAndTheSummaryTellsWhichFailed) {
-    TwoPlants plants({"wrong-type"});
-    const CliRun r = plants.Backup({"--all-setups", "--kinds", "description,crosspoint", "--json"});
-    // The fault spoils only the first job of B.
-    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
-    EXPECT_EQ(r.Json().toJson(QJsonDocument::Compact),
-              R"j([{"error":null,"kind":"description","missing":[],"ok":true,"setup":"Studio-A"},)j"
-              R"j({"error":null,"kind":"crosspoint","missing":[],"ok":true,"setup":"Studio-A"},)j"
-              R"j({"error":"Error(INDEX.)","kind":"description","missing":["ZEBU_NME.DAU"],)j"
-              R"j("ok":false,"setup":"Studio-B"},)j"
-              R"j({"error":null,"kind":"crosspoint","missing":[],"ok":true,"setup":"Studio-B"}])j")
-        << r.out.toStdString();
-    EXPECT_EQ(plants.pc.Read("Studio-A/Name/ZEBU_NME.DAU"), plants.a.Read("Name/ZEBU_NME.DAU"));
-    EXPECT_EQ(plants.pc.Read("Studio-A/XPoint/ZEBU_XPT.DAU"), plants.a.Read("XPoint/ZEBU_XPT.DAU"));
-    // The log on stderr says which setup each file belongs to.
-    for (const char* line :
-         {"Studio-A: receive description\n  ZEBU_NME.DAU: received, ",
-          "Studio-B: receive description\n  ZEBU_NME.DAU: failed after 0 bytes: Error(INDEX.)\n"}) {
-        EXPECT_TRUE(r.err.contains(line)) << line << "\n" << r.err.toStdString();
-    }
-}
-
-TEST(CliBackup, aNamedSetupGetsEveryKindItOffers) {
-    TwoPlants plants({});
-    const CliRun one = plants.Backup({"--setup", "Studio-B"});
+// Three plants after one night: A current, B's first job failed on the simulator's fault, C's Primary
+// files ten days old. The backup's summary, the status, the metrics file and the failure hook all tell
+// them apart.
+TEST(CliBackup, everySetupIsTriedAndStatusMetricsAndTheHookTellCurrentFailingAndStale) {
+    Plants plants;
+    // A named setup gets every Receive button it offers, Primary first, one summary line each.
+    const CliRun one = plants.Cli({"backup", "--setup", "Studio-C"});
     EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
-    // Every Receive button the setup offers, Primary first, one summary line each.
-    EXPECT_EQ(one.out, "Studio-B\tprimary\tOK\nStudio-B\tdescription\tOK\nStudio-B\tcrosspoint\tOK\n");
+    EXPECT_EQ(one.out, "Studio-C\tprimary\tOK\nStudio-C\tdescription\tOK\nStudio-C\tcrosspoint\tOK\n");
     EXPECT_FALSE(QDir(plants.pc.FilePath("Studio-A")).exists());
-}
 
-// Three plants after one night: A current, B's job failed on the simulator's fault, C's Primary files
-// ten days old. The status, the metrics file and the failure hook all tell them apart.
-TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
-    TwoPlants plants({"wrong-type"}, 3);
     const QString metrics = plants.pc.FilePath("qdv70.prom");
     plants.pc.Write("qdv70.prom", "old\n");
     ASSERT_EQ(::link(QFile::encodeName(metrics).constData(),
                      QFile::encodeName(plants.pc.FilePath("before.prom")).constData()),
               0);
-    const CliRun backup = plants.Backup({"--all-setups", "--metrics", metrics});
+    const CliRun backup = plants.Cli({"backup", "--all-setups", "--json", "--metrics", metrics});
     EXPECT_EQ(backup.exitCode, 1) << backup.err.toStdString();
+    EXPECT_EQ(backup.Json().toJson(QJsonDocument::Compact),
+              R"j([{"error":null,"kind":"primary","missing":[],"ok":true,"setup":"Studio-A"},)j"
+              R"j({"error":null,"kind":"description","missing":[],"ok":true,"setup":"Studio-A"},)j"
+              R"j({"error":null,"kind":"crosspoint","missing":[],"ok":true,"setup":"Studio-A"},)j"
+              R"j({"error":"The following files were not able to be acquired.","kind":"primary",)j"
+              R"j("missing":["ZEBU_STD.DAU"],"ok":false,"setup":"Studio-B"},)j"
+              R"j({"error":null,"kind":"description","missing":[],"ok":true,"setup":"Studio-B"},)j"
+              R"j({"error":null,"kind":"crosspoint","missing":[],"ok":true,"setup":"Studio-B"},)j"
+              R"j({"error":null,"kind":"primary","missing":[],"ok":true,"setup":"Studio-C"},)j"
+              R"j({"error":null,"kind":"description","missing":[],"ok":true,"setup":"Studio-C"},)j"
+              R"j({"error":null,"kind":"crosspoint","missing":[],"ok":true,"setup":"Studio-C"}])j")
+        << backup.out.toStdString();
+    EXPECT_EQ(plants.pc.Read("Studio-A/Name/ZEBU_NME.DAU"), plants.devices[0].Read("Name/ZEBU_NME.DAU"));
+    // The log on stderr says which setup each file belongs to.
+    for (const char* line :
+         {"Studio-A: receive description\n  ZEBU_NME.DAU: received, ",
+          "Studio-B: receive primary\n  ZEBU_STD.DAU: failed after 0 bytes: Error(INDEX.)\n"})
+        EXPECT_TRUE(backup.err.contains(line)) << line << "\n" << backup.err.toStdString();
+    // The snapshot of B's Primary job (its oldest) names the file it could not store and leaves it out.
+    const QJsonArray log = plants.Cli({"--setup", "Studio-B", "history", "--json"}).Json().array();
+    ASSERT_EQ(log.size(), 3);
+    EXPECT_EQ(log[2]["failedFiles"].toArray(), QJsonArray{"ZEBU_STD.DAU"});
+    EXPECT_EQ(log[2]["changedFiles"].toArray().size(), 7);
+    EXPECT_FALSE(log[2]["changedFiles"].toArray().contains("Primary/ZEBU_STD.DAU"));
     // Replaced by a rename: a reader holding the old file still sees it whole.
     EXPECT_EQ(plants.pc.Read("before.prom"), "old\n");
     const QByteArray prom = plants.pc.Read("qdv70.prom");
@@ -123,7 +113,7 @@ TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
                     file.setFileTime(tenDaysAgo, QFileDevice::FileModificationTime));
     }
 
-    const CliRun text = plants.Cli("status", {"--all-setups"});
+    const CliRun text = plants.Cli({"status", "--all-setups"});
     EXPECT_EQ(text.exitCode, 1);
     const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << text.out.toStdString();
@@ -134,7 +124,7 @@ TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
     const Want want[] = {{"ok", ""},
                          {"failing", "the last Primary job failed: "},
                          {"stale", "the last good Primary backup is older than 7 days"}};
-    const QJsonArray json = plants.Cli("status", {"--all-setups", "--json"}).Json().array();
+    const QJsonArray json = plants.Cli({"status", "--all-setups", "--json"}).Json().array();
     ASSERT_EQ(json.size(), 3);
     for (int i = 0; i < 3; ++i) {
         const QStringList fields = lines[i].split('\t');
@@ -154,16 +144,16 @@ TEST(CliStatus, currentFailingAndStaleSetupsInTextJsonMetricsAndTheHook) {
     EXPECT_FALSE(failedPrimary["missing"].toArray().isEmpty());
     EXPECT_EQ(json[0]["kinds"][0]["result"].toString(), "ok");
     EXPECT_TRUE(json[0]["verifyClean"].toBool());
-    EXPECT_EQ(plants.Cli("status", {"--setup", "Studio-A"}).exitCode, 0);
+    EXPECT_EQ(plants.Cli({"status", "--setup", "Studio-A"}).exitCode, 0);
 
     // The failure hook: nothing runs without a command; with one, it gets the name and the status.
-    EXPECT_EQ(plants.Cli("notify-failure", {"--setup", "Studio-B"}).exitCode, 0);
+    EXPECT_EQ(plants.Cli({"notify-failure", "--setup", "Studio-B"}).exitCode, 0);
     plants.pc.Write("hook.sh", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/hook.name\"\n"
                                "cat > \"$(dirname \"$0\")/hook.json\"\n");
     plants.pc.Write(
         "home/QDV70COMM.INI",
         QStringLiteral("[BACKUP]\nON_FAILURE=sh %1 $1\n").arg(plants.pc.FilePath("hook.sh")).toUtf8());
-    const CliRun hook = plants.Cli("notify-failure", {"--setup", "Studio-B"});
+    const CliRun hook = plants.Cli({"notify-failure", "--setup", "Studio-B"});
     EXPECT_EQ(hook.exitCode, 0) << hook.err.toStdString();
     EXPECT_EQ(plants.pc.Read("hook.name"), "Studio-B\n");
     const QJsonObject summary = QJsonDocument::fromJson(plants.pc.Read("hook.json")).object();

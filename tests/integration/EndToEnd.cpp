@@ -4,11 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDirIterator>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QTcpSocket>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -75,17 +72,6 @@ QByteArray PostSoap(int port, const QByteArray& element) {
     while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000))
         answer += socket.readAll();
     return answer + socket.readAll();
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
 }
 
 void EnsureCoreApplication() {

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 namespace qdv::test {
@@ -54,8 +53,6 @@ private:
 // answers the whole HTTP answer.
 QByteArray PostSoap(int port, const QByteArray& element);
 
-// Waits in the event loop until `done` holds or `ms` have passed.
-bool WaitFor(const std::function<bool()>& done, int ms);
 // The application object that timers and the event loop need; made once for the test program.
 void EnsureCoreApplication();
 

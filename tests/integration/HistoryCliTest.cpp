@@ -65,16 +65,5 @@ TEST(HistoryAgainstSimulator, twoReceivesWithAChangeGiveSnapshotsAndMeaningDiff)
     EXPECT_TRUE(e.Cli({"diff", "HEAD", "working"}).out.isEmpty());
 }
 
-TEST(HistoryAgainstSimulator, failedFileIsNamedAndNotCommitted) {
-    EndToEnd e({"unexpected-pn"});
-    EXPECT_EQ(e.Cli({"receive", "primary"}).exitCode, 1);
-    const QJsonArray log = e.Cli({"history", "--json"}).Json().array();
-    ASSERT_EQ(log.size(), 1);
-    EXPECT_EQ(log[0]["failedFiles"].toArray(), QJsonArray{"ZEBU_STD.DAU"});
-    const QJsonArray changed = log[0]["changedFiles"].toArray();
-    EXPECT_EQ(changed.size(), 7);
-    EXPECT_FALSE(changed.contains("Primary/ZEBU_STD.DAU"));
-}
-
 } // namespace
 } // namespace qdv::test

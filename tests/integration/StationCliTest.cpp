@@ -79,8 +79,16 @@ TEST(StationCommands, aSerialRunStopsAtTheFirstFailureALanRunGoesOn) {
     }
 }
 
-TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedList) {
-    Stations e;
+// The station menu and the check menu fill the saved list. On a LAN setup the menu is followed by a device
+// search: the devices of this primary name their stations by their model, a device of another primary is
+// left out.
+TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedListWithTheDevicesFound) {
+    EndToEnd e({}, EndToEnd::Carrier::Tcp,
+               {"--discovery", "0", "--devices", "0", "--device",
+                "ZEBUID:2,MODEL:Desk Panel,NAME:Left of the desk,IPADRM:127.0.0.22", "--device",
+                "ZEBUID:3,MODEL:Elsewhere,IPADRM:127.0.0.33,OPTIP:127.0.9.1"});
+    ASSERT_NE(e.sim->DiscoveryPort(), 0);
+    WriteDiscoveryHome(e.pc.FilePath("home"), e.sim->DiscoveryPort());
     e.pc.Write("home/Device/DeviceInfo.txt", "1,Panel,n\r\n");
     const CliRun noStd = e.Cli({"stations", "check", "all"});
     EXPECT_EQ(noStd.exitCode, 1);
@@ -99,25 +107,14 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedList) {
     e.pc.Write("backup/Primary/ZEBU_STD.DAU", e.Device("Primary/ZEBU_STD.DAU"));
     EXPECT_EQ(e.Cli({"stations", "check", "device"}).exitCode, 0);
     EXPECT_EQ(Lines(e.Cli({"stations"}).out), listed);
-}
 
-// On a LAN setup the station menu is followed by a device search; the devices of this primary name
-// their stations by their model, a device of another primary is left out.
-TEST(StationCommands, stationMenuOnTheLanTakesNamesAndAddressesFromTheDevicesFound) {
-    EndToEnd e({}, EndToEnd::Carrier::Tcp,
-               {"--discovery", "0", "--devices", "0", "--device",
-                "ZEBUID:2,MODEL:Desk Panel,NAME:Left of the desk,IPADRM:127.0.0.22", "--device",
-                "ZEBUID:3,MODEL:Elsewhere,IPADRM:127.0.0.33,OPTIP:127.0.9.1"});
-    ASSERT_NE(e.sim->DiscoveryPort(), 0);
-    WriteDiscoveryHome(e.pc.FilePath("home"), e.sim->DiscoveryPort());
-    e.pc.Write("home/Device/DeviceInfo.txt", "1,Panel,n\r\n");
-    const CliRun menu = e.Cli({"stations", "menu", "--search-seconds", "2"});
-    EXPECT_EQ(menu.exitCode, 0) << menu.err.toStdString();
-    EXPECT_TRUE(menu.err.contains("1 station named by the devices found")) << menu.err.toStdString();
-    const QStringList listed = Lines(e.Cli({"stations"}).out);
-    ASSERT_FALSE(listed.isEmpty());
-    EXPECT_EQ(listed.front(), "002\t1\t1\tDesk Panel\t127.0.0.22");
-    EXPECT_FALSE(listed.join('\n').contains("Elsewhere"));
+    const CliRun search = e.Cli({"stations", "menu", "--search-seconds", "2"});
+    EXPECT_EQ(search.exitCode, 0) << search.err.toStdString();
+    EXPECT_TRUE(search.err.contains("1 station named by the devices found")) << search.err.toStdString();
+    const QStringList named = Lines(e.Cli({"stations"}).out);
+    ASSERT_FALSE(named.isEmpty());
+    EXPECT_EQ(named.front(), "002\t1\t1\tDesk Panel\t127.0.0.22");
+    EXPECT_FALSE(named.join('\n').contains("Elsewhere"));
 }
 
 TEST(StationCommands, namesArriveCompleteAtOneStationAndByBroadcast) {

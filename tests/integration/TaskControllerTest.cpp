@@ -14,6 +14,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -36,7 +37,7 @@ TEST(TcpTransport, dataSocketSendsSmallWritesAtOnce) {
     target.host = QStringLiteral("127.0.0.1");
     target.port = server.serverPort();
     ASSERT_TRUE(transport.Open(target));
-    ASSERT_TRUE(WaitFor([&] { return transport.LineUp() && server.hasPendingConnections(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return transport.LineUp() && server.hasPendingConnections(); }, 5000));
     int noDelay = 0;
     socklen_t length = sizeof noDelay;
     ASSERT_EQ(::getsockopt(transport.SocketDescriptor(), IPPROTO_TCP, TCP_NODELAY, &noDelay, &length), 0);
@@ -63,14 +64,14 @@ TEST(TaskController, tellsOnceWhenAJobHasEnded) {
     TtskCtrl control(TtskCtrl::kLinkEngine, status, stations, resolver, files, ports, [&] { return setup; });
     int ended = 0;
     QObject::connect(&control, &TtskCtrl::JobEnded, [&] { ++ended; });
-    ASSERT_TRUE(WaitFor([&] { return control.Ready(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, 5000));
     // A send of a Description the PC does not have queues nothing: the job ends at once.
     for (int job = 1; job <= 2; ++job) {
         ASSERT_TRUE(control.StartJob(Direction::Send, kJobDescription));
-        ASSERT_TRUE(WaitFor([&] { return ended == job; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended == job; }, 5000));
         EXPECT_FALSE(status.busy);
     }
-    WaitFor([] { return false; }, 50);
+    QTest::qWait(50);
     EXPECT_EQ(ended, 2);
 }
 
@@ -109,7 +110,7 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
         {
             TtskCtrl control(TtskCtrl::kAll, status, stations, resolver, files, ports,
                              [] { return SetupRecord(); });
-            ASSERT_TRUE(WaitFor([&] { return control.Ready(); }, kWaitMs));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return control.Ready(); }, kWaitMs));
             if (!enable) {
                 EXPECT_EQ(control.Hosted(), nullptr);
                 continue;
@@ -156,7 +157,7 @@ TEST(HostedServices, aHangingHistoryPushHoldsUpNotTheThreadThatMadeThem) {
                                                     "><TypeName><No>1</No><Name>AB</Name>"
                                                     "</TypeName></SetTypeNameReq>");
     EXPECT_TRUE(answer.contains(">OK<")) << answer.toStdString();
-    EXPECT_TRUE(WaitFor([&] { return remote.Taken(); }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return remote.Taken(); }, kWaitMs));
     EXPECT_FALSE(remote.Closed()) << "the snapshot's push held up this thread";
     remote.Release();
 }
