@@ -524,6 +524,7 @@ TEST(SetupHealth, metricsEscapeLabelValuesAndLeaveOutKindsThatNeverRan) {
     h.kinds << never;
     const QString text = QString::fromUtf8(SetupHealth::Metrics({h}));
     EXPECT_TRUE(text.contains("# HELP qdv70_backup_last_run_ok "));
+    EXPECT_TRUE(text.contains("# TYPE qdv70_backup_last_run_ok gauge\n"));
     EXPECT_TRUE(text.contains("qdv70_backup_verify_clean{setup=\"Plant \\\"A\\\"\\\\2\\nnew\"} 1\n"))
         << text.toStdString();
     EXPECT_FALSE(text.contains("kind=\"primary\"")) << text.toStdString();
