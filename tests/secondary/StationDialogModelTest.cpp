@@ -22,9 +22,13 @@ struct DialogRig {
     TmFile files{home.Path()};
     StatusBlock status;
     StationTables stations;
-    std::vector<std::pair<int, int>> jobs;
+    std::vector<std::pair<Direction, JobKind>> jobs;
     std::vector<FoundDevice> found;
     SetupRecord setup;
+    std::function<bool(Direction, JobKind)> startJob = [this](Direction d, JobKind k) {
+        jobs.emplace_back(d, k);
+        return status.busy = true;
+    };
 
     DialogRig() {
         home.Write("Device/DeviceInfo.txt", "7,Router,n\r\n");
@@ -32,15 +36,7 @@ struct DialogRig {
         setup.ipAddress = "127.0.0.1";
     }
     StationDialogServices Services() {
-        return {files,
-                status,
-                stations,
-                [this](Direction d, JobKind k) {
-                    jobs.emplace_back(static_cast<int>(d), static_cast<int>(k));
-                    return status.busy = true;
-                },
-                setup,
-                [this] { return found; }};
+        return {files, status, stations, startJob, setup, [this] { return found; }};
     }
     void WriteStandardSettings(int bitmapStation, int listStation) {
         QByteArray img(8192, '\0');
@@ -86,7 +82,7 @@ TEST(SecondaryDataModel, runShowsEachStationsResultAndChecksCannotChangeMeanwhil
         model.SetChecked(id, true);
     const_cast<StationList&>(model.List()).At(5).address = "127.0.0.5";
     ASSERT_TRUE(model.StartRun());
-    EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobSecondary)));
+    EXPECT_EQ(rig.jobs.back(), std::make_pair(Direction::Receive, kJobSecondary));
     EXPECT_EQ(rig.stations.Address(5), "127.0.0.5");
     EXPECT_EQ(model.Cell(9), (StatusCell{"Ready", kGreen}));
     EXPECT_FALSE(model.SetChecked(7, true)) << "a click during a run is undone";
@@ -153,7 +149,7 @@ TEST(SecondaryDataModel, getZMenuAppliesTheMenuMergesTheSearchAndSaves) {
     model.Show();
     model.SetChecked(20, true);
     ASSERT_TRUE(model.StartGetZMenu());
-    EXPECT_EQ(rig.jobs.back(), std::make_pair(0, int(kJobStationMenu)));
+    EXPECT_EQ(rig.jobs.back(), std::make_pair(Direction::Receive, kJobStationMenu));
     EXPECT_EQ(model.CheckedCount(), 0);
     rig.stations.present[11] = true; // station 12
     rig.stations.deviceType[11] = 7;
@@ -192,7 +188,7 @@ TEST(NamesToSecondaryModel, broadcastShowsTheJobOnEveryRowAndItsError) {
     EXPECT_EQ(model.Target(), 243);
     model.SetBroadcast(true);
     ASSERT_TRUE(model.Start());
-    EXPECT_EQ(rig.jobs.back(), std::make_pair(1, int(kJobAliasToSecondary)));
+    EXPECT_EQ(rig.jobs.back(), std::make_pair(Direction::Send, kJobAliasToSecondary));
     EXPECT_EQ(rig.stations.currentStation, 255);
     EXPECT_EQ(rig.stations.state[0], 1);
     model.ChooseRow(0);
