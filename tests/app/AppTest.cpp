@@ -507,7 +507,6 @@ TEST(SetupHealth, verdictOfTheRecordedJobsAgeAndFolder) {
         SetupRecord setup;
         setup.name = "Plant";
         setup.backupDataPath = folder.Path();
-        setup.primaryBackupFiles = 0;
         const SetupHealth h = SetupHealth::Assess(setup, now, c.warnDays, false);
         EXPECT_EQ(h.verdict, c.verdict) << h.reason.toStdString();
         EXPECT_EQ(h.reason.isEmpty(), c.verdict == V::Ok);
