@@ -23,7 +23,6 @@ TEST(DemoSession, servesASamplePlantThatTheDemoSetupCanReceiveFromAtOnce) {
         ASSERT_TRUE(TmFile(demo.Home()).LoadSetupList(*setups, MenuFont()));
         ASSERT_EQ(setups->count, 1);
         const SetupRecord& r = setups->records[0];
-        EXPECT_EQ(r.name, "Demo (simulated controller)");
         EXPECT_EQ(r.remote3Port, demo.Port());
         EXPECT_EQ(r.backupDataPath, demo.BackupFolder());
         EXPECT_TRUE(r.selectLan && r.receiveAll && r.sendAll && r.editAll);

@@ -37,10 +37,8 @@ TEST(HistoryAgainstSimulator, twoReceivesWithAChangeGiveSnapshotsAndMeaningDiff)
     ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
     const QStringList lines = history.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << history.out.toStdString();
-    EXPECT_TRUE(
-        lines[0].contains(QRegularExpression("^[0-9a-f]{7,}  \\d{4}-\\d\\d-\\d\\d .*Receive Crosspoint  "
-                                             "XPoint/ZEBU_XPT.DAU$")))
-        << lines[0].toStdString();
+    // The line's id and date are the in-process history test's; here the job and file of a receive.
+    EXPECT_TRUE(lines[0].endsWith("Receive Crosspoint  XPoint/ZEBU_XPT.DAU")) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].contains("Receive Description  Name/ZEBU_NME.DAU")) << lines[1].toStdString();
 
     const CliRun diff = e.Cli({"diff", "HEAD~2", "HEAD"});

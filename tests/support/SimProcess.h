@@ -27,7 +27,6 @@ public:
     quint16 DiscoveryPort() const { return m_discoveryPort; }
     // The network controller's GetInfo port when --netctl was among the options, else 0.
     quint16 GetInfoPort() const { return m_getInfoPort; }
-    QProcess& Process() { return m_process; }
 
 private:
     // Starts the simulator and returns its first line, which says where it serves.
