@@ -174,14 +174,11 @@ TEST(SetupsVerbs, aNameSeveralSetupsShareChoosesNone) {
     EXPECT_EQ(byNumber.exitCode, 0) << byNumber.err.toStdString();
 }
 
-const QStringList kNameFiles = {"Name/ZEBU_NME.DAU",  "Name/ZEBU_ALS1.DAU", "Name/ZEBU_ALS2.DAU",
-                                "Name/ZEBU_ALS3.DAU", "Name/ZEBU_ALS4.DAU", "Name/ZEBU_ALS5.DAU",
-                                "Name/ZEBU_ALS6.DAU", "Name/ZEBU_ALS7.DAU", "XPoint/ZEBU_XPT.DAU"};
-
+// The description, alias and crosspoint files of the backup folder.
 QList<QByteArray> NameFiles(const Home& h) {
-    QList<QByteArray> files;
-    for (const QString& f : kNameFiles)
-        files << h.Backup(f);
+    QList<QByteArray> files{h.Backup("Name/ZEBU_NME.DAU"), h.Backup("XPoint/ZEBU_XPT.DAU")};
+    for (int k = 1; k <= 7; ++k)
+        files << h.Backup(QStringLiteral("Name/ZEBU_ALS%1.DAU").arg(k));
     return files;
 }
 
