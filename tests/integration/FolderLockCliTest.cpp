@@ -1,7 +1,6 @@
 #include "EndToEnd.h"
 #include "history/BackupHistory.h"
 #include "services/HostedServices.h"
-#include "sim/SampleDataSet.h"
 #include "store/DataImage.h"
 #include "store/TmFile.h"
 
@@ -15,23 +14,17 @@ namespace {
 // the complete set of one of them, never a mixture, and each job either waited and succeeded or failed
 // naming the holder.
 TEST(FolderLockCli, twoReceivesIntoOneFolderLeaveOneDevicesSet) {
-    EndToEnd a;
-    TestFolder deviceB;
-    TestFolder homeB;
-    QString error;
-    ASSERT_TRUE(WriteSampleDataSet(deviceB.Path(), &error)) << error.toStdString();
+    EndToEnd a, b;
     for (const QString& f : kPrimaryFiles) {
-        QByteArray data = deviceB.Read("Primary/" + f);
+        QByteArray data = b.Device("Primary/" + f);
         data.replace(0, 2, data.startsWith("EE") ? "DD" : "EE");
-        deviceB.Write("Primary/" + f, data);
+        b.device.Write("Primary/" + f, data);
     }
-    SimProcess simB(deviceB.Path());
-    ASSERT_TRUE(simB.Ok());
-    WriteLanHome(homeB.Path(), a.pc.FilePath("backup"), simB.Port());
+    WriteLanHome(b.pc.FilePath("home"), a.pc.FilePath("backup"), b.sim->Port());
 
     QProcess first, second;
     ASSERT_TRUE(a.Start(first, {"receive", "primary"}));
-    ASSERT_TRUE(StartCli(second, {"--home", homeB.Path(), "receive", "primary"}));
+    ASSERT_TRUE(b.Start(second, {"receive", "primary"}));
     ASSERT_TRUE(first.waitForFinished(60000));
     ASSERT_TRUE(second.waitForFinished(60000));
     std::size_t succeeded = 0;
@@ -46,7 +39,7 @@ TEST(FolderLockCli, twoReceivesIntoOneFolderLeaveOneDevicesSet) {
     for (const QString& f : kPrimaryFiles) {
         const QByteArray stored = a.Pc("Primary/" + f);
         fromA += stored == a.Device("Primary/" + f);
-        fromB += stored == deviceB.Read("Primary/" + f);
+        fromB += stored == b.Device("Primary/" + f);
     }
     EXPECT_TRUE(fromA == kPrimaryFiles.size() || fromB == kPrimaryFiles.size())
         << fromA << " files from one device, " << fromB << " from the other";
