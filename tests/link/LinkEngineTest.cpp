@@ -2,7 +2,6 @@
 #include "sim/SimulatedController.h"
 #include "store/DataFileSet.h"
 #include "store/DataImage.h"
-#include "store/FolderLock.h"
 #include "support/EngineRig.h"
 
 #include <QDir>
@@ -12,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <future>
-#include <thread>
 #include <unistd.h>
 
 namespace qdv {
@@ -264,32 +261,6 @@ TEST(LinkEngine, abortSendsEtbAndEndsWith102WithoutError) {
     }
 }
 
-// Another writer holding a backup folder, on a thread of its own, until released.
-class OtherWriter {
-public:
-    explicit OtherWriter(const QString& folder) {
-        std::promise<void> taken;
-        m_thread = std::thread([&taken, folder, done = m_release.get_future()] {
-            FolderLock lock;
-            lock.TryLock(folder, QStringLiteral("importing"));
-            taken.set_value();
-            done.wait();
-        });
-        taken.get_future().wait();
-    }
-    ~OtherWriter() { Release(); }
-    void Release() {
-        if (!m_thread.joinable())
-            return;
-        m_release.set_value();
-        m_thread.join();
-    }
-
-private:
-    std::promise<void> m_release;
-    std::thread m_thread;
-};
-
 // A job whose backup folder another writer holds waits, saying who in status line 1, until the folder
 // is free, the wait runs out (the job fails with that text, touching nothing) or the operator cancels.
 TEST(LinkEngine, jobWaitsForItsBackupFolder) {
@@ -310,7 +281,7 @@ TEST(LinkEngine, jobWaitsForItsBackupFolder) {
         SimRig rig;
         rig.pc.Write("backup/Name/ZEBU_NME.DAU", "old\r\n");
         rig.folderUse.waitMs = 500;
-        OtherWriter other(rig.pc.FilePath("backup"));
+        test::OtherWriter other(rig.pc.FilePath("backup"), QStringLiteral("importing"));
         QString waiting;
         const int code = rig.Run(kReceive, kJobDescription, 20000, [&](int tick) {
             if (tick == 10)

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <future>
-#include <thread>
 
 namespace qdv {
 namespace {
@@ -54,28 +53,17 @@ TEST(FolderLock, waitEndsWhenFreedCancelledOrTimedOut) {
         const char* name;
         int timeoutMs;
         bool cancel;
-        int releaseAfterMs; // < 0: the holder keeps it
+        bool freed; // the holder lets go once the waiter has said that it waits
         Result expected;
     };
     const Case cases[] = {
-        {"freed during the wait", 5000, false, 100, Result::Taken},
-        {"cancelled", 5000, true, -1, Result::Cancelled},
-        {"timed out", 100, false, -1, Result::Busy},
+        {"freed during the wait", 5000, false, true, Result::Taken},
+        {"cancelled", 5000, true, false, Result::Cancelled},
+        {"timed out", 100, false, false, Result::Busy},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::promise<void> taken;
-        std::promise<void> done;
-        std::thread holder([&] {
-            FolderLock lock;
-            lock.TryLock(folder, QStringLiteral("restoring"));
-            taken.set_value();
-            if (c.releaseAfterMs >= 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(c.releaseAfterMs));
-            else
-                done.get_future().wait();
-        });
-        taken.get_future().wait();
+        test::OtherWriter holder(folder, QStringLiteral("restoring"));
         int told = 0;
         QString toldHolder;
         FolderLock waiter;
@@ -84,13 +72,12 @@ TEST(FolderLock, waitEndsWhenFreedCancelledOrTimedOut) {
             [&](const QString& h) {
                 ++told;
                 toldHolder = h;
+                if (c.freed)
+                    holder.Release();
             });
         EXPECT_EQ(r, c.expected);
         EXPECT_EQ(told, 1);
         EXPECT_TRUE(toldHolder.endsWith(QStringLiteral(" is restoring"))) << toldHolder.toStdString();
-        if (c.releaseAfterMs < 0)
-            done.set_value();
-        holder.join();
     }
 }
 
