@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <future>
@@ -72,22 +73,19 @@ struct Rig {
     QByteArray NamesFile() const { return folder.Read("backup/Name/ZEBU_NME.DAU"); }
 };
 
-TEST(ConfigOperations, typeNamesGoToTheirHalfAndTheFileChangesOnlyThere) {
+TEST(ConfigOperations, typeAndLevelNamesGoToTheirHalfAndTheFileChangesOnlyThere) {
     Rig rig;
     EXPECT_EQ(rig.ops.SetTypeName({{17, "XY"}, {3, "ABCDEF"}, {0, "zero"}, {33, "big"}}), "OK");
-    // Type 17 is the first of the second half; a name takes four bytes of its slot of eight.
+    EXPECT_EQ(rig.ops.SetLvName({{1, "LEVELNAME1"}, {9, "L9"}, {17, "no"}}), "OK");
+    // Type 17 and level 9 are the first of the second half; a type name takes four bytes of its slot
+    // of eight, a level name all eight.
     QByteArray expected = rig.original;
     expected.replace(8192, 4, QByteArray("XY\0\0", 4));
     expected.replace(16, 4, "ABCD");
+    expected.replace(128, 8, "LEVELNAM");
+    expected.replace(8192 + 128, 8, QByteArray("L9\0\0\0\0\0\0", 8));
     EXPECT_EQ(rig.File(), image::Encode(expected));
     EXPECT_EQ(rig.ops.GetTypeName({17, 3, 40}), (std::vector<NumberedName>{{17, "XY"}, {3, "ABCD"}}));
-}
-
-TEST(ConfigOperations, levelNamesTakeEightCharactersInBothHalves) {
-    Rig rig;
-    EXPECT_EQ(rig.ops.SetLvName({{1, "LEVELNAME1"}, {9, "L9"}, {17, "no"}}), "OK");
-    EXPECT_EQ(rig.Bytes(128, 8), QByteArray("LEVELNAM"));
-    EXPECT_EQ(rig.Bytes(8192 + 128, 8), QByteArray("L9\0\0\0\0\0\0", 8));
     EXPECT_EQ(rig.ops.GetLvName({9, 1}), (std::vector<NumberedName>{{9, "L9"}, {1, "LEVELNAM"}}));
 }
 
@@ -97,7 +95,6 @@ TEST(ConfigOperations, controlAreaRules) {
         CtrlAreaRequest request;
         CtrlArea expected; // from GetCtrlArea afterwards
     };
-    const CtrlArea before{101, 201, 301, 401, "AREA"};
     const Case cases[] = {
         {"all given", {5, 10, 7, 9, "NEWNAME"}, {5, 10, 7, 9, "NEWN"}},
         {"end below start becomes start", {50, 10, 7, 6, {}}, {50, 50, 7, 7, "AREA"}},
@@ -107,9 +104,7 @@ TEST(ConfigOperations, controlAreaRules) {
     };
     for (const Case& c : cases) {
         Rig rig;
-        ASSERT_EQ(
-            rig.ops.SetCtrlArea({before.srcStart, before.srcEnd, before.dstStart, before.dstEnd, "AREA"}),
-            "OK");
+        ASSERT_EQ(rig.ops.SetCtrlArea({101, 201, 301, 401, "AREA"}), "OK"); // the area each row changes
         EXPECT_EQ(rig.ops.SetCtrlArea(c.request), "OK") << c.what;
         EXPECT_EQ(rig.ops.GetCtrlArea(), c.expected) << c.what;
         EXPECT_EQ(rig.At(5376), (c.expected.srcStart - 1) & 0xFF) << c.what; // stored as number - 1
@@ -528,9 +523,11 @@ std::string Envelope(const std::string& body) {
 
 const std::string kProductInfo = Envelope("<GetProductInfoReq xmlns=\"" + kNs + "\"/>");
 
-std::string Post(const std::string& body, const std::string& headers = "") {
-    return "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: text/xml\r\n" + headers +
-           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+// A POST of `body` with further `headers`, naming `length` instead of the body's size when that is less.
+std::string Post(const std::string& body, const std::string& headers = "", const char* version = "1.1",
+                 std::size_t length = std::string::npos) {
+    return std::string("POST / HTTP/") + version + "\r\nHost: 127.0.0.1\r\nContent-Type: text/xml\r\n" +
+           headers + "Content-Length: " + std::to_string(std::min(length, body.size())) + "\r\n\r\n" + body;
 }
 
 // A hostile or plain client on a loopback address of its choice (each 127.x.y.z is another client
@@ -550,6 +547,10 @@ public:
     ~Client() { ::close(m_fd); }
     bool Connected() const { return m_connected; }
     void Send(const std::string& bytes) { ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    std::string Ask(const std::string& request) {
+        Send(request);
+        return ReadAnswer();
+    }
     // One HTTP answer, by its Content-Length; empty when none came within `seconds`.
     std::string ReadAnswer(int seconds = 30) {
         std::string answer;
@@ -639,8 +640,7 @@ TEST(SoapServer, idleAndDrippingClientsDoNotLockOutTheOthers) {
     }
     for (int round = 0; round < 3; ++round) {
         Client client(service.Port());
-        client.Send(Post(kProductInfo));
-        EXPECT_NE(client.ReadAnswer().find("ProductName"), std::string::npos) << round;
+        EXPECT_NE(client.Ask(Post(kProductInfo)).find("ProductName"), std::string::npos) << round;
     }
 }
 
@@ -651,13 +651,12 @@ TEST(SoapServer, connectionsPerAddressAreLimited) {
     std::vector<std::unique_ptr<Client>> held;
     for (int i = 0; i < 4; ++i)
         held.push_back(std::make_unique<Client>(service.Port(), "127.0.2.1"));
-    held[3]->Send(Post(kProductInfo)); // the fourth is being served, hence accepted
-    ASSERT_NE(held[3]->ReadAnswer().find("ProductName"), std::string::npos);
+    // The fourth is being served, hence accepted.
+    ASSERT_NE(held[3]->Ask(Post(kProductInfo)).find("ProductName"), std::string::npos);
     Client fifth(service.Port(), "127.0.2.1");
     EXPECT_TRUE(fifth.Closed());
     Client other(service.Port(), "127.0.2.2");
-    other.Send(Post(kProductInfo));
-    EXPECT_NE(other.ReadAnswer().find("ProductName"), std::string::npos);
+    EXPECT_NE(other.Ask(Post(kProductInfo)).find("ProductName"), std::string::npos);
 }
 
 // A request that arrives slower than the minimum rate, or not at all after its start, is answered with
@@ -689,29 +688,21 @@ TEST(SoapServer, connectionsCloseAfterTheAnswerUnlessTheClientAskedToKeepThemOrT
         {"bare envelope, as network controllers' clients send it", kProductInfo, "HTTP/1.1 200", false},
         {"HTTP/1.1", Post(kProductInfo), "HTTP/1.1 200", true},
         {"HTTP/1.1, close", Post(kProductInfo, "Connection: close\r\n"), "HTTP/1.1 200", false},
-        {"HTTP/1.0",
-         "POST / HTTP/1.0\r\nContent-Length: " + std::to_string(kProductInfo.size()) + "\r\n\r\n" +
-             kProductInfo,
-         "HTTP/1.1 200", false},
+        {"HTTP/1.0", Post(kProductInfo, "", "1.0"), "HTTP/1.1 200", false},
         {"malformed, close", Post("<not-soap>", "Connection: close\r\n"), "HTTP/1.1 4", false},
         {"not HTTP", "HELLO\r\n\r\n", "HTTP/1.1 400", false},
         // Exactly Content-Length bytes are the request: the envelope is cut short, what follows is no body.
-        {"cut by its length",
-         "POST / HTTP/1.1\r\nContent-Length: " + std::to_string(kProductInfo.size() - 10) + "\r\n\r\n" +
-             kProductInfo,
-         "HTTP/1.1 500", false},
+        {"cut by its length", Post(kProductInfo, "", "1.1", kProductInfo.size() - 10), "HTTP/1.1 500", false},
     };
     Service service;
     for (const Case& c : cases) {
         Client client(service.Port());
-        client.Send(c.request);
-        const std::string answer = client.ReadAnswer();
+        const std::string answer = client.Ask(c.request);
         EXPECT_EQ(answer.rfind(c.status, 0), 0u) << c.what << "\n" << answer;
         EXPECT_EQ(client.Closed(c.staysOpen ? 1 : 30), !c.staysOpen) << c.what;
     }
     Client kept(service.Port());
-    kept.Send(Post(kProductInfo, "Connection: keep-alive\r\n"));
-    const std::string answer = kept.ReadAnswer();
+    const std::string answer = kept.Ask(Post(kProductInfo, "Connection: keep-alive\r\n"));
     ASSERT_NE(answer.find("ProductName"), std::string::npos) << answer;
     ASSERT_NE(answer.find("keep-alive"), std::string::npos) << answer;
     service.server->Stop();
@@ -730,16 +721,12 @@ TEST(RequestFramer, findsTheEndOfEachRequestAndRefusesWhatNoOperationNeeds) {
     };
     using S = RequestFramer::Status;
     const std::string head = "POST / HTTP/1.1\r\nContent-Length: 5\r\n\r\n";
-    std::string deep;
-    for (int i = 0; i < 33; ++i)
-        deep += "<a>";
+    const std::string deep = QByteArray("<a>").repeated(33).toStdString();
     std::string manyAttributes = "<a";
     for (int i = 0; i < 33; ++i)
         manyAttributes += " x" + std::to_string(i) + "='1'";
     manyAttributes += "/>";
-    std::string manyElements = "<a>";
-    for (int i = 0; i < 16384; ++i)
-        manyElements += "<b/>";
+    const std::string manyElements = "<a>" + QByteArray("<b/>").repeated(16384).toStdString();
     const Case cases[] = {
         {"exactly Content-Length", head + "helloEXTRA", S::kComplete, head.size() + 5, true, 0},
         {"HTTP/1.0 keep-alive", "POST / HTTP/1.0\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n",
