@@ -4,6 +4,7 @@ build generates) and raw HTTP, over loopback on ports the system chooses."""
 
 import http.client
 import os
+import pathlib
 import signal
 import socket
 import subprocess
@@ -50,13 +51,12 @@ class Plant:
         self.names_path = os.path.join(self.backup, "Name", "ZEBU_NME.DAU")
         for path, image in ((self.std_path, std), (self.names_path, names)):
             if image is not None:
-                with open(path, "wb") as f:
-                    f.write(encode(image))
-        with open(os.path.join(self.home, "QDV70LIST.INI"), "w") as f:
-            f.write(f"[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Plant\nDIR={self.backup}\n")
-        with open(os.path.join(self.home, "QDV70COMM.INI"), "w") as f:
-            f.write("[UDP]\nBROADCAST=127.255.255.255\n[SOAP]\nBIND=127.0.0.1\n"
-                    f"DEVICEINFO={deviceinfo_port}\nPRIMARYSTATION=0\n")
+                pathlib.Path(path).write_bytes(encode(image))
+        home = pathlib.Path(self.home)
+        (home / "QDV70LIST.INI").write_text(
+            f"[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Plant\nDIR={self.backup}\n")
+        (home / "QDV70COMM.INI").write_text("[UDP]\nBROADCAST=127.255.255.255\n[SOAP]\nBIND=127.0.0.1\n"
+                                            f"DEVICEINFO={deviceinfo_port}\nPRIMARYSTATION=0\n")
         if before_start:
             before_start(self.backup)
         self.proc = subprocess.Popen([CLI, "--home", self.home, "serve"], stdout=subprocess.PIPE,
@@ -78,12 +78,10 @@ class Plant:
         return client, client.create_service(f"{{{binding}}}{binding}", address)
 
     def std(self) -> bytes:
-        with open(self.std_path, "rb") as f:
-            return f.read()
+        return pathlib.Path(self.std_path).read_bytes()
 
     def names(self) -> bytes:
-        with open(self.names_path, "rb") as f:
-            return f.read()
+        return pathlib.Path(self.names_path).read_bytes()
 
     def log(self) -> str:
         path = os.path.join(self.home, "log.txt")
@@ -142,12 +140,8 @@ class StartTest(unittest.TestCase):
             for name, (_, kept) in names.items():
                 self.assertEqual(os.path.exists(os.path.join(plant.backup, "Primary", name)), kept, name)
             _, service = plant.client("deviceinfo")
-            info = service.GetInfo()
-            self.assertEqual(len(info), 1)
-            self.assertEqual(info[0].DeviceName, "KMC-1000(P)")
-            self.assertEqual(info[0].DeviceCode, 101)
-            self.assertEqual(info[0].Port, plant.ports["primarystation"])
-            self.assertEqual(info[0].ServerName, "PrimaryStation")
+            self.assertEqual([(i.DeviceName, i.DeviceCode, i.Port, i.ServerName) for i in service.GetInfo()],
+                             [("KMC-1000(P)", 101, plant.ports["primarystation"], "PrimaryStation")])
             os.remove(plant.std_path)
             self.assertFalse(service.GetInfo())
             self.assertIn("read error[ZEBU_STD.DAU]1", plant.log())
