@@ -165,11 +165,21 @@ TEST(CrosspointText, importSetsOnlyValidCellsAndNeverClears) {
     EXPECT_EQ(read.routed, 1);
 }
 
-TEST(CrosspointList, compactListOfTheGoldenTableMatchesItsGoldenFile) {
+// The list made of the crosspoint file `xpt` (null: no file) over a previous list: its code and the list.
+using Made = std::pair<int, QByteArray>;
+Made ListOf(const QByteArray& xpt) {
     test::TestFolder dir;
-    dir.Write("ZEBU_XPT.DAU", test::FixtureCrosspoints().SaveDau());
-    ASSERT_EQ(MakeCrosspointList(dir.FilePath("ZEBU_XPT.DAU"), dir.FilePath("ZEBU_XPT.MKE")), kListOk);
-    EXPECT_TRUE(test::MatchesGolden("ZEBU_XPT.MKE", dir.Read("ZEBU_XPT.MKE")));
+    if (!xpt.isNull())
+        dir.Write("ZEBU_XPT.DAU", xpt);
+    dir.Write("ZEBU_XPT.MKE", "previous");
+    const int code = MakeCrosspointList(dir.FilePath("ZEBU_XPT.DAU"), dir.FilePath("ZEBU_XPT.MKE"));
+    return {code, dir.Read("ZEBU_XPT.MKE")};
+}
+
+TEST(CrosspointList, compactListOfTheGoldenTableMatchesItsGoldenFile) {
+    const auto [code, list] = ListOf(test::FixtureCrosspoints().SaveDau());
+    ASSERT_EQ(code, kListOk);
+    EXPECT_TRUE(test::MatchesGolden("ZEBU_XPT.MKE", list));
 }
 
 // (level 1..8, destination 1..1024, source)
@@ -207,23 +217,16 @@ TEST(MakeCrosspointList, writesOneRecordPerSourceAndDestinationWithItsLevelMask)
          "01020004"
          "02012003\r\n"},
     };
-    for (const auto& c : cases) {
-        test::TestFolder dir;
-        dir.Write("ZEBU_XPT.DAU", CrosspointFile(c.routes));
-        EXPECT_EQ(MakeCrosspointList(dir.FilePath("ZEBU_XPT.DAU"), dir.FilePath("ZEBU_XPT.MKE")), kListOk)
-            << c.name;
-        EXPECT_EQ(dir.Read("ZEBU_XPT.MKE"), c.list) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(ListOf(CrosspointFile(c.routes)), Made(kListOk, c.list)) << c.name;
 }
 
 TEST(MakeCrosspointList, breaksLinesAfter32Records) {
     std::vector<Route> routes;
     for (int d = 1; d <= 33; ++d)
         routes.emplace_back(1, d, d);
-    test::TestFolder dir;
-    dir.Write("ZEBU_XPT.DAU", CrosspointFile(routes));
-    ASSERT_EQ(MakeCrosspointList(dir.FilePath("ZEBU_XPT.DAU"), dir.FilePath("ZEBU_XPT.MKE")), kListOk);
-    const QByteArray list = dir.Read("ZEBU_XPT.MKE");
+    const auto [code, list] = ListOf(CrosspointFile(routes));
+    ASSERT_EQ(code, kListOk);
     EXPECT_EQ(list.size(), 32 * 8 + 2 + 8 + 2);
     EXPECT_EQ(list.mid(32 * 8, 2), "\r\n");
     EXPECT_EQ(list.mid(32 * 8 + 2), "01210021\r\n");
@@ -243,15 +246,8 @@ TEST(MakeCrosspointList, emptyMissingOrDamagedInput) {
         {"missing input", {}, kListCannotOpen, {}},
         {"only the first line, one source too large", damaged, kListOk, "01010005\r\n"},
     };
-    for (const auto& c : cases) {
-        test::TestFolder dir;
-        if (!c.input.isNull())
-            dir.Write("ZEBU_XPT.DAU", c.input);
-        dir.Write("ZEBU_XPT.MKE", "previous");
-        EXPECT_EQ(MakeCrosspointList(dir.FilePath("ZEBU_XPT.DAU"), dir.FilePath("ZEBU_XPT.MKE")), c.code)
-            << c.name;
-        EXPECT_EQ(dir.Read("ZEBU_XPT.MKE"), c.list.isNull() ? "previous" : c.list) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(ListOf(c.input), Made(c.code, c.list.isNull() ? "previous" : c.list)) << c.name;
 }
 
 TEST(TmTableRemote, namesToSecondaryStationsAreSentOnlyWhenTheirFilesLoad) {
