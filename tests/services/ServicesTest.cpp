@@ -46,15 +46,13 @@ struct Rig {
     QByteArray originalNames;
 
     explicit Rig(bool load = true, bool names = true) {
-        original = QByteArray(kStdSize, '\0');
         for (int i = 0; i < kStdSize; ++i)
-            original[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+            original += static_cast<char>((i * 7 + 3) & 0xFF);
         original[8192 + 255] = 0; // Level8
         original[8192 + 253] = 0; // Type16
         folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(original));
-        originalNames = QByteArray(kNmeSize, '\0');
         for (int i = 0; i < kNmeSize; ++i)
-            originalNames[i] = static_cast<char>((i * 5 + 1) & 0xFF);
+            originalNames += static_cast<char>((i * 5 + 1) & 0xFF);
         originalNames.replace(33024, 8, QByteArray(8, '\0')); // every name group empty
         if (names)
             folder.Write("backup/Name/ZEBU_NME.DAU", image::Encode(originalNames));

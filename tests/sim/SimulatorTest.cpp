@@ -27,7 +27,6 @@ struct Sim {
         return out;
     }
     bool Handshake() { return Send(record::AttentionSequence()) == FixedRecord(Fixed::Ready); }
-    void Etb() { Send(QByteArrayView(&record::kEtb, 1)); }
 };
 
 const QByteArray kAck(1, record::kAck);
@@ -62,7 +61,7 @@ TEST(SimulatedController, refusesWhatItCannotServeOrStore) {
         EXPECT_TRUE(sim.Send(c.request).isEmpty()) << "nothing is served before the handshake";
         ASSERT_TRUE(sim.Handshake());
         EXPECT_EQ(sim.Send(c.request), c.answer);
-        sim.Etb();
+        sim.Send(QByteArrayView(&record::kEtb, 1));
     }
     EXPECT_EQ(sim.dir.Read(QStringLiteral("XPoint/ZEBU_XPT.DAU")), "old");
     EXPECT_EQ(sim.controller.NameRecordCount(), 0);

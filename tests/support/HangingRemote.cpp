@@ -11,9 +11,7 @@
 
 namespace qdv::test {
 
-namespace {
 constexpr int kLongestHoldMs = 20000;
-}
 
 HangingRemote::HangingRemote() {
     m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
