@@ -301,11 +301,13 @@ struct SequenceRig : EngineRig {
     QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
     QByteArray Device(const QString& name) const { return device.Read("backup/" + name); }
 
-    // Runs a job of `kind` through the sequence in virtual time; its result code.
+    // Runs a job of `kind` through the sequence in virtual time, its exchange logged afresh; its result.
     int Run(bool receive, int kind) {
         const Direction direction = receive ? Direction::Receive : Direction::Send;
         resolver.EnsureSetupFolders(setup);
         status.Clear();
+        connection.requests.clear();
+        ftp.log.clear();
         jobs.BuildQueue(direction, static_cast<JobKind>(kind), setup);
         sequence.Begin(setup, ports, direction, static_cast<JobKind>(kind), jobs);
         const qint64 start = clock.NowMs();
@@ -337,8 +339,6 @@ TEST(NetworkSequence, primaryReceiveTakesEveryListedFileButTheDescription) {
 
     // Send: put, then PutFinish; a file missing here is skipped and reported as not sent.
     QFile::remove(r.pc.FilePath("backup/Primary/ZEBU_TLN.DAU"));
-    r.ftp.log.clear();
-    r.connection.requests.clear();
     ASSERT_EQ(r.Run(false, kJobPrimary), 0);
     EXPECT_EQ(r.ftp.log.size(), 7);
     EXPECT_EQ(r.connection.requests.size(), 1 + 7);
@@ -347,7 +347,6 @@ TEST(NetworkSequence, primaryReceiveTakesEveryListedFileButTheDescription) {
 
     // Of the Primary set only the files the setup selects; other listed files all the same.
     r.setup.primaryBackupFiles = 0x01;
-    r.ftp.log.clear();
     ASSERT_EQ(r.Run(true, kJobPrimary), 0);
     EXPECT_EQ(r.ftp.log, (QStringList{"get /backup/ZEBU_STD.DAU", "get /backup/ZEBU_XPT.DAU"}));
 }

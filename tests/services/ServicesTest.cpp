@@ -291,7 +291,6 @@ TEST(ConfigOperations, terminalLabelsInTheirHalfAndForm) {
 
     // Entries out of range for their place are skipped whole; the others of the request apply.
     Rig rig;
-    const QByteArray before = rig.Bytes(0, kStdSize);
     EXPECT_EQ(rig.ops.SetTerm(src, {{-1, 1, 1, {}},
                                     {1024, 1, 1, {}},
                                     {0, 17, 1, "skipped too"}, // three-digit form holds types 1 to 16
@@ -301,9 +300,9 @@ TEST(ConfigOperations, terminalLabelsInTheirHalfAndForm) {
                                     {512, 0, 1, {}},
                                     {5, {}, 7, {}}}),
               "OK\nSrcTerm 1 skipped: it holds a control character (U+0009).");
-    QByteArray expected = before;
+    QByteArray expected = rig.original;
     expected[256 + 20 + 1] = 0x07; // source 5 keeps its type, its number becomes 7
-    expected[256 + 20] = static_cast<char>(before[256 + 20] & 0xF0);
+    expected[256 + 20] = static_cast<char>(rig.original[256 + 20] & 0xF0);
     EXPECT_EQ(rig.Bytes(0, kStdSize), expected);
     EXPECT_EQ(rig.Names(0, 16), rig.originalNames.left(16));
 }
