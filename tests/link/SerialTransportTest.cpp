@@ -103,7 +103,6 @@ protected:
 
 TEST_F(SerialLine, bytesArriveInOrderAcrossTheRingsEnd) {
     ASSERT_TRUE(Open());
-    EXPECT_TRUE(m_port.IsLineUp());
     m_port.SetAccept(true);
     // Three times 700 bytes: the second and third batches wrap around the 1024-byte ring.
     for (int i = 0; i < 3; ++i) {
