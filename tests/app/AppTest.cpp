@@ -397,26 +397,22 @@ TEST(SendVerification, comparesEachSentFileWithItsReadBackCopy) {
     folder.Write("backup/Name/ZEBU_NME.DAU", sent);
     QByteArray changed(300, 'a');
     changed[257] = 'b';
-    struct Case {
-        QByteArray readBack; // empty: none
-        const char* text;
-    };
-    const Case cases[] = {
+    const std::pair<QByteArray, const char*> cases[] = {
         {sent, "ZEBU_NME.DAU: verified"},
         {image::Encode(changed), "ZEBU_NME.DAU: differs from the device at address 0x0101"},
         {{}, "ZEBU_NME.DAU: cannot be compared: "},
     };
     TmTableRemote resolver;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto& [readBack, text] : cases) {
+        SCOPED_TRACE(text);
         QFile::remove(folder.FilePath("back/Name/ZEBU_NME.DAU"));
-        if (!c.readBack.isEmpty())
-            folder.Write("back/Name/ZEBU_NME.DAU", c.readBack);
+        if (!readBack.isEmpty())
+            folder.Write("back/Name/ZEBU_NME.DAU", readBack);
         const auto checks =
             SendVerification::Compare(resolver, setup, kJobDescription, folder.FilePath("back"));
         ASSERT_EQ(checks.size(), 1u);
-        EXPECT_TRUE(checks[0].Text().startsWith(c.text)) << checks[0].Text().toStdString();
-        EXPECT_EQ(SendVerification::Differing(checks), c.readBack == sent ? 0 : 1);
+        EXPECT_TRUE(checks[0].Text().startsWith(text)) << checks[0].Text().toStdString();
+        EXPECT_EQ(SendVerification::Differing(checks), readBack == sent ? 0 : 1);
     }
     setup.primaryBackupFiles = 0b101;
     EXPECT_EQ(SendVerification::FilesOfKind(setup, kJobPrimary).size(), 2);

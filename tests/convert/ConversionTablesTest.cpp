@@ -66,33 +66,27 @@ TEST(ConversionTables, convertingDescriptionsWritesTheDescriptionFileOrLeavesItA
 }
 
 TEST(ConversionTables, labelsPlayNoPartInTheDescriptionFile) {
-    // Type names (and the labels made of them) as plants and damaged files have them.
-    const struct {
-        const char* name;
-        QByteArray typeName; // of type 1, the label of source 1 and destination 1024; empty: image of 0xFF
-    } cases[] = {
-        {"slash", "V/R "},
-        {"comma", "V,R "},
-        {"katakana", "\xCB\xDE\xC3\xDE"},
-        {"all 0xFF", ""},
-    };
+    // Type names (and the labels made of them) as plants and damaged files have them: type 1, the label of
+    // source 1 and destination 1024, with a slash, a comma, katakana; empty: an image all of 0xFF.
+    const QByteArray typeNames[] = {"V/R ", "V,R ", "\xCB\xDE\xC3\xDE", ""};
     const QByteArray golden = test::ReadTestData("convert/ZEBU_NME.DAU");
-    for (const auto& c : cases) {
+    for (const QByteArray& typeName : typeNames) {
+        SCOPED_TRACE(typeName.toHex().toStdString());
         test::TestFolder dir;
         const SetupRecord s = test::SetupAt(dir.Path());
         QByteArray img = image::Decode(test::FixtureStdText(), stdlayout::kImageSize);
-        if (c.typeName.isEmpty())
+        if (typeName.isEmpty())
             img.fill('\xFF');
         else
-            img.replace(0, 4, c.typeName);
+            img.replace(0, 4, typeName);
         dir.Write("Primary/ZEBU_STD.DAU", image::Encode(img));
         ConversionTables t;
         t.BuildTerminalLabels(s);
         test::FillFixtureNames(&t.Descriptions(), &t.Aliases());
-        EXPECT_EQ(t.SaveDescriptionsAndAliases(s), ConverterResult{}) << c.name;
-        EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), golden) << c.name;
-        EXPECT_EQ(t.ConvertDescriptionsToDau(s), ConverterResult{}) << c.name;
-        EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), golden) << c.name;
+        EXPECT_EQ(t.SaveDescriptionsAndAliases(s), ConverterResult{});
+        EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), golden);
+        EXPECT_EQ(t.ConvertDescriptionsToDau(s), ConverterResult{});
+        EXPECT_EQ(dir.Read("Name/ZEBU_NME.DAU"), golden);
     }
 }
 

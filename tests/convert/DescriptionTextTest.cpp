@@ -84,20 +84,17 @@ TEST(DescriptionText, importCountsWhatItReadAndRefusesCharactersTheControllerCan
     EXPECT_EQ(read.aliasTables, 2);
     EXPECT_TRUE(read.refusal.isEmpty());
 
-    const struct {
-        QByteArray text;
-        const char* refusal;
-    } refused[] = {
+    const std::pair<QByteArray, const char*> refused[] = {
         {"D3,,,A,,\xE3\x82\xAB\n", "line 1, destination 3: \"\u30AB\" (U+30AB)"}, // full-width katakana
         {"S1,,,\xF0\x9F\x93\xBA\r\n", "line 1, source 1: \"\U0001F4FA\" (U+1F4FA)"},
     };
-    for (const auto& c : refused) {
+    for (const auto& [text, refusal] : refused) {
         DescriptionTable descriptions;
         AliasTables aliases;
         descriptions.At(Side::Source, 1).SetText("OLD");
-        const DescriptionImport r = DescriptionText::Import(c.text, &descriptions, &aliases);
-        EXPECT_TRUE(r.refusal.startsWith(QString::fromUtf8(c.refusal))) << r.refusal.toStdString();
-        EXPECT_EQ(descriptions.At(Side::Source, 1).Text(), "OLD") << c.refusal;
+        const DescriptionImport r = DescriptionText::Import(text, &descriptions, &aliases);
+        EXPECT_TRUE(r.refusal.startsWith(QString::fromUtf8(refusal))) << r.refusal.toStdString();
+        EXPECT_EQ(descriptions.At(Side::Source, 1).Text(), "OLD") << refusal;
     }
 }
 
@@ -174,10 +171,7 @@ TEST(TerminalTextCodec, everyByteOfTheSetDecodesToItsCharacterAndBack) {
 }
 
 TEST(TerminalTextCodec, charactersOutsideTheSetAreRefusedNotChanged) {
-    const struct {
-        QString text;
-        qsizetype refused;
-    } cases[] = {
+    const std::pair<QString, qsizetype> cases[] = {
         {QStringLiteral("CAM 1"), -1},
         {QString::fromUtf8("\xEF\xBD\xB6\xEF\xBE\x92\xEF\xBE\x97"), -1}, // half-width "kamera"
         {QString::fromUtf8("CAM\xC3\xA9"), 3},                           // e acute
@@ -185,11 +179,11 @@ TEST(TerminalTextCodec, charactersOutsideTheSetAreRefusedNotChanged) {
         {QStringLiteral("\tCAM"), 0},
         {QString(QChar(0xE000)), 0}, // a kept NUL would end the text
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(TerminalTextCodec::FirstRefused(c.text), c.refused) << c.text.toStdString();
+    for (const auto& [text, refused] : cases) {
+        EXPECT_EQ(TerminalTextCodec::FirstRefused(text), refused) << text.toStdString();
         QByteArray bytes = "untouched";
-        EXPECT_EQ(TerminalTextCodec::Encode(c.text, &bytes), c.refused < 0);
-        if (c.refused >= 0) {
+        EXPECT_EQ(TerminalTextCodec::Encode(text, &bytes), refused < 0);
+        if (refused >= 0) {
             EXPECT_EQ(bytes, "untouched");
         }
     }

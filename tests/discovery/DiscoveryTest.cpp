@@ -88,23 +88,19 @@ TEST(NetworkDeviceTable, dateRequest_blocksNewDevicesButUpdatesKnownOnes) {
 }
 
 TEST(NetworkDeviceTable, ackAndNak_markKnownDevicesOnly) {
-    struct Case {
-        QByteArray datagram;
-        int status; // of the known device afterwards
-    };
-    const Case cases[] = {
+    const std::pair<QByteArray, int> cases[] = {
         {DiscoveryAnswer("ACK", kMac), NetworkDevice::kAcknowledged},
         {DiscoveryAnswer("NAK", kMac), NetworkDevice::kRefused},
         {DiscoveryAnswer("ACK", TestMac(9)), NetworkDevice::kNone},
         {DiscoveryAnswer("MAC", kMac, {"INFO:DATE OK"}), NetworkDevice::kAcknowledged},
         {DiscoveryAnswer("XYZ", kMac), NetworkDevice::kNone},
     };
-    for (const Case& c : cases) {
+    for (const auto& [datagram, status] : cases) {
         Rig r;
         r.Items({});
-        r.Take(c.datagram);
+        r.Take(datagram);
         EXPECT_EQ(r.table.Count(), 1);
-        EXPECT_EQ(r.First().answerStatus, c.status) << c.datagram.constData();
+        EXPECT_EQ(r.First().answerStatus, status) << datagram.constData();
         r.table.ClearAnswerStatus(NetworkDeviceTable::kNoEntry);
         r.table.ClearAnswerStatus(0);
         EXPECT_EQ(r.First().answerStatus, NetworkDevice::kNone);
