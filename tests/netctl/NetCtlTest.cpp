@@ -391,21 +391,19 @@ TEST(NetworkSequence, everyFailureEndsTheAttempt) {
         int kind;
         qint64 afterMs = 0; // when the attempt ends, in virtual time
     };
+    const auto fault = [](sim::Fault f) { return [f](SequenceRig& r) { r.faults.Add(f); }; };
     const Case cases[] = {
-        {"answer never ends", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlNeverClose); }, true,
-         kJobPrimary, 60000},
-        {"GetInfo refused", [](SequenceRig& r) { r.connection.refuse = true; }, true, kJobPrimary},
-        {"no OK", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlNoOk); }, true, kJobPrimary},
-        {"malformed XML", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlMalformed); }, true, kJobPrimary},
-        {"status NG", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlStatusNg); }, true, kJobDescription},
-        {"PutFinish NG", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlStatusNg); }, false, kJobPrimary},
-        {"description not listed", [](SequenceRig& r) { r.faults.Add(sim::Fault::XmlFileLeftOut); }, true,
-         kJobDescription},
+        {"answer never ends", fault(sim::Fault::XmlNeverClose), true, kJobPrimary, 60000},
+        {"GetInfo refused", [](auto& r) { r.connection.refuse = true; }, true, kJobPrimary},
+        {"no OK", fault(sim::Fault::XmlNoOk), true, kJobPrimary},
+        {"malformed XML", fault(sim::Fault::XmlMalformed), true, kJobPrimary},
+        {"status NG", fault(sim::Fault::XmlStatusNg), true, kJobDescription},
+        {"PutFinish NG", fault(sim::Fault::XmlStatusNg), false, kJobPrimary},
+        {"description not listed", fault(sim::Fault::XmlFileLeftOut), true, kJobDescription},
         {"crosspoint upload not listed",
-         [](SequenceRig& r) { QFile::remove(r.device.FilePath("backup/ZEBU_XPT.DAU")); }, false,
-         kJobCrosspoint},
-        {"FTP transfer fails", [](SequenceRig& r) { r.ftp.fail = true; }, true, kJobPrimary},
-        {"no station address", [](SequenceRig& r) { r.stations.state[2] = StationTables::kChosen; }, true,
+         [](auto& r) { QFile::remove(r.device.FilePath("backup/ZEBU_XPT.DAU")); }, false, kJobCrosspoint},
+        {"FTP transfer fails", [](auto& r) { r.ftp.fail = true; }, true, kJobPrimary},
+        {"no station address", [](auto& r) { r.stations.state[2] = StationTables::kChosen; }, true,
          kJobSecondary},
     };
     for (const Case& c : cases) {

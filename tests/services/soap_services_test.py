@@ -195,12 +195,10 @@ class PrimaryStationTest(unittest.TestCase):
         names[33032 + 320:33032 + 322] = b"\x80\x07"
         self.assertEqual(self.plant.std(), encode(bytes(std)))
         self.assertEqual(self.plant.names(), encode(bytes(names)))
-        type_name = self.service.GetTypeName(No=[17])[0]
-        self.assertEqual((type_name.No, type_name.Name), (17, kana))
-        answer = self.service.GetDstTerm(No=[512])
-        self.assertEqual((answer[0].No, answer[0].Type, answer[0].Number, answer[0].Name), (512, 17, 837, "VTR 1"))
-        answer = self.service.GetNameGroup(No=[2])
-        self.assertEqual([(t.Dst, t.No) for t in answer[0].Terminal], [(True, 7)])
+        self.assertEqual([(t.No, t.Name) for t in self.service.GetTypeName(No=[17])], [(17, kana)])
+        self.assertEqual([(t.No, t.Type, t.Number, t.Name) for t in self.service.GetDstTerm(No=[512])],
+                         [(512, 17, 837, "VTR 1")])
+        self.assertEqual([(t.Dst, t.No) for t in self.service.GetNameGroup(No=[2])[0].Terminal], [(True, 7)])
         self.assertEqual(self.plant.stop(), 0)
         self.assertTrue(self.plant.has_history)
 
