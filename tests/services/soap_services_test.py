@@ -45,11 +45,10 @@ class Plant:
         self.home = os.path.join(self.dir.name, "home")
         self.backup = os.path.join(self.dir.name, "backup")
         os.makedirs(self.home)
-        os.makedirs(os.path.join(self.backup, "Primary"))
-        os.makedirs(os.path.join(self.backup, "Name"))
         self.std_path = os.path.join(self.backup, "Primary", "ZEBU_STD.DAU")
         self.names_path = os.path.join(self.backup, "Name", "ZEBU_NME.DAU")
         for path, image in ((self.std_path, std), (self.names_path, names)):
+            os.makedirs(os.path.dirname(path))
             if image is not None:
                 pathlib.Path(path).write_bytes(encode(image))
         home = pathlib.Path(self.home)
