@@ -14,8 +14,6 @@ class HangingRemote {
 public:
     HangingRemote();
     ~HangingRemote();
-    HangingRemote(const HangingRemote&) = delete;
-    HangingRemote& operator=(const HangingRemote&) = delete;
 
     QString Url() const;
     // True once the push has connected (and is held).
