@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <tuple>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,12 +34,7 @@ TEST(HomeFolder, optionThenEnvironmentThenWritableExecutableFolderThenConfig) {
     const QString exe = t.FilePath("exe");
     const QString config = t.FilePath("config");
     const QString configHome = t.FilePath("config/qdv70");
-    struct Case {
-        const char* what;
-        HomeFolderCandidates in;
-        QString expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, HomeFolderCandidates, QString> cases[] = {
         {"option wins", {t.FilePath("opt"), t.FilePath("env"), exe, config}, t.FilePath("opt")},
         {"environment next", {"", t.FilePath("env"), exe, config}, t.FilePath("env")},
         {"writable executable folder", {"", "", exe, config}, exe},
@@ -52,8 +48,8 @@ TEST(HomeFolder, optionThenEnvironmentThenWritableExecutableFolderThenConfig) {
          {"rel/dir", "", exe, config},
          QDir::current().absoluteFilePath("rel/dir")},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ChooseHomeFolder(c.in), c.expected) << c.what;
+    for (const auto& [what, in, expected] : cases)
+        EXPECT_EQ(ChooseHomeFolder(in), expected) << what;
 }
 
 // The environment is read, and the folder chosen is made.
