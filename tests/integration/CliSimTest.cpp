@@ -1,6 +1,13 @@
 #include "EndToEnd.h"
+#include "app/DemoSession.h"
+#include "convert/CrosspointTable.h"
+#include "convert/DescriptionTable.h"
+#include "store/DataImage.h"
+#include "store/TmFile.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -212,6 +219,107 @@ TEST(CliOverSerialLine, portsThatCannotBeOpenedEndWithTheReason) {
     }
     if (!permission)
         GTEST_SKIP() << "no unprivileged user to lack the permission";
+}
+
+TEST(HistoryAgainstSimulator, twoReceivesWithAChangeGiveSnapshotsAndMeaningDiff) {
+    EndToEnd e;
+    ASSERT_EQ(e.Cli({"receive", "description"}).exitCode, 0);
+    ASSERT_EQ(e.Cli({"receive", "crosspoint"}).exitCode, 0);
+
+    // On the device: source 12 gets a new description, destination 5 level 2 a new source.
+    QByteArray nme = image::Decode(e.Device("Name/ZEBU_NME.DAU"), DescriptionTable::kNmeImageSize);
+    DescriptionTable before;
+    before.LoadDau(e.Device("Name/ZEBU_NME.DAU"));
+    nme.replace(16 * 11, 16, QByteArray("CAM 1B").leftJustified(16, '\0'));
+    e.device.Write("Name/ZEBU_NME.DAU", image::Encode(nme));
+    CrosspointTable xpt;
+    xpt.LoadDau(e.Device("XPoint/ZEBU_XPT.DAU"));
+    const int oldSource = xpt.Source(2, 5);
+    const int newSource = oldSource == 7 ? 8 : 7;
+    xpt.SetSource(2, 5, static_cast<std::uint16_t>(newSource));
+    e.device.Write("XPoint/ZEBU_XPT.DAU", xpt.SaveDau());
+
+    ASSERT_EQ(e.Cli({"receive", "description"}).exitCode, 0);
+    ASSERT_EQ(e.Cli({"receive", "crosspoint"}).exitCode, 0);
+    ASSERT_EQ(e.Cli({"receive", "crosspoint"}).exitCode, 0); // the same bytes again: no snapshot
+
+    const CliRun history = e.Cli({"history"});
+    ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
+    const QStringList lines = history.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << history.out.toStdString();
+    // The line's id and date are the in-process history test's; here the job and file of a receive.
+    EXPECT_TRUE(lines[0].endsWith("Receive Crosspoint  XPoint/ZEBU_XPT.DAU")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains("Receive Description  Name/ZEBU_NME.DAU")) << lines[1].toStdString();
+
+    const CliRun diff = e.Cli({"diff", "HEAD~2", "HEAD"});
+    ASSERT_EQ(diff.exitCode, 0) << diff.err.toStdString();
+    const QString oldText = QString::fromLatin1(before.At(Side::Source, 12).Text());
+    EXPECT_TRUE(
+        diff.out.contains(QStringLiteral("  source 12 description: \"%1\" -> \"CAM 1B\"\n").arg(oldText)))
+        << diff.out.toStdString();
+    EXPECT_TRUE(diff.out.contains(QRegularExpression(
+        QStringLiteral("  destination 5 level 2: source %1( \\(.*\\))? -> source %2( \\(.*\\))?\n")
+            .arg(oldSource)
+            .arg(newSource))))
+        << diff.out.toStdString();
+    EXPECT_EQ(diff.out.count('\n'), 4) << diff.out.toStdString(); // two file headings, two changes
+
+    // The default compares the last two snapshots: only the route.
+    const QJsonArray changes = e.Cli({"diff", "--json"}).Json()["changes"].toArray();
+    ASSERT_EQ(changes.size(), 1);
+    EXPECT_EQ(changes[0]["kind"], "route");
+    EXPECT_EQ(changes[0]["destination"], 5);
+    EXPECT_EQ(changes[0]["newSource"], newSource);
+    EXPECT_TRUE(e.Cli({"diff", "HEAD", "working"}).out.isEmpty());
+}
+
+TEST(DemoSession, servesASamplePlantThatTheDemoSetupCanReceiveFromAtOnce) {
+    TestFolder folder;
+    QByteArray sentEarlier;
+    {
+        DemoSession demo(folder.Path());
+        QString error;
+        ASSERT_TRUE(demo.Start(QStringLiteral(QDV70SIM_PATH), &error)) << error.toStdString();
+        ASSERT_NE(demo.Port(), 0);
+
+        auto setups = std::make_unique<SetupTable>();
+        ASSERT_TRUE(TmFile(demo.Home()).LoadSetupList(*setups, MenuFont()));
+        ASSERT_EQ(setups->count, 1);
+        const SetupRecord& r = setups->records[0];
+        EXPECT_EQ(r.remote3Port, demo.Port());
+        EXPECT_EQ(r.backupDataPath, demo.BackupFolder());
+        EXPECT_TRUE(r.selectLan && r.receiveAll && r.sendAll && r.editAll);
+
+        // The backup already holds what Send needs, and Receive works against the simulator.
+        EXPECT_EQ(folder.Read("backup/Name/ZEBU_NME.DAU"), folder.Read("device/Name/ZEBU_NME.DAU"));
+        // The Primary receive goes through the network controller's exchange and FTP.
+        const CliRun run = RunCli({"--home", demo.Home(), "receive", "primary"});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(folder.Exists("home/XMLDoc/GetInfoRes.xml"));
+        // The device search finds the simulated devices on loopback.
+        const CliRun search = RunCli({"--home", demo.Home(), "discover", "--seconds", "1"});
+        EXPECT_EQ(search.exitCode, 0) << search.err.toStdString();
+        EXPECT_EQ(search.out.count("127.0.0.1"), 3) << search.out.toStdString();
+
+        sentEarlier = folder.Read("backup/Name/ZEBU_NME.DAU");
+        sentEarlier.replace(0, 8, "41424344");
+        folder.Write("backup/Name/ZEBU_NME.DAU", sentEarlier);
+    }
+    // A later demo keeps what the earlier one left in the backup folder.
+    DemoSession again(folder.Path());
+    QString error;
+    ASSERT_TRUE(again.Start(QStringLiteral(QDV70SIM_PATH), &error)) << error.toStdString();
+    EXPECT_EQ(folder.Read("backup/Name/ZEBU_NME.DAU"), sentEarlier);
+}
+
+TEST(DemoSession, withoutASimulatorItSaysWhy) {
+    TestFolder folder;
+    DemoSession demo(folder.Path());
+    QString error;
+    EXPECT_FALSE(demo.Start(QString(), &error));
+    EXPECT_TRUE(error.contains("qdv70sim"));
+    EXPECT_FALSE(demo.Start(folder.FilePath("no-such-program"), &error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 } // namespace
