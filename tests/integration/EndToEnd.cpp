@@ -74,6 +74,25 @@ QByteArray PostSoap(int port, const QByteArray& element) {
     return answer + socket.readAll();
 }
 
+namespace {
+const QByteArray kPrimaryStationNs =
+    "xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"";
+} // namespace
+
+LoopbackServices::LoopbackServices(const QString& home)
+    : files(home),
+      services(files,
+               {.bindAddress = QStringLiteral("127.0.0.1"), .deviceInfoPort = 0, .primaryStationPort = 0}) {
+    EXPECT_EQ(services.Start(), 2);
+    PostSoap(services.PrimaryStationPort(), "<GetProductInfoReq " + kPrimaryStationNs + "/>");
+}
+
+QByteArray LoopbackServices::SetTypeName() const {
+    return PostSoap(services.PrimaryStationPort(),
+                    "<SetTypeNameReq " + kPrimaryStationNs +
+                        "><TypeName><No>1</No><Name>AB</Name></TypeName></SetTypeNameReq>");
+}
+
 void EnsureCoreApplication() {
     static int argc = 1;
     static char name[] = "test_integration";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/HostedServices.h"
+#include "store/TmFile.h"
 #include "support/SimProcess.h"
 #include "support/TestFolder.h"
 
@@ -52,6 +54,17 @@ private:
 // Posts a SOAP request with `element` as the body of its envelope to a hosted service on loopback and
 // answers the whole HTTP answer.
 QByteArray PostSoap(int port, const QByteArray& element);
+
+// The hosted services of the home `home` on free loopback ports, started, and a client that has asked
+// for the product as clients do first.
+struct LoopbackServices {
+    TmFile files;
+    HostedServices services;
+
+    explicit LoopbackServices(const QString& home);
+    // Names type 1 "AB" and answers the whole HTTP answer.
+    QByteArray SetTypeName() const;
+};
 
 // The application object that timers and the event loop need; made once for the test program.
 void EnsureCoreApplication();

@@ -1,8 +1,6 @@
 #include "EndToEnd.h"
 #include "history/BackupHistory.h"
-#include "services/HostedServices.h"
 #include "store/DataImage.h"
-#include "store/TmFile.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -100,24 +98,13 @@ TEST(FolderLockCli, aServiceWriteDuringAReceiveLandsAfterIt) {
     QByteArray old = e.Device("Primary/ZEBU_STD.DAU");
     old.replace(kChar, 2, old.mid(kChar, 2) == "EE" ? "DD" : "EE");
     e.pc.Write("backup/Primary/ZEBU_STD.DAU", old);
-    const TmFile files(e.pc.FilePath("home"));
-    ServiceSettings settings;
-    settings.bindAddress = QStringLiteral("127.0.0.1");
-    settings.deviceInfoPort = 0;
-    settings.primaryStationPort = 0;
-    HostedServices services(files, settings);
-    ASSERT_EQ(services.Start(), 2);
-    const QByteArray ns =
-        "xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"";
-    PostSoap(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
+    const LoopbackServices s(e.pc.FilePath("home"));
 
     QProcess receive;
     ASSERT_TRUE(e.Start(receive, {"receive", "primary"}));
     QByteArray err;
     ASSERT_TRUE(ReadErrUntil(receive, &err, "Sim: receive primary")) << err.toStdString();
-    const QByteArray answer = PostSoap(
-        services.PrimaryStationPort(),
-        "<SetTypeNameReq " + ns + "><TypeName><No>1</No><Name>AB</Name></TypeName></SetTypeNameReq>");
+    const QByteArray answer = s.SetTypeName();
     EXPECT_TRUE(answer.contains(">OK<")) << answer.toStdString();
     ASSERT_TRUE(receive.waitForFinished(60000));
     EXPECT_EQ(receive.exitCode(), 0) << (err + receive.readAllStandardError()).toStdString();

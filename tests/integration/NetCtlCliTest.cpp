@@ -1,13 +1,10 @@
 #include "EndToEnd.h"
 #include "netctl/TdrvFtp.h"
-#include "sim/SampleDataSet.h"
 #include "support/TestFolder.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace qdv::test {
 namespace {
@@ -55,18 +52,14 @@ struct Hostile {
 
 // The sample plant served by qdv70sim as a network controller (XML exchange, with the packet protocol
 // beside it) and by an FTP server, and a PC home whose LAN setup points at both.
-struct NetCtlRig {
-    TestFolder device;
-    TestFolder pc;
-    std::unique_ptr<SimProcess> sim;
+struct NetCtlRig : EndToEnd {
     Python ftp;
     Python hostile;
     quint16 getInfoPort = 0;
 
     explicit NetCtlRig(const QStringList& faults = {}, const QString& ftpPassword = kPassword,
-                       const Hostile& peer = {}, int primaryMask = 255) {
-        EXPECT_TRUE(WriteSampleDataSet(device.Path(), nullptr));
-        sim = std::make_unique<SimProcess>(device.Path(), faults, QStringList{"--netctl"});
+                       const Hostile& peer = {}, int primaryMask = 255)
+        : EndToEnd(faults, Carrier::Tcp, {"--netctl"}) {
         const QString hostilePeer = QStringLiteral(HOSTILE_PEER_PATH);
         getInfoPort = peer.getInfoDepth > 0
                           ? hostile.Start({hostilePeer, "getinfo", QString::number(peer.getInfoDepth)})
@@ -75,16 +68,15 @@ struct NetCtlRig {
             peer.endlessFile.isEmpty()
                 ? StartFtpServer(ftp, device.Path(), ftpPassword)
                 : ftp.Start({hostilePeer, "ftp", device.Path(), kUser, ftpPassword, peer.endlessFile});
-        WriteLanHome(pc.Path(), pc.FilePath("backup"), sim->Port(), primaryMask);
-        pc.Write("QDV70COMM.INI", QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n"
-                                                 "[UDP]\nBROADCAST=127.255.255.255\n")
-                                      .arg(getInfoPort)
-                                      .arg(ftpPort)
-                                      .arg(kUser, kPassword)
-                                      .toUtf8());
+        WriteLanHome(pc.FilePath("home"), pc.FilePath("backup"), sim->Port(), primaryMask);
+        pc.Write("home/QDV70COMM.INI",
+                 QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n"
+                                "[UDP]\nBROADCAST=127.255.255.255\n")
+                     .arg(getInfoPort)
+                     .arg(ftpPort)
+                     .arg(kUser, kPassword)
+                     .toUtf8());
     }
-    CliRun Cli(const QStringList& args) const { return RunCli(QStringList{"--home", pc.Path()} + args); }
-    QByteArray Pc(const QString& rel) const { return pc.Read("backup/" + rel); }
     // The network controller's copy (FTP) and the packet protocol's copy of a file.
     QByteArray Exchange(const QString& name) const { return device.Read("backup/" + name); }
     QByteArray Packet(const QString& rel) const { return device.Read(rel); }
@@ -106,7 +98,7 @@ TEST(NetCtlCli, jobsGoThroughTheExchangeByteForByte) {
         EXPECT_EQ(run.exitCode, 0) << what << run.err.toStdString();
         EXPECT_FALSE(run.err.contains("skipped")) << what << run.err.toStdString();
     }
-    EXPECT_TRUE(r.pc.Exists("XMLDoc/GetInfoRes.xml"));
+    EXPECT_TRUE(r.pc.Exists("home/XMLDoc/GetInfoRes.xml"));
     EXPECT_TRUE(r.Cli({"receive", "primary"}).err.contains("ZEBU_STD.DAU: received, 33024 bytes"));
     for (const QString& f : kPrimaryFiles)
         EXPECT_EQ(r.Pc("Primary/" + f), r.Exchange(f)) << f.toStdString();

@@ -6,9 +6,7 @@
 #include "link/StatusBlock.h"
 #include "link/TcpTransport.h"
 #include "link/TransferJobs.h"
-#include "services/HostedServices.h"
 #include "store/DataImage.h"
-#include "store/TmFile.h"
 #include "support/HangingRemote.h"
 #include "support/TestFolder.h"
 
@@ -139,23 +137,10 @@ TEST(HostedServices, aHangingHistoryPushHoldsUpNotTheThreadThatMadeThem) {
     EnsureCoreApplication();
     TestFolder folder;
     WritePlantHome(folder, {});
-    const TmFile files(folder.FilePath("home"));
-    ServiceSettings settings;
-    settings.enable = true;
-    settings.bindAddress = QStringLiteral("127.0.0.1");
-    settings.deviceInfoPort = 0;
-    settings.primaryStationPort = 0;
-    HostedServices services(files, settings);
-    ASSERT_EQ(services.Start(), 2);
+    const LoopbackServices s(folder.FilePath("home"));
     HangingRemote remote;
     history::BackupHistory::Configure({remote.Url()});
-    const QByteArray ns =
-        "xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"";
-    PostSoap(services.PrimaryStationPort(), "<GetProductInfoReq " + ns + "/>");
-    const QByteArray answer =
-        PostSoap(services.PrimaryStationPort(), "<SetTypeNameReq " + ns +
-                                                    "><TypeName><No>1</No><Name>AB</Name>"
-                                                    "</TypeName></SetTypeNameReq>");
+    const QByteArray answer = s.SetTypeName();
     EXPECT_TRUE(answer.contains(">OK<")) << answer.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return remote.Taken(); }, kWaitMs));
     EXPECT_FALSE(remote.Closed()) << "the snapshot's push held up this thread";
