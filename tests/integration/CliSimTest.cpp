@@ -138,10 +138,8 @@ TEST(CliAgainstSimulator, aJobThatCannotStartSaysWhy) {
         {pc.FilePath("backup"), "Error(Communication line.)\nConnection refused("},
     };
     for (const Case& c : cases) {
-        WriteLanHome(pc.FilePath("home"), c.backup, closed);
-        pc.Write(
-            "home/QDV70COMM.INI",
-            QStringLiteral("[PORT]\nGETINFO=%1\n[UDP]\nBROADCAST=127.255.255.255\n").arg(closed).toUtf8());
+        WriteLanHome(pc.FilePath("home"), c.backup, closed, 255,
+                     QStringLiteral("[PORT]\nGETINFO=%1\n").arg(closed));
         const CliRun r = RunCli({"--home", pc.FilePath("home"), "receive", "description"});
         EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(c.reason)) << r.err.toStdString();

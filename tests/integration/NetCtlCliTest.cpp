@@ -68,14 +68,11 @@ struct NetCtlRig : EndToEnd {
             peer.endlessFile.isEmpty()
                 ? StartFtpServer(ftp, device.Path(), ftpPassword)
                 : ftp.Start({hostilePeer, "ftp", device.Path(), kUser, ftpPassword, peer.endlessFile});
-        WriteLanHome(pc.FilePath("home"), pc.FilePath("backup"), sim->Port(), primaryMask);
-        pc.Write("home/QDV70COMM.INI",
-                 QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n"
-                                "[UDP]\nBROADCAST=127.255.255.255\n")
-                     .arg(getInfoPort)
-                     .arg(ftpPort)
-                     .arg(kUser, kPassword)
-                     .toUtf8());
+        WriteLanHome(pc.FilePath("home"), pc.FilePath("backup"), sim->Port(), primaryMask,
+                     QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n")
+                         .arg(getInfoPort)
+                         .arg(ftpPort)
+                         .arg(kUser, kPassword));
     }
     // The network controller's copy (FTP) and the packet protocol's copy of a file.
     QByteArray Exchange(const QString& name) const { return device.Read("backup/" + name); }

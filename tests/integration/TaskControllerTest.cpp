@@ -73,15 +73,12 @@ TEST(TaskController, tellsOnceWhenAJobHasEnded) {
     EXPECT_EQ(ended, 2);
 }
 
-// A home whose one setup "Plant" has a Primary ZEBU_STD.DAU, with `comm` in its QDV70COMM.INI.
-void WritePlantHome(const TestFolder& folder, const QByteArray& comm) {
+// A home whose one setup has a Primary ZEBU_STD.DAU, with `comm` in its QDV70COMM.INI.
+void WritePlantHome(const TestFolder& folder, const QString& comm) {
     QByteArray std(16384, '\0');
     std[8191] = 'e';
     folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(std));
-    folder.Write("home/QDV70LIST.INI",
-                 "[SETUP]\r\nREG=1\r\n[SELECT LIST]\r\nSETUP=0\r\n[SETUP_1]\r\nNAME=Plant\r\nDIR=" +
-                     folder.FilePath("backup").toUtf8() + "\r\n");
-    folder.Write("home/QDV70COMM.INI", "[UDP]\r\nBROADCAST=127.255.255.255\r\n" + comm);
+    WriteLanHome(folder.FilePath("home"), folder.FilePath("backup"), 1, 255, comm);
 }
 
 bool Listens(int port) {
@@ -97,8 +94,9 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
     for (const bool enable : {true, false}) {
         SCOPED_TRACE(enable ? "ENABLE=1" : "ENABLE=0");
         TestFolder folder;
-        WritePlantHome(folder, "[SOAP]\r\nENABLE=" + QByteArray(enable ? "1" : "0") +
-                                   "\r\nBIND=127.0.0.1\r\nDEVICEINFO=0\r\nPRIMARYSTATION=0\r\n");
+        WritePlantHome(folder,
+                       QStringLiteral("[SOAP]\nENABLE=%1\nBIND=127.0.0.1\nDEVICEINFO=0\nPRIMARYSTATION=0\n")
+                           .arg(enable ? 1 : 0));
         StatusBlock status;
         StationTables stations;
         TmTableRemote resolver;

@@ -117,21 +117,22 @@ void WriteFile(const QString& home, const QString& name, const QByteArray& data)
     f.write(data);
 }
 
-void WriteHome(const QString& home, const QString& link, int primaryMask) {
+void WriteHome(const QString& home, const QString& link, int primaryMask, const QString& comm) {
     WriteFile(home, "QDV70LIST.INI",
               QStringLiteral("[SETUP]\nREG=1\n[SELECT LIST]\nSETUP=0\n[SETUP_1]\nNAME=Sim\n%1"
                              "SELECT_PRIMARY_BACKUP_FILE=%2\n")
                   .arg(link)
                   .arg(primaryMask)
                   .toUtf8());
+    WriteFile(home, "QDV70COMM.INI", (comm + "[UDP]\nBROADCAST=127.255.255.255\n").toUtf8());
 }
 } // namespace
 
-void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, int primaryMask) {
+void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, int primaryMask,
+                  const QString& comm) {
     WriteHome(home,
               QStringLiteral("DIR=%1\nIP=127.0.0.1\nSELECT_LAN=1\nREOTE3=%2\n").arg(backupDir).arg(port),
-              primaryMask);
-    WriteFile(home, "QDV70COMM.INI", "[UDP]\nBROADCAST=127.255.255.255\n");
+              primaryMask, comm);
 }
 
 void WriteDiscoveryHome(const QString& home, quint16 udpPort, const QString& broadcast) {
@@ -140,9 +141,8 @@ void WriteDiscoveryHome(const QString& home, quint16 udpPort, const QString& bro
 }
 
 void WriteSerialHome(const QString& home, const QString& backupDir, const QString& device, int primaryMask) {
-    WriteHome(home, QStringLiteral("DIR=%1\nSELECT_LAN=0\nCOM=1\n").arg(backupDir), primaryMask);
-    WriteFile(home, "QDV70COMM.INI",
-              QStringLiteral("[SERIAL]\nCOM1=%1\n[UDP]\nBROADCAST=127.255.255.255\n").arg(device).toUtf8());
+    WriteHome(home, QStringLiteral("DIR=%1\nSELECT_LAN=0\nCOM=1\n").arg(backupDir), primaryMask,
+              QStringLiteral("[SERIAL]\nCOM1=%1\n").arg(device));
 }
 
 } // namespace qdv::test

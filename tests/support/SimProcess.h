@@ -61,8 +61,9 @@ bool ReadErrUntil(QProcess& cli, QByteArray* err, const QByteArray& marker);
 void WriteDiscoveryHome(const QString& home, quint16 udpPort, const QString& broadcast = "127.255.255.255");
 
 // Writes a home folder whose QDV70LIST.INI has one LAN setup "Sim" pointing at `backupDir` and the
-// simulator's port, selected.
-void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, int primaryMask = 255);
+// simulator's port, selected, and whose QDV70COMM.INI holds `comm` and the loopback broadcast.
+void WriteLanHome(const QString& home, const QString& backupDir, quint16 port, int primaryMask = 255,
+                  const QString& comm = {});
 // The same with a serial setup on COM1, whose device QDV70COMM.INI sets to `device`.
 void WriteSerialHome(const QString& home, const QString& backupDir, const QString& device,
                      int primaryMask = 255);
