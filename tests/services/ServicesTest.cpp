@@ -510,15 +510,11 @@ TEST(ImageStore, staleTemporariesOfWriteBacksAreRemoved) {
         EXPECT_EQ(rig.folder.Exists(QStringLiteral("backup/") + c.name), !c.removed) << c.name;
 }
 
-const std::string kNs = "http://switcher.example/pro/switcher/primarystation/configurationservice";
-
-std::string Envelope(const std::string& body) {
-    return "<?xml version=\"1.0\"?><s:Envelope "
-           "xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>" +
-           body + "</s:Body></s:Envelope>";
-}
-
-const std::string kProductInfo = Envelope("<GetProductInfoReq xmlns=\"" + kNs + "\"/>");
+// The plainest request of the configuration service, as a bare envelope.
+const std::string kProductInfo =
+    "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
+    "<GetProductInfoReq xmlns=\"http://switcher.example/pro/switcher/primarystation/configurationservice\"/>"
+    "</s:Body></s:Envelope>";
 
 // A POST of `body` with further `headers`, naming `length` instead of the body's size when that is less.
 std::string Post(const std::string& body, const std::string& headers = "", const char* version = "1.1",
