@@ -540,14 +540,11 @@ public:
     ~Client() { ::close(m_fd); }
     bool Connected() const { return m_connected; }
     void Send(const std::string& bytes) { ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    // Sends `request` and returns the HTTP answer, by its Content-Length; empty when none came in 30 s.
     std::string Ask(const std::string& request) {
         Send(request);
-        return ReadAnswer();
-    }
-    // One HTTP answer, by its Content-Length; empty when none came within `seconds`.
-    std::string ReadAnswer(int seconds = 30) {
         std::string answer;
-        Receive(seconds, [&] {
+        Receive(30, [&] {
             const std::size_t head = m_buffer.find("\r\n\r\n");
             const std::size_t at = m_buffer.find("Content-Length: ");
             if (head == std::string::npos)
