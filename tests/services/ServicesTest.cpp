@@ -227,16 +227,15 @@ TEST(ConfigOperations, deviceAndProductFromTheStandardSettings) {
     struct Case {
         char type;
         const char* model;
-        std::optional<std::string> device;
-        int code;
+        std::optional<std::pair<std::string, int>> device; // name and code
         const char* product;
     };
     const Case cases[] = {
-        {'d', "KMC-1100", "KMC-1100(P)", 100, "KMC-1100(P)"},
-        {'e', "KMC-1000", "KMC-1000(P)", 101, "KMC-1000(P)"},
-        {'<', "JRVM-D60", "JRVM-D60(P)", 60, "JRVM-D60"},
-        {'8', "OTHER", "RVQ-T7700(P)", 56, "RVQ-T7700"},
-        {'x', "", std::nullopt, 0, "RVQ-T7700"},
+        {'d', "KMC-1100", {{"KMC-1100(P)", 100}}, "KMC-1100(P)"},
+        {'e', "KMC-1000", {{"KMC-1000(P)", 101}}, "KMC-1000(P)"},
+        {'<', "JRVM-D60", {{"JRVM-D60(P)", 60}}, "JRVM-D60"},
+        {'8', "OTHER", {{"RVQ-T7700(P)", 56}}, "RVQ-T7700"},
+        {'x', "", std::nullopt, "RVQ-T7700"},
     };
     for (const Case& c : cases) {
         Rig rig(false);
@@ -245,11 +244,9 @@ TEST(ConfigOperations, deviceAndProductFromTheStandardSettings) {
         bytes[8191] = c.type;
         rig.folder.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(bytes));
         const auto device = rig.ops.GetInfo();
-        EXPECT_EQ(device.has_value(), c.device.has_value()) << c.type;
-        if (device && c.device) {
-            EXPECT_EQ(device->deviceName, *c.device);
-            EXPECT_EQ(device->deviceCode, c.code);
-        }
+        EXPECT_EQ(device ? std::optional(std::pair(device->deviceName, device->deviceCode)) : std::nullopt,
+                  c.device)
+            << c.type;
         EXPECT_EQ(rig.ops.GetProductInfo().productName, c.product) << c.type;
     }
 }
