@@ -36,9 +36,8 @@ class SerialLine : public ::testing::Test {
 protected:
     void SetUp() override {
         int slave = -1;
-        ASSERT_EQ(::openpty(&m_device, &slave, nullptr, nullptr, nullptr), 0);
         char name[128];
-        ASSERT_EQ(::ptsname_r(m_device, name, sizeof name), 0);
+        ASSERT_EQ(::openpty(&m_device, &slave, name, nullptr, nullptr), 0);
         m_path = QString::fromLatin1(name);
         termios tio{};
         ::tcgetattr(m_device, &tio);
