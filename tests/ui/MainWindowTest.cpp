@@ -1,22 +1,30 @@
 #include "app/HelpFiles.h"
+#include "convert/DescriptionTable.h"
 #include "history/BackupHistory.h"
 #include "history/JobRecord.h"
+#include "history/ui/THistoryDlg.h"
 #include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
+#include "store/DataImage.h"
 #include "support/HangingRemote.h"
 #include "support/MainWindowFixture.h"
 #include "widgets/TPanelButton.h"
 #include "widgets/TTabBar.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <QTranslator>
+#include <QTreeWidget>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -383,6 +391,70 @@ TEST(MainWindow, theSetupBoxMarksSetupsWhoseBackupsAreNotOk) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MarkingSetups(); }, 10000));
     EXPECT_EQ(image(box->itemIcon(2)), critical);
     EXPECT_TRUE(box->itemData(2, Qt::ToolTipRole).toString().startsWith("Failing: "));
+}
+
+// Stands in for the toolkit's Japanese translation of its standard button texts.
+class JapaneseButtonTexts : public QTranslator {
+public:
+    QString translate(const char*, const char* source, const char*, int) const override {
+        static const QHash<QString, QString> texts{
+            {"OK", "了解"}, {"Cancel", "キャンセル"}, {"&Yes", "はい(&Y)"}, {"&No", "いいえ(&N)"}};
+        return texts.value(QString::fromLatin1(source));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+TEST(MessageBox, buttonsReadInEnglishWhateverTheSystemLanguage) {
+    JapaneseButtonTexts japanese;
+    QApplication::installTranslator(&japanese);
+    // The toolkit's own box does take the translation, so the routine's English is its own doing.
+    QMessageBox plain;
+    plain.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(plain.button(QMessageBox::Cancel)->text(), "キャンセル");
+
+    BoxRecorder boxes;
+    ShowMessageText(nullptr, "text", DialogType::Confirmation,
+                    kButtonOk | kButtonCancel | kButtonYes | kButtonNo);
+    QApplication::removeTranslator(&japanese);
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].buttons, (QStringList{"OK", "Cancel", "Yes", "No"}));
+    EXPECT_EQ(boxes.boxes[0].caption, "QDV-70");
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Question);
+}
+
+QByteArray Nme(const QByteArray& source1) {
+    DescriptionTable t;
+    t.At(Side::Source, 1).SetText(source1);
+    QByteArray img = t.Image();
+    img.resize(DescriptionTable::kNmeImageSize, '\0');
+    return image::Encode(img);
+}
+
+TEST(HistoryDialog, showsSnapshotsTheirChangesAndRestores) {
+    TestFolder d;
+    d.Write("Name/ZEBU_NME.DAU", Nme("CAM 1"));
+    history::BackupHistory::Snapshot(d.Path(), "Plant", "Receive Description", {}, {});
+    d.Write("Name/ZEBU_NME.DAU", Nme("CAM 1B"));
+    history::BackupHistory::Snapshot(d.Path(), "Plant", "Receive Description", {}, {});
+    d.Write("Name/ZEBU_NME.DAU", Nme("CAM 9"));
+
+    THistoryDlg dialog("Plant", d.Path());
+    ASSERT_EQ(dialog.Snapshots()->topLevelItemCount(), 3); // the folder now, then two snapshots
+    EXPECT_EQ(Rows(dialog.Changes()), QStringList({R"(source 1 description: "CAM 1B" -> "CAM 9")"}));
+    EXPECT_FALSE(dialog.RestoreButton()->isEnabled());
+
+    dialog.Snapshots()->setCurrentItem(dialog.Snapshots()->topLevelItem(1));
+    EXPECT_EQ(Rows(dialog.Changes()), QStringList({R"(source 1 description: "CAM 1" -> "CAM 1B")"}));
+    EXPECT_EQ(dialog.Snapshots()->topLevelItem(1)->text(3), "Name/ZEBU_NME.DAU");
+
+    dialog.Snapshots()->setCurrentItem(dialog.Snapshots()->topLevelItem(2));
+    EXPECT_TRUE(dialog.RestoreButton()->isEnabled());
+    ASSERT_TRUE(dialog.RestoreChosen(false));
+    EXPECT_EQ(d.Read("Name/ZEBU_NME.DAU"), Nme("CAM 1"));
+    // Before the restore the folder's own change was kept; the restore is a snapshot of its own.
+    ASSERT_EQ(dialog.Snapshots()->topLevelItemCount(), 5);
+    EXPECT_TRUE(dialog.Snapshots()->topLevelItem(1)->text(2).startsWith("Restore "));
+    EXPECT_TRUE(dialog.Snapshots()->topLevelItem(2)->text(2).startsWith("Before restore"));
 }
 
 } // namespace
