@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -37,6 +39,21 @@ inline void Click(QWidget& parent, const char* name) {
     auto* button = parent.findChild<QAbstractButton*>(QString::fromLatin1(name));
     ASSERT_NE(button, nullptr) << name;
     button->click();
+}
+
+// Saves the window's picture as `file` for the README and the manual; an empty name saves nothing.
+inline void SaveShot(QWidget& w, const QString& file) {
+    if (file.isEmpty())
+        return;
+    QTest::qWait(100);
+    EXPECT_TRUE(w.grab().save(file)) << file.toStdString();
+}
+
+// With QDV70_SCREENSHOT_DIR set, saves the window there as `name`; run under a real display server:
+// QDV70_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/test_ui --gtest_filter='SetupDialogs.*'
+inline void Shot(QWidget& w, const QString& name) {
+    const QString dir = qEnvironmentVariable("QDV70_SCREENSHOT_DIR");
+    SaveShot(w, dir.isEmpty() ? QString() : QDir(dir).filePath(name));
 }
 
 } // namespace qdv::test

@@ -1,3 +1,4 @@
+#include "DialogDriver.h"
 #include "sim/SampleDataSet.h"
 #include "support/MainWindowFixture.h"
 #include "support/SimProcess.h"
@@ -120,10 +121,7 @@ TEST(MainWindowAgainstSimulator, verifyAfterSendingFindsAWrongByteOnTheDevice) {
     EXPECT_EQ(boxes.size(), 1);
     EXPECT_EQ(h.Window().StatusLine1(), "Verified: 1 file matches the device.");
     EXPECT_TRUE(h.Window().ExitButton()->isEnabled());
-    const QString shot = qEnvironmentVariable("QDV70_SCREENSHOT");
-    if (!shot.isEmpty()) {
-        EXPECT_TRUE(h.Window().grab().save(shot));
-    }
+    SaveShot(h.Window(), qEnvironmentVariable("QDV70_SCREENSHOT"));
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,17 +24,6 @@ namespace {
 
 template <class W> W* Child(QWidget& parent, const char* name) {
     return parent.findChild<W*>(QString::fromLatin1(name));
-}
-
-// With QDV70_SCREENSHOT_DIR set, the dialogs are saved there as the pictures of the README and the
-// manual; run under a real display server: QDV70_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a
-// build/bin/test_ui --gtest_filter='SetupDialogs.*'
-void Shot(QWidget& w, const char* name) {
-    const QString dir = qEnvironmentVariable("QDV70_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QTest::qWait(100);
-    EXPECT_TRUE(w.grab().save(QDir(dir).filePath(QString::fromLatin1(name)))) << name;
 }
 
 TEST(SetupDialogs, newAndModifyThroughTheMenuAndTheMainWindowFollows) {

@@ -1,3 +1,4 @@
+#include "DialogDriver.h"
 #include "app/TtskCtrl.h"
 #include "convert/TmTableRemote.h"
 #include "discovery/NetworkDeviceTable.h"
@@ -311,12 +312,9 @@ TEST(SecondaryDataDialog, receiveRunAgainstTheSimulatorWithMixedResults) {
     EXPECT_EQ(StatusText(d, 9), "NG(Disable Station)");
     EXPECT_EQ(StatusText(d, 12), "NG(Timeout)");
     EXPECT_EQ(StatusText(d, 3), "");
-    const QString shot = qEnvironmentVariable("QDV70_SCREENSHOT");
-    if (!shot.isEmpty()) {
-        d.List()->scrollToTop();
-        d.List()->clearSelection();
-        EXPECT_TRUE(d.grab().save(shot));
-    }
+    d.List()->scrollToTop();
+    d.List()->clearSelection();
+    SaveShot(d, qEnvironmentVariable("QDV70_SCREENSHOT"));
 }
 
 struct SearchRig {
