@@ -2,7 +2,6 @@
 
 #include "editors/ui/EditorWindows.h"
 #include "history/ui/THistoryDlg.h"
-#include "setups/SetupList.h"
 #include "setups/ui/TfrmConfigurationSetup.h"
 #include "widgets/UserSettings.h"
 
@@ -45,16 +44,6 @@ QStringList Rows(const QListWidget* list) {
     for (int i = 0; i < list->count(); ++i)
         rows << list->item(i)->text();
     return rows;
-}
-
-SetupRecord FullSetup(const QString& name, const QString& backup) {
-    SetupRecord r;
-    SetupList::SetNewSetupOptions(r); // every tab, button and Primary file; Remote3 port 1001
-    r.name = name;
-    r.SetBackupDataPath(backup);
-    r.selectLan = true;
-    r.ipAddress = QStringLiteral("127.0.0.1");
-    return r;
 }
 
 MainWindowHarness::MainWindowHarness(const QList<SetupRecord>& setups, int selected) {

@@ -2,8 +2,7 @@
 
 #include "app/AppModules.h"
 #include "app/ui/TfrmMain.h"
-#include "support/QtPrinters.h"
-#include "support/TestFolder.h"
+#include "support/SetupsRig.h"
 #include "widgets/MessageBox.h"
 
 #include <QList>
@@ -43,9 +42,6 @@ private:
 
 // The texts of a list's rows.
 QStringList Rows(const QListWidget* list);
-
-// A setup whose backup data path is `backup`, with every tab and button.
-SetupRecord FullSetup(const QString& name, const QString& backup);
 
 // A home folder with the given setups, the program's modules over it and the main window, shown. A
 // setup without a backup data path gets Backup(its index). Message boxes go to `boxes`.

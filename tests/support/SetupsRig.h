@@ -10,6 +10,9 @@
 
 namespace qdv::test {
 
+// A LAN setup on 127.0.0.1 whose backup data path is `backup`, with every tab and button.
+SetupRecord FullSetup(const QString& name, const QString& backup);
+
 // A home folder whose QDV70LIST.INI holds the named setups, loaded into a table with a setup list over
 // it. Setup i (1-based) has the backup path /data/<name>, LAN address 127.0.0.i and, when fonts are
 // asked for, a font named "Font <name>" of size i.
