@@ -34,6 +34,13 @@ template <class T> void WhenShown(std::function<void(T&)> action) {
     timer->start();
 }
 
+// Shows the window and waits until it is the active one, as the operator meets it.
+inline bool ShowActive(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 // Clicks the button of `parent` with that object name.
 inline void Click(QWidget& parent, const char* name) {
     auto* button = parent.findChild<QAbstractButton*>(QString::fromLatin1(name));

@@ -68,69 +68,67 @@ struct EditorPlant {
     }
 };
 
-const QStringList kNameFiles = {"Name/ZEBU_NME.DAU",  "Name/ZEBU_NME.CSV",  "Name/ZEBU_ALS1.DAU",
-                                "Name/ZEBU_ALS2.DAU", "Name/ZEBU_ALS3.DAU", "Name/ZEBU_ALS4.DAU",
-                                "Name/ZEBU_ALS5.DAU", "Name/ZEBU_ALS6.DAU", "Name/ZEBU_ALS7.DAU"};
+const QStringList kEditedFiles = {"Name/ZEBU_NME.DAU",   "Name/ZEBU_NME.CSV",  "Name/ZEBU_ALS1.DAU",
+                                  "Name/ZEBU_ALS2.DAU",  "Name/ZEBU_ALS3.DAU", "Name/ZEBU_ALS4.DAU",
+                                  "Name/ZEBU_ALS5.DAU",  "Name/ZEBU_ALS6.DAU", "Name/ZEBU_ALS7.DAU",
+                                  "XPoint/ZEBU_XPT.DAU", "XPoint/ZEBU_XPT.CSV"};
 
-TEST(EditorWindows, descriptionEditorOkWritesWhatQdv70cliImportWrites) {
+// The description typed in place and the crosspoint routed by a double click: OK, with Yes to both
+// questions, writes the files that qdv70cli's import of the same changes writes.
+TEST(EditorWindows, okOfEitherEditorWritesWhatQdv70cliImportWrites) {
     EditorPlant p;
-    TfrmEditDescAndAlias dlg(*p.tables, p.setup, nullptr);
-    dlg.show();
-    QTableView* grid = dlg.Grid(Side::Source);
-    EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 2));
-
-    // Destination 7's description typed in place; Enter moves on to destination 8 still editing.
-    dlg.Pages()->setCurrentIndex(1);
-    QTableView* dst = dlg.Grid(Side::Destination);
-    dst->setCurrentIndex(dst->model()->index(6, 2));
-    dlg.Editor().SetEditMode(true); // as a double click leaves it
-    dst->edit(dst->currentIndex());
-    auto* edit = dst->findChild<QLineEdit*>();
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    QTest::keyClicks(edit, "NEW/NAME,1");
-    EXPECT_EQ(edit->text(), "NEWNAME1");
-    EXPECT_FALSE(dlg.MessageText().isEmpty());
-    QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(dst->currentIndex().row(), 7);
-    EXPECT_NE(dst->findChild<QLineEdit*>(), nullptr);
-
     BoxRecorder boxes(kButtonYes);
-    dlg.OkButton()->click();
+    {
+        TfrmEditDescAndAlias dlg(*p.tables, p.setup, nullptr);
+        dlg.show();
+        QTableView* grid = dlg.Grid(Side::Source);
+        EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 2));
+
+        // Destination 7's description typed in place; Enter moves on to destination 8 still editing.
+        dlg.Pages()->setCurrentIndex(1);
+        QTableView* dst = dlg.Grid(Side::Destination);
+        dst->setCurrentIndex(dst->model()->index(6, 2));
+        dlg.Editor().SetEditMode(true); // as a double click leaves it
+        dst->edit(dst->currentIndex());
+        auto* edit = dst->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, "NEW/NAME,1");
+        EXPECT_EQ(edit->text(), "NEWNAME1");
+        EXPECT_FALSE(dlg.MessageText().isEmpty());
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(dst->currentIndex().row(), 7);
+        EXPECT_NE(dst->findChild<QLineEdit*>(), nullptr);
+        dlg.OkButton()->click();
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    }
+    {
+        TfrmEditCrosspoint dlg(*p.tables, p.setup, nullptr);
+        dlg.show();
+        QTableView* dst = dlg.DestinationGrid();
+        QTableView* src = dlg.SourceGrid();
+        EXPECT_TRUE(dlg.Editor().RowMode());
+
+        // Lv3 of destination 10, then source 2.
+        dst->setCurrentIndex(dst->model()->index(9, 5));
+        EXPECT_FALSE(dlg.Editor().RowMode());
+        src->setCurrentIndex(src->model()->index(1, 0));
+        dlg.grdSrcListDblClick();
+        EXPECT_EQ(p.tables->Crosspoints().Source(3, 10), 2);
+        EXPECT_EQ(dst->model()->index(9, 5).data().toString(),
+                  QString::fromLatin1(dlg.Editor().SourceText(2)));
+        dlg.OkButton()->click();
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    }
     EXPECT_EQ(boxes.Texts(),
               QStringList({"Do you want to convert these Description/Alias data into the CSV file?",
-                           "Do you want to convert these Description/Alias data into the DAU file?"}));
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+                           "Do you want to convert these Description/Alias data into the DAU file?",
+                           "Do you want to convert these crosspoints data into the CSV file?",
+                           "Do you want to convert these crosspoint data into the DAU file?"}));
 
     p.CliEdit("description", "D7,", 3, "NEWNAME1");
-    p.ExpectSameFiles(kNameFiles);
-}
-
-TEST(EditorWindows, crosspointEditorRoutesByDoubleClickAndOkWritesWhatQdv70cliImportWrites) {
-    EditorPlant p;
-    TfrmEditCrosspoint dlg(*p.tables, p.setup, nullptr);
-    dlg.show();
-    QTableView* dst = dlg.DestinationGrid();
-    QTableView* src = dlg.SourceGrid();
-    EXPECT_TRUE(dlg.Editor().RowMode());
-
-    // Lv3 of destination 10, then source 2.
-    dst->setCurrentIndex(dst->model()->index(9, 5));
-    EXPECT_FALSE(dlg.Editor().RowMode());
-    src->setCurrentIndex(src->model()->index(1, 0));
-    dlg.grdSrcListDblClick();
-    EXPECT_EQ(p.tables->Crosspoints().Source(3, 10), 2);
-    EXPECT_EQ(dst->model()->index(9, 5).data().toString(), QString::fromLatin1(dlg.Editor().SourceText(2)));
-
-    BoxRecorder boxes(kButtonYes);
-    dlg.OkButton()->click();
-    EXPECT_EQ(boxes.Texts(),
-              QStringList({"Do you want to convert these crosspoints data into the CSV file?",
-                           "Do you want to convert these crosspoint data into the DAU file?"}));
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-
     p.CliEdit("crosspoint", "L3,0010,", 2, "S2");
-    p.ExpectSameFiles({"XPoint/ZEBU_XPT.DAU", "XPoint/ZEBU_XPT.CSV"});
+    p.ExpectSameFiles(kEditedFiles);
 }
 
 TEST(EditorWindows, cancelWritesNothingAndImportRefreshesTheGrids) {
@@ -243,9 +241,7 @@ TEST(EditorWindows, theKeyboardReachesPagesButtonsAndRoutes) {
     });
     {
         TfrmEditDescAndAlias d(*p.tables, p.setup, nullptr);
-        d.show();
-        d.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        ASSERT_TRUE(ShowActive(d));
         const struct {
             Qt::Key key;
             Qt::KeyboardModifiers modifiers;
@@ -289,9 +285,7 @@ TEST(EditorWindows, theKeyboardReachesPagesButtonsAndRoutes) {
     }
     {
         TfrmEditCrosspoint x(*p.tables, p.setup, nullptr);
-        x.show();
-        x.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&x));
+        ASSERT_TRUE(ShowActive(x));
         QTableView* dst = x.DestinationGrid();
         dst->setCurrentIndex(dst->model()->index(4, 0));
         x.SourceGrid()->setCurrentIndex(x.SourceGrid()->model()->index(2, 0));

@@ -175,9 +175,7 @@ TEST(SecondaryDataDialog, altCAndEscCancelARunningJobFromTheKeyboard) {
             data = rcv.get();
             d = std::move(rcv);
         }
-        d->show();
-        d->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
+        ASSERT_TRUE(ShowActive(*d));
         d->StartButton()->click();
         ASSERT_TRUE(d->Following());
         QWidget* focus = d->focusWidget() ? d->focusWidget() : d.get();
