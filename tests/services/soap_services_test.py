@@ -277,10 +277,9 @@ class PrimaryStationTest(unittest.TestCase):
 
 class BindTest(unittest.TestCase):
     def test_portInUse_logsBindErr_andTheOtherServiceAnswers(self):
-        taken = socket.socket()
-        taken.bind(("127.0.0.1", 0))
-        taken.listen()
-        try:
+        with socket.socket() as taken:
+            taken.bind(("127.0.0.1", 0))
+            taken.listen()
             plant = Plant(pattern_image(), deviceinfo_port=taken.getsockname()[1], services=1)
             try:
                 self.assertNotIn("deviceinfo", plant.ports)
@@ -289,8 +288,6 @@ class BindTest(unittest.TestCase):
                 self.assertEqual(service.GetProductInfo().Running, 1)
             finally:
                 self.assertEqual(plant.stop(), 0)
-        finally:
-            taken.close()
 
 
 if __name__ == "__main__":
