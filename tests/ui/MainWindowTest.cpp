@@ -120,21 +120,6 @@ TEST(MainWindow, withoutSetupsNoTabShowsFunctionKeysAreDeadAndAltEExitsAfterAski
     EXPECT_FALSE(h.Window().isVisible());
 }
 
-// What a job left in the status lines was the previous setup's: another setup starts with them empty.
-TEST(MainWindow, switchingSetupsClearsTheStatusLinesOfThePreviousOne) {
-    MainWindowHarness h({FullSetup("A", QString()), FullSetup("B", QString())});
-    h.Key(Qt::Key_F1);
-    ASSERT_EQ(h.started.size(), 1);
-    h.Status().SetStatusLines(1, "ZEBU_NME.DAU", 0);
-    h.Status().SetLine2("0102030405");
-    h.FinishJob(true, 303);
-    EXPECT_FALSE(h.Window().StatusLine1().isEmpty());
-    EXPECT_EQ(h.Window().StatusLine2(), "0102030405");
-    h.Window().SetupList()->setCurrentIndex(1);
-    EXPECT_EQ(h.Window().StatusLine1(), "");
-    EXPECT_EQ(h.Window().StatusLine2(), "");
-}
-
 // A send button is greyed while its file is missing; a file there that cannot be sent is said so.
 TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissingAndAFileThatCannotBeSentStartsNothing) {
     MainWindowHarness h({FullSetup("A", QString())});
@@ -268,22 +253,6 @@ TEST(MainWindow, aHistoryPushThatHangsLeavesTheWindowRunning) {
     EXPECT_TRUE(h.boxes.boxes.isEmpty());
 }
 
-TEST(MainWindow, aPrimaryButtonWithoutPrimaryFilesOrARefusedJobStartsNothing) {
-    SetupRecord none = FullSetup("no primary files", QString());
-    none.primaryBackupFiles = 0;
-    MainWindowHarness h({none, FullSetup("B", QString())});
-    h.Key(Qt::Key_F3);
-    EXPECT_TRUE(h.started.isEmpty());
-    EXPECT_FALSE(h.Window().Button(kTabReceive, 2)->Lowered());
-
-    h.Window().SetupList()->setCurrentIndex(1);
-    h.acceptJobs = false;
-    h.Key(Qt::Key_F3);
-    EXPECT_FALSE(h.Window().Polling());
-    EXPECT_FALSE(h.Window().Button(kTabReceive, 2)->Lowered());
-    EXPECT_TRUE(h.Window().Button(kTabReceive, 2)->isEnabled());
-}
-
 // Records what the desktop would be asked to open.
 class UrlRecorder : public QObject {
     Q_OBJECT
@@ -329,22 +298,44 @@ TEST(MainWindow, helpOpensTheHelpFileWithTheDesktopOrSaysItIsMissing) {
     QDesktopServices::unsetUrlHandler("file");
 }
 
-TEST(MainWindow, theBackupStatusBarFollowsTheSelectedSetup) {
+// Another setup starts with empty status lines, what a job left there being the previous setup's, and
+// shows its own backup status bar, which a setup without Primary files leaves empty; its Primary button
+// starts nothing, and neither does one whose job the task controller refuses.
+TEST(MainWindow, switchingSetupsShowsTheSelectedSetupsStatusAndAPrimaryButtonMayStartNothing) {
     SetupRecord noPrimary = FullSetup("B", QString());
     noPrimary.primaryBackupFiles = 0;
     MainWindowHarness h({FullSetup("A", QString()), noPrimary});
     const QLabel* bar = h.Window().BackupPanel();
     EXPECT_TRUE(bar->text().startsWith("No complete Primary backup")) << bar->text().toStdString();
+    h.Key(Qt::Key_F1);
+    ASSERT_EQ(h.started.size(), 1);
+    h.Status().SetStatusLines(1, "ZEBU_NME.DAU", 0);
+    h.Status().SetLine2("0102030405");
+    h.FinishJob(true, 303);
+    EXPECT_FALSE(h.Window().StatusLine1().isEmpty());
+    EXPECT_EQ(h.Window().StatusLine2(), "0102030405");
     for (int i = 0; i < datafiles::kPrimaryCount; ++i)
         h.folder.Write("backup0/Primary/" +
                            datafiles::FileName(datafiles::CodeOfCharacter(datafiles::kPrimaryTypes[i])),
                        "x");
+
     h.Window().SetupList()->setCurrentIndex(1);
+    EXPECT_EQ(h.Window().StatusLine1(), "");
+    EXPECT_EQ(h.Window().StatusLine2(), "");
     EXPECT_TRUE(bar->text().isEmpty()) << "a setup without Primary files";
+    h.Key(Qt::Key_F3);
+    EXPECT_EQ(h.started.size(), 1);
+    EXPECT_FALSE(h.Window().Button(kTabReceive, 2)->Lowered());
+
     h.Window().SetupList()->setCurrentIndex(0);
     EXPECT_TRUE(bar->text().startsWith("Last Primary backup: ")) << bar->text().toStdString();
     EXPECT_TRUE(bar->text().endsWith("(today)"));
     EXPECT_FALSE(bar->toolTip().contains("WARN_DAYS"));
+    h.acceptJobs = false;
+    h.Key(Qt::Key_F3);
+    EXPECT_FALSE(h.Window().Polling());
+    EXPECT_FALSE(h.Window().Button(kTabReceive, 2)->Lowered());
+    EXPECT_TRUE(h.Window().Button(kTabReceive, 2)->isEnabled());
 }
 
 // The setup box marks a failing and a stale setup, with the reason as tooltip, and an ok one not; the

@@ -87,8 +87,9 @@ TEST(SecondaryDataDialog, getZMenuOnTheLanShowsTheSearchAndTakesItsNamesAndAddre
     EXPECT_TRUE(d.ExitButton()->isEnabled());
 }
 
-// Check All without the stored standard settings says so and keeps the checks.
-TEST(SecondaryDataDialog, startIsGreyUntilARowIsCheckedAndChecksCarryToTheSendDialog) {
+// Start is grey until a row is checked; Check All without the stored standard settings says so and keeps
+// the checks. A run ignores clicks on the rows and shows its stations; the checks carry to the send dialog.
+TEST(SecondaryDataDialog, checkedRowsStartARunThatShowsItsStationsAndCarryToTheSendDialog) {
     Tables t;
     BoxRecorder boxes;
     {
@@ -103,51 +104,43 @@ TEST(SecondaryDataDialog, startIsGreyUntilARowIsCheckedAndChecksCarryToTheSendDi
         d.mnuChk_AllClick();
         EXPECT_EQ(boxes.Texts(), QStringList{"ZEBU_STD.DAU doesn't exist."});
         EXPECT_EQ(d.CountPanel()->text(), "2");
+
+        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
+        ASSERT_EQ(t.started, (QList<std::pair<int, int>>{{0, kJobSecondary}}));
+        EXPECT_TRUE(d.Following());
+        EXPECT_FALSE(d.ExitButton()->isEnabled());
+        EXPECT_TRUE(d.CancelButton()->isEnabled());
+        d.ClickCheckBox(20);
+        EXPECT_EQ(d.RowItem(20, TfrmSecondaryData::kColId)->checkState(), Qt::Unchecked);
+        EXPECT_EQ(d.CountPanel()->text(), "2");
+
+        t.stations.currentStation = 5;
+        t.stations.state[5] = StationTables::kInProgress;
+        d.timMainTimer();
+        EXPECT_EQ(StatusText(d, 5), "Receiving");
+        EXPECT_EQ(d.List()->currentRow(), 3);
+        const QColor first = StatusColour(d, 5);
+        d.timMainTimer();
+        EXPECT_NE(StatusColour(d, 5), first) << "orange and white in turn";
+
+        // Each result's text and colour are the model's to assert, and the run against the simulator
+        // shows every result in its row; here the row of the station that ended well takes its own.
+        t.stations.state[5] = StationTables::kDone;
+        t.stations.result[5] = StationTables::kSuccess;
+        t.status.lastError = 304;
+        t.status.busy = false;
+        d.timMainTimer();
+        EXPECT_EQ(StatusText(d, 5), "OK");
+        EXPECT_EQ(StatusColour(d, 5), QColor(0, 0, 255));
+        EXPECT_FALSE(d.Following());
+        EXPECT_TRUE(d.ExitButton()->isEnabled());
+        EXPECT_EQ(boxes.boxes.size(), 1) << "the Status column is the report";
         d.ExitButton()->click();
     }
     TfrmSndSecondaryData send(t.Services());
     EXPECT_EQ(send.StartButton()->Caption(), "Start Sending Data(&S)");
     EXPECT_EQ(send.RowItem(5, TfrmSecondaryData::kColId)->checkState(), Qt::Checked);
     EXPECT_EQ(send.CountPanel()->text(), "2");
-}
-
-TEST(SecondaryDataDialog, runShowsStatusTextsAndColoursAndIgnoresClicks) {
-    Tables t;
-    BoxRecorder boxes;
-    TfrmRcvSecondaryData d(t.Services());
-    for (int id : {5, 9, 12})
-        d.ClickCheckBox(id);
-    QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
-    ASSERT_EQ(t.started, (QList<std::pair<int, int>>{{0, kJobSecondary}}));
-    EXPECT_TRUE(d.Following());
-    EXPECT_FALSE(d.ExitButton()->isEnabled());
-    EXPECT_TRUE(d.CancelButton()->isEnabled());
-
-    d.ClickCheckBox(20);
-    EXPECT_EQ(d.RowItem(20, TfrmSecondaryData::kColId)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(d.CountPanel()->text(), "3");
-
-    t.stations.currentStation = 5;
-    t.stations.state[5] = StationTables::kInProgress;
-    d.timMainTimer();
-    EXPECT_EQ(StatusText(d, 5), "Receiving");
-    EXPECT_EQ(d.List()->currentRow(), 3);
-    const QColor first = StatusColour(d, 5);
-    d.timMainTimer();
-    EXPECT_NE(StatusColour(d, 5), first) << "orange and white in turn";
-
-    // Each result's text and colour are the model's to assert, and the run against the simulator shows
-    // every result in its row; here the row of the station that ended well takes its text and colour.
-    t.stations.state[5] = StationTables::kDone;
-    t.stations.result[5] = StationTables::kSuccess;
-    t.status.lastError = 304;
-    t.status.busy = false;
-    d.timMainTimer();
-    EXPECT_EQ(StatusText(d, 5), "OK");
-    EXPECT_EQ(StatusColour(d, 5), QColor(0, 0, 255));
-    EXPECT_FALSE(d.Following());
-    EXPECT_TRUE(d.ExitButton()->isEnabled());
-    EXPECT_TRUE(boxes.boxes.isEmpty()) << "the Status column is the report";
 }
 
 // While a run is on, Alt+C and Esc press Cancel wherever the focus is; the greyed check menu does not
