@@ -399,31 +399,28 @@ TEST(ConvertCommands, importReplacesNamesAndAddsCrosspoints) {
     EXPECT_TRUE(c.dir.Read("XPoint/ZEBU_XPT.CSV").contains("\r\nL1,0005,S9\r\n"));
 }
 
-TEST(ConvertCommands, refusedConversionReportsTheLineAndWritesNothing) {
+TEST(ConvertCommands, refusalsUsageErrorsAndUnreadableFilesWriteNothing) {
     Cli c;
     const QByteArray nme = c.dir.Read("Name/ZEBU_NME.DAU");
     const QByteArray alias = c.dir.Read("Name/ZEBU_ALS1.DAU");
+    const QByteArray xpt = c.dir.Read("XPoint/ZEBU_XPT.DAU");
     c.dir.Write("d.csv", "S1,,,OK,NEW\r\nD2,,,TAB\tX\r\n");
     EXPECT_EQ(c.Import({"description", c.dir.FilePath("d.csv")}), 1);
     EXPECT_TRUE(c.err.contains("error(L1026): Declaration syntax error.")) << c.err.toStdString();
-    EXPECT_EQ(c.dir.Read("Name/ZEBU_NME.DAU"), nme);
-    EXPECT_EQ(c.dir.Read("Name/ZEBU_ALS1.DAU"), alias);
-    EXPECT_FALSE(c.dir.Exists("Name/ZEBU_NME.CSV"));
-}
 
-TEST(ConvertCommands, usageErrorsAndUnreadableFiles) {
-    Cli c;
     const QStringList usage[] = {{}, {"description"}, {"names", "x.csv"}, {"crosspoint", "a", "b"}};
     for (const QStringList& words : usage) {
         EXPECT_EQ(c.Export(words), 2) << words.join(' ').toStdString();
         EXPECT_EQ(c.Import(words), 2) << words.join(' ').toStdString();
     }
-    const QByteArray xpt = c.dir.Read("XPoint/ZEBU_XPT.DAU");
     EXPECT_EQ(c.Import({"crosspoint", c.dir.FilePath("none.csv")}), 1);
     EXPECT_EQ(c.Import({"description", c.dir.FilePath("none.csv")}), 1);
     c.dir.Write("blocker", "a file where a folder would be needed");
     EXPECT_EQ(c.Export({"crosspoint", c.dir.FilePath("blocker/x.csv")}), 1);
     EXPECT_EQ(c.dir.Read("XPoint/ZEBU_XPT.DAU"), xpt);
+    EXPECT_EQ(c.dir.Read("Name/ZEBU_NME.DAU"), nme);
+    EXPECT_EQ(c.dir.Read("Name/ZEBU_ALS1.DAU"), alias);
+    EXPECT_FALSE(c.dir.Exists("Name/ZEBU_NME.CSV"));
 }
 
 } // namespace
