@@ -198,6 +198,7 @@ TEST(SetupEditor, refusalsComeInTheEditorsOrder) {
         {"no path", [](SetupEditorModel& m) { m.backupDataPath.clear(); }, 112},
         {"long path", [&](SetupEditorModel& m) { m.backupDataPath = "/" + tooLong; }, 121},
         {"broadcast", [](SetupEditorModel& m) { m.ipText = "255.255.255.255"; }, 321},
+        {"blank mask", [](SetupEditorModel& m) { m.ipText = "   .   .   .   "; }, 321},
         {"serial, blank address",
          [](SetupEditorModel& m) { m.selectLan = false, m.ipText = "   .   .   .   "; }, 0},
         {"serial, bad address", [](SetupEditorModel& m) { m.selectLan = false, m.ipText = "999.1"; }, 0},
