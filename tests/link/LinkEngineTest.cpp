@@ -190,9 +190,7 @@ TEST(LinkEngine, jobsEndWithTheirCodesAndReportEveryFile) {
                     << rel.toStdString();
             }
         }
-        if (c.kind == kJobPrimary) {
-            EXPECT_EQ(rig.status.primaryDoneMask, done);
-        }
+        EXPECT_EQ(rig.status.primaryDoneMask, c.kind == kJobPrimary ? done : 0u);
         EXPECT_EQ(rig.status.error.load(), c.kind == kJobPrimary ? c.files.back().skipped : c.code != 0);
         EXPECT_EQ(rig.line.sent.count(record::AttentionSequence()), c.attentions);
         // A LAN job without a network controller goes over TCP.
