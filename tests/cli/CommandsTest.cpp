@@ -378,8 +378,7 @@ TEST(ImportVerb, aTextNamingSomeTerminalsClearsOrKeepsTheOthersAsAsked) {
 }
 
 // Snapshots made by imports: the history lists them, verify finds what changed behind the program's
-// back, and restore brings back the first snapshot. (The diff by meaning of two receives is tested
-// against the simulator.)
+// back, and restore brings back the first snapshot (the diff by meaning is tested against the simulator).
 TEST(HistoryVerbs, historyVerifyAndRestore) {
     const Home h(true);
     const QStringList files = {"Primary/ZEBU_GPH.DAU", "Primary/ZEBU_TLN.DAU", "XPoint/ZEBU_XPT.DAU"};

@@ -46,8 +46,7 @@ struct Plants {
 };
 
 // Three plants after one night: A current, B's first job failed on the simulator's fault, C's Primary
-// files ten days old. The backup's summary, the status, the metrics file and the failure hook all tell
-// them apart.
+// files ten days old; the backup's summary, the status, the metrics and the failure hook tell them apart.
 TEST(CliBackup, everySetupIsTriedAndStatusMetricsAndTheHookTellCurrentFailingAndStale) {
     Plants plants;
     // A named setup gets every Receive button it offers, Primary first, one summary line each.

@@ -122,9 +122,8 @@ TEST(NetCtlCli, jobsGoThroughTheExchangeByteForByte) {
     EXPECT_NE(r.Packet("Name/ZEBU_NME.DAU"), nme) << "not by the packet protocol";
 }
 
-// Every failure of the exchange ends it (the sequence's own test holds each) and the engine falls back to
-// the packet protocol; here for an answer of the controller, for the FTP server's login, and for a GetInfo
-// answer nested 150000 deep, which would crash the program.
+// Every failure of the exchange (the sequence's own test holds each) falls back to the packet protocol;
+// here a malformed answer, the FTP login and a GetInfo answer nested 150000 deep, which would crash the tool.
 TEST(NetCtlCli, exchangeFailuresFallBackToThePacketProtocol) {
     struct Case {
         const char* name;

@@ -128,9 +128,8 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
     }
 }
 
-// A client's write-back is recorded in the history on a thread of the services' own: a push to a remote
-// that takes the connection and never answers does not hold up the thread that made the services (the
-// window's, in the desktop program).
+// A client's write-back is recorded in the history on the services' own thread: a push to a remote that
+// never answers does not hold up the thread that made the services (the window's, in the desktop program).
 TEST(HostedServices, aHangingHistoryPushHoldsUpNotTheThreadThatMadeThem) {
     EnsureCoreApplication();
     TestFolder folder;
