@@ -2,9 +2,10 @@
 #include "netctl/TdrvFtp.h"
 #include "support/TestFolder.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace qdv::test {
 namespace {
@@ -12,35 +13,12 @@ namespace {
 constexpr const char* kUser = "admin";
 constexpr const char* kPassword = "exchange-test";
 
-// A Python program on loopback (an FTP server, a peer of tests/integration/hostile_peer.py), stopped when
-// the object goes.
-struct Python {
-    QProcess process;
+std::unique_ptr<SimProcess> Python(const QStringList& args) {
+    return std::make_unique<SimProcess>(SimProcess::Python{}, args);
+}
 
-    // Starts python3 with `args` and answers the port it names once it serves.
-    quint16 Start(const QStringList& args) {
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start("/usr/bin/python3", args);
-        const QRegularExpression serving("127\\.0\\.0\\.1:(\\d+)");
-        QByteArray said;
-        for (int i = 0; i < 100 && process.waitForReadyRead(30000); ++i) {
-            said += process.readAll();
-            if (const QRegularExpressionMatch m = serving.match(QString::fromUtf8(said)); m.hasMatch())
-                return static_cast<quint16>(m.captured(1).toUInt());
-        }
-        ADD_FAILURE() << args.join(' ').toStdString() << " did not start: " << said.toStdString();
-        return 0;
-    }
-    ~Python() {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(5000);
-    }
-};
-
-quint16 StartFtpServer(Python& ftp, const QString& root, const QString& password = kPassword) {
-    return ftp.Start(
+std::unique_ptr<SimProcess> FtpServer(const QString& root, const QString& password = kPassword) {
+    return Python(
         {"-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "0", "-d", root, "-w", "-u", kUser, "-P", password});
 }
 
@@ -53,25 +31,23 @@ struct Hostile {
 // The sample plant served by qdv70sim as a network controller (XML exchange, with the packet protocol
 // beside it) and by an FTP server, and a PC home whose LAN setup points at both.
 struct NetCtlRig : EndToEnd {
-    Python ftp;
-    Python hostile;
-    quint16 getInfoPort = 0;
+    std::unique_ptr<SimProcess> ftp, hostile;
 
     explicit NetCtlRig(const QStringList& faults = {}, const QString& ftpPassword = kPassword,
                        const Hostile& peer = {}, int primaryMask = 255)
         : EndToEnd(faults, Carrier::Tcp, {"--netctl"}) {
         const QString hostilePeer = QStringLiteral(HOSTILE_PEER_PATH);
-        getInfoPort = peer.getInfoDepth > 0
-                          ? hostile.Start({hostilePeer, "getinfo", QString::number(peer.getInfoDepth)})
-                          : sim->GetInfoPort();
-        const quint16 ftpPort =
-            peer.endlessFile.isEmpty()
-                ? StartFtpServer(ftp, device.Path(), ftpPassword)
-                : ftp.Start({hostilePeer, "ftp", device.Path(), kUser, ftpPassword, peer.endlessFile});
+        if (peer.getInfoDepth > 0)
+            hostile = Python({hostilePeer, "getinfo", QString::number(peer.getInfoDepth)});
+        const quint16 getInfoPort = hostile ? hostile->Port() : sim->GetInfoPort();
+        ftp = peer.endlessFile.isEmpty()
+                  ? FtpServer(device.Path(), ftpPassword)
+                  : Python({hostilePeer, "ftp", device.Path(), kUser, ftpPassword, peer.endlessFile});
+        EXPECT_TRUE(getInfoPort != 0 && ftp->Port() != 0) << "the controller's GetInfo or FTP did not start";
         WriteLanHome(pc.FilePath("home"), pc.FilePath("backup"), sim->Port(), primaryMask,
                      QStringLiteral("[PORT]\nGETINFO=%1\nFTP=%2\n[FTP]\nUSER=%3\nPASSWORD=%4\n")
                          .arg(getInfoPort)
-                         .arg(ftpPort)
+                         .arg(ftp->Port())
                          .arg(kUser, kPassword));
     }
     // The network controller's copy (FTP) and the packet protocol's copy of a file.
@@ -87,7 +63,6 @@ struct NetCtlRig : EndToEnd {
 
 TEST(NetCtlCli, jobsGoThroughTheExchangeByteForByte) {
     NetCtlRig r;
-    ASSERT_NE(r.getInfoPort, 0);
     for (const QString& f : kPrimaryFiles + QStringList{"ZEBU_NME.DAU", "ZEBU_XPT.DAU"})
         r.MarkExchangeCopy(f);
     for (const char* what : {"primary", "description", "crosspoint"}) {
@@ -150,7 +125,6 @@ TEST(NetCtlCli, exchangeFailuresFallBackToThePacketProtocol) {
 // listed file outside the data file set is backed up too.
 TEST(NetCtlCli, receivedFilesHaveTheirKindsSizeOnEveryPath) {
     NetCtlRig r;
-    ASSERT_NE(r.getInfoPort, 0);
     r.device.Write("backup/ZEBU_EXT.DAU", "extra\r\n");
     struct Case {
         QString file;
@@ -214,8 +188,8 @@ TEST(NetCtlFtp, aFailedDownloadLeavesTheStoredFileAlone) {
     TestFolder server;
     TestFolder local;
     server.Write("dir/A.DAU", "remote contents\r\n");
-    Python ftp;
-    const quint16 port = StartFtpServer(ftp, server.Path());
+    const auto ftp = FtpServer(server.Path());
+    const quint16 port = ftp->Port();
     ASSERT_NE(port, 0);
     local.Write("A.DAU", "stored");
     FtpRequest r{Direction::Receive,      "127.0.0.1",       port, kUser, kPassword,

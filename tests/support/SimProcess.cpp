@@ -48,6 +48,16 @@ SimProcess::SimProcess(DiscoveryOnly, const QStringList& extra) {
         m_port = static_cast<quint16>(m.captured(1).toUInt());
 }
 
+SimProcess::SimProcess(Python, const QStringList& args) {
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start(QStringLiteral("/usr/bin/python3"), args);
+    const QRegularExpression serving("127\\.0\\.0\\.1:(\\d+)");
+    QString said;
+    for (int i = 0; i < 100 && !said.contains(serving) && m_process.waitForReadyRead(30000); ++i)
+        said += QString::fromUtf8(m_process.readAll());
+    m_port = static_cast<quint16>(serving.match(said).captured(1).toUInt());
+}
+
 QString SimProcess::Start(QStringList args, const QStringList& faults) {
     for (const QString& f : faults)
         args << "--fault" << f;

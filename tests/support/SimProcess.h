@@ -7,7 +7,8 @@
 
 namespace qdv::test {
 
-// A qdv70sim process serving a data folder on a free loopback port, stopped when the object goes.
+// A qdv70sim process serving a data folder on a free loopback port (or, with Python, a Python program
+// serving on loopback), stopped when the object goes.
 class SimProcess {
 public:
     // `extra` are further options such as --disabled-station.
@@ -20,6 +21,10 @@ public:
     // {"--devices", "200"}.
     struct DiscoveryOnly {};
     SimProcess(DiscoveryOnly, const QStringList& extra);
+    // python3 with `args` (the FTP server, or a peer of tests/integration/hostile_peer.py); its port is the
+    // first 127.0.0.1:PORT it prints.
+    struct Python {};
+    SimProcess(Python, const QStringList& args);
     ~SimProcess();
     bool Ok() const { return m_port != 0 || m_serial; }
     quint16 Port() const { return m_port; }
