@@ -387,7 +387,7 @@ TEST(HistoryVerbs, historyVerifyAndRestore) {
         first << h.Backup(f);
     ASSERT_EQ(h.Import("crosspoint", h.Exported("crosspoint")).exitCode, 0); // the first snapshot
     ASSERT_EQ(h.Import("crosspoint", "L2,0005,S7\n").exitCode, 0);
-    const QStringList lines = h({"history"}).out.split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = h({"history"}).Lines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(
         lines[0].contains(QRegularExpression("^[0-9a-f]{7,}  \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  "

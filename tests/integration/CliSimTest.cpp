@@ -244,7 +244,7 @@ TEST(HistoryAgainstSimulator, twoReceivesWithAChangeGiveSnapshotsAndMeaningDiff)
 
     const CliRun history = e.Cli({"history"});
     ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
-    const QStringList lines = history.out.split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = history.Lines();
     ASSERT_EQ(lines.size(), 4) << history.out.toStdString();
     // The line's id and date are the in-process history test's; here the job and file of a receive.
     EXPECT_TRUE(lines[0].endsWith("Receive Crosspoint  XPoint/ZEBU_XPT.DAU")) << lines[0].toStdString();

@@ -23,20 +23,15 @@ struct Stations : EndToEnd {
     }
 };
 
-QStringList Lines(const QString& text) {
-    return text.split('\n', Qt::SkipEmptyParts);
-}
-
 TEST(StationCommands, receiveAndSendOverTheLanEachStationWithItsResult) {
     Stations e;
     e.pc.Write("backup/ZEBU_009.DAT", "kept\r\n");
     EXPECT_EQ(e.Cli({"receive", "secondary"}).exitCode, 2) << "nothing checked";
     ASSERT_EQ(e.Cli({"stations", "check", "5,9,12"}).exitCode, 0);
-    EXPECT_EQ(Lines(e.Cli({"stations"}).out),
-              (QStringList{"005\t1\t0\t\t", "009\t1\t0\t\t", "012\t1\t0\t\t"}));
+    EXPECT_EQ(e.Cli({"stations"}).Lines(), (QStringList{"005\t1\t0\t\t", "009\t1\t0\t\t", "012\t1\t0\t\t"}));
     const CliRun r = e.Cli({"receive", "secondary"});
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
-    EXPECT_EQ(Lines(r.out), (QStringList{"005\tOK", "009\tNG(Disable Station)", "012\tNG(Timeout)"}));
+    EXPECT_EQ(r.Lines(), (QStringList{"005\tOK", "009\tNG(Disable Station)", "012\tNG(Timeout)"}));
     EXPECT_EQ(e.Pc("ZEBU_005.DAT"), e.Device("ZEBU_005.DAT"));
     EXPECT_EQ(e.Pc("ZEBU_009.DAT"), "kept\r\n");
     EXPECT_EQ(e.WorkFiles(), 0);
@@ -52,7 +47,7 @@ TEST(StationCommands, receiveAndSendOverTheLanEachStationWithItsResult) {
     e.pc.Write("backup/ZEBU_005.DAT", changed);
     const CliRun sent = e.Cli({"send", "secondary", "--stations", "5"});
     EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
-    EXPECT_EQ(Lines(sent.out), QStringList{"005\tOK"});
+    EXPECT_EQ(sent.Lines(), QStringList{"005\tOK"});
     EXPECT_EQ(e.Device("ZEBU_005.DAT"), changed);
     EXPECT_EQ(e.Cli({"send", "secondary", "--stations", "1"}).exitCode, 2);
 }
@@ -76,7 +71,7 @@ TEST(StationCommands, aSerialRunStopsAtTheFirstFailureALanRunGoesOn) {
         Stations e(c.carrier, c.faults);
         const CliRun r = e.Cli({"receive", "secondary", "--stations", c.stations});
         EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
-        EXPECT_EQ(Lines(r.out), c.lines);
+        EXPECT_EQ(r.Lines(), c.lines);
         EXPECT_EQ(e.Pc("ZEBU_004.DAT") == e.Device("ZEBU_004.DAT"), c.lines.contains("004\tOK"));
     }
 }
@@ -98,22 +93,22 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedListWithTheDevicesFound
 
     const CliRun menu = e.Cli({"stations", "menu", "--search-seconds", "0"});
     EXPECT_EQ(menu.exitCode, 0) << menu.err.toStdString();
-    const QStringList listed = Lines(e.Cli({"stations"}).out);
+    const QStringList listed = e.Cli({"stations"}).Lines();
     ASSERT_FALSE(listed.isEmpty());
     EXPECT_EQ(listed.front(), "002\t1\t1\tPanel\t");
     EXPECT_TRUE(e.pc.Read("backup/ZEBU_SEC_LIST.dat").contains("2,1,0,0x01,Panel,,\r\n"));
 
     EXPECT_EQ(e.Cli({"stations", "uncheck", "2"}).exitCode, 0);
-    EXPECT_TRUE(Lines(e.Cli({"stations"}).out).contains("002\t0\t1\tPanel\t"));
+    EXPECT_TRUE(e.Cli({"stations"}).Lines().contains("002\t0\t1\tPanel\t"));
     EXPECT_EQ(e.Cli({"stations", "check", "clear"}).exitCode, 0);
     e.pc.Write("backup/Primary/ZEBU_STD.DAU", e.Device("Primary/ZEBU_STD.DAU"));
     EXPECT_EQ(e.Cli({"stations", "check", "device"}).exitCode, 0);
-    EXPECT_EQ(Lines(e.Cli({"stations"}).out), listed);
+    EXPECT_EQ(e.Cli({"stations"}).Lines(), listed);
 
     const CliRun search = e.Cli({"stations", "menu", "--search-seconds", "2"});
     EXPECT_EQ(search.exitCode, 0) << search.err.toStdString();
     EXPECT_TRUE(search.err.contains("1 station named by the devices found")) << search.err.toStdString();
-    const QStringList named = Lines(e.Cli({"stations"}).out);
+    const QStringList named = e.Cli({"stations"}).Lines();
     ASSERT_FALSE(named.isEmpty());
     EXPECT_EQ(named.front(), "002\t1\t1\tDesk Panel\t127.0.0.22");
     EXPECT_FALSE(named.join('\n').contains("Elsewhere"));

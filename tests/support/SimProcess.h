@@ -51,6 +51,7 @@ struct CliRun {
     QString out;
     QString err;
     QJsonDocument Json() const { return QJsonDocument::fromJson(out.toUtf8()); }
+    QStringList Lines() const { return out.split('\n', Qt::SkipEmptyParts); }
 };
 
 // Runs qdv70cli with the given arguments in an English environment and waits for it (at most 60 s).
