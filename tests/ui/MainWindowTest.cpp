@@ -120,10 +120,17 @@ TEST(MainWindow, withoutSetupsNoTabShowsFunctionKeysAreDeadAndAltEExitsAfterAski
     EXPECT_FALSE(h.Window().isVisible());
 }
 
-// A send button is greyed while its file is missing; a file there that cannot be sent is said so.
-TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissingAndAFileThatCannotBeSentStartsNothing) {
+// A send button is greyed while its file is missing; a file there that cannot be sent is said so. The
+// buttons of the secondary stations open their dialogs.
+TEST(MainWindow, sendButtonsNeedTheirFilesAFileThatCannotBeSentStartsNothingAndF4ToF6OpenDialogs) {
     MainWindowHarness h({FullSetup("A", QString())});
     h.folder.Write("backup0/Name/ZEBU_NME.DAU", "too short to be a description file");
+    h.folder.Write("backup0/Name/ZEBU_ALS1.DAU", "x");
+    QList<std::pair<int, int>> opened;
+    h.Window().SetStationDialogOpener([&](Direction direction, int place, const SetupRecord&) {
+        opened.append({static_cast<int>(direction), place});
+    });
+    h.Key(Qt::Key_F4);
     h.Window().Tabs()->setCurrentIndex(kTabSend);
     TPanelButton* crosspoint = h.Window().Button(kTabSend, MainWindowModel::kPlaceCrosspoint);
     EXPECT_FALSE(crosspoint->isEnabled());
@@ -132,6 +139,9 @@ TEST(MainWindow, sendButtonsAreGreyedWhileTheirFileIsMissingAndAFileThatCannotBe
     EXPECT_TRUE(h.started.isEmpty());
     EXPECT_EQ(h.boxes.Texts(), QStringList{kTransmitted + "\n       ZEBU_NME.DAU"});
     EXPECT_FALSE(h.Window().Button(kTabSend, MainWindowModel::kPlaceDescription)->Lowered());
+    for (int key : {Qt::Key_F4, Qt::Key_F5, Qt::Key_F6})
+        h.Key(key);
+    EXPECT_EQ(opened, (QList<std::pair<int, int>>{{0, 3}, {1, 3}, {1, 4}, {1, 5}}));
 
     // The rule is looked at again when the tab is shown again.
     h.folder.Write("backup0/XPoint/zebu_xpt.dau", "x");

@@ -17,7 +17,6 @@
 #include "support/MainWindowFixture.h"
 #include "support/SimProcess.h"
 #include "widgets/TPanelButton.h"
-#include "widgets/TTabBar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -245,22 +244,6 @@ TEST(NamesToSecondaryDialog, keepsItsSizeThroughARunAndTheWheelScrollsTheRows) {
     EXPECT_GT(d.ScrollBar()->value(), 2);
     EXPECT_EQ(d.RowItem(0, TfrmNamesToSecondary::kColId)->text(),
               QString::asprintf("%03d", d.ScrollBar()->value()));
-}
-
-TEST(MainWindow, secondaryButtonsOpenTheirDialogs) {
-    MainWindowHarness h({FullSetup("A", QString())});
-    h.folder.Write("backup0/Name/ZEBU_NME.DAU", "x");
-    h.folder.Write("backup0/Name/ZEBU_ALS1.DAU", "x");
-    QList<std::pair<int, int>> opened;
-    h.Window().SetStationDialogOpener([&](Direction direction, int place, const SetupRecord&) {
-        opened.append({static_cast<int>(direction), place});
-    });
-    h.Window().Tabs()->setCurrentIndex(kTabReceive);
-    h.Key(Qt::Key_F4);
-    h.Window().Tabs()->setCurrentIndex(kTabSend);
-    for (int key : {Qt::Key_F4, Qt::Key_F5, Qt::Key_F6})
-        h.Key(key);
-    EXPECT_EQ(opened, (QList<std::pair<int, int>>{{0, 3}, {1, 3}, {1, 4}, {1, 5}}));
 }
 
 // The receive dialog against the simulator with a disabled and a silent station; its picture goes into
