@@ -50,6 +50,32 @@ TEST(StationCommands, receiveAndSendOverTheLanEachStationWithItsResult) {
     EXPECT_EQ(sent.Lines(), QStringList{"005\tOK"});
     EXPECT_EQ(e.Device("ZEBU_005.DAT"), changed);
     EXPECT_EQ(e.Cli({"send", "secondary", "--stations", "1"}).exitCode, 2);
+
+    // Names arrive complete at one station and by broadcast.
+    e.pc.Write("backup/Name/ZEBU_NME.DAU", e.Device("Name/ZEBU_NME.DAU"));
+    for (int k = 1; k <= 7; ++k)
+        e.pc.Write("backup/Name/" + datafiles::AliasFileName(k),
+                   e.Device("Name/" + datafiles::AliasFileName(k)));
+    const CliRun one = e.Cli({"send", "description-to-secondary", "--station", "7"});
+    EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
+    DescriptionTable names;
+    ASSERT_TRUE(names.LoadDau(e.Pc("Name/ZEBU_NME.DAU")));
+    EXPECT_EQ(e.Device("ZEBU_007/Name/DESCRIPTION.DAU"), image::Encode(names.Image()));
+
+    // The engine's test holds every file of a broadcast; here the option names station 255.
+    const CliRun all = e.Cli({"send", "alias-to-secondary", "--broadcast"});
+    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+    EXPECT_EQ(e.Device("ZEBU_255/Name/ZEBU_ALS7.DAU"), e.Pc("Name/ZEBU_ALS7.DAU"));
+
+    const CliRun disabled = e.Cli({"send", "description-to-secondary", "--station", "9"});
+    EXPECT_EQ(disabled.exitCode, 1);
+    EXPECT_TRUE(disabled.err.contains("Error(Receive abort command.)")) << disabled.err.toStdString();
+
+    e.pc.Write("backup/Name/ZEBU_NME.DAU", "short\r\n");
+    const CliRun refused = e.Cli({"send", "description-to-secondary", "--station", "7"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("Error(File size.)")) << refused.err.toStdString();
+    EXPECT_EQ(e.Cli({"send", "alias-to-secondary"}).exitCode, 2) << "neither --station nor --broadcast";
 }
 
 // A serial run stops at the first failure and fails every station still to come; on the LAN each station
@@ -112,34 +138,6 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedListWithTheDevicesFound
     ASSERT_FALSE(named.isEmpty());
     EXPECT_EQ(named.front(), "002\t1\t1\tDesk Panel\t127.0.0.22");
     EXPECT_FALSE(named.join('\n').contains("Elsewhere"));
-}
-
-TEST(StationCommands, namesArriveCompleteAtOneStationAndByBroadcast) {
-    Stations e;
-    e.pc.Write("backup/Name/ZEBU_NME.DAU", e.Device("Name/ZEBU_NME.DAU"));
-    for (int k = 1; k <= 7; ++k)
-        e.pc.Write("backup/Name/" + datafiles::AliasFileName(k),
-                   e.Device("Name/" + datafiles::AliasFileName(k)));
-    const CliRun one = e.Cli({"send", "description-to-secondary", "--station", "7"});
-    EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
-    DescriptionTable sent;
-    ASSERT_TRUE(sent.LoadDau(e.Pc("Name/ZEBU_NME.DAU")));
-    EXPECT_EQ(e.Device("ZEBU_007/Name/DESCRIPTION.DAU"), image::Encode(sent.Image()));
-
-    // The engine's test holds every file of a broadcast; here the option names station 255.
-    const CliRun all = e.Cli({"send", "alias-to-secondary", "--broadcast"});
-    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
-    EXPECT_EQ(e.Device("ZEBU_255/Name/ZEBU_ALS7.DAU"), e.Pc("Name/ZEBU_ALS7.DAU"));
-
-    const CliRun disabled = e.Cli({"send", "description-to-secondary", "--station", "9"});
-    EXPECT_EQ(disabled.exitCode, 1);
-    EXPECT_TRUE(disabled.err.contains("Error(Receive abort command.)")) << disabled.err.toStdString();
-
-    e.pc.Write("backup/Name/ZEBU_NME.DAU", "short\r\n");
-    const CliRun refused = e.Cli({"send", "description-to-secondary", "--station", "7"});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("Error(File size.)")) << refused.err.toStdString();
-    EXPECT_EQ(e.Cli({"send", "alias-to-secondary"}).exitCode, 2) << "neither --station nor --broadcast";
 }
 
 // A burst of 300 answers: the first 256 devices are listed, each once with its fields, the rest counted.
