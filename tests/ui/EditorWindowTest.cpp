@@ -61,11 +61,6 @@ struct EditorPlant {
         const CliRun run = RunCli(home + QStringList{"import", subject, text});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     }
-    void ExpectSameFiles(const QStringList& files) const {
-        for (const QString& f : files) {
-            EXPECT_EQ(gui.Read(f), cli.Read("backup/" + f)) << f.toStdString();
-        }
-    }
 };
 
 const QStringList kEditedFiles = {"Name/ZEBU_NME.DAU",   "Name/ZEBU_NME.CSV",  "Name/ZEBU_ALS1.DAU",
@@ -128,7 +123,8 @@ TEST(EditorWindows, okOfEitherEditorWritesWhatQdv70cliImportWrites) {
 
     p.CliEdit("description", "D7,", 3, "NEWNAME1");
     p.CliEdit("crosspoint", "L3,0010,", 2, "S2");
-    p.ExpectSameFiles(kEditedFiles);
+    for (const QString& f : kEditedFiles)
+        EXPECT_EQ(p.gui.Read(f), p.cli.Read("backup/" + f)) << f.toStdString();
 }
 
 TEST(EditorWindows, cancelWritesNothingAndImportRefreshesTheGrids) {

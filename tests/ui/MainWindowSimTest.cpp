@@ -29,9 +29,6 @@ struct Plant {
         EXPECT_TRUE(sim->Ok()) << "simulator did not start";
         WriteLanHome(cli.FilePath("home"), cli.FilePath("backup"), sim->Port());
     }
-    CliRun Cli(const QStringList& args) const {
-        return RunCli(QStringList{"--home", cli.FilePath("home")} + args);
-    }
     // The window's one setup, a LAN setup on the simulator.
     SetupRecord WindowSetup() const {
         SetupRecord setup = FullSetup("Sim", QString());
@@ -70,7 +67,7 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
     MainWindowHarness& h = plant.h;
 
     ASSERT_TRUE(RunFromWindow(h, kTabReceive, Qt::Key_F3));
-    const CliRun received = plant.Cli({"receive", "primary"});
+    const CliRun received = RunCli({"--home", plant.cli.FilePath("home"), "receive", "primary"});
     EXPECT_EQ(received.exitCode, 0) << received.err.toStdString();
     const QStringList files = QDir(plant.cli.FilePath("backup/Primary")).entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(files.size(), 8);
@@ -90,7 +87,7 @@ TEST(MainWindowAgainstSimulator, receiveAndSendLeaveTheSameFilesAsTheCommandLine
     ASSERT_TRUE(RunFromWindow(h, kTabSend, Qt::Key_F1));
     const QByteArray fromWindow = plant.device.Read("Name/ZEBU_NME.DAU");
     plant.device.Write("Name/ZEBU_NME.DAU", original);
-    const CliRun sent = plant.Cli({"send", "description"});
+    const CliRun sent = RunCli({"--home", plant.cli.FilePath("home"), "send", "description"});
     EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
     EXPECT_EQ(fromWindow, plant.device.Read("Name/ZEBU_NME.DAU"));
     EXPECT_EQ(fromWindow, nme);
