@@ -3,7 +3,6 @@
 #include "services/ServiceBindings.h"
 #include "services/SoapServer.h"
 #include "store/DataImage.h"
-#include "store/FolderLock.h"
 #include "support/TestFolder.h"
 
 #include <QDateTime>
@@ -14,10 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <future>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -185,15 +182,7 @@ TEST(ConfigOperations, activeAndDetectedUnits) {
 TEST(ConfigOperations, aChangeWaitsForTheBackupFolderReadsDoNot) {
     Rig rig;
     rig.images.SetWriteWait(100);
-    std::promise<void> taken;
-    std::promise<void> release;
-    std::thread other([&] {
-        FolderLock lock;
-        lock.TryLock(rig.folder.FilePath("backup"), QStringLiteral("receiving Primary"));
-        taken.set_value();
-        release.get_future().wait();
-    });
-    taken.get_future().wait();
+    test::OtherWriter other(rig.folder.FilePath("backup"), QStringLiteral("receiving Primary"));
     EXPECT_EQ(rig.ops.SetTypeName({{1, "NEW"}}), "\nZEBU_STD.DAU File write error.");
     const QString log = rig.log.join('\n');
     EXPECT_TRUE(log.contains("write error[ZEBU_STD.DAU]the backup folder is busy: ") &&
@@ -201,8 +190,6 @@ TEST(ConfigOperations, aChangeWaitsForTheBackupFolderReadsDoNot) {
         << log.toStdString();
     EXPECT_EQ(rig.File(), image::Encode(rig.original));
     EXPECT_TRUE(rig.ops.GetTypeName({1}));
-    release.set_value();
-    other.join();
 }
 
 TEST(ConfigOperations, aFailedWriteBackSaysSoAndKeepsTheChangeInMemory) {
