@@ -342,7 +342,6 @@ TEST(EditBuffers, pasteStopsAtTheFirstCellBeyondTheGridAndUndoTouchesOnlyWhatItW
         SCOPED_TRACE(k.name);
         TextGrid g = Numbered();
         EditBuffers b;
-        b.Reset();
         b.Copy(g, {0, 0, 2, 3});
         EXPECT_EQ(b.Paste(g, k.column, k.row), k.written);
         TextGrid pasted = Numbered();
@@ -359,7 +358,6 @@ TEST(EditBuffers, pasteStopsAtTheFirstCellBeyondTheGridAndUndoTouchesOnlyWhatItW
 TEST(EditBuffers, cutUndoRedoCopyAndPasteFollowTheMenuRules) {
     TextGrid g = Numbered();
     EditBuffers b;
-    b.Reset();
     enum Act { kNothing, kCut, kUndo, kRedo, kCopy, kPaste, kReset };
     struct Step {
         const char* name;
@@ -409,7 +407,6 @@ TEST(EditBuffers, cutInEditModeBuffersTheWholeTextAndKeepsTheRest) {
     TextGrid g(kColumns, kRows);
     g.Set(0, 0, "CAMERA 1");
     EditBuffers b;
-    b.Reset();
     b.CutInEditor(g, 0, 0, "CAM 1");
     EXPECT_EQ(g.At(0, 0), "CAM 1");
     b.Paste(g, 3, 5);
