@@ -31,7 +31,6 @@ TEST_F(SimProcessTest, listensOnAFreePortAndAnswersTheAttentionWithReady) {
     const QString line = QString::fromUtf8(sim.readLine()).trimmed();
     ASSERT_TRUE(line.startsWith(QStringLiteral("qdv70sim listening on 127.0.0.1:"))) << line.toStdString();
     const quint16 port = line.section(QLatin1Char(':'), -1).toUShort();
-    ASSERT_NE(port, 0);
 
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), port);
