@@ -12,7 +12,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>

@@ -5,7 +5,6 @@
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
 #include "link/TcpTransport.h"
-#include "link/TransferJobs.h"
 #include "store/DataImage.h"
 #include "support/HangingRemote.h"
 #include "support/TestFolder.h"

@@ -3,7 +3,6 @@
 #include "history/BackupHistory.h"
 #include "history/JobRecord.h"
 #include "history/ui/THistoryDlg.h"
-#include "link/TransferJobs.h"
 #include "store/DataFileSet.h"
 #include "store/DataImage.h"
 #include "support/HangingRemote.h"

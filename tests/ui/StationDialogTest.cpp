@@ -6,7 +6,6 @@
 #include "discovery/ui/TwndSearch.h"
 #include "link/StationTables.h"
 #include "link/StatusBlock.h"
-#include "link/TransferJobs.h"
 #include "secondary/ui/TfrmRcvSecondaryData.h"
 #include "secondary/ui/TfrmSndAliasToSecondary.h"
 #include "secondary/ui/TfrmSndDescriptionToSecondary.h"
