@@ -120,8 +120,7 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedListWithTheDevicesFound
     const CliRun menu = e.Cli({"stations", "menu", "--search-seconds", "0"});
     EXPECT_EQ(menu.exitCode, 0) << menu.err.toStdString();
     const QStringList listed = e.Cli({"stations"}).Lines();
-    ASSERT_FALSE(listed.isEmpty());
-    EXPECT_EQ(listed.front(), "002\t1\t1\tPanel\t");
+    EXPECT_EQ(listed.value(0), "002\t1\t1\tPanel\t");
     EXPECT_TRUE(e.pc.Read("backup/ZEBU_SEC_LIST.dat").contains("2,1,0,0x01,Panel,,\r\n"));
 
     EXPECT_EQ(e.Cli({"stations", "uncheck", "2"}).exitCode, 0);
@@ -135,8 +134,7 @@ TEST(StationCommands, stationMenuAndCheckMenuFillTheSavedListWithTheDevicesFound
     EXPECT_EQ(search.exitCode, 0) << search.err.toStdString();
     EXPECT_TRUE(search.err.contains("1 station named by the devices found")) << search.err.toStdString();
     const QStringList named = e.Cli({"stations"}).Lines();
-    ASSERT_FALSE(named.isEmpty());
-    EXPECT_EQ(named.front(), "002\t1\t1\tDesk Panel\t127.0.0.22");
+    EXPECT_EQ(named.value(0), "002\t1\t1\tDesk Panel\t127.0.0.22");
     EXPECT_FALSE(named.join('\n').contains("Elsewhere"));
 }
 

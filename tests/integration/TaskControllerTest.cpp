@@ -113,8 +113,6 @@ TEST(TaskControllerServices, startedByTheControllerAndStoppedAtShutdown) {
             ASSERT_NE(control.Hosted(), nullptr);
             deviceInfo = control.Hosted()->DeviceInfoPort();
             primaryStation = control.Hosted()->PrimaryStationPort();
-            ASSERT_NE(deviceInfo, 0);
-            ASSERT_NE(primaryStation, 0);
             const QByteArray answer =
                 PostSoap(deviceInfo, "<GetInfoReq xmlns=\"http://switcher.example/pro/switcher/"
                                      "deviceinfo/configurationservice\"/>");
