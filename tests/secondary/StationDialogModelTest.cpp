@@ -5,6 +5,7 @@
 #include "secondary/SecondaryDataModel.h"
 #include "secondary/StationNumbers.h"
 #include "store/DataImage.h"
+#include "store/StandardSettingsLayout.h"
 #include "store/TmFile.h"
 #include "support/TestFolder.h"
 
@@ -40,8 +41,9 @@ struct DialogRig {
     }
     void WriteStandardSettings(int bitmapStation, int listStation) {
         QByteArray img(8192, '\0');
-        img[5408 + (bitmapStation - 1) / 8] = static_cast<char>(0x80 >> ((bitmapStation - 1) % 8));
-        img[5568 + listStation - 1] = 1;
+        img[stdlayout::kStationBitmap + (bitmapStation - 1) / 8] =
+            static_cast<char>(0x80 >> ((bitmapStation - 1) % 8));
+        img[stdlayout::kStationUnits + listStation - 1] = 1;
         home.Write("backup/Primary/ZEBU_STD.DAU", image::Encode(img));
     }
     void EndJob(int code = 0) {
