@@ -83,8 +83,8 @@ class Plant:
         return pathlib.Path(self.names_path).read_bytes()
 
     def log(self) -> str:
-        path = os.path.join(self.home, "log.txt")
-        return open(path).read() if os.path.exists(path) else ""
+        path = pathlib.Path(self.home, "log.txt")
+        return path.read_text() if path.exists() else ""
 
     def stop(self) -> int:
         """Ends serve as a service manager would; the first call also notes whether the backup got its
