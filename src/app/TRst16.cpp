@@ -40,6 +40,20 @@ void TRst16::Start() {
     m_thread.start();
 }
 
+std::function<void()> TRst16::QueuedStep(std::atomic<bool>& posted) {
+    return [this, &posted] {
+        if (posted.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            m_context,
+            [this, &posted] {
+                posted = false;
+                Step();
+            },
+            Qt::QueuedConnection);
+    };
+}
+
 void TRst16::Setup() {
     m_clock = std::make_unique<SteadyClock>();
     m_tcp = new TcpTransport(m_context);
@@ -49,17 +63,7 @@ void TRst16::Setup() {
     m_xmlConnection = new TcpXmlConnection(m_context);
     m_xmlConnection->SetNotify([this] { Step(); });
     m_ftp = std::make_unique<TdrvFtp>();
-    m_ftp->SetNotify([this] {
-        if (m_ftpStepPosted.exchange(true))
-            return;
-        QMetaObject::invokeMethod(
-            m_context,
-            [this] {
-                m_ftpStepPosted = false;
-                Step();
-            },
-            Qt::QueuedConnection);
-    });
+    m_ftp->SetNotify(QueuedStep(m_ftpStepPosted));
     m_network = std::make_unique<NetworkSequence>(
         NetworkSequence::Services{*m_clock, m_status, m_resolver, *m_xmlConnection, *m_ftp,
                                   m_files.HomeFolder() + QStringLiteral("/XMLDoc")});
@@ -67,17 +71,7 @@ void TRst16::Setup() {
     m_tcp->SetNotify([this] { Step(); });
     // The serial worker runs in its own thread: the step goes to this one as a queued call, and one
     // call waiting is enough however many chunks arrive meanwhile.
-    m_serial->SetNotify([this] {
-        if (m_serialStepPosted.exchange(true))
-            return;
-        QMetaObject::invokeMethod(
-            m_context,
-            [this] {
-                m_serialStepPosted = false;
-                Step();
-            },
-            Qt::QueuedConnection);
-    });
+    m_serial->SetNotify(QueuedStep(m_serialStepPosted));
     auto* timer = new QTimer(m_context);
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(kTickMs);

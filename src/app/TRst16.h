@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace qdv {
@@ -58,6 +59,9 @@ private:
     void Setup();
     void Teardown();
     void Step();
+    // A notifier for a worker on another thread: posts one step to the engine thread, and while that
+    // step waits, further notifications add nothing (`posted` says one is waiting).
+    std::function<void()> QueuedStep(std::atomic<bool>& posted);
 
     StatusBlock& m_status;
     StationTables& m_stations;
